@@ -1,0 +1,89 @@
+#include "BenchMain.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace vantrelle::bench {
+
+namespace {
+
+struct Comparison {
+    std::string name, ours, reference;
+};
+
+std::vector<Comparison>& comparisons()
+{
+    static std::vector<Comparison> all;
+    return all;
+}
+
+std::vector<std::string>& finalLines()
+{
+    static std::vector<std::string> all;
+    return all;
+}
+
+// Records each benchmark's real time per iteration (in its time unit's seconds) beside the usual console output.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> secondsPerIteration;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                secondsPerIteration[run.benchmark_name()] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+std::string format(const char* pattern, const std::string& name, double value)
+{
+    char line[256];
+    std::snprintf(line, sizeof line, pattern, name.c_str(), value);
+    return line;
+}
+
+} // namespace
+
+void compare(const std::string& ratioName, const std::string& ours, const std::string& reference)
+{
+    comparisons().push_back({ratioName, ours, reference});
+}
+
+void reportRatio(const std::string& ratioName, double value)
+{
+    finalLines().push_back(format("ratio %s %.3f", ratioName, value));
+}
+
+void reportInfo(const std::string& name, double value, const std::string& unit)
+{
+    finalLines().push_back(format("info %s %.3f", name, value) + " " + unit);
+}
+
+} // namespace vantrelle::bench
+
+int main(int argc, char** argv)
+{
+    using namespace vantrelle::bench;
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    for (const auto& line : finalLines())
+        std::printf("%s\n", line.c_str());
+    for (const auto& c : comparisons()) {
+        const auto ours = reporter.secondsPerIteration.find(c.ours);
+        const auto reference = reporter.secondsPerIteration.find(c.reference);
+        if (ours == reporter.secondsPerIteration.end() || reference == reporter.secondsPerIteration.end()) {
+            std::printf("ratio %s missing\n", c.name.c_str());
+            continue;
+        }
+        std::printf("ratio %s %.3f\n", c.name.c_str(), ours->second / reference->second);
+    }
+    return 0;
+}

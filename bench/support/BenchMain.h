@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace vantrelle::bench {
+
+// Asks the shared main to print "ratio <name> <ours/reference>" once every benchmark has
+// run, from the mean real time of the two named benchmarks of the same run.
+void compare(const std::string& ratioName, const std::string& ours, const std::string& reference);
+
+// Prints "ratio <name> <value>" at the end, for ratios a benchmark computes itself.
+void reportRatio(const std::string& ratioName, double value);
+
+// Prints an informational line ("info <name> <value> <unit>") at the end.
+void reportInfo(const std::string& name, double value, const std::string& unit);
+
+} // namespace vantrelle::bench
