@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace vantrelle::pictures {
+
+// A read position over bytes owned by the caller: what the graphic readers read from.
+// Reads never go past the end; ReadBuffer fails on a short read.
+class TStream {
+public:
+    explicit TStream(std::span<const std::uint8_t> bytes)
+        : m_bytes(bytes)
+    {
+    }
+
+    std::size_t Size() const { return m_bytes.size(); }
+    std::size_t Position() const { return m_position; }
+    std::size_t Remaining() const { return m_bytes.size() - m_position; }
+    // Moves to `position`, clamped to the end.
+    void Seek(std::size_t position) { m_position = position < m_bytes.size() ? position : m_bytes.size(); }
+    void Skip(std::size_t count) { Seek(count < Remaining() ? m_position + count : m_bytes.size()); }
+
+    // The bytes from the position to the end.
+    std::span<const std::uint8_t> Rest() const { return m_bytes.subspan(m_position); }
+
+    // Copies up to `count` bytes and returns how many were copied.
+    std::size_t Read(void* destination, std::size_t count);
+    // Copies exactly `count` bytes or throws EInvalidGraphic with `shortMessage`, leaving the position.
+    void ReadBuffer(void* destination, std::size_t count, const char* shortMessage = "Stream read error");
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_position = 0;
+};
+
+} // namespace vantrelle::pictures
