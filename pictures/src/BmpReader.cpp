@@ -1,0 +1,298 @@
+#include "vantrelle/pictures/Bitmap.h"
+
+#include "vantrelle/pictures/Errors.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vantrelle::pictures {
+
+namespace {
+
+[[noreturn]] void invalidBitmap()
+{
+    throw EInvalidGraphic("Bitmap image is not valid");
+}
+
+// Little-endian fields of a BMP file; running past the end means the file is not valid.
+class FieldReader {
+public:
+    explicit FieldReader(std::span<const std::uint8_t> bytes)
+        : m_bytes(bytes)
+    {
+    }
+
+    std::size_t position() const { return m_position; }
+    std::size_t remaining() const { return m_bytes.size() - m_position; }
+    std::span<const std::uint8_t> take(std::uint64_t count)
+    {
+        if (count > remaining())
+            invalidBitmap();
+        const auto part = m_bytes.subspan(m_position, static_cast<std::size_t>(count));
+        m_position += static_cast<std::size_t>(count);
+        return part;
+    }
+    std::uint16_t u16()
+    {
+        const auto b = take(2);
+        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    }
+    std::uint32_t u32()
+    {
+        const auto b = take(4);
+        return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_position = 0;
+};
+
+std::uint32_t u32At(std::span<const std::uint8_t> bytes, std::size_t offset)
+{
+    return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16)
+        | (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
+}
+
+struct InfoHeader {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    int bitsPerPixel = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t imageSize = 0;
+    std::int32_t xPelsPerMeter = 0;
+    std::int32_t yPelsPerMeter = 0;
+    std::uint32_t colorsUsed = 0;
+    std::uint32_t colorsImportant = 0;
+    BitFieldMasks masks;
+    bool oldForm = false;
+    bool masksInHeader = false;
+};
+
+InfoHeader readInfoHeader(FieldReader& in)
+{
+    InfoHeader info;
+    const std::uint32_t size = in.u32();
+    int planes = 0;
+    if (size == 12) {
+        info.oldForm = true;
+        info.width = in.u16();
+        info.height = in.u16();
+        planes = in.u16();
+        info.bitsPerPixel = in.u16();
+    } else if (size >= 40) {
+        const auto header = in.take(std::uint64_t { size } - 4);
+        info.width = static_cast<std::int32_t>(u32At(header, 0));
+        info.height = static_cast<std::int32_t>(u32At(header, 4));
+        planes = header[8] | (header[9] << 8);
+        info.bitsPerPixel = header[10] | (header[11] << 8);
+        info.compression = u32At(header, 12);
+        info.imageSize = u32At(header, 16);
+        info.xPelsPerMeter = static_cast<std::int32_t>(u32At(header, 20));
+        info.yPelsPerMeter = static_cast<std::int32_t>(u32At(header, 24));
+        info.colorsUsed = u32At(header, 28);
+        info.colorsImportant = u32At(header, 32);
+        // BITMAPV2INFOHEADER and later carry the masks inside the header.
+        if (size >= 52) {
+            info.masksInHeader = true;
+            info.masks = { u32At(header, 36), u32At(header, 40), u32At(header, 44) };
+        }
+    } else {
+        invalidBitmap();
+    }
+    if (planes != 1 || !TBitmap::IsSupportedDepth(info.bitsPerPixel))
+        invalidBitmap();
+    return info;
+}
+
+BitmapCompression checkedCompression(const InfoHeader& info)
+{
+    switch (info.compression) {
+    case 0:
+        return BitmapCompression::Rgb;
+    case 1:
+        if (info.bitsPerPixel == 8)
+            return BitmapCompression::Rle8;
+        break;
+    case 2:
+        if (info.bitsPerPixel == 4)
+            return BitmapCompression::Rle4;
+        break;
+    case 3:
+        if (info.bitsPerPixel == 16 || info.bitsPerPixel == 32)
+            return BitmapCompression::BitFields;
+        break;
+    default:
+        break;
+    }
+    invalidBitmap();
+}
+
+// Decodes RLE8 / RLE4 data (the BMP format's run-length encoding) into a bitmap whose rows are
+// stored bottom row first in the file. A run, an absolute block or a delta that would leave the
+// picture makes the file invalid; data that simply stop leave the remaining pixels 0.
+void decodeRunLength(std::span<const std::uint8_t> data, TBitmap& bitmap, bool fourBit)
+{
+    const std::int64_t width = bitmap.Width();
+    const std::int64_t height = bitmap.Height();
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    auto put = [&](std::int64_t column, unsigned index) {
+        std::uint8_t* row = bitmap.ScanLine(static_cast<int>(height - 1 - y));
+        if (fourBit) {
+            const int shift = column % 2 == 0 ? 4 : 0;
+            std::uint8_t& cell = row[column / 2];
+            cell = static_cast<std::uint8_t>((cell & ~(0x0F << shift)) | ((index & 0x0F) << shift));
+        } else {
+            row[column] = static_cast<std::uint8_t>(index);
+        }
+    };
+    auto checkRun = [&](std::int64_t count) {
+        if (y >= height || x + count > width)
+            invalidBitmap();
+    };
+
+    std::size_t pos = 0;
+    while (data.size() - pos >= 2) {
+        const unsigned count = data[pos];
+        const unsigned value = data[pos + 1];
+        pos += 2;
+        if (count > 0) {
+            checkRun(count);
+            for (unsigned i = 0; i < count; ++i)
+                put(x + i, fourBit ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+            x += count;
+            continue;
+        }
+        switch (value) {
+        case 0:
+            x = 0;
+            ++y;
+            break;
+        case 1:
+            return;
+        case 2:
+            if (data.size() - pos < 2)
+                return;
+            x += data[pos];
+            y += data[pos + 1];
+            pos += 2;
+            if (x > width || y > height)
+                invalidBitmap();
+            break;
+        default: {
+            checkRun(value);
+            const std::size_t bytes = fourBit ? (value + 1) / 2 : value;
+            const std::size_t available = std::min(bytes, data.size() - pos);
+            const unsigned pixels
+                = static_cast<unsigned>(std::min<std::size_t>(value, fourBit ? available * 2 : available));
+            for (unsigned i = 0; i < pixels; ++i) {
+                const std::uint8_t byte = data[pos + (fourBit ? i / 2 : i)];
+                put(x + i, fourBit ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
+            }
+            x += value;
+            // Absolute blocks are padded to a 16-bit boundary.
+            pos += std::min(bytes + bytes % 2, data.size() - pos);
+            break;
+        }
+        }
+    }
+}
+
+TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
+{
+    FieldReader in(data);
+    const auto fileHeader = in.take(14);
+    if (fileHeader[0] != 'B' || fileHeader[1] != 'M')
+        invalidBitmap();
+    // The rest of the file header (file size, pixel offset) is not used: the info header, masks,
+    // palette and pixels are read one after the other.
+    const InfoHeader info = readInfoHeader(in);
+    const BitmapCompression compression = checkedCompression(info);
+    const bool runLength = compression == BitmapCompression::Rle8 || compression == BitmapCompression::Rle4;
+    const bool topDown = info.height < 0;
+    if (info.width < 0 || (topDown && runLength))
+        invalidBitmap();
+    const std::int64_t height = topDown ? -info.height : info.height;
+    if (info.width * height > TBitmap::MaxPixels)
+        throw EInvalidGraphic("Bitmap image is too large");
+
+    BitFieldMasks masks = info.masks;
+    if (compression == BitmapCompression::BitFields && !info.masksInHeader)
+        masks = { in.u32(), in.u32(), in.u32() };
+
+    const std::uint64_t tableEntries
+        = info.colorsUsed != 0 ? info.colorsUsed : (info.bitsPerPixel <= 8 ? 1u << info.bitsPerPixel : 0u);
+    const std::size_t entrySize = info.oldForm ? 3 : 4;
+    const auto table = in.take(tableEntries * entrySize);
+    const std::uint64_t kept
+        = std::min<std::uint64_t>(tableEntries, info.bitsPerPixel <= 8 ? 1u << info.bitsPerPixel : 256u);
+    std::vector<PaletteEntry> palette(static_cast<std::size_t>(kept));
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const std::uint8_t* entry = table.data() + i * entrySize;
+        palette[i] = { entry[2], entry[1], entry[0], 0 };
+    }
+
+    TBitmap bitmap(static_cast<int>(info.width), static_cast<int>(height), info.bitsPerPixel);
+    bitmap.SetPalette(std::move(palette));
+    bitmap.SetColorsUsed(info.colorsUsed != 0 ? static_cast<std::uint32_t>(kept) : 0);
+    bitmap.SetColorsImportant(info.colorsImportant);
+    bitmap.SetResolution(info.xPelsPerMeter, info.yPelsPerMeter);
+    bitmap.SetCompression(compression == BitmapCompression::BitFields ? compression : BitmapCompression::Rgb);
+    bitmap.SetMasks(compression == BitmapCompression::BitFields ? masks : BitFieldMasks {});
+
+    const std::uint64_t rowBytes = bitmap.RowBytes();
+    std::uint64_t pixelSize = info.imageSize != 0 ? info.imageSize : rowBytes * static_cast<std::uint64_t>(height);
+    if (runLength && info.imageSize == 0)
+        pixelSize = in.remaining();
+    const auto pixels = in.take(std::min<std::uint64_t>(pixelSize, in.remaining()));
+    consumed = in.position();
+
+    if (runLength) {
+        decodeRunLength(pixels, bitmap, compression == BitmapCompression::Rle4);
+        return bitmap;
+    }
+    for (std::int64_t fileRow = 0; fileRow < height; ++fileRow) {
+        const std::uint64_t start = static_cast<std::uint64_t>(fileRow) * rowBytes;
+        if (start >= pixels.size())
+            break;
+        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(rowBytes, pixels.size() - start));
+        const int y = static_cast<int>(topDown ? fileRow : height - 1 - fileRow);
+        std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(start), count, bitmap.ScanLine(y));
+    }
+    return bitmap;
+}
+
+} // namespace
+
+void TBitmap::LoadFromStream(TStream& stream)
+{
+    const auto data = stream.Rest();
+    if (data.empty()) {
+        *this = TBitmap();
+        return;
+    }
+    std::size_t consumed = 0;
+    TBitmap decoded = decodeBmp(data, consumed);
+    *this = std::move(decoded);
+    stream.Skip(consumed);
+}
+
+void TBitmap::LoadFromBlob(std::span<const std::uint8_t> value)
+{
+    TStream stream(StripGraphicHeader(value));
+    LoadFromStream(stream);
+}
+
+std::span<const std::uint8_t> TBitmap::StripGraphicHeader(std::span<const std::uint8_t> value)
+{
+    if (value.size() < 8)
+        return value;
+    const unsigned count = value[0] | (value[1] << 8);
+    const unsigned type = value[2] | (value[3] << 8);
+    if (count == 1 && type == 0x0100 && u32At(value, 4) == value.size() - 8)
+        return value.subspan(8);
+    return value;
+}
+
+} // namespace vantrelle::pictures
