@@ -1,0 +1,27 @@
+// Feeds arbitrary bytes to the BMP reader (as a stored cover value, with or without the graphic
+// header) and writes back whatever it reads.
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/Errors.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    vantrelle::pictures::TBitmap bitmap;
+    try {
+        bitmap.LoadFromBlob(std::span<const std::uint8_t>(data, size));
+    } catch (const vantrelle::pictures::EInvalidGraphic&) {
+        return 0;
+    }
+    const auto bytes = bitmap.SaveToBytes();
+    if (!bitmap.Empty()) {
+        vantrelle::pictures::TBitmap again;
+        again.LoadFromBlob(bytes);
+        if (again.SaveToBytes() != bytes)
+            __builtin_trap();
+        (void)bitmap.PixelColor(bitmap.Width() - 1, bitmap.Height() - 1);
+    }
+    return 0;
+}
