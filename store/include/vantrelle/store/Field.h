@@ -1,0 +1,158 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace vantrelle::store {
+
+class TMoviesQuery;
+
+using Bytes = std::vector<std::uint8_t>;
+
+// One column's value in a row: null, a 32-bit integer, text (UTF-8) or bytes.
+using FieldValue = std::variant<std::monostate, std::int32_t, std::string, Bytes>;
+
+enum class TFieldType { ftAutoInc, ftInteger, ftWideString, ftBlob };
+
+// How a bound edit box aligns the column's value.
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// A column object of the movies query: reads and sets its column in the query's current row.
+//
+// Reading never fails: with no current row (closed or empty query) every column reads as null.
+// Setting is allowed only while the query is in qsEdit or qsInsert ("Dataset not in edit or insert mode");
+// a successful set marks the row as modified and tells the bound controls to re-read this column
+// (TDataLink::RecordChanged). A failed set leaves the column as it was.
+//
+// Text is the system's 8-bit text: on setting it is converted by the code-page rule (vantrelle/CodePage.h)
+// and cut to Size() Unicode characters; on reading it comes back as UTF-8.
+class TField {
+public:
+    TField(const TField&) = delete;
+    TField& operator=(const TField&) = delete;
+    virtual ~TField() = default;
+
+    const std::string& FieldName() const { return m_name; }
+    TFieldType DataType() const { return m_type; }
+    // The column's position in the declared order (ID is 0, Year is 17).
+    int Index() const { return m_index; }
+    // Maximum length in Unicode characters for text columns; 0 for the others.
+    int Size() const { return m_size; }
+    TAlignment Alignment() const { return m_alignment; }
+    bool ReadOnly() const { return m_readOnly; }
+    TMoviesQuery& DataSet() const { return *m_query; }
+
+    bool IsNull() const;
+    const FieldValue& Value() const;
+
+    // Null text reads as "", a null integer as "" (as text) or 0 (as integer).
+    virtual std::string AsString() const = 0;
+    virtual std::int32_t AsInteger() const = 0;
+    // What a bound box shows while it cannot be typed into, and while it can.
+    std::string DisplayText() const { return DisplayTextOf(Value()); }
+    std::string EditText() const { return EditTextOf(Value()); }
+    // The same for any value of this column (the list of titles shows rows that are not current).
+    virtual std::string DisplayTextOf(const FieldValue& value) const = 0;
+    virtual std::string EditTextOf(const FieldValue& value) const { return DisplayTextOf(value); }
+
+    virtual void SetAsString(std::string_view text) = 0;
+    virtual void SetAsInteger(std::int32_t value) = 0;
+    // Sets the column to null.
+    void Clear();
+
+protected:
+    TField(TMoviesQuery& query, int index, std::string name, TFieldType type, int size, TAlignment alignment);
+    // Fails unless the column may be set now: "Field '%s' cannot be modified", then the query's state.
+    void CheckCanModify() const;
+    // Checks as above and stores the value (the one place every setter goes through).
+    void SetValue(FieldValue value);
+    [[noreturn]] void AccessError(std::string_view typeName) const;
+
+    bool m_readOnly = false;
+
+private:
+    TMoviesQuery* m_query;
+    int m_index;
+    std::string m_name;
+    TFieldType m_type;
+    int m_size;
+    TAlignment m_alignment;
+};
+
+// A 32-bit signed integer column. Text for it is parsed strictly: leading blanks, an optional sign, then
+// decimal digits or hexadecimal digits after "$", "x", "X" or "0x", nothing after, within 32 bits; otherwise
+// "'%s' is not a valid integer value for field '%s'". Empty text sets null.
+class TIntegerField : public TField {
+public:
+    TIntegerField(TMoviesQuery& query, int index, std::string name);
+
+    // "0 'Mins.'"-style formats: a run of 0/# stands for the number, quoted text is copied, "" = plain number.
+    const std::string& DisplayFormat() const { return m_displayFormat; }
+    const std::string& EditFormat() const { return m_editFormat; }
+    void SetDisplayFormat(std::string format) { m_displayFormat = std::move(format); }
+    void SetEditFormat(std::string format) { m_editFormat = std::move(format); }
+
+    std::string AsString() const override;
+    std::int32_t AsInteger() const override;
+    std::string DisplayTextOf(const FieldValue& value) const override;
+    std::string EditTextOf(const FieldValue& value) const override;
+
+    void SetAsString(std::string_view text) override;
+    void SetAsInteger(std::int32_t value) override;
+
+protected:
+    TIntegerField(TMoviesQuery& query, int index, std::string name, TFieldType type);
+
+private:
+    std::string m_displayFormat;
+    std::string m_editFormat;
+};
+
+// The key column: assigned by the engine when an inserted row is posted; setting it fails with
+// "Field '%s' cannot be modified".
+class TAutoIncField : public TIntegerField {
+public:
+    TAutoIncField(TMoviesQuery& query, int index, std::string name);
+};
+
+// A Unicode text column of Size() characters. Empty text is stored as empty text, not null; longer text is
+// cut silently.
+class TWideStringField : public TField {
+public:
+    TWideStringField(TMoviesQuery& query, int index, std::string name, int size);
+
+    std::string AsString() const override;
+    // The text read as an integer by the integer column's rule.
+    std::int32_t AsInteger() const override;
+    std::string DisplayTextOf(const FieldValue& value) const override;
+
+    void SetAsString(std::string_view text) override;
+    void SetAsInteger(std::int32_t value) override;
+};
+
+// A long binary column (the cover picture's bytes; their format is the pictures module's business).
+class TBlobField : public TField {
+public:
+    TBlobField(TMoviesQuery& query, int index, std::string name);
+
+    // The bytes, or nothing when the column is null.
+    std::optional<Bytes> AsBytes() const;
+    // A view of the bytes that stays valid until the row or the column changes; empty when null.
+    std::string_view Data() const;
+    void SetAsBytes(Bytes bytes);
+
+    // The bytes as a string; "(BLOB)" / "" as display text.
+    std::string AsString() const override;
+    std::string DisplayTextOf(const FieldValue& value) const override;
+    // Not an integer column: fails with "Cannot access field '%s' as type Integer".
+    std::int32_t AsInteger() const override;
+
+    void SetAsString(std::string_view bytes) override;
+    void SetAsInteger(std::int32_t value) override;
+};
+
+} // namespace vantrelle::store

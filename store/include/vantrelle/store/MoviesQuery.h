@@ -1,0 +1,175 @@
+#pragma once
+
+#include "vantrelle/store/ConnectionString.h"
+#include "vantrelle/store/DataSource.h"
+#include "vantrelle/store/Field.h"
+#include "vantrelle/store/QueryState.h"
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrelle::store {
+
+class MoviesTable;
+class TMoviesQuery;
+using TDataSetNotifyEvent = std::function<void(TMoviesQuery& DataSet)>;
+
+inline constexpr int kMovieColumnCount = 18;
+
+// MovieRecord: the values of one row of Movies in declared column order (ID ... Year), each nullable.
+using MovieRecord = std::array<FieldValue, kMovieColumnCount>;
+
+// The movies query aqMovies: "SELECT * FROM Movies ORDER BY NameOfMovie" over the catalogue file that the
+// connection string names ("Movies.mdb" in the working directory by default).
+//
+// Open reads the whole table, covers included, into memory (a static snapshot: other programs' changes are
+// seen at the next open). Changes are written at once by Post and Delete; a post or delete of a row that
+// another program changed or deleted since the open is refused (EUpdateConflict). A post that has returned
+// is on disk.
+//
+// Events run in this order (OnStateChange of the data source is raised on every change of state, after the
+// bound controls have been told):
+//   open            qsClosed -> qsBrowse, OnStateChange, AfterScroll if any row
+//   insert          qsBrowse -> qsInsert, OnStateChange, AfterInsert, AfterScroll
+//   edit            qsBrowse -> qsEdit, OnStateChange, AfterEdit (on an empty result: as insert)
+//   post            qsEdit/qsInsert -> qsBrowse, OnStateChange, AfterPost
+//   cancel          qsEdit -> qsBrowse, OnStateChange, AfterCancel (after an insert also AfterScroll)
+//   delete          qsBrowse, no state change, AfterDelete, AfterScroll
+//   move            qsBrowse, AfterScroll (nothing when the move would leave the result)
+//   close           any -> qsClosed, OnStateChange
+// A handler may call any operation, also Close and Open from AfterPost (the window reopens after a save).
+//
+// Failures are EDatabaseError (EEngineError for the engine's) carrying the message the user sees.
+class TMoviesQuery {
+public:
+    TMoviesQuery();
+    ~TMoviesQuery();
+    TMoviesQuery(const TMoviesQuery&) = delete;
+    TMoviesQuery& operator=(const TMoviesQuery&) = delete;
+
+    // Used unchanged at every open. The default names ".\Movies.mdb", the working directory's catalogue.
+    std::string ConnectionString { kConnectionString };
+    static constexpr std::string_view CommandText = "SELECT * FROM Movies ORDER BY NameOfMovie";
+
+    // Events (the window's handlers).
+    TDataSetNotifyEvent AfterInsert;
+    TDataSetNotifyEvent AfterEdit;
+    TDataSetNotifyEvent AfterPost;
+    TDataSetNotifyEvent AfterCancel;
+    TDataSetNotifyEvent AfterDelete;
+    TDataSetNotifyEvent AfterScroll;
+
+    // The column objects, in declared order.
+    TAutoIncField aqMoviesID;
+    TWideStringField aqMoviesNameOfMovie;
+    TWideStringField aqMoviesGenre;
+    TWideStringField aqMoviesDirector;
+    TWideStringField aqMoviesTagline;
+    TIntegerField aqMoviesRuntime; // display "0 'Mins.'", edit "0"
+    TWideStringField aqMoviesFormat;
+    TIntegerField aqMoviesNoOfCds;
+    TWideStringField aqMoviesCastMemberName1;
+    TWideStringField aqMoviesCastMemberName2;
+    TWideStringField aqMoviesCastMemberName3;
+    TWideStringField aqMoviesCastMemberName4;
+    TWideStringField aqMoviesCharacter1;
+    TWideStringField aqMoviesCharacter2;
+    TWideStringField aqMoviesCharacter3;
+    TWideStringField aqMoviesCharacter4;
+    TBlobField aqMoviesCover;
+    TIntegerField aqMoviesYear;
+
+    TQueryState State() const { return m_state; }
+    bool Active() const { return m_state != qsClosed; }
+
+    // Connects, reads the result and binds the columns by name ("Field '%s' not found", "Type mismatch for
+    // field '%s', expecting: %s actual: %s"). Does nothing when already open. A failure is thrown with no
+    // event raised, and the query stays qsClosed.
+    void Open();
+    // Drops a pending insert or edit without writing it, and releases the result and the connection.
+    void Close();
+
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+
+    // Moves of the current row. A pending insert or edit is finished first (update the row, then post when
+    // a column was set, else cancel). A move that would leave the result changes nothing and raises no
+    // AfterScroll.
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    void MoveBy(int distance);
+    // Makes row `recNo` (1-based, as RecNo) current; the grid's pick of a line. When finishing the pending
+    // change reopened the query (a post whose AfterPost reopens), the row that the reopen made current stays.
+    void SetRecNo(int recNo);
+
+    // Rows in the result, counting a row being inserted.
+    int RecordCount() const { return static_cast<int>(m_rows.size()); }
+    // The current row's number, 1-based; 0 when there is none.
+    int RecNo() const { return m_current < 0 ? 0 : m_current + 1; }
+    bool IsEmpty() const { return m_rows.empty(); }
+    // Set when a move tried to go before the first / past the last row (and by First / Last).
+    bool Bof() const { return m_bof; }
+    bool Eof() const { return m_eof; }
+    // A column has been set since the insert or edit began.
+    bool Modified() const { return m_modified.any(); }
+
+    // The column object named `name` (any case); "Field '%s' not found" otherwise.
+    TField& FieldByName(std::string_view name);
+    const std::array<TField*, kMovieColumnCount>& Fields() const { return m_fields; }
+
+    // The display text of `field` in row `recNo` (1-based) without moving there; for the list of titles.
+    std::string DisplayTextAt(int recNo, const TField& field) const;
+
+private:
+    friend class TField;
+    friend class TDataSource;
+    struct Row {
+        MovieRecord values;
+        std::uint64_t serial = 0; // identifies the row across inserts and deletes before it
+    };
+
+    const FieldValue& currentValue(int column) const;
+    void setCurrentValue(int column, FieldValue value);
+    void checkActive() const;
+    void checkEditing() const;
+
+    void setState(TQueryState state);
+    void notifyDataSetChanged();
+    void notifyDataSetScrolled();
+    void notifyRecordChanged(const TField* field);
+    void updateRecord();
+    void fire(const TDataSetNotifyEvent& event);
+    // Finishes a pending insert or edit as a move does: post when a column was set, else cancel.
+    void finishPending();
+    void postRow();
+    void moveTo(int index);
+    void doInsert();
+    void releaseResult();
+
+    std::unique_ptr<MoviesTable> m_table; // the open catalogue file
+    std::array<TField*, kMovieColumnCount> m_fields;
+    TQueryState m_state = qsClosed;
+    std::vector<Row> m_rows;
+    int m_current = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+    MovieRecord m_buffer; // the row being inserted or edited
+    std::bitset<kMovieColumnCount> m_modified; // columns set since the insert or edit began
+    int m_insertedAt = -1; // the row being inserted, while qsInsert
+    std::uint64_t m_nextSerial = 1;
+    std::uint64_t m_openCount = 0; // tells a move that finishing the pending change reopened
+    std::vector<TDataSource*> m_sources;
+};
+
+} // namespace vantrelle::store

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "vantrelle/store/Field.h"
+
+#include <string>
+#include <string_view>
+
+namespace vantrelle::store {
+
+// The type name of a column as the query reports it ("Integer", "SmallInt", "AutoInc", "WideString", "Memo",
+// "Blob", ...), from its declared SQL type and whether it is an AUTOINCREMENT key.
+std::string columnTypeName(std::string_view declaredType, bool autoIncrement);
+
+// The type name a column object expects ("AutoInc", "Integer", "WideString", "Blob").
+std::string expectedTypeName(TFieldType type);
+
+// Whether a column of type `typeName` can be bound to a column object of type `type`.
+bool typeCompatible(TFieldType type, std::string_view typeName);
+
+} // namespace vantrelle::store

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "vantrelle/store/Field.h"
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <array>
+
+namespace vantrelle::store {
+
+// The columns of Movies in declared order, as the query binds them.
+struct ColumnSpec {
+    const char* name;
+    TFieldType type;
+    int size; // Unicode characters, text columns only
+};
+
+inline constexpr std::array<ColumnSpec, kMovieColumnCount> kColumns = { {
+    { "ID", TFieldType::ftAutoInc, 0 },
+    { "NameOfMovie", TFieldType::ftWideString, 50 },
+    { "Genre", TFieldType::ftWideString, 50 },
+    { "Director", TFieldType::ftWideString, 50 },
+    { "Tagline", TFieldType::ftWideString, 200 },
+    { "Runtime", TFieldType::ftInteger, 0 },
+    { "Format", TFieldType::ftWideString, 50 },
+    { "NoOfCds", TFieldType::ftInteger, 0 },
+    { "CastMemberName1", TFieldType::ftWideString, 50 },
+    { "CastMemberName2", TFieldType::ftWideString, 50 },
+    { "CastMemberName3", TFieldType::ftWideString, 50 },
+    { "CastMemberName4", TFieldType::ftWideString, 50 },
+    { "Character1", TFieldType::ftWideString, 50 },
+    { "Character2", TFieldType::ftWideString, 50 },
+    { "Character3", TFieldType::ftWideString, 50 },
+    { "Character4", TFieldType::ftWideString, 50 },
+    { "Cover", TFieldType::ftBlob, 0 },
+    { "Year", TFieldType::ftInteger, 0 },
+} };
+
+inline constexpr int kIdColumn = 0;
+
+} // namespace vantrelle::store

@@ -1,0 +1,372 @@
+#include "vantrelle/store/MoviesQuery.h"
+
+#include "Columns.h"
+#include "MoviesTable.h"
+
+#include "vantrelle/store/Errors.h"
+
+#include <strings.h>
+
+namespace vantrelle::store {
+
+namespace {
+
+const FieldValue kNull;
+
+} // namespace
+
+TMoviesQuery::TMoviesQuery()
+    : aqMoviesID(*this, 0, kColumns[0].name)
+    , aqMoviesNameOfMovie(*this, 1, kColumns[1].name, kColumns[1].size)
+    , aqMoviesGenre(*this, 2, kColumns[2].name, kColumns[2].size)
+    , aqMoviesDirector(*this, 3, kColumns[3].name, kColumns[3].size)
+    , aqMoviesTagline(*this, 4, kColumns[4].name, kColumns[4].size)
+    , aqMoviesRuntime(*this, 5, kColumns[5].name)
+    , aqMoviesFormat(*this, 6, kColumns[6].name, kColumns[6].size)
+    , aqMoviesNoOfCds(*this, 7, kColumns[7].name)
+    , aqMoviesCastMemberName1(*this, 8, kColumns[8].name, kColumns[8].size)
+    , aqMoviesCastMemberName2(*this, 9, kColumns[9].name, kColumns[9].size)
+    , aqMoviesCastMemberName3(*this, 10, kColumns[10].name, kColumns[10].size)
+    , aqMoviesCastMemberName4(*this, 11, kColumns[11].name, kColumns[11].size)
+    , aqMoviesCharacter1(*this, 12, kColumns[12].name, kColumns[12].size)
+    , aqMoviesCharacter2(*this, 13, kColumns[13].name, kColumns[13].size)
+    , aqMoviesCharacter3(*this, 14, kColumns[14].name, kColumns[14].size)
+    , aqMoviesCharacter4(*this, 15, kColumns[15].name, kColumns[15].size)
+    , aqMoviesCover(*this, 16, kColumns[16].name)
+    , aqMoviesYear(*this, 17, kColumns[17].name)
+    , m_fields { &aqMoviesID, &aqMoviesNameOfMovie, &aqMoviesGenre, &aqMoviesDirector, &aqMoviesTagline,
+        &aqMoviesRuntime, &aqMoviesFormat, &aqMoviesNoOfCds, &aqMoviesCastMemberName1, &aqMoviesCastMemberName2,
+        &aqMoviesCastMemberName3, &aqMoviesCastMemberName4, &aqMoviesCharacter1, &aqMoviesCharacter2,
+        &aqMoviesCharacter3, &aqMoviesCharacter4, &aqMoviesCover, &aqMoviesYear }
+{
+    aqMoviesRuntime.SetDisplayFormat("0 'Mins.'");
+    aqMoviesRuntime.SetEditFormat("0");
+}
+
+TMoviesQuery::~TMoviesQuery()
+{
+    // The data sources outlive us only as empty shells; no events while being destroyed.
+    for (TDataSource* source : m_sources)
+        source->m_dataSet = nullptr;
+}
+
+const FieldValue& TMoviesQuery::currentValue(int column) const
+{
+    if (m_current < 0)
+        return kNull;
+    if (m_state == qsEdit || m_state == qsInsert)
+        return m_buffer[column];
+    return m_rows[m_current].values[column];
+}
+
+void TMoviesQuery::setCurrentValue(int column, FieldValue value)
+{
+    m_buffer[column] = std::move(value);
+    m_modified.set(column);
+    notifyRecordChanged(m_fields[column]);
+}
+
+void TMoviesQuery::checkActive() const
+{
+    if (m_state == qsClosed)
+        throw EDatabaseError("Cannot perform this operation on a closed dataset");
+}
+
+void TMoviesQuery::checkEditing() const
+{
+    if (m_state != qsEdit && m_state != qsInsert)
+        throw EDatabaseError("Dataset not in edit or insert mode");
+}
+
+void TMoviesQuery::setState(TQueryState state)
+{
+    m_state = state;
+    for (TDataSource* source : std::vector(m_sources))
+        source->notifyStateChanged(state);
+}
+
+void TMoviesQuery::notifyDataSetChanged()
+{
+    for (TDataSource* source : std::vector(m_sources))
+        source->notifyDataSetChanged();
+}
+
+void TMoviesQuery::notifyDataSetScrolled()
+{
+    for (TDataSource* source : std::vector(m_sources))
+        source->notifyDataSetScrolled();
+}
+
+void TMoviesQuery::notifyRecordChanged(const TField* field)
+{
+    for (TDataSource* source : std::vector(m_sources))
+        source->notifyRecordChanged(field);
+}
+
+void TMoviesQuery::updateRecord()
+{
+    for (TDataSource* source : std::vector(m_sources))
+        source->notifyUpdateRecord();
+}
+
+void TMoviesQuery::fire(const TDataSetNotifyEvent& event)
+{
+    if (event)
+        event(*this);
+}
+
+void TMoviesQuery::Open()
+{
+    if (Active())
+        return;
+    std::vector<Row> rows;
+    auto table = MoviesTable::open(ConnectionString, [&](MovieRecord&& values) {
+        rows.push_back({ std::move(values), m_nextSerial++ });
+    });
+    m_table = std::move(table);
+    m_rows = std::move(rows);
+    m_current = m_rows.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.empty();
+    ++m_openCount;
+    setState(qsBrowse);
+    notifyDataSetChanged();
+    if (!m_rows.empty())
+        fire(AfterScroll);
+}
+
+void TMoviesQuery::releaseResult()
+{
+    std::vector<Row>().swap(m_rows);
+    m_buffer = {};
+    m_modified.reset();
+    m_insertedAt = -1;
+    m_current = -1;
+    m_bof = m_eof = true;
+    m_table.reset();
+}
+
+void TMoviesQuery::Close()
+{
+    if (!Active())
+        return;
+    releaseResult();
+    setState(qsClosed);
+    notifyDataSetChanged();
+}
+
+void TMoviesQuery::doInsert()
+{
+    const int at = m_current < 0 ? 0 : m_current;
+    m_rows.insert(m_rows.begin() + at, Row { MovieRecord {}, m_nextSerial++ });
+    m_insertedAt = at;
+    m_current = at;
+    m_bof = m_eof = false;
+    m_buffer = {};
+    setState(qsInsert);
+    m_modified.reset();
+    notifyDataSetChanged();
+    fire(AfterInsert);
+    fire(AfterScroll);
+}
+
+void TMoviesQuery::Insert()
+{
+    checkActive();
+    finishPending();
+    checkActive(); // the reopen after a post may have failed
+    doInsert();
+}
+
+void TMoviesQuery::Edit()
+{
+    if (m_state == qsEdit || m_state == qsInsert)
+        return;
+    checkActive();
+    if (m_rows.empty()) {
+        doInsert();
+        return;
+    }
+    m_buffer = m_rows[m_current].values;
+    m_modified.reset();
+    setState(qsEdit);
+    notifyRecordChanged(nullptr);
+    fire(AfterEdit);
+}
+
+void TMoviesQuery::postRow()
+{
+    if (m_state == qsInsert) {
+        m_rows[m_insertedAt].values = m_table->insert(m_buffer, m_modified);
+        m_insertedAt = -1;
+    } else if (m_modified.any()) {
+        m_rows[m_current].values = m_table->update(m_rows[m_current].values, m_buffer, m_modified);
+    }
+    m_buffer = {};
+    m_modified.reset();
+    setState(qsBrowse);
+    notifyRecordChanged(nullptr);
+    fire(AfterPost);
+}
+
+void TMoviesQuery::Post()
+{
+    checkEditing();
+    updateRecord();
+    postRow();
+}
+
+void TMoviesQuery::Cancel()
+{
+    if (m_state != qsEdit && m_state != qsInsert)
+        return;
+    const bool wasInsert = m_state == qsInsert;
+    if (wasInsert) {
+        // The row that was current before the insert followed the new row, so it now takes its place.
+        m_rows.erase(m_rows.begin() + m_insertedAt);
+        m_current = m_rows.empty() ? -1 : std::min(m_insertedAt, RecordCount() - 1);
+        m_insertedAt = -1;
+    }
+    m_buffer = {};
+    m_modified.reset();
+    setState(qsBrowse);
+    if (wasInsert)
+        notifyDataSetChanged();
+    else
+        notifyRecordChanged(nullptr);
+    fire(AfterCancel);
+    if (wasInsert)
+        fire(AfterScroll);
+}
+
+void TMoviesQuery::Delete()
+{
+    checkActive();
+    if (m_state == qsInsert) {
+        Cancel();
+        return;
+    }
+    if (m_rows.empty())
+        throw EDatabaseError("Cannot perform this operation on an empty dataset");
+    m_table->remove(m_rows[m_current].values);
+    m_rows.erase(m_rows.begin() + m_current);
+    if (m_current >= RecordCount())
+        m_current = RecordCount() - 1;
+    m_eof = m_rows.empty();
+    m_bof = m_rows.empty();
+    m_buffer = {};
+    m_modified.reset();
+    if (m_state == qsEdit)
+        setState(qsBrowse); // a pending edit of the deleted row is dropped
+    notifyDataSetChanged();
+    fire(AfterDelete);
+    fire(AfterScroll);
+}
+
+void TMoviesQuery::finishPending()
+{
+    if (m_state != qsEdit && m_state != qsInsert)
+        return;
+    updateRecord();
+    if (m_modified.any())
+        postRow();
+    else
+        Cancel();
+}
+
+void TMoviesQuery::moveTo(int index)
+{
+    m_current = index;
+    m_bof = m_eof = false;
+    notifyDataSetScrolled();
+    fire(AfterScroll);
+}
+
+void TMoviesQuery::MoveBy(int distance)
+{
+    checkActive();
+    const std::uint64_t openCount = m_openCount;
+    finishPending();
+    if (!Active() || m_openCount != openCount || distance == 0 || m_rows.empty())
+        return;
+    const long long target = static_cast<long long>(m_current) + distance;
+    if (target < 0) {
+        m_bof = true;
+        return;
+    }
+    if (target >= RecordCount()) {
+        m_eof = true;
+        return;
+    }
+    moveTo(static_cast<int>(target));
+}
+
+void TMoviesQuery::Next()
+{
+    MoveBy(1);
+}
+
+void TMoviesQuery::Prior()
+{
+    MoveBy(-1);
+}
+
+void TMoviesQuery::First()
+{
+    checkActive();
+    const std::uint64_t openCount = m_openCount;
+    finishPending();
+    if (!Active() || m_openCount != openCount || m_rows.empty())
+        return;
+    moveTo(0);
+    m_bof = true;
+}
+
+void TMoviesQuery::Last()
+{
+    checkActive();
+    const std::uint64_t openCount = m_openCount;
+    finishPending();
+    if (!Active() || m_openCount != openCount || m_rows.empty())
+        return;
+    moveTo(RecordCount() - 1);
+    m_eof = true;
+}
+
+void TMoviesQuery::SetRecNo(int recNo)
+{
+    checkActive();
+    const bool inRange = recNo >= 1 && recNo <= RecordCount();
+    const std::uint64_t serial = inRange ? m_rows[recNo - 1].serial : 0;
+    finishPending();
+    if (!inRange || !Active())
+        return;
+    // Find the row again: a cancelled insert before it shifted it, a reopen replaced every row.
+    for (int i = 0; i < RecordCount(); ++i)
+        if (m_rows[i].serial == serial) {
+            if (i != m_current)
+                moveTo(i);
+            return;
+        }
+}
+
+TField& TMoviesQuery::FieldByName(std::string_view name)
+{
+    for (TField* field : m_fields)
+        if (field->FieldName().size() == name.size()
+            && strncasecmp(field->FieldName().c_str(), name.data(), name.size()) == 0)
+            return *field;
+    throw EDatabaseError("Field '" + std::string(name) + "' not found");
+}
+
+std::string TMoviesQuery::DisplayTextAt(int recNo, const TField& field) const
+{
+    const int index = recNo - 1;
+    if (index < 0 || index >= RecordCount())
+        return std::string();
+    if (index == m_current)
+        return field.DisplayText();
+    return field.DisplayTextOf(m_rows[index].values[field.Index()]);
+}
+
+} // namespace vantrelle::store

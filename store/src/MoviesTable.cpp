@@ -1,0 +1,333 @@
+#include "MoviesTable.h"
+
+#include "ColumnTypes.h"
+#include "Columns.h"
+#include "IntegerText.h"
+
+#include "vantrelle/CodePage.h"
+#include "vantrelle/store/ConnectionString.h"
+#include "vantrelle/store/Errors.h"
+
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <strings.h>
+
+namespace vantrelle::store {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kChangedBeforeSave
+    = "Another program changed this movie after the list was read; the changes were not saved";
+constexpr std::string_view kDeletedBeforeSave
+    = "Another program deleted this movie after the list was read; the changes were not saved";
+constexpr std::string_view kChangedBeforeDelete
+    = "Another program changed this movie after the list was read; it was not deleted";
+
+std::string quoted(const fs::path& file)
+{
+    return "'" + file.string() + "'";
+}
+
+// Says in our own words what SQLite would only call "unable to open" or "file is not a database".
+void checkCatalogueFile(const fs::path& file)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (!fs::exists(status)) {
+        const fs::path folder = fs::absolute(file, error).parent_path();
+        throw EEngineError("Could not find file " + quoted(file.filename()) + " in the folder " + quoted(folder));
+    }
+    if (fs::is_directory(status))
+        throw EEngineError(quoted(file) + " is a folder, not a catalogue file");
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw EEngineError("Cannot read " + quoted(file) + ": " + std::strerror(errno));
+    std::array<char, 32> header {};
+    in.read(header.data(), header.size());
+    const std::string_view bytes(header.data(), static_cast<std::size_t>(in.gcount()));
+    if (bytes.empty())
+        return; // SQLite takes an empty file as an empty database
+    if (bytes.starts_with(std::string_view("SQLite format 3\0", 16)))
+        return;
+    // Jet 3/4 (.mdb) and ACE (.accdb) files carry their engine's name at offset 4.
+    if (bytes.size() >= 19 && (bytes.substr(4, 15) == "Standard Jet DB" || bytes.substr(4, 15) == "Standard ACE DB"))
+        throw EEngineError(quoted(file)
+            + " is a Microsoft Access (Jet) database, which cannot be opened directly; copy its "
+              "table Movies into a SQLite catalogue (vantrelle-tool create) first");
+    throw EEngineError(quoted(file) + " is not a SQLite database");
+}
+
+// Where each declared column is in a statement's result; -1 when missing.
+std::array<int, kMovieColumnCount> resultColumns(sqlite3_stmt* stmt)
+{
+    std::array<int, kMovieColumnCount> index;
+    index.fill(-1);
+    const int count = sqlite3_column_count(stmt);
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        for (int i = 0; i < count && index[k] < 0; ++i)
+            if (strcasecmp(sqlite3_column_name(stmt, i), kColumns[k].name) == 0)
+                index[k] = i;
+    return index;
+}
+
+void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const std::array<int, kMovieColumnCount>& index)
+{
+    for (int k = 0; k < kMovieColumnCount; ++k) {
+        if (index[k] < 0)
+            throw EDatabaseError(std::string("Field '") + kColumns[k].name + "' not found");
+        const char* declared = sqlite3_column_decltype(stmt, index[k]);
+        int autoIncrement = 0;
+        const char* table = sqlite3_column_table_name(stmt, index[k]);
+        const char* origin = sqlite3_column_origin_name(stmt, index[k]);
+        if (table && origin)
+            sqlite3_table_column_metadata(db, sqlite3_column_database_name(stmt, index[k]), table, origin, nullptr,
+                nullptr, nullptr, nullptr, &autoIncrement);
+        const std::string actual = columnTypeName(declared ? declared : "", autoIncrement != 0);
+        if (!typeCompatible(kColumns[k].type, actual))
+            throw EDatabaseError(std::string("Type mismatch for field '") + kColumns[k].name
+                + "', expecting: " + expectedTypeName(kColumns[k].type) + " actual: " + actual);
+    }
+}
+
+std::string_view textOf(sqlite3_stmt* stmt, int i)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "";
+}
+
+std::string shortened(std::string_view text)
+{
+    return utf8Length(ansiToUtf8(text)) > 40 ? std::string(utf8Prefix(ansiToUtf8(text), 40)) + "..." : ansiToUtf8(text);
+}
+
+// A value that another program stored with a storage class other than the column's is read as the column's
+// type where it converts (integral numbers, integer text, numbers as text, text as bytes).
+class ValueReader {
+public:
+    ValueReader(sqlite3_stmt* stmt, const std::array<int, kMovieColumnCount>& index)
+        : m_stmt(stmt)
+        , m_index(index)
+    {
+    }
+
+    MovieRecord row() const
+    {
+        MovieRecord values;
+        for (int k = 0; k < kMovieColumnCount; ++k)
+            values[k] = value(k);
+        return values;
+    }
+
+private:
+    FieldValue value(int k) const
+    {
+        const int i = m_index[k];
+        const int storage = sqlite3_column_type(m_stmt, i);
+        if (storage == SQLITE_NULL)
+            return {};
+        switch (kColumns[k].type) {
+        case TFieldType::ftAutoInc:
+        case TFieldType::ftInteger:
+            return integer(k, storage);
+        case TFieldType::ftWideString:
+            if (storage == SQLITE_BLOB)
+                return ansiToUtf8(blobOf(i));
+            return ansiToUtf8(textOf(m_stmt, i));
+        case TFieldType::ftBlob:
+            if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
+                fail(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes");
+            if (storage == SQLITE_TEXT)
+                return toBytes(textOf(m_stmt, i));
+            return toBytes(blobOf(i));
+        }
+        return {};
+    }
+
+    FieldValue integer(int k, int storage) const
+    {
+        const int i = m_index[k];
+        constexpr auto low = std::numeric_limits<std::int32_t>::min();
+        constexpr auto high = std::numeric_limits<std::int32_t>::max();
+        if (storage == SQLITE_INTEGER) {
+            const std::int64_t value = sqlite3_column_int64(m_stmt, i);
+            if (value >= low && value <= high)
+                return static_cast<std::int32_t>(value);
+        } else if (storage == SQLITE_FLOAT) {
+            const double value = sqlite3_column_double(m_stmt, i);
+            if (std::isfinite(value) && value == std::trunc(value) && value >= low && value <= high)
+                return static_cast<std::int32_t>(value);
+        } else if (storage == SQLITE_TEXT) {
+            if (const auto value = parseInteger(textOf(m_stmt, i)))
+                return *value;
+        }
+        if (storage == SQLITE_BLOB)
+            fail(k, "binary data", "a 32-bit integer");
+        fail(k, "'" + shortened(textOf(m_stmt, i)) + "'", "a 32-bit integer");
+    }
+
+    std::string_view blobOf(int i) const
+    {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, i));
+        return data ? std::string_view(data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))) : "";
+    }
+
+    static Bytes toBytes(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
+
+    [[noreturn]] void fail(int k, const std::string& what, const std::string& expected) const
+    {
+        const int idColumn = m_index[kIdColumn];
+        const std::string row = sqlite3_column_type(m_stmt, idColumn) == SQLITE_INTEGER
+            ? "the movie with ID " + std::to_string(sqlite3_column_int64(m_stmt, idColumn))
+            : "a movie without an ID";
+        throw EDatabaseError("The column " + std::string(kColumns[k].name) + " of " + row + " holds " + what
+            + ", which is not " + expected);
+    }
+
+    sqlite3_stmt* m_stmt;
+    const std::array<int, kMovieColumnCount>& m_index;
+};
+
+void bindValue(sqlite::Statement& statement, int parameter, const FieldValue& value)
+{
+    if (const auto* number = std::get_if<std::int32_t>(&value))
+        statement.bindInt(parameter, *number);
+    else if (const auto* text = std::get_if<std::string>(&value))
+        statement.bindText(parameter, *text);
+    else if (const auto* bytes = std::get_if<Bytes>(&value))
+        statement.bindBlob(parameter, bytes->data(), bytes->size());
+    else
+        statement.bindNull(parameter);
+}
+
+} // namespace
+
+MoviesTable::MoviesTable(const std::filesystem::path& file)
+    : m_file(file)
+    , m_db(file, SQLITE_OPEN_READWRITE)
+{
+    m_db.check(sqlite3_busy_timeout(m_db.handle(), 5000));
+    // Every committed write is on disk before the post returns (the default; set so it never drifts).
+    m_db.exec("PRAGMA synchronous = FULL");
+}
+
+std::unique_ptr<MoviesTable> MoviesTable::open(
+    std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink)
+{
+    const fs::path file = databaseFile(connectionString, fs::current_path());
+    checkCatalogueFile(file);
+    std::unique_ptr<MoviesTable> table;
+    bool hasMovies = false;
+    try {
+        table.reset(new MoviesTable(file));
+        sqlite::Statement find(table->m_db,
+            "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND "
+            "name = 'Movies' COLLATE NOCASE");
+        hasMovies = find.step();
+    } catch (const EEngineError& e) {
+        throw EEngineError("Cannot open " + quoted(file) + ": " + e.what());
+    }
+    if (!hasMovies)
+        throw EEngineError(quoted(file) + " holds no table Movies");
+    sqlite::Statement select(table->m_db, TMoviesQuery::CommandText);
+    const auto index = resultColumns(select.handle());
+    checkColumnTypes(table->m_db.handle(), select.handle(), index);
+    const ValueReader reader(select.handle(), index);
+    while (select.step())
+        sink(reader.row());
+    return table;
+}
+
+std::optional<MovieRecord> MoviesTable::readRowWhere(std::string_view condition, std::int64_t key) const
+{
+    sqlite::Statement select(m_db, "SELECT * FROM Movies WHERE " + std::string(condition) + " = ?");
+    select.bindInt(1, key);
+    if (!select.step())
+        return std::nullopt;
+    const auto index = resultColumns(select.handle());
+    checkColumnTypes(m_db.handle(), select.handle(), index);
+    return ValueReader(select.handle(), index).row();
+}
+
+std::int64_t MoviesTable::idOf(const MovieRecord& row) const
+{
+    if (const auto* id = std::get_if<std::int32_t>(&row[kIdColumn]))
+        return *id;
+    throw EEngineError("This movie has no ID, so it cannot be found in the table again");
+}
+
+MovieRecord MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
+{
+    std::string names, marks;
+    for (int k = 0; k < kMovieColumnCount; ++k) {
+        if (k == kIdColumn || !set[k])
+            continue;
+        names += (names.empty() ? "" : ", ") + std::string(kColumns[k].name);
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    sqlite::Transaction transaction(m_db);
+    sqlite::Statement statement(m_db,
+        names.empty() ? "INSERT INTO Movies DEFAULT VALUES"
+                      : "INSERT INTO Movies (" + names + ") VALUES (" + marks + ")");
+    int parameter = 1;
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        if (k != kIdColumn && set[k])
+            bindValue(statement, parameter++, values[k]);
+    statement.step();
+    auto stored = readRowWhere("rowid", sqlite3_last_insert_rowid(m_db.handle()));
+    if (!stored)
+        throw EEngineError("The new movie could not be read back after it was written");
+    transaction.commit();
+    return std::move(*stored);
+}
+
+MovieRecord MoviesTable::update(const MovieRecord& original, const MovieRecord& values, const ColumnSet& set)
+{
+    const std::int64_t id = idOf(original);
+    sqlite::Transaction transaction(m_db);
+    const auto current = readRowWhere("ID", id);
+    if (!current)
+        throw EUpdateConflict(std::string(kDeletedBeforeSave));
+    if (*current != original)
+        throw EUpdateConflict(std::string(kChangedBeforeSave));
+    std::string assignments;
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        if (k != kIdColumn && set[k])
+            assignments += (assignments.empty() ? "" : ", ") + std::string(kColumns[k].name) + " = ?";
+    if (assignments.empty())
+        return original;
+    sqlite::Statement statement(m_db, "UPDATE Movies SET " + assignments + " WHERE ID = ?");
+    int parameter = 1;
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        if (k != kIdColumn && set[k])
+            bindValue(statement, parameter++, values[k]);
+    statement.bindInt(parameter, id);
+    statement.step();
+    auto stored = readRowWhere("ID", id);
+    if (!stored)
+        throw EEngineError("The movie could not be read back after it was written");
+    transaction.commit();
+    return std::move(*stored);
+}
+
+void MoviesTable::remove(const MovieRecord& original)
+{
+    const std::int64_t id = idOf(original);
+    sqlite::Transaction transaction(m_db);
+    const auto current = readRowWhere("ID", id);
+    if (current && *current != original)
+        throw EUpdateConflict(std::string(kChangedBeforeDelete));
+    if (current) {
+        sqlite::Statement statement(m_db, "DELETE FROM Movies WHERE ID = ?");
+        statement.bindInt(1, id);
+        statement.step();
+    }
+    transaction.commit();
+}
+
+} // namespace vantrelle::store

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Sqlite.h"
+
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <bitset>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace vantrelle::store {
+
+using ColumnSet = std::bitset<kMovieColumnCount>;
+
+// The table Movies of one open catalogue file: the query's whole contact with the engine.
+class MoviesTable {
+public:
+    // Opens the file the connection string names and runs the query's command, giving every row in order
+    // to `sink`. Throws with a clear message when the file is missing, unreadable, not a SQLite database
+    // (or an Access one), has no table Movies, lacks a column, has one of the wrong type, or holds a value
+    // that does not convert to its column's type.
+    static std::unique_ptr<MoviesTable> open(
+        std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink);
+
+    // Adds a row with the `set` columns of `values` (never ID) and returns it as stored.
+    MovieRecord insert(const MovieRecord& values, const ColumnSet& set);
+    // Writes the `set` columns of `values` into the row that was read as `original`; EUpdateConflict when
+    // that row was changed or deleted since. Returns the row as stored.
+    MovieRecord update(const MovieRecord& original, const MovieRecord& values, const ColumnSet& set);
+    // Deletes the row that was read as `original`; EUpdateConflict when it was changed since. A row that is
+    // already gone counts as deleted.
+    void remove(const MovieRecord& original);
+
+private:
+    explicit MoviesTable(const std::filesystem::path& file);
+    std::optional<MovieRecord> readRowWhere(std::string_view condition, std::int64_t key) const;
+    std::int64_t idOf(const MovieRecord& row) const;
+
+    std::filesystem::path m_file;
+    sqlite::Database m_db;
+};
+
+} // namespace vantrelle::store

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "TempDir.h"
+
+#include "vantrelle/store/MoviesQuery.h"
+#include "vantrelle/store/Schema.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vantrelle::store::test {
+
+// A fresh catalogue "Movies.mdb" in a temporary working directory, and a query over it that records its events.
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest()
+        : m_workingDir(m_dir.path())
+    {
+        createCatalogue(m_dir / "Movies.mdb");
+        recordEvents(query, source, events);
+    }
+
+    // Hooks every event of `q` and its data source `ds` so that they append their names to `log`.
+    static void recordEvents(TMoviesQuery& q, TDataSource& ds, std::vector<std::string>& log)
+    {
+        ds.SetDataSet(&q);
+        ds.OnStateChange = [&log](TDataSource& s) { log.push_back("StateChange:" + std::to_string(s.State())); };
+        q.AfterInsert = [&log](TMoviesQuery&) { log.push_back("AfterInsert"); };
+        q.AfterEdit = [&log](TMoviesQuery&) { log.push_back("AfterEdit"); };
+        q.AfterPost = [&log](TMoviesQuery&) { log.push_back("AfterPost"); };
+        q.AfterCancel = [&log](TMoviesQuery&) { log.push_back("AfterCancel"); };
+        q.AfterDelete = [&log](TMoviesQuery&) { log.push_back("AfterDelete"); };
+        q.AfterScroll = [&log](TMoviesQuery&) { log.push_back("AfterScroll"); };
+    }
+
+    // Adds films by title (and year) through a second query, as another session of the program would.
+    void addFilms(const std::vector<std::pair<std::string, int>>& films)
+    {
+        TMoviesQuery writer;
+        writer.Open();
+        for (const auto& [title, year] : films) {
+            writer.Insert();
+            writer.aqMoviesNameOfMovie.SetAsString(title);
+            writer.aqMoviesYear.SetAsInteger(year);
+            writer.Post();
+        }
+    }
+
+    std::vector<std::string> titles()
+    {
+        std::vector<std::string> result;
+        for (int i = 1; i <= query.RecordCount(); ++i)
+            result.push_back(query.DisplayTextAt(i, query.aqMoviesNameOfMovie));
+        return result;
+    }
+
+    vantrelle::test::TempDir m_dir;
+    vantrelle::test::ScopedWorkingDir m_workingDir;
+    TMoviesQuery query;
+    TDataSource source;
+    std::vector<std::string> events;
+};
+
+} // namespace vantrelle::store::test
