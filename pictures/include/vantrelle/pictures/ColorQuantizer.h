@@ -1,0 +1,58 @@
+#pragma once
+
+#include "vantrelle/pictures/Bitmap.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace vantrelle::pictures {
+
+class TDIBReader;
+
+// One node of the colour octree. Nodes live in the quantizer's pool and name each other by
+// index; NoNode marks an empty child slot or the end of a reducible list.
+struct TOctreeNode {
+    static constexpr std::int32_t NoNode = -1;
+
+    bool leaf = false;
+    std::int64_t pixelCount = 0;
+    std::int64_t redSum = 0;
+    std::int64_t greenSum = 0;
+    std::int64_t blueSum = 0;
+    std::int32_t nextReducible = NoNode;
+    std::array<std::int32_t, 8> children { NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode };
+};
+
+// An octree colour quantizer: every colour added goes down the tree one bit of red, green and
+// blue per level; after each colour, while there are more leaves than the colour limit, the most
+// recently created internal node of the deepest level that has one is folded into a leaf. The
+// tree thus never holds more than limit + 1 leaves, whatever the size of the picture.
+class TColorQuantizer {
+public:
+    TColorQuantizer(int colorLimit, int depth);
+
+    // Adds every pixel of the reader's (24-bit) bitmap: rows from the top, columns left to right.
+    void Process(const TDIBReader& reader);
+    void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    // The leaf colours in tree order (children 0 to 7, depth first): each sum divided by the
+    // leaf's pixel count, truncated; black for a leaf without pixels.
+    std::vector<PaletteEntry> ColorTable() const;
+    int LeafCount() const { return m_leafCount; }
+
+private:
+    std::int32_t createNode(int level);
+    void freeNode(std::int32_t node);
+    void reduceTree();
+    void collect(std::int32_t node, std::vector<PaletteEntry>& colours) const;
+
+    int m_colorLimit;
+    int m_depth;
+    std::int32_t m_root = TOctreeNode::NoNode;
+    int m_leafCount = 0;
+    std::array<std::int32_t, 8> m_reducible {};
+    std::vector<TOctreeNode> m_nodes;
+    std::vector<std::int32_t> m_freeNodes;
+};
+
+} // namespace vantrelle::pictures

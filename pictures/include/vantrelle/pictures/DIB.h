@@ -1,0 +1,67 @@
+#pragma once
+
+#include "vantrelle/Error.h"
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/Palette.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vantrelle::pictures {
+
+// Memory for a picture could not be had ("Failed to allocate memory for GIF DIB").
+class EOutOfMemory : public vantrelle::Error {
+public:
+    using vantrelle::Error::Error;
+};
+
+// Row access to a bitmap in one pixel format; row 0 is the top row.
+class TDIB {
+public:
+    virtual ~TDIB() = default;
+    TDIB(const TDIB&) = delete;
+    TDIB& operator=(const TDIB&) = delete;
+
+protected:
+    TDIB() = default;
+};
+
+// Makes its bitmap take a pixel format, converting the bitmap in place, and then reads its rows.
+class TDIBReader : public TDIB {
+public:
+    TDIBReader(TBitmap& bitmap, int bitsPerPixel);
+
+    const std::uint8_t* ScanLine(int row) const { return m_bitmap.ScanLine(row); }
+    int Width() const { return m_bitmap.Width(); }
+    int Height() const { return m_bitmap.Height(); }
+
+private:
+    TBitmap& m_bitmap;
+};
+
+// Collects the rows of a new picture of 8 bits per pixel with a palette and, on Finish, hands it
+// to its bitmap as a BMP file image: a 1064-byte info block (40-byte header and 256 colours) and
+// the rows bottom row first. The info block and pixel buffer are made on the first row request.
+class TDIBWriter : public TDIB {
+public:
+    // "Invalid image dimensions" (on the first row request) when width or height is 0.
+    TDIBWriter(TBitmap& bitmap, const TLogicalPalette& palette, int width, int height, int bitsPerPixel = 8);
+
+    // Row `row` (0 is the top row) for writing: width bytes, one palette index each.
+    std::uint8_t* ScanLine(int row);
+    // Hands the picture to the bitmap. Without it, destroying the writer leaves the bitmap as it was.
+    void Finish();
+
+private:
+    void prepare();
+
+    TBitmap& m_bitmap;
+    const TLogicalPalette& m_palette;
+    int m_width;
+    int m_height;
+    int m_bitsPerPixel;
+    std::size_t m_rowBytes = 0;
+    std::vector<std::uint8_t> m_image; // file header, info block, pixel buffer
+};
+
+} // namespace vantrelle::pictures

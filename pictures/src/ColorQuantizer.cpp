@@ -1,0 +1,141 @@
+#include "vantrelle/pictures/ColorQuantizer.h"
+
+#include "vantrelle/pictures/DIB.h"
+#include "vantrelle/pictures/Errors.h"
+
+namespace vantrelle::pictures {
+
+TColorQuantizer::TColorQuantizer(int colorLimit, int depth)
+    : m_colorLimit(colorLimit)
+    , m_depth(depth)
+{
+    if (colorLimit < 1 || depth < 1 || depth > 8)
+        throw EInvalidGraphic("Invalid colour quantizer settings");
+    m_reducible.fill(TOctreeNode::NoNode);
+}
+
+std::int32_t TColorQuantizer::createNode(int level)
+{
+    std::int32_t index;
+    if (!m_freeNodes.empty()) {
+        index = m_freeNodes.back();
+        m_freeNodes.pop_back();
+        m_nodes[static_cast<std::size_t>(index)] = TOctreeNode {};
+    } else {
+        index = static_cast<std::int32_t>(m_nodes.size());
+        m_nodes.emplace_back();
+    }
+    TOctreeNode& node = m_nodes[static_cast<std::size_t>(index)];
+    node.leaf = level == m_depth;
+    if (node.leaf) {
+        ++m_leafCount;
+    } else {
+        node.nextReducible = m_reducible[static_cast<std::size_t>(level)];
+        m_reducible[static_cast<std::size_t>(level)] = index;
+    }
+    return index;
+}
+
+void TColorQuantizer::freeNode(std::int32_t node)
+{
+    m_freeNodes.push_back(node);
+}
+
+void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    if (m_root == TOctreeNode::NoNode)
+        m_root = createNode(0);
+    std::int32_t index = m_root;
+    for (int level = 0;; ++level) {
+        TOctreeNode* node = &m_nodes[static_cast<std::size_t>(index)];
+        if (node->leaf) {
+            ++node->pixelCount;
+            node->redSum += red;
+            node->greenSum += green;
+            node->blueSum += blue;
+            break;
+        }
+        const int shift = 7 - level;
+        const int mask = 0x80 >> level;
+        const int child = ((red & mask) >> shift) * 4 + ((green & mask) >> shift) * 2 + ((blue & mask) >> shift);
+        std::int32_t next = node->children[static_cast<std::size_t>(child)];
+        if (next == TOctreeNode::NoNode) {
+            next = createNode(level + 1); // may move the pool: index the parent afresh
+            m_nodes[static_cast<std::size_t>(index)].children[static_cast<std::size_t>(child)] = next;
+        }
+        index = next;
+    }
+    while (m_leafCount > m_colorLimit)
+        reduceTree();
+}
+
+void TColorQuantizer::reduceTree()
+{
+    int level = m_depth - 1;
+    while (level > 0 && m_reducible[static_cast<std::size_t>(level)] == TOctreeNode::NoNode)
+        --level;
+    const std::int32_t index = m_reducible[static_cast<std::size_t>(level)];
+    TOctreeNode& node = m_nodes[static_cast<std::size_t>(index)];
+    m_reducible[static_cast<std::size_t>(level)] = node.nextReducible;
+    node.nextReducible = TOctreeNode::NoNode;
+
+    std::int64_t red = 0;
+    std::int64_t green = 0;
+    std::int64_t blue = 0;
+    int children = 0;
+    for (std::int32_t& slot : node.children) {
+        if (slot == TOctreeNode::NoNode)
+            continue;
+        // Children of a node of the deepest reducible level are always leaves.
+        const TOctreeNode& child = m_nodes[static_cast<std::size_t>(slot)];
+        red += child.redSum;
+        green += child.greenSum;
+        blue += child.blueSum;
+        node.pixelCount += child.pixelCount;
+        freeNode(slot);
+        slot = TOctreeNode::NoNode;
+        ++children;
+    }
+    node.leaf = true;
+    node.redSum = red;
+    node.greenSum = green;
+    node.blueSum = blue;
+    m_leafCount -= children - 1;
+}
+
+void TColorQuantizer::Process(const TDIBReader& reader)
+{
+    for (int y = 0; y < reader.Height(); ++y) {
+        const std::uint8_t* row = reader.ScanLine(y);
+        for (int x = 0; x < reader.Width(); ++x, row += 3)
+            AddColor(row[2], row[1], row[0]);
+    }
+}
+
+std::vector<PaletteEntry> TColorQuantizer::ColorTable() const
+{
+    std::vector<PaletteEntry> colours;
+    if (m_root != TOctreeNode::NoNode)
+        collect(m_root, colours);
+    return colours;
+}
+
+void TColorQuantizer::collect(std::int32_t index, std::vector<PaletteEntry>& colours) const
+{
+    const TOctreeNode& node = m_nodes[static_cast<std::size_t>(index)];
+    if (node.leaf) {
+        if (node.pixelCount == 0) {
+            colours.push_back({});
+            return;
+        }
+        colours.push_back({ static_cast<std::uint8_t>(node.redSum / node.pixelCount),
+            static_cast<std::uint8_t>(node.greenSum / node.pixelCount),
+            static_cast<std::uint8_t>(node.blueSum / node.pixelCount), 0 });
+        return;
+    }
+    for (const std::int32_t child : node.children)
+        if (child != TOctreeNode::NoNode)
+            collect(child, colours);
+}
+
+} // namespace vantrelle::pictures

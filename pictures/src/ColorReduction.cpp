@@ -1,0 +1,60 @@
+#include "vantrelle/pictures/ColorReduction.h"
+
+#include "vantrelle/pictures/ColorLookup.h"
+#include "vantrelle/pictures/ColorQuantizer.h"
+#include "vantrelle/pictures/DIB.h"
+#include "vantrelle/pictures/DitherEngine.h"
+
+namespace vantrelle::pictures {
+
+namespace {
+
+constexpr int QuantizedColors = 236;
+constexpr int FirstQuantizedEntry = 10;
+
+} // namespace
+
+TLogicalPalette BuildOptimizedPalette(TBitmap& source)
+{
+    TLogicalPalette palette;
+    palette.entries.resize(256);
+    for (std::size_t i = 0; i < 10; ++i) {
+        palette.entries[i] = SystemColors[i];
+        palette.entries[246 + i] = SystemColors[10 + i];
+    }
+
+    TColorQuantizer quantizer(QuantizedColors, 8);
+    const TDIBReader reader(source, 24);
+    quantizer.Process(reader);
+    const std::vector<PaletteEntry> colours = quantizer.ColorTable();
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        palette.entries[FirstQuantizedEntry + i] = colours[i];
+    // Entries the quantizer leaves unfilled repeat entry 0: the lookup always prefers the lower index.
+    for (std::size_t i = FirstQuantizedEntry + colours.size(); i < FirstQuantizedEntry + QuantizedColors; ++i)
+        palette.entries[i] = palette.entries[0];
+    return palette;
+}
+
+std::unique_ptr<TBitmap> ReduceToPaletteBitmap(TBitmap& source, TReductionMode, TDitherKind)
+{
+    auto result = std::make_unique<TBitmap>();
+    const TDIBReader reader(source, 24);
+    const TLogicalPalette palette = BuildOptimizedPalette(source);
+    TFastColorLookup lookup(palette);
+    TDitherEngine walker(source.Width(), lookup);
+    TDIBWriter writer(*result, palette, source.Width(), source.Height(), 8);
+    for (int y = 0; y < source.Height(); ++y) {
+        const std::uint8_t* in = reader.ScanLine(y);
+        std::uint8_t* out = writer.ScanLine(y);
+        while (!walker.RowDone()) {
+            const int x = walker.Column();
+            const std::uint8_t* pixel = in + 3 * x;
+            out[x] = walker.Dither(pixel[2], pixel[1], pixel[0]);
+        }
+        walker.NextLine();
+    }
+    writer.Finish();
+    return result;
+}
+
+} // namespace vantrelle::pictures

@@ -1,0 +1,48 @@
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/ColorReduction.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace vantrelle::pictures;
+
+namespace {
+
+int runTool(const std::string& arguments)
+{
+    return std::system((std::string(VANTRELLE_TOOL) + " " + arguments + " 2>/dev/null").c_str());
+}
+
+TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
+{
+    vantrelle::test::TempDir dir;
+    TBitmap picture(40, 30, 24);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 120; ++x)
+            picture.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 13);
+    picture.SaveToFile((dir / "in.BMP").string());
+    TBitmap palettePicture(3, 3, 4);
+    palettePicture.SetPalette({ { 1, 2, 3, 0 } });
+    palettePicture.SaveToFile((dir / "pal.bmp").string());
+
+    ASSERT_EQ(0, runTool("reduce " + (dir / "in.BMP").string() + " " + (dir / "out.bmp").string()));
+    TBitmap expected = picture;
+    const std::vector<std::uint8_t> bytes
+        = ReduceToPaletteBitmap(expected, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor)
+              ->SaveToBytes();
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), vantrelle::test::readFile(dir / "out.bmp"));
+
+    // A palette picture keeps its own colours and depth.
+    ASSERT_EQ(0, runTool("reduce " + (dir / "pal.bmp").string() + " " + (dir / "same.bmp").string()));
+    EXPECT_EQ(vantrelle::test::readFile(dir / "pal.bmp"), vantrelle::test::readFile(dir / "same.bmp"));
+
+    EXPECT_NE(0, runTool("reduce " + (dir / "in.png").string() + " " + (dir / "x.bmp").string()));
+    EXPECT_NE(0, runTool("reduce " + (dir / "missing.bmp").string() + " " + (dir / "x.bmp").string()));
+}
+
+} // namespace
