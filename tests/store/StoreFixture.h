@@ -2,10 +2,12 @@
 
 #include "TempDir.h"
 
+#include "vantrelle/store/Errors.h"
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/Schema.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <string>
 #include <vector>
@@ -46,6 +48,26 @@ protected:
             writer.aqMoviesYear.SetAsInteger(year);
             writer.Post();
         }
+    }
+
+    // Runs SQL on the catalogue through a connection of its own, as another program would.
+    void sql(const std::string& statements)
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((m_dir / "Movies.mdb").c_str(), &db), SQLITE_OK);
+        char* error = nullptr;
+        const int result = sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error);
+        const std::string message = error ? error : "";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        ASSERT_EQ(result, SQLITE_OK) << message;
+    }
+
+    // Opens the query and forgets the events of the open.
+    void openQuiet()
+    {
+        query.Open();
+        events.clear();
     }
 
     std::vector<std::string> titles()

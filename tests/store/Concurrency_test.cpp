@@ -1,0 +1,116 @@
+#include "StoreFixture.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace vantrelle::store;
+using vantrelle::store::test::StoreTest;
+
+namespace {
+
+const std::string kChanged = "Another program changed this movie after the list was read; the changes were not saved";
+const std::string kDeleted = "Another program deleted this movie after the list was read; the changes were not saved";
+
+} // namespace
+
+// Two queries on one file stand for two processes: each has its own connection and snapshot.
+TEST_F(StoreTest, PostOfARowChangedOrDeletedElsewhereIsRefusedAndNothingIsLost)
+{
+    const struct {
+        const char* name;
+        std::function<void(TMoviesQuery&)> other; // what the other program does meanwhile
+        std::string message;
+        std::string storedGenre; // the table's value afterwards
+    } cases[] = {
+        { "changed",
+            [](TMoviesQuery& q) {
+                q.Edit();
+                q.aqMoviesGenre.SetAsString("Horror");
+                q.Post();
+            },
+            kChanged, "Horror" },
+        { "changed only in case",
+            [](TMoviesQuery& q) {
+                q.Edit();
+                q.aqMoviesNameOfMovie.SetAsString("ALIEN");
+                q.Post();
+            },
+            kChanged, "Sci-fi" },
+        { "deleted", [](TMoviesQuery& q) { q.Delete(); }, kDeleted, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sql("DELETE FROM Movies; INSERT INTO Movies (NameOfMovie, Genre) VALUES ('Alien', 'Sci-fi');");
+        query.Close();
+        query.Open();
+        TMoviesQuery other;
+        other.Open();
+        c.other(other);
+
+        query.Edit();
+        query.aqMoviesGenre.SetAsString("Thriller");
+        try {
+            query.Post();
+            ADD_FAILURE() << "post succeeded";
+        } catch (const EUpdateConflict& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+        EXPECT_EQ(query.State(), qsEdit);
+        EXPECT_EQ(query.aqMoviesGenre.AsString(), "Thriller");
+
+        TMoviesQuery reader;
+        reader.Open();
+        EXPECT_EQ(reader.aqMoviesGenre.AsString(), c.storedGenre);
+        query.Cancel();
+    }
+}
+
+TEST_F(StoreTest, DeleteOfARowChangedElsewhereIsRefusedAndOfAGoneRowSucceeds)
+{
+    addFilms({ { "Alien", 1979 }, { "Brazil", 1985 } });
+    openQuiet();
+    sql("UPDATE Movies SET Year = 1980 WHERE NameOfMovie = 'Alien'; DELETE FROM Movies WHERE NameOfMovie = 'Brazil';");
+    try {
+        query.Delete();
+        FAIL() << "delete succeeded";
+    } catch (const EUpdateConflict& e) {
+        EXPECT_STREQ(e.what(), "Another program changed this movie after the list was read; it was not deleted");
+    }
+    EXPECT_EQ(query.RecordCount(), 2);
+    query.Next();
+    query.Delete();
+    EXPECT_EQ(titles(), std::vector<std::string> { "Alien" });
+}
+
+TEST_F(StoreTest, OwnPostsDoNotConflictWithLaterOnes)
+{
+    addFilms({ { "Alien", 1979 } });
+    openQuiet();
+    for (const char* genre : { "Sci-fi", "Horror", "Thriller" }) {
+        query.Edit();
+        query.aqMoviesGenre.SetAsString(genre);
+        query.Post();
+    }
+    query.Delete();
+    EXPECT_TRUE(query.IsEmpty());
+}
+
+TEST_F(StoreTest, ReturnedPostSurvivesTheProcessBeingKilled)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TMoviesQuery q;
+        q.Open();
+        q.Insert();
+        q.aqMoviesNameOfMovie.SetAsString("Stalker");
+        q.Post();
+        raise(SIGKILL); // no destructors, no clean close
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    query.Open();
+    EXPECT_EQ(titles(), std::vector<std::string> { "Stalker" });
+}
