@@ -1,0 +1,61 @@
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    std::string output; // stdout and stderr
+};
+
+ToolRun runTool(const std::string& arguments)
+{
+    const std::string command = std::string(VANTRELLE_TOOL) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ToolRun run { -1, {} };
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
+        run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+} // namespace
+
+TEST(Tool, CreateListAndDemo)
+{
+    vantrelle::test::TempDir dir;
+    vantrelle::test::ScopedWorkingDir here(dir.path());
+    const struct {
+        std::string arguments;
+        int exitCode;
+        std::string output; // the output's start
+    } steps[] = {
+        { "list", 1, "vantrelle-tool: Could not find file 'Movies.mdb' in the folder '" + dir.path().string() + "'" },
+        { "create", 0, "Created the empty catalogue Movies.mdb" },
+        { "create", 1, "vantrelle-tool: 'Movies.mdb' already exists; an existing file is never overwritten" },
+        { "list", 0, "" },
+        { "create a b", 2, "vantrelle-tool: too many arguments" },
+        { "demo", 2, "vantrelle-tool: the folder is missing" },
+        { "demo sample", 0, "Created sample/Movies.mdb with 12 films" },
+        { "demo sample", 1, "vantrelle-tool: 'sample/Movies.mdb' already exists" },
+        { "list sample/Movies.mdb", 0, "6\tA Recipe for Thunder\t2016\n8\tCloudbreak\t2008\n" },
+        { "list sample/nothing.mdb", 1, "vantrelle-tool: Could not find file 'nothing.mdb' in the folder" },
+    };
+    for (const auto& step : steps) {
+        const ToolRun run = runTool(step.arguments);
+        EXPECT_EQ(run.exitCode, step.exitCode) << step.arguments << "\n" << run.output;
+        EXPECT_EQ(run.output.substr(0, step.output.size()), step.output) << step.arguments;
+    }
+    const ToolRun list = runTool("list sample/Movies.mdb");
+    EXPECT_EQ(std::count(list.output.begin(), list.output.end(), '\n'), 12);
+}

@@ -1,0 +1,29 @@
+#include "CommandRegistry.h"
+
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <iostream>
+
+using namespace vantrelle::tool;
+
+namespace {
+
+int list(const Arguments& args)
+{
+    if (args.size() > 1)
+        throw UsageError { "too many arguments" };
+    vantrelle::store::TMoviesQuery query;
+    query.ConnectionString = vantrelle::store::connectionStringFor(args.empty() ? "Movies.mdb" : args[0]);
+    query.Open();
+    for (int recNo = 1; recNo <= query.RecordCount(); ++recNo) {
+        query.SetRecNo(recNo);
+        std::cout << query.aqMoviesID.AsString() << '\t' << query.aqMoviesNameOfMovie.AsString() << '\t'
+                  << query.aqMoviesYear.AsString() << '\n';
+    }
+    return 0;
+}
+
+RegisterCommand reg(
+    "list", { "list [FILE]", "prints the films in title order: ID, title, year (tab-separated)", list });
+
+} // namespace
