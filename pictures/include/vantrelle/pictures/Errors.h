@@ -16,4 +16,16 @@ public:
     using vantrelle::Error::Error;
 };
 
+// A GIF file that cannot be read ("Invalid GIF signature", "Premature end of data", ...).
+class EGIFError : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+};
+
+// A JPEG file that libjpeg refuses ("JPEG error #%d") or that exceeds the decoder's limits.
+class EJPEG : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+};
+
 } // namespace vantrelle::pictures

@@ -1,0 +1,152 @@
+#pragma once
+
+// GIF87a / GIF89a reader.
+//
+// Limitations: a frame may hold at most kMaxGIFFramePixels pixels and all frames of one image together at
+// most kMaxGIFTotalPixels, so a small hostile file cannot make the reader allocate gigabytes; larger files
+// fail with EGIFError saying so. An LZW minimum code size above 11 is refused as corrupt data, because the
+// 4096-entry code table could not hold the first codes. Codes that name a table entry not yet defined fail
+// with "Circular decoder table entry". Damaged image data are otherwise read as far as they go (warnings).
+
+#include "vantrelle/pictures/Graphic.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vantrelle::pictures {
+
+class TGIFGraphic;
+
+inline constexpr std::uint64_t kMaxGIFFramePixels = 64ull * 1024 * 1024;
+inline constexpr std::uint64_t kMaxGIFTotalPixels = 256ull * 1024 * 1024;
+
+struct TGIFColor {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const TGIFColor&, const TGIFColor&) = default;
+};
+
+using TGIFColorTable = std::vector<TGIFColor>;
+
+// The logical screen descriptor with the global colour table (GIF89a, sections 18 and 19).
+struct TGIFHeader {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint8_t packed = 0;
+    std::uint8_t backgroundIndex = 0;
+    std::uint8_t aspectRatio = 0;
+    TGIFColorTable globalColorTable; // empty when the file has none
+};
+
+// GIF89a, section 23.
+struct TGIFGraphicControlExtension {
+    std::uint8_t blockSize = 4;
+    std::uint8_t packed = 0;
+    std::uint16_t delay = 0; // hundredths of a second
+    std::uint8_t transparentIndex = 0;
+
+    int Disposal() const { return (packed >> 2) & 7; }
+    bool UserInput() const { return (packed & 2) != 0; }
+    bool Transparent() const { return (packed & 1) != 0; }
+};
+
+// GIF89a, section 24: the comment's data sub-blocks joined.
+struct TGIFCommentExtension {
+    std::vector<std::uint8_t> text;
+};
+
+// GIF89a, section 25: the 12-byte header block and the text's data sub-blocks joined.
+struct TGIFTextExtension {
+    std::vector<std::uint8_t> header;
+    std::vector<std::uint8_t> text;
+};
+
+// GIF89a, section 26: the identifier block (8-byte identifier, 3-byte authentication code, or as many
+// bytes as its block size says) and the application data sub-blocks joined.
+struct TGIFApplicationExtension {
+    std::vector<std::uint8_t> identifierBlock;
+    std::vector<std::uint8_t> data;
+};
+
+using TGIFExtension =
+    std::variant<TGIFGraphicControlExtension, TGIFCommentExtension, TGIFTextExtension, TGIFApplicationExtension>;
+
+// One image of a GIF file with the extensions that stood before it.
+class TGIFFrame {
+public:
+    explicit TGIFFrame(TGIFGraphic& image)
+        : m_image(&image)
+    {
+    }
+
+    TGIFGraphic& Image() const { return *m_image; }
+
+    std::uint16_t left = 0;
+    std::uint16_t top = 0;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint8_t packed = 0;         // local table flag, interlace flag, table size (GIF89a, section 20)
+    TGIFColorTable colorTable;       // the local colour table; empty when the frame has none
+    std::vector<std::uint8_t> pixels; // width x height palette indices, rows from the top, in display order
+    std::vector<TGIFExtension> extensions;
+    bool transparent = false;
+    std::uint8_t transparentIndex = 0;
+
+    bool Empty() const { return pixels.empty(); }
+    bool Interlaced() const { return (packed & 0x40) != 0; }
+    // The first graphic control extension before the image, or null.
+    const TGIFGraphicControlExtension* GraphicControlExtension() const;
+    // The local table when it has entries, else the global table when that has entries, else the empty local table.
+    const TGIFColorTable& ActiveColorTable() const;
+
+private:
+    friend class TGIFGraphic;
+    TGIFGraphic* m_image;
+};
+
+class TGIFGraphic : public TGraphic {
+public:
+    using WarningHandler = std::function<void(const std::string& message)>;
+
+    TGIFGraphic() = default;
+    TGIFGraphic(const TGIFGraphic& other);
+    TGIFGraphic& operator=(const TGIFGraphic& other);
+    ~TGIFGraphic() override;
+
+    const char* ClassName() const override { return "TGIFGraphic"; }
+    bool Empty() const override { return m_frames.empty(); }
+    int Width() const override { return m_header.width; }
+    int Height() const override { return m_header.height; }
+    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TGIFGraphic>(*this); }
+
+    // Reads a GIF file from the stream's position. On failure the stream is back where it was.
+    void LoadFromStream(TStream& stream) override;
+
+    void Clear();
+
+    TGIFHeader& Header() { return m_header; }
+    const TGIFHeader& Header() const { return m_header; }
+    const std::vector<std::unique_ptr<TGIFFrame>>& Frames() const { return m_frames; }
+    // Appends a frame made for this image and returns it.
+    TGIFFrame& AddFrame(std::unique_ptr<TGIFFrame> frame);
+
+    // Receives the reader's warnings ("Premature end of data", "Unknown GIF block type", ...); none by default.
+    void SetWarningHandler(WarningHandler handler) { m_onWarning = std::move(handler); }
+
+protected:
+    void Warning(const std::string& message) const;
+
+private:
+    friend class TGIFReader;
+    TGIFHeader m_header;
+    std::vector<std::unique_ptr<TGIFFrame>> m_frames;
+    WarningHandler m_onWarning;
+};
+
+} // namespace vantrelle::pictures

@@ -1,0 +1,318 @@
+// Reading GIF87a and GIF89a files into TGIFGraphic.
+#include "GIFLzw.h"
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/pictures/GIFImage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+
+namespace vantrelle::pictures {
+
+namespace {
+
+constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::uint8_t kExtensionIntroducer = 0x21;
+constexpr std::uint8_t kImageSeparator = 0x2C;
+
+constexpr std::uint8_t kPlainTextLabel = 0x01;
+constexpr std::uint8_t kGraphicControlLabel = 0xF9;
+constexpr std::uint8_t kCommentLabel = 0xFE;
+constexpr std::uint8_t kApplicationLabel = 0xFF;
+
+constexpr int kMaxMinCodeSize = 11;
+
+constexpr const char* kPrematureEnd = "Premature end of data";
+
+std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+
+bool isGIFSignature(const std::uint8_t* p)
+{
+    return std::toupper(p[0]) == 'G' && std::toupper(p[1]) == 'I' && std::toupper(p[2]) == 'F';
+}
+
+// Row r of an interlaced frame's data goes to this row of the picture (GIF89a, Appendix E).
+void deinterlace(const std::uint8_t* linear, std::size_t rowsDecoded, std::size_t partialRow, std::size_t width,
+                 std::size_t height, std::uint8_t* picture)
+{
+    static constexpr std::size_t start[] = {0, 4, 2, 1};
+    static constexpr std::size_t step[] = {8, 8, 4, 2};
+    std::size_t row = 0;
+    for (int pass = 0; pass < 4; ++pass)
+        for (std::size_t y = start[pass]; y < height; y += step[pass], ++row) {
+            if (row < rowsDecoded)
+                std::memcpy(picture + y * width, linear + row * width, width);
+            else if (row == rowsDecoded && partialRow > 0)
+                std::memcpy(picture + y * width, linear + row * width, partialRow);
+            else
+                return;
+        }
+}
+
+} // namespace
+
+class TGIFReader {
+public:
+    TGIFReader(TGIFGraphic& image, TStream& stream)
+        : m_image(image)
+        , m_stream(stream)
+    {
+    }
+
+    void Read()
+    {
+        ReadSignature();
+        ReadScreen();
+        while (HaveByte()) {
+            const std::uint8_t next = Peek();
+            if (next == 0) {
+                m_stream.Skip(1);
+            } else if (next == kTrailer) {
+                break;
+            } else if (next == kExtensionIntroducer || next == kImageSeparator) {
+                ReadFrame();
+            } else {
+                m_image.Warning("Unknown GIF block type");
+                break;
+            }
+        }
+        if (HaveByte() && Byte() != kTrailer)
+            m_image.Warning("Invalid Image trailer");
+    }
+
+private:
+    bool HaveByte() const { return m_stream.Remaining() > 0; }
+    std::uint8_t Peek() const { return m_stream.Rest()[0]; }
+
+    void Fixed(void* destination, std::size_t count)
+    {
+        if (m_stream.Remaining() < count)
+            throw EGIFError(kPrematureEnd);
+        m_stream.Read(destination, count);
+    }
+
+    std::uint8_t Byte()
+    {
+        std::uint8_t value;
+        Fixed(&value, 1);
+        return value;
+    }
+
+    void ReadSignature()
+    {
+        const std::size_t start = m_stream.Position();
+        std::uint8_t signature[6];
+        Fixed(signature, sizeof signature);
+        if (isGIFSignature(signature))
+            return;
+        // Some files carry a 4-byte prefix before the signature.
+        m_stream.Seek(start);
+        m_stream.Skip(4);
+        Fixed(signature, sizeof signature);
+        if (!isGIFSignature(signature))
+            throw EGIFError("Invalid GIF signature");
+    }
+
+    void ReadColorTable(std::uint8_t packed, TGIFColorTable& table)
+    {
+        const std::size_t entries = std::size_t(2) << (packed & 7);
+        std::uint8_t bytes[256 * 3];
+        Fixed(bytes, entries * 3);
+        table.resize(entries);
+        for (std::size_t i = 0; i < entries; ++i)
+            table[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
+    }
+
+    void ReadScreen()
+    {
+        std::uint8_t descriptor[7];
+        Fixed(descriptor, sizeof descriptor);
+        TGIFHeader& header = m_image.m_header;
+        header.width = le16(descriptor);
+        header.height = le16(descriptor + 2);
+        header.packed = descriptor[4];
+        header.backgroundIndex = descriptor[5];
+        header.aspectRatio = descriptor[6];
+        if (header.packed & 0x80)
+            ReadColorTable(header.packed, header.globalColorTable);
+    }
+
+    // Data sub-blocks read strictly, joined (GIF89a, section 15).
+    std::vector<std::uint8_t> SubBlocks()
+    {
+        std::vector<std::uint8_t> data;
+        for (std::uint8_t size = Byte(); size != 0; size = Byte()) {
+            const std::size_t at = data.size();
+            data.resize(at + size);
+            Fixed(data.data() + at, size);
+        }
+        return data;
+    }
+
+    void ReadFrame()
+    {
+        auto frame = std::make_unique<TGIFFrame>(m_image);
+        ReadExtensions(*frame);
+        if (HaveByte() && Peek() != kTrailer && Peek() != 0)
+            ReadImage(*frame);
+        m_image.AddFrame(std::move(frame));
+    }
+
+    void ReadExtensions(TGIFFrame& frame)
+    {
+        while (HaveByte() && Peek() != kImageSeparator && Peek() != kTrailer) {
+            if (Peek() != kExtensionIntroducer) {
+                m_image.Warning("Invalid extension introducer");
+                return;
+            }
+            m_stream.Skip(1);
+            switch (Byte()) {
+            case kGraphicControlLabel:
+                ReadGraphicControl(frame);
+                break;
+            case kCommentLabel:
+                frame.extensions.push_back(TGIFCommentExtension{SubBlocks()});
+                break;
+            case kPlainTextLabel: {
+                TGIFTextExtension text;
+                text.header.resize(Byte());
+                Fixed(text.header.data(), text.header.size());
+                text.text = SubBlocks();
+                frame.extensions.push_back(std::move(text));
+                break;
+            }
+            case kApplicationLabel: {
+                TGIFApplicationExtension application;
+                const std::uint8_t blockSize = Byte();
+                if (blockSize < 10)
+                    throw EGIFError("Unsupported Application Extension block size");
+                application.identifierBlock.resize(blockSize);
+                Fixed(application.identifierBlock.data(), blockSize);
+                application.data = SubBlocks();
+                frame.extensions.push_back(std::move(application));
+                break;
+            }
+            default:
+                throw EGIFError("Unknown extension type");
+            }
+        }
+    }
+
+    // Read leniently: a short extension keeps what it has (GIF89a, section 23).
+    void ReadGraphicControl(TGIFFrame& frame)
+    {
+        std::uint8_t bytes[6] = {};
+        if (m_stream.Read(bytes, sizeof bytes) < sizeof bytes)
+            m_image.Warning(kPrematureEnd);
+        TGIFGraphicControlExtension control;
+        control.blockSize = bytes[0];
+        control.packed = bytes[1];
+        control.delay = le16(bytes + 2);
+        control.transparentIndex = bytes[4];
+        if (control.Transparent() && !frame.transparent) {
+            frame.transparent = true;
+            frame.transparentIndex = control.transparentIndex;
+        }
+        frame.extensions.push_back(control);
+    }
+
+    void ReadImage(TGIFFrame& frame)
+    {
+        std::uint8_t descriptor[10];
+        Fixed(descriptor, sizeof descriptor);
+        frame.left = le16(descriptor + 1);
+        frame.top = le16(descriptor + 3);
+        frame.width = le16(descriptor + 5);
+        frame.height = le16(descriptor + 7);
+        frame.packed = descriptor[9];
+        if (frame.width == 0 || frame.height == 0) {
+            frame.width = m_image.m_header.width;
+            frame.height = m_image.m_header.height;
+            m_image.Warning("Image width or height is zero; the logical screen's size is used");
+        }
+        if (frame.packed & 0x80)
+            ReadColorTable(frame.packed, frame.colorTable);
+
+        // Both sides are 16-bit, so the product fits; the limits bound what a tiny file can make us allocate.
+        const std::uint64_t pixels = std::uint64_t(frame.width) * frame.height;
+        if (pixels > kMaxGIFFramePixels)
+            throw EGIFError("GIF frame of " + std::to_string(frame.width) + " x " + std::to_string(frame.height) +
+                            " pixels is larger than the limit of " + std::to_string(kMaxGIFFramePixels) + " pixels");
+        m_totalPixels += pixels;
+        if (m_totalPixels > kMaxGIFTotalPixels)
+            throw EGIFError("GIF frames hold more than the limit of " + std::to_string(kMaxGIFTotalPixels) +
+                            " pixels together");
+
+        const int minCodeSize = Byte();
+        if (minCodeSize > kMaxMinCodeSize)
+            throw EGIFError("Corrupt GIF data: LZW minimum code size " + std::to_string(minCodeSize) +
+                            " is above " + std::to_string(kMaxMinCodeSize));
+        const std::vector<std::uint8_t> data = ImageSubBlocks();
+        DecodePixels(frame, data, minCodeSize, std::size_t(pixels));
+    }
+
+    // The image's data sub-blocks, read leniently, joined and followed by the decoder's input padding.
+    std::vector<std::uint8_t> ImageSubBlocks()
+    {
+        std::vector<std::uint8_t> data;
+        while (HaveByte()) {
+            const std::size_t size = Byte();
+            if (size == 0)
+                break;
+            const std::size_t at = data.size();
+            const std::size_t available = std::min(size, m_stream.Remaining());
+            data.resize(at + available);
+            m_stream.Read(data.data() + at, available);
+            if (available < size) {
+                m_image.Warning(kPrematureEnd);
+                break;
+            }
+        }
+        return data;
+    }
+
+    void DecodePixels(TGIFFrame& frame, std::vector<std::uint8_t> data, int minCodeSize, std::size_t count)
+    {
+        const std::size_t size = data.size();
+        data.resize(size + kLzwInputPadding);
+        const std::uint8_t fill = frame.transparent ? frame.transparentIndex : 0;
+
+        std::vector<std::uint8_t>& pixels = frame.pixels;
+        TLzwResult result;
+        if (!frame.Interlaced()) {
+            pixels.resize(count + kLzwOutputPadding);
+            result = DecodeLzw(data.data(), size, minCodeSize, pixels.data(), count);
+            pixels.resize(count);
+            std::fill(pixels.begin() + std::ptrdiff_t(result.written), pixels.end(), fill);
+        } else {
+            std::vector<std::uint8_t> linear(count + kLzwOutputPadding);
+            result = DecodeLzw(data.data(), size, minCodeSize, linear.data(), count);
+            pixels.assign(count, fill);
+            if (count > 0)
+                deinterlace(linear.data(), result.written / frame.width, result.written % frame.width, frame.width,
+                            frame.height, pixels.data());
+        }
+        if (result.underRun)
+            m_image.Warning("Decoder bit buffer under-run");
+    }
+
+    TGIFGraphic& m_image;
+    TStream& m_stream;
+    std::uint64_t m_totalPixels = 0;
+};
+
+void TGIFGraphic::LoadFromStream(TStream& stream)
+{
+    Clear();
+    const std::size_t start = stream.Position();
+    try {
+        TGIFReader(*this, stream).Read();
+    } catch (...) {
+        stream.Seek(start);
+        Clear();
+        throw;
+    }
+}
+
+} // namespace vantrelle::pictures
