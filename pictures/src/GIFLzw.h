@@ -11,7 +11,7 @@ inline constexpr std::size_t kLzwInputPadding = 8;
 
 struct TLzwResult {
     std::size_t written = 0; // pixels decoded, from the start of the output
-    bool underRun = false;   // the data ran out before the end code or a full frame
+    bool underRun = false; // the data ran out before the end code or a full frame
 };
 
 // Decodes a GIF LZW code stream (GIF89a, Appendix F) into `count` pixels in order.
@@ -19,7 +19,6 @@ struct TLzwResult {
 // has room for count + kLzwOutputPadding bytes, and the bytes from `written` on are left undefined.
 // `minCodeSize` must be at most 11. Throws EGIFError("Circular decoder table entry") for a code that
 // names a table entry not yet defined.
-TLzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out,
-                     std::size_t count);
+TLzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count);
 
 } // namespace vantrelle::pictures

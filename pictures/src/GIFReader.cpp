@@ -25,7 +25,10 @@ constexpr int kMaxMinCodeSize = 11;
 
 constexpr const char* kPrematureEnd = "Premature end of data";
 
-std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+std::uint16_t le16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
 
 bool isGIFSignature(const std::uint8_t* p)
 {
@@ -34,10 +37,10 @@ bool isGIFSignature(const std::uint8_t* p)
 
 // Row r of an interlaced frame's data goes to this row of the picture (GIF89a, Appendix E).
 void deinterlace(const std::uint8_t* linear, std::size_t rowsDecoded, std::size_t partialRow, std::size_t width,
-                 std::size_t height, std::uint8_t* picture)
+    std::size_t height, std::uint8_t* picture)
 {
-    static constexpr std::size_t start[] = {0, 4, 2, 1};
-    static constexpr std::size_t step[] = {8, 8, 4, 2};
+    static constexpr std::size_t start[] = { 0, 4, 2, 1 };
+    static constexpr std::size_t step[] = { 8, 8, 4, 2 };
     std::size_t row = 0;
     for (int pass = 0; pass < 4; ++pass)
         for (std::size_t y = start[pass]; y < height; y += step[pass], ++row) {
@@ -121,7 +124,7 @@ private:
         Fixed(bytes, entries * 3);
         table.resize(entries);
         for (std::size_t i = 0; i < entries; ++i)
-            table[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
+            table[i] = { bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2] };
     }
 
     void ReadScreen()
@@ -172,7 +175,7 @@ private:
                 ReadGraphicControl(frame);
                 break;
             case kCommentLabel:
-                frame.extensions.push_back(TGIFCommentExtension{SubBlocks()});
+                frame.extensions.push_back(TGIFCommentExtension { SubBlocks() });
                 break;
             case kPlainTextLabel: {
                 TGIFTextExtension text;
@@ -237,17 +240,17 @@ private:
         // Both sides are 16-bit, so the product fits; the limits bound what a tiny file can make us allocate.
         const std::uint64_t pixels = std::uint64_t(frame.width) * frame.height;
         if (pixels > kMaxGIFFramePixels)
-            throw EGIFError("GIF frame of " + std::to_string(frame.width) + " x " + std::to_string(frame.height) +
-                            " pixels is larger than the limit of " + std::to_string(kMaxGIFFramePixels) + " pixels");
+            throw EGIFError("GIF frame of " + std::to_string(frame.width) + " x " + std::to_string(frame.height)
+                + " pixels is larger than the limit of " + std::to_string(kMaxGIFFramePixels) + " pixels");
         m_totalPixels += pixels;
         if (m_totalPixels > kMaxGIFTotalPixels)
-            throw EGIFError("GIF frames hold more than the limit of " + std::to_string(kMaxGIFTotalPixels) +
-                            " pixels together");
+            throw EGIFError(
+                "GIF frames hold more than the limit of " + std::to_string(kMaxGIFTotalPixels) + " pixels together");
 
         const int minCodeSize = Byte();
         if (minCodeSize > kMaxMinCodeSize)
-            throw EGIFError("Corrupt GIF data: LZW minimum code size " + std::to_string(minCodeSize) +
-                            " is above " + std::to_string(kMaxMinCodeSize));
+            throw EGIFError("Corrupt GIF data: LZW minimum code size " + std::to_string(minCodeSize) + " is above "
+                + std::to_string(kMaxMinCodeSize));
         const std::vector<std::uint8_t> data = ImageSubBlocks();
         DecodePixels(frame, data, minCodeSize, std::size_t(pixels));
     }
@@ -291,7 +294,7 @@ private:
             pixels.assign(count, fill);
             if (count > 0)
                 deinterlace(linear.data(), result.written / frame.width, result.written % frame.width, frame.width,
-                            frame.height, pixels.data());
+                    frame.height, pixels.data());
         }
         if (result.underRun)
             m_image.Warning("Decoder bit buffer under-run");

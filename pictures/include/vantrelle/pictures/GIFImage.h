@@ -74,8 +74,8 @@ struct TGIFApplicationExtension {
     std::vector<std::uint8_t> data;
 };
 
-using TGIFExtension =
-    std::variant<TGIFGraphicControlExtension, TGIFCommentExtension, TGIFTextExtension, TGIFApplicationExtension>;
+using TGIFExtension
+    = std::variant<TGIFGraphicControlExtension, TGIFCommentExtension, TGIFTextExtension, TGIFApplicationExtension>;
 
 // One image of a GIF file with the extensions that stood before it.
 class TGIFFrame {
@@ -91,8 +91,8 @@ public:
     std::uint16_t top = 0;
     std::uint16_t width = 0;
     std::uint16_t height = 0;
-    std::uint8_t packed = 0;         // local table flag, interlace flag, table size (GIF89a, section 20)
-    TGIFColorTable colorTable;       // the local colour table; empty when the frame has none
+    std::uint8_t packed = 0; // local table flag, interlace flag, table size (GIF89a, section 20)
+    TGIFColorTable colorTable; // the local colour table; empty when the frame has none
     std::vector<std::uint8_t> pixels; // width x height palette indices, rows from the top, in display order
     std::vector<TGIFExtension> extensions;
     bool transparent = false;

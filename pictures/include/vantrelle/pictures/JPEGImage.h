@@ -1,0 +1,67 @@
+#pragma once
+
+// JPEG pictures, decoded through libjpeg-turbo's IJG interface.
+//
+// Limitations: pictures of more than TBitmap::MaxPixels pixels are refused when the header is read, and
+// decoding is refused for a file of more than MaxScans scans or one that needs more than MaxDecoderMemory
+// bytes of decoder memory, so that a small hostile file cannot take minutes or gigabytes. CMYK and YCCK
+// files are decoded to CMYK by libjpeg and turned into colour here (Adobe files store inverted inks).
+
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/Graphic.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vantrelle::pictures {
+
+enum class TJPEGPixelFormat { jf24Bit, jf8Bit };
+
+class TJPEGImage : public TGraphic {
+public:
+    static constexpr int MaxScans = 256;
+    static constexpr long MaxDecoderMemory = 256L * 1024 * 1024;
+    // Colours of the 8-bit pictures made by libjpeg's quantizer.
+    static constexpr int QuantizedColors = 236;
+
+    TJPEGImage() = default;
+    TJPEGImage(const TJPEGImage& other);
+    TJPEGImage& operator=(const TJPEGImage& other);
+    ~TJPEGImage() override;
+
+    const char* ClassName() const override { return "TJPEGImage"; }
+    bool Empty() const override { return m_data.empty(); }
+    int Width() const override { return m_width; }
+    int Height() const override { return m_height; }
+    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TJPEGImage>(*this); }
+
+    // Keeps every byte from the stream's position to its end and reads the header (no pixels yet).
+    // EJPEG "JPEG error #%d" with libjpeg's message number when libjpeg refuses the header.
+    void LoadFromStream(TStream& stream) override;
+
+    // The decoded picture, made on the first request and then kept: 24 bits per pixel (blue, green, red)
+    // for colour files, 8 bits with the quantizer's palette for grayscale files (236 grey levels,
+    // Floyd-Steinberg) and, with jf8Bit, for colour files too (two-pass quantizer, 236 colours). Throws
+    // EJPEG when the data are damaged; the image then stays as it was.
+    const TBitmap& Bitmap() const;
+
+    // The bitmap's format for colour files; changing it drops a decoded bitmap.
+    TJPEGPixelFormat PixelFormat() const { return m_pixelFormat; }
+    void SetPixelFormat(TJPEGPixelFormat format);
+
+    bool Grayscale() const { return m_grayscale; }
+    bool ProgressiveEncoding() const { return m_progressive; }
+    const std::vector<std::uint8_t>& Data() const { return m_data; }
+
+private:
+    std::vector<std::uint8_t> m_data;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_grayscale = false;
+    bool m_progressive = false;
+    TJPEGPixelFormat m_pixelFormat = TJPEGPixelFormat::jf24Bit;
+    mutable std::unique_ptr<TBitmap> m_bitmap;
+};
+
+} // namespace vantrelle::pictures

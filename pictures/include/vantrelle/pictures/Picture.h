@@ -1,0 +1,43 @@
+#pragma once
+
+#include "vantrelle/pictures/Graphic.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vantrelle::pictures {
+
+// Holds at most one graphic, owns it, and tells its owner whenever the graphic changes.
+class TPicture {
+public:
+    using ChangeHandler = std::function<void(TPicture&)>;
+
+    explicit TPicture(ChangeHandler onChange = {})
+        : m_onChange(std::move(onChange))
+    {
+    }
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    // Null when the picture is empty.
+    TGraphic* Graphic() const { return m_graphic.get(); }
+    // Frees the previous graphic, takes this one (null empties the picture) and notifies the owner.
+    void SetGraphic(std::unique_ptr<TGraphic> graphic);
+    // Takes a copy of the other picture's graphic.
+    void Assign(const TPicture& other);
+
+    int Width() const { return m_graphic ? m_graphic->Width() : 0; }
+    int Height() const { return m_graphic ? m_graphic->Height() : 0; }
+
+    void SetOnChange(ChangeHandler onChange) { m_onChange = std::move(onChange); }
+
+    // LoadPictureFile(*this, fileName).
+    void LoadFromFile(const std::string& fileName);
+
+private:
+    std::unique_ptr<TGraphic> m_graphic;
+    ChangeHandler m_onChange;
+};
+
+} // namespace vantrelle::pictures

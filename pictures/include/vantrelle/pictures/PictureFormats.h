@@ -1,0 +1,106 @@
+#pragma once
+
+// The process-wide registry of picture formats: which graphic class reads a file of a given
+// extension, and the filter of the open-picture dialogs.
+
+#include "vantrelle/pictures/Graphic.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace vantrelle::pictures {
+
+class TPicture;
+
+// Stands for a graphic class: makes new objects of it and tells whether it derives from another.
+class TGraphicClass {
+public:
+    template <class T> static const TGraphicClass& Of();
+
+    // A new, empty object of the class; null for an abstract class.
+    std::unique_ptr<TGraphic> Create() const { return m_create(); }
+    // True when the class is `base` or derives from it.
+    bool InheritsFrom(const TGraphicClass& base) const;
+
+    TGraphicClass(const TGraphicClass&) = delete;
+    TGraphicClass& operator=(const TGraphicClass&) = delete;
+
+private:
+    using Factory = std::unique_ptr<TGraphic> (*)();
+    using Test = bool (*)(const TGraphic&);
+    TGraphicClass(Factory create, Test isInstance)
+        : m_create(create)
+        , m_isInstance(isInstance)
+    {
+    }
+
+    Factory m_create;
+    Test m_isInstance;
+};
+
+template <class T> const TGraphicClass& TGraphicClass::Of()
+{
+    static_assert(std::is_base_of_v<TGraphic, T>);
+    static const TGraphicClass info(
+        []() -> std::unique_ptr<TGraphic> {
+            if constexpr (std::is_abstract_v<T>)
+                return nullptr;
+            else
+                return std::make_unique<T>();
+        },
+        [](const TGraphic& graphic) {
+            if constexpr (std::is_same_v<T, TGraphic>)
+                return true;
+            else
+                return dynamic_cast<const T*>(&graphic) != nullptr;
+        });
+    return info;
+}
+
+struct TFileFormat {
+    const TGraphicClass* graphicClass = nullptr;
+    std::string extension; // lower case, without the "."; may be empty
+    std::string description;
+    std::uint32_t descriptionResource = 0; // string resource read when the description is empty; 0 for none
+};
+
+class TFileFormatsList {
+public:
+    // Appends an entry; the extension is stored in lower case.
+    void Add(const std::string& extension, const std::string& description, std::uint32_t descriptionResource,
+        const TGraphicClass& graphicClass);
+    // The class of the latest entry whose extension equals `extension` lower-cased, or null.
+    const TGraphicClass* FindExt(const std::string& extension) const;
+    // "All (masks)|masks|" followed by "Description (*.ext)|*.ext" pairs, last entry first, for the entries
+    // with an extension whose class derives from `base`.
+    std::string BuildFilter(const TGraphicClass& base) const;
+
+    const std::vector<TFileFormat>& Entries() const { return m_entries; }
+
+private:
+    std::vector<TFileFormat> m_entries;
+};
+
+// The registry, made with the program's nine entries on first use.
+TFileFormatsList& FileFormats();
+
+void RegisterPictureFormat(
+    const std::string& extension, const std::string& description, const TGraphicClass& graphicClass);
+const TGraphicClass* FindPictureFormat(const std::string& extension);
+
+// Reads the file with the class its extension selects and makes the result the picture's graphic.
+// Throws EInvalidGraphic "Unknown picture file extension (.%s)", "Cannot open file %s" or the reader's
+// error; the picture is then unchanged.
+void LoadPictureFile(TPicture& picture, const std::string& fileName);
+
+// The extension of a file name as LoadPictureFile takes it: after the last "." that follows the last path
+// delimiter ("\", ":" or "/"); empty when there is none.
+std::string PictureFileExtension(const std::string& fileName);
+
+// The open-picture dialogs' filter for the registered classes deriving from `base`.
+std::string PictureFilter(const TGraphicClass& base = TGraphicClass::Of<TGraphic>());
+
+} // namespace vantrelle::pictures

@@ -1,0 +1,136 @@
+#pragma once
+
+// Builds small GIF files byte by byte for the reader's tests.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vantrelle::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Packs LZW codes of the given widths least significant bit first (GIF89a, Appendix F).
+inline Bytes packCodes(std::initializer_list<std::pair<int, int>> codesAndWidths)
+{
+    Bytes out;
+    std::uint32_t buffer = 0;
+    int bits = 0;
+    for (const auto& [code, width] : codesAndWidths) {
+        buffer |= std::uint32_t(code) << bits;
+        bits += width;
+        while (bits >= 8) {
+            out.push_back(std::uint8_t(buffer));
+            buffer >>= 8;
+            bits -= 8;
+        }
+    }
+    if (bits > 0)
+        out.push_back(std::uint8_t(buffer));
+    return out;
+}
+
+// An LZW stream of the pixels without compression: a clear code before the table would make the codes wider.
+inline Bytes encodeUncompressed(const Bytes& pixels, int minCodeSize)
+{
+    const int clear = 1 << minCodeSize, width = minCodeSize + 1;
+    const std::size_t run = std::size_t(clear) - 3;
+    Bytes out;
+    std::uint32_t buffer = 0;
+    int bits = 0;
+    const auto put = [&](int code) {
+        buffer |= std::uint32_t(code) << bits;
+        bits += width;
+        while (bits >= 8) {
+            out.push_back(std::uint8_t(buffer));
+            buffer >>= 8;
+            bits -= 8;
+        }
+    };
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (i % run == 0)
+            put(clear);
+        put(pixels[i]);
+    }
+    put(clear + 1);
+    if (bits > 0)
+        out.push_back(std::uint8_t(buffer));
+    return out;
+}
+
+// Data sub-blocks of at most 255 bytes and the block terminator.
+inline Bytes subBlocks(const Bytes& data, bool terminator = true)
+{
+    Bytes out;
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+        const std::size_t n = std::min<std::size_t>(255, data.size() - at);
+        out.push_back(std::uint8_t(n));
+        out.insert(out.end(), data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + n));
+    }
+    if (terminator)
+        out.push_back(0);
+    return out;
+}
+
+class GifBuilder {
+public:
+    // Signature, a screen of the given size and a global table of 4 colours (0 black, 1 red, 2 green, 3 blue).
+    GifBuilder(int width, int height, const std::string& signature = "GIF89a")
+    {
+        m_bytes.assign(signature.begin(), signature.end());
+        add16(width);
+        add16(height);
+        m_bytes.insert(m_bytes.end(), { 0x81, 0, 0 });
+        m_bytes.insert(m_bytes.end(), { 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255 });
+    }
+
+    GifBuilder& raw(const Bytes& bytes)
+    {
+        m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+        return *this;
+    }
+
+    GifBuilder& graphicControl(bool transparent, int transparentIndex)
+    {
+        return raw({ 0x21, 0xF9, 4, std::uint8_t(transparent ? 1 : 0), 0, 0, std::uint8_t(transparentIndex), 0 });
+    }
+
+    GifBuilder& comment(const std::string& text)
+    {
+        raw({ 0x21, 0xFE });
+        return raw(subBlocks(Bytes(text.begin(), text.end())));
+    }
+
+    // An image descriptor (no local table) and its LZW data.
+    GifBuilder& image(
+        int width, int height, const Bytes& lzw, int minCodeSize = 2, bool interlaced = false, bool terminator = true)
+    {
+        raw({ 0x2C, 0, 0, 0, 0 });
+        add16(width);
+        add16(height);
+        m_bytes.push_back(interlaced ? 0x40 : 0);
+        m_bytes.push_back(std::uint8_t(minCodeSize));
+        return raw(subBlocks(lzw, terminator));
+    }
+
+    GifBuilder& pixels(int width, int height, const Bytes& indices, bool interlaced = false)
+    {
+        return image(width, height, encodeUncompressed(indices, 2), 2, interlaced);
+    }
+
+    GifBuilder& trailer() { return raw({ 0x3B }); }
+    Bytes bytes() const { return m_bytes; }
+
+private:
+    void add16(int value)
+    {
+        m_bytes.push_back(std::uint8_t(value));
+        m_bytes.push_back(std::uint8_t(value >> 8));
+    }
+
+    Bytes m_bytes;
+};
+
+} // namespace vantrelle::test

@@ -1,0 +1,205 @@
+#include "GIFBuilder.h"
+#include "JpegEncoder.h"
+#include "TempDir.h"
+
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/pictures/GIFImage.h"
+#include "vantrelle/pictures/Icon.h"
+#include "vantrelle/pictures/JPEGImage.h"
+#include "vantrelle/pictures/Metafile.h"
+#include "vantrelle/pictures/OleGraphic.h"
+#include "vantrelle/pictures/Picture.h"
+#include "vantrelle/pictures/PictureFormats.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace vantrelle::pictures;
+using vantrelle::test::Bytes;
+using vantrelle::test::TempDir;
+
+namespace {
+
+std::string className(const TGraphicClass* graphicClass)
+{
+    return graphicClass ? graphicClass->Create()->ClassName() : "(none)";
+}
+
+TEST(PictureFormats, TheProgramsNineEntriesInOrder)
+{
+    struct Entry {
+        const char* extension;
+        const char* description;
+        const char* graphicClass;
+    };
+    const Entry expected[] = {
+        { "wmf", "", "TMetafile" },
+        { "emf", "", "TMetafile" },
+        { "ico", "", "TIcon" },
+        { "bmp", "", "TBitmap" },
+        { "", "", "TOleGraphic" },
+        { "gif", "CompuServe GIF Image", "TCompuServeGIF" },
+        { "gif", "GIF Image", "TGIFGraphic" },
+        { "jpeg", "JPEG Image File", "TJPEGImage" },
+        { "jpg", "JPEG Image File", "TJPEGImage" },
+    };
+    const auto& entries = FileFormats().Entries();
+    ASSERT_EQ(entries.size(), std::size(expected));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].extension, expected[i].extension) << i;
+        EXPECT_EQ(entries[i].description, expected[i].description) << i;
+        EXPECT_EQ(className(entries[i].graphicClass), expected[i].graphicClass) << i;
+    }
+}
+
+TEST(PictureFormats, FilterListsNinePairsWithGifTwice)
+{
+    EXPECT_EQ(PictureFilter(),
+        "All (*.jpg;*.jpeg;*.gif;*.gif;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.gif;*.gif;*.bmp;*.ico;*.emf;*.wmf|"
+        "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|GIF Image (*.gif)|*.gif|"
+        "CompuServe GIF Image (*.gif)|*.gif|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|"
+        "Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf");
+    // Only classes deriving from the base are listed; one entry needs no "All" line.
+    EXPECT_EQ(PictureFilter(TGraphicClass::Of<TIcon>()), "Icons (*.ico)|*.ico");
+    EXPECT_EQ(PictureFilter(TGraphicClass::Of<TGIFGraphic>()),
+        "All (*.gif;*.gif)|*.gif;*.gif|GIF Image (*.gif)|*.gif|CompuServe GIF Image (*.gif)|*.gif");
+}
+
+TEST(PictureFormats, FindLowerCasesAndTheLatestRegistrationWins)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "JPG", "TJPEGImage" },
+        { "jpeg", "TJPEGImage" },
+        { "gif", "TGIFGraphic" },
+        { "GIF", "TGIFGraphic" },
+        { "", "TOleGraphic" },
+        { "Bmp", "TBitmap" },
+        { "png", "(none)" },
+        { ".gif", "(none)" },
+    };
+    for (const auto& [extension, expected] : cases)
+        EXPECT_EQ(className(FindPictureFormat(extension)), expected) << extension;
+
+    TFileFormatsList list;
+    list.Add("gif", "first", 0, TGraphicClass::Of<TBitmap>());
+    list.Add("GIF", "second", 0, TGraphicClass::Of<TGIFGraphic>());
+    EXPECT_EQ(list.Entries()[1].extension, "gif");
+    EXPECT_EQ(className(list.FindExt("Gif")), "TGIFGraphic");
+}
+
+TEST(PictureFormats, ExtensionFollowsTheLastPathDelimiter)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "Tmp.jpg", "jpg" },
+        { "Tmp", "" },
+        { "a.tar.GZ", "GZ" },
+        { "C:\\dir.x\\Tmp", "" },
+        { "C:Tmp", "" },
+        { "dir.x/Tmp", "" },
+        { "C:\\dir\\Tmp.gif", "gif" },
+        { "Tmp.", "" },
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(PictureFileExtension(name), expected) << name;
+}
+
+struct LoadCase {
+    const char* name;
+    const char* fileName;
+    std::optional<Bytes> contents; // none: the file does not exist
+    const char* graphicClass; // the picture's graphic afterwards; "" when the load fails
+    const char* error; // the message of the failure, with %s for the file's path
+};
+
+void PrintTo(const LoadCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+Bytes smallGif()
+{
+    return vantrelle::test::GifBuilder(2, 2).pixels(2, 2, { 0, 1, 2, 3 }).trailer().bytes();
+}
+Bytes smallJpeg()
+{
+    return vantrelle::test::encodeJpeg({}, { 1, 2, 3 });
+}
+
+class LoadPictureFileCase : public testing::TestWithParam<LoadCase> { };
+
+TEST_P(LoadPictureFileCase, ChoosesTheClassByExtension)
+{
+    const LoadCase& c = GetParam();
+    TempDir dir;
+    const std::string path = (dir / c.fileName).string();
+    if (c.contents)
+        vantrelle::test::writeFile(path, std::string(c.contents->begin(), c.contents->end()));
+
+    int changes = 0;
+    TPicture picture([&](TPicture&) { ++changes; });
+    auto previous = std::make_unique<TBitmap>(3, 3, 24);
+    const TGraphic* previousGraphic = previous.get();
+    picture.SetGraphic(std::move(previous));
+    changes = 0;
+
+    if (*c.error == '\0') {
+        LoadPictureFile(picture, path);
+        ASSERT_NE(picture.Graphic(), nullptr);
+        EXPECT_STREQ(picture.Graphic()->ClassName(), c.graphicClass);
+        EXPECT_EQ(changes, 1);
+        return;
+    }
+    std::string expected = c.error;
+    if (const auto at = expected.find("%s"); at != std::string::npos)
+        expected.replace(at, 2, path);
+    try {
+        LoadPictureFile(picture, path);
+        FAIL() << "no exception";
+    } catch (const vantrelle::Error& e) {
+        EXPECT_EQ(std::string(e.what()), expected);
+    }
+    EXPECT_EQ(picture.Graphic(), previousGraphic);
+    EXPECT_EQ(changes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LoadPictureFileCase,
+    testing::Values(LoadCase { "JpgInCapitals", "Tmp.JPG", smallJpeg(), "TJPEGImage", "" },
+        LoadCase { "GifReachesTheGIFGraphic", "Tmp.gif", smallGif(), "TGIFGraphic", "" },
+        LoadCase { "NoExtensionGivesAnEmptyOlePicture", "Tmp", std::nullopt, "TOleGraphic", "" },
+        LoadCase { "EmptyBitmapFile", "Tmp.bmp", Bytes {}, "TBitmap", "" },
+        LoadCase { "PngIsRefused", "Tmp.png", smallGif(), "", "Unknown picture file extension (.png)" },
+        LoadCase { "MissingFile", "Tmp.gif", std::nullopt, "", "Cannot open file %s" },
+        LoadCase { "DamagedGif", "Tmp.gif", Bytes { 'G', 'I', 'F', '8', '9', 'a', 1 }, "", "Premature end of data" },
+        LoadCase { "NotABitmap", "Tmp.bmp", Bytes { 'X', 'Y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, "",
+            "Bitmap image is not valid" },
+        LoadCase { "NotAnIcon", "Tmp.ico", Bytes { 0, 0, 2, 0, 1, 0 }, "", "Icon image is not valid" },
+        LoadCase { "NotAMetafile", "Tmp.wmf", Bytes(30, 7), "", "Metafile is not valid" }),
+    [](const testing::TestParamInfo<LoadCase>& info) { return info.param.name; });
+
+TEST(Picture, EmptyOlePictureAndCopies)
+{
+    TPicture picture;
+    LoadPictureFile(picture, "Tmp");
+    ASSERT_NE(picture.Graphic(), nullptr);
+    EXPECT_TRUE(picture.Graphic()->Empty());
+    EXPECT_EQ(picture.Width(), 0);
+
+    TPicture copy;
+    picture.SetGraphic(std::make_unique<TBitmap>(4, 2, 8));
+    copy.Assign(picture);
+    ASSERT_NE(copy.Graphic(), picture.Graphic());
+    EXPECT_EQ(copy.Width(), 4);
+    EXPECT_EQ(copy.Height(), 2);
+}
+
+TEST(GraphicClass, InheritsFromItsBases)
+{
+    EXPECT_TRUE(TGraphicClass::Of<TGIFGraphic>().InheritsFrom(TGraphicClass::Of<TGraphic>()));
+    EXPECT_TRUE(TGraphicClass::Of<TJPEGImage>().InheritsFrom(TGraphicClass::Of<TJPEGImage>()));
+    EXPECT_FALSE(TGraphicClass::Of<TJPEGImage>().InheritsFrom(TGraphicClass::Of<TBitmap>()));
+    EXPECT_EQ(TGraphicClass::Of<TGraphic>().Create(), nullptr);
+}
+
+} // namespace
