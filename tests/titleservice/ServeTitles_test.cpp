@@ -1,0 +1,182 @@
+// The stand-in title service (vantrelle-tool serve-titles) over loopback, asked the way the program
+// asks it through http_proxy: requests in proxy form naming the service's own hosts.
+
+#include "RecordingTarget.h"
+#include "TempDir.h"
+#include "vantrelle/titleservice/SearchResults.h"
+#include "vantrelle/titleservice/TitlePageScraper.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+using namespace vantrelle::titleservice;
+
+namespace {
+
+struct Response {
+    int status = 0;
+    std::string headers;
+    std::string body;
+};
+
+// Starts the service on a free port for the whole test program and stops it at the end.
+class StandInService : public ::testing::Environment {
+public:
+    static inline int port = 0;
+
+    void SetUp() override
+    {
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        m_pid = fork();
+        ASSERT_GE(m_pid, 0);
+        if (m_pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM); // never outlive the tests
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            close(out[1]);
+            execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--port", "0", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        // "serving 12 titles on http://127.0.0.1:PORT/"
+        std::string line;
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        close(out[0]);
+        const std::size_t colon = line.rfind(':');
+        ASSERT_NE(colon, std::string::npos) << line;
+        port = std::stoi(line.substr(colon + 1));
+    }
+
+    void TearDown() override
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+const auto* const service = ::testing::AddGlobalTestEnvironment(new StandInService);
+
+// One GET in proxy form ("GET http://host/path HTTP/1.0") to the service.
+Response get(const std::string& host, const std::string& path)
+{
+    Response response;
+    const int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(StandInService::port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(sock);
+        return response;
+    }
+    const std::string request = "GET http://" + host + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
+    if (write(sock, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
+        close(sock);
+        return response;
+    }
+    std::string raw;
+    char buffer[4096];
+    for (ssize_t n; (n = read(sock, buffer, sizeof buffer)) > 0;)
+        raw.append(buffer, static_cast<std::size_t>(n));
+    close(sock);
+    const std::size_t split = raw.find("\r\n\r\n");
+    if (raw.size() < 12 || split == std::string::npos)
+        return response;
+    response.status = std::stoi(raw.substr(9, 3));
+    response.headers = raw.substr(0, split);
+    response.body = raw.substr(split + 4);
+    return response;
+}
+
+} // namespace
+
+TEST(ServeTitles, TitlePageScrapesIntoARow)
+{
+    const Response page = get("us.imdb.com", "/Title?0100005");
+    ASSERT_EQ(page.status, 200);
+    vantrelle::test::RecordingTarget row;
+    row.answer = { true, 2 };
+    TURLDecoder decoder;
+    TitlePageScraper scraper(row, decoder);
+    scraper.scrape(page.body);
+    EXPECT_EQ(row.callsOf("NameOfMovie"), std::vector<std::string> { "NameOfMovie=Lanterns Over Vael " });
+    EXPECT_EQ(row.callsOf("Director"), std::vector<std::string> { "Director=Ana\xEFs Lef\xE8vre" });
+    // Several running times, none for the USA: the dialog asks.
+    EXPECT_EQ(
+        row.callsOf("choose"), std::vector<std::string> { "choose[Norway:131|Germany:128|Japan:140 (uncensored)]" });
+    EXPECT_EQ(row.callsOf("Runtime"), std::vector<std::string> { "Runtime=140" });
+    EXPECT_EQ(row.callsOf("download"),
+        std::vector<std::string> { "download=http://posters.imdb.com/Covers/lanterns-vael.gif" });
+}
+
+TEST(ServeTitles, EveryTitleHasAPosterOrThePlaceholder)
+{
+    int placeholders = 0;
+    for (int n = 1; n <= 12; ++n) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%07d", 100000 + n);
+        const Response page = get("us.imdb.com", std::string("/Title?") + number);
+        ASSERT_EQ(page.status, 200) << number;
+        vantrelle::test::RecordingTarget row;
+        TURLDecoder decoder;
+        TitlePageScraper(row, decoder).scrape(page.body);
+        if (!row.callsOf("placeholder").empty()) {
+            ++placeholders;
+            continue;
+        }
+        const std::string url = row.callsOf("download").at(0).substr(9);
+        const std::size_t path = url.find('/', 7);
+        const Response poster = get(url.substr(7, path - 7), url.substr(path));
+        ASSERT_EQ(poster.status, 200) << url;
+        const bool jpeg = poster.body.starts_with("\xFF\xD8\xFF");
+        const bool gif = poster.body.starts_with("GIF89a") || poster.body.starts_with("GIF87a");
+        EXPECT_TRUE(row.callsOf("extension").at(0) == "extension=.jpg" ? jpeg : gif) << url;
+    }
+    EXPECT_GE(placeholders, 1);
+}
+
+TEST(ServeTitles, Searches)
+{
+    const Response one = get("us.imdb.com", "/Tsearch?signal+LOST");
+    EXPECT_EQ(one.status, 302);
+    EXPECT_NE(one.headers.find("Location: http://us.imdb.com/Title?0100008"), std::string::npos) << one.headers;
+
+    const Response several = get("us.imdb.com", "/Tsearch?harbour");
+    ASSERT_EQ(several.status, 200);
+    const SearchAnswer answer = readSearchAnswer(several.body, "");
+    ASSERT_EQ(answer.kind, SearchAnswer::Kind::Results);
+    ASSERT_EQ(answer.results.size(), 3u);
+    EXPECT_EQ(answer.results[0].display, "Harbour Lights (1987)");
+    EXPECT_EQ(answer.results[2].number.Number, "0100007");
+    EXPECT_EQ(chosenTitleUrl(answer, 1), "http://us.imdb.com/Title?0100006");
+
+    const Response none = get("us.imdb.com", "/Tsearch?zebra");
+    ASSERT_EQ(none.status, 200);
+    EXPECT_EQ(readSearchAnswer(none.body, "").kind, SearchAnswer::Kind::NoMovie);
+}
+
+TEST(ServeTitles, UnknownRequestsAreNotFound)
+{
+    EXPECT_EQ(get("us.imdb.com", "/Title?9999999").status, 404);
+    EXPECT_EQ(get("us.imdb.com", "/Title?../titles/0100001").status, 404);
+    EXPECT_EQ(get("posters.imdb.com", "/Covers/missing.jpg").status, 404);
+    EXPECT_EQ(get("us.imdb.com", "/elsewhere").status, 404);
+}
