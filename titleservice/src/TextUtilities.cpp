@@ -81,16 +81,26 @@ std::size_t SkipTableSearch(std::string_view text, std::string_view pattern, con
     const std::size_t m = pattern.size();
     if (m > n || m == 0)
         return 0;
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
     // k is the 1-based text position under the pattern's last character.
-    for (std::size_t k = m; k <= n;) {
+    std::size_t k = m;
+    while (k <= n) {
+        // A mismatch at the last character shifts by its table entry: run those shifts in a tight
+        // loop. A zero entry means the last characters agree (or a wrapped entry, which shifts by 1).
+        std::size_t shift;
+        while ((shift = table[t[k - 1]]) != 0) {
+            k += shift;
+            if (k > n)
+                return 0;
+        }
         std::size_t j = 0;
-        while (j < m && pattern[m - 1 - j] == text[k - 1 - j])
+        while (j < m && p[m - 1 - j] == t[k - 1 - j])
             ++j;
         if (j == m)
             return k - m + 1;
-        const int shift
-            = table[static_cast<unsigned char>(text[k - 1 - j])] - static_cast<int>(std::min<std::size_t>(j, 256));
-        k += static_cast<std::size_t>(std::max(1, shift));
+        const std::size_t entry = table[t[k - 1 - j]];
+        k += entry > j ? entry - j : 1;
     }
     return 0;
 }

@@ -31,20 +31,15 @@ std::string concat(std::string_view a, std::string_view b)
     return joined;
 }
 
-// Genre names lose their spaces, and the ", " between them becomes " / ".
-std::string genreText(std::string_view accumulated)
+// Genre names lose their spaces, and the "," between them (and any within them) becomes " / ".
+void appendGenre(std::string& genre, std::string_view name)
 {
-    std::string genre;
-    genre.reserve(accumulated.size());
-    for (const char c : accumulated) {
-        if (c == ' ')
-            continue;
+    for (const char c : name) {
         if (c == ',')
             genre += " / ";
-        else
+        else if (c != ' ')
             genre += c;
     }
-    return genre;
 }
 
 // "Last, First" becomes "First Last"; a name without a comma stays as it is.
@@ -108,14 +103,16 @@ void TitlePageScraper::scrapeTitleAndYear(std::string_view page)
 void TitlePageScraper::scrapeGenre(std::string_view page)
 {
     WorkingText text(page);
-    std::string accumulated;
+    // The names are joined with ", ", then spaces are deleted and commas replaced; doing both as
+    // each name is appended gives the same text without a second copy of it.
+    std::string genre;
     do {
         text.SkipPast(GenreLink, static_cast<long long>(GenreLink.size()));
-        accumulated.append(text.partBefore("/"));
+        appendGenre(genre, text.partBefore("/"));
         if (text.contains(GenreLink))
-            accumulated.append(", ");
+            appendGenre(genre, ", ");
     } while (text.contains(GenreLink));
-    m_target.setColumnText("Genre", genreText(accumulated));
+    m_target.setColumnText("Genre", genre);
 }
 
 void TitlePageScraper::scrapeTagline(std::string_view page)
@@ -151,6 +148,7 @@ void TitlePageScraper::scrapeRuntime(std::string_view page)
     text.KeepBefore("</TD>");
     std::string_view fields = text.view();
     const std::size_t count = FieldCount(fields, "/");
+    m_runtimeEntries.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         m_runtimeEntries.emplace_back(trimmed(TakeField(fields, "/")));
 
