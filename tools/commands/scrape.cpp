@@ -1,19 +1,25 @@
-// vantrelle-tool scrape: runs the title page scraper on a page file against an empty new row and
-// prints what it wrote as one JSON object.
+// vantrelle-tool scrape: runs the title page scraper on a page file against an empty new row of the
+// movies query (in a scratch catalogue) and prints what it wrote as one JSON object.
 
 #include "CommandRegistry.h"
 #include "vantrelle/CodePage.h"
 #include "vantrelle/Error.h"
+#include "vantrelle/store/MoviesQuery.h"
+#include "vantrelle/store/Schema.h"
 #include "vantrelle/titleservice/TitlePageScraper.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 using namespace vantrelle;
@@ -59,62 +65,50 @@ std::string jsonOrNull(const std::optional<std::string>& utf8)
     return utf8 ? json(*utf8) : "null";
 }
 
-// Integer columns set from text: empty text is no value; otherwise leading blanks, an optional
-// sign and decimal digits (or hexadecimal ones after "$", "x", "X" or "0x"), nothing after them,
-// within 32 bits.
-std::optional<std::int32_t> integerFromText(std::string_view column, std::string_view text)
-{
-    if (text.empty())
-        return std::nullopt;
-    const auto invalid = [&] {
-        return Error("'" + ansiToUtf8(text) + "' is not a valid integer value for field '" + std::string(column) + "'");
-    };
-    std::string_view rest = text.substr(std::min(text.find_first_not_of(' '), text.size()));
-    bool negative = false;
-    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
-        negative = rest.front() == '-';
-        rest.remove_prefix(1);
+// A scratch catalogue in a folder of its own, removed with it.
+class ScratchCatalogue {
+public:
+    ScratchCatalogue()
+    {
+        std::string folder = (std::filesystem::temp_directory_path() / "vantrelle-scrape-XXXXXX").string();
+        if (!mkdtemp(folder.data()))
+            throw Error("Cannot create a temporary folder");
+        m_folder = folder;
+        store::createCatalogue(file());
     }
-    int base = 10;
-    for (const std::string_view prefix : { "0x", "0X", "$", "x", "X" })
-        if (rest.starts_with(prefix)) {
-            base = 16;
-            rest.remove_prefix(prefix.size());
-            break;
-        }
-    std::int64_t magnitude = 0;
-    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), magnitude, base);
-    if (rest.empty() || error != std::errc() || end != rest.data() + rest.size() || rest.front() == '-'
-        || rest.front() == '+')
-        throw invalid();
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    if (value < INT32_MIN || value > INT32_MAX)
-        throw invalid();
-    return static_cast<std::int32_t>(value);
-}
+    ~ScratchCatalogue()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+    ScratchCatalogue(const ScratchCatalogue&) = delete;
+    ScratchCatalogue& operator=(const ScratchCatalogue&) = delete;
 
-// A new row and its cover, as the scraper leaves them.
+    std::filesystem::path file() const { return m_folder / "Movies.mdb"; }
+
+private:
+    std::filesystem::path m_folder;
+};
+
+// A new row of the movies query, and the cover, as the scraper leaves them.
 class NewRow : public ScrapeTarget {
 public:
-    explicit NewRow(std::optional<ListChoice> answer)
-        : m_answer(answer)
+    NewRow(store::TMoviesQuery& query, std::optional<ListChoice> answer)
+        : m_query(query)
+        , m_answer(answer)
     {
     }
 
     void setColumnText(std::string_view column, std::string_view text) override
     {
-        if (column == "Year" || column == "Runtime") {
-            const std::optional<std::int32_t> value = integerFromText(column, text);
-            write(column, value ? std::to_string(*value) : "null");
-            return;
-        }
-        const std::size_t width = column == "Tagline" ? 200 : 50;
-        write(column, json(utf8Prefix(ansiToUtf8(text), width)));
+        m_query.FieldByName(column).SetAsString(text);
+        written(column);
     }
 
     void setColumnInteger(std::string_view column, std::int32_t value) override
     {
-        write(column, std::to_string(value));
+        m_query.FieldByName(column).SetAsInteger(value);
+        written(column);
     }
 
     // Without an answer given, the dialog counts as cancelled.
@@ -124,14 +118,35 @@ public:
     void setCoverExtension(std::string_view extension) override { coverExtension = ansiToUtf8(extension); }
     void startCoverDownload(std::string_view url) override { posterUrl = ansiToUtf8(url); }
 
-    std::vector<std::string> columns; // "\"Name\": value", in the order written
+    // "\"Name\": value" for each column written, in the order first written.
+    std::vector<std::string> columns() const
+    {
+        std::vector<std::string> shown;
+        for (const auto& column : m_columns) {
+            const store::FieldValue& value = m_query.FieldByName(column).Value();
+            std::string text = "null";
+            if (const auto* number = std::get_if<std::int32_t>(&value))
+                text = std::to_string(*number);
+            else if (const auto* utf8 = std::get_if<std::string>(&value))
+                text = json(*utf8);
+            shown.push_back(json(column) + ": " + text);
+        }
+        return shown;
+    }
+
     bool placeholder = false;
     std::optional<std::string> posterUrl, coverExtension;
 
 private:
-    void write(std::string_view column, const std::string& value) { columns.push_back(json(column) + ": " + value); }
+    void written(std::string_view column)
+    {
+        if (std::find(m_columns.begin(), m_columns.end(), column) == m_columns.end())
+            m_columns.emplace_back(column);
+    }
 
+    store::TMoviesQuery& m_query;
     std::optional<ListChoice> m_answer;
+    std::vector<std::string> m_columns;
 };
 
 std::optional<ListChoice> parseChoice(const std::string& text)
@@ -164,7 +179,12 @@ int scrape(const tool::Arguments& arguments)
         throw Error("Cannot open file \"" + pageFile + "\"");
     const std::string page(std::istreambuf_iterator<char>(in), {});
 
-    NewRow row(answer);
+    ScratchCatalogue catalogue;
+    store::TMoviesQuery query;
+    query.ConnectionString = store::connectionStringFor(catalogue.file());
+    query.Open();
+    query.Insert();
+    NewRow row(query, answer);
     TURLDecoder decoder;
     TitlePageScraper scraper(row, decoder);
     std::optional<std::string> error;
@@ -176,15 +196,16 @@ int scrape(const tool::Arguments& arguments)
 
     std::ostringstream out;
     out << "{\"columns\": {";
-    for (std::size_t i = 0; i < row.columns.size(); ++i)
-        out << (i ? ", " : "") << row.columns[i];
+    const std::vector<std::string> columns = row.columns();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        out << (i ? ", " : "") << columns[i];
     out << "}, \"placeholder\": " << (row.placeholder ? "true" : "false")
         << ", \"posterUrl\": " << jsonOrNull(row.posterUrl)
         << ", \"coverExtension\": " << jsonOrNull(row.coverExtension) << ", \"runtimeEntries\": [";
     const auto& entries = scraper.runtimeEntries();
     for (std::size_t i = 0; i < entries.size(); ++i)
         out << (i ? ", " : "") << json(ansiToUtf8(entries[i]));
-    out << "], \"error\": " << jsonOrNull(error) << "}\n";
+    out << "], \"error\": " << jsonOrNull(error ? std::optional(ansiToUtf8(*error)) : std::nullopt) << "}\n";
     std::cout << out.str();
     return 0;
 }
