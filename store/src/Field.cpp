@@ -12,7 +12,9 @@ namespace {
 
 std::string invalidInteger(std::string_view text, const std::string& fieldName)
 {
-    return "'" + std::string(text) + "' is not a valid integer value for field '" + fieldName + "'";
+    std::string message(1, '\''); // built by appending: GCC 12 warns falsely on "'" + std::string (-Wrestrict)
+    message.append(text).append("' is not a valid integer value for field '").append(fieldName).append("'");
+    return message;
 }
 
 } // namespace

@@ -1,0 +1,200 @@
+// Opening the movies query on 5,000 films with 30 KB covers, against a plain SQLite read of the same rows with
+// every column fetched and copied: once with the same ordered SELECT, once with an unordered SELECT *.
+#include "BenchMain.h"
+
+#include "vantrelle/store/MoviesQuery.h"
+#include "vantrelle/store/Schema.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <variant>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vantrelle::store;
+
+constexpr int kFilms = 5000;
+constexpr std::size_t kCoverBytes = 30 * 1024;
+
+void check(int result, sqlite3* db)
+{
+    if (result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(db));
+}
+
+long statusKilobytes(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.starts_with(key))
+            return std::stol(line.substr(line.find(':') + 1));
+    return 0;
+}
+
+// The catalogue, made once per run in a temporary folder and removed at exit.
+class Catalogue {
+public:
+    Catalogue()
+    {
+        m_folder = fs::temp_directory_path() / ("vantrelle-bench-" + std::to_string(getpid()));
+        fs::create_directories(m_folder);
+        m_file = m_folder / "Movies.mdb";
+        createCatalogue(m_file);
+        sqlite3* db = nullptr;
+        check(sqlite3_open(m_file.c_str(), &db), db);
+        check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+        sqlite3_stmt* insert = nullptr;
+        check(sqlite3_prepare_v2(db,
+                  "INSERT INTO Movies (NameOfMovie, Genre, Director, Tagline, Runtime, Format, NoOfCds, "
+                  "CastMemberName1, Character1, Cover, Year) VALUES (?, 'Drama', 'Some Director', "
+                  "'A tagline of moderate length for the film', 100, 'DVD', 1, 'An Actor', "
+                  "'A Character', ?, 1990)",
+                  -1, &insert, nullptr),
+            db);
+        std::mt19937 random(42);
+        std::vector<std::uint8_t> cover(kCoverBytes);
+        for (int i = 0; i < kFilms; ++i) {
+            std::string title;
+            for (int k = 0; k < 12; ++k)
+                title += static_cast<char>((random() % 2 ? 'a' : 'A') + random() % 26);
+            for (auto& byte : cover)
+                byte = static_cast<std::uint8_t>(random());
+            sqlite3_bind_text(insert, 1, title.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_blob(insert, 2, cover.data(), static_cast<int>(cover.size()), SQLITE_STATIC);
+            check(sqlite3_step(insert), db);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+        sqlite3_close(db);
+    }
+
+    ~Catalogue()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+
+    const fs::path& file() const { return m_file; }
+
+private:
+    fs::path m_folder;
+    fs::path m_file;
+};
+
+const Catalogue& catalogue()
+{
+    static const Catalogue instance;
+    return instance;
+}
+
+using PlainValue = std::variant<std::monostate, std::int64_t, std::string, std::vector<std::uint8_t>>;
+using PlainRow = std::array<PlainValue, kMovieColumnCount>;
+
+// What any reader of the table must do at least: run the statement and copy every value out.
+std::vector<PlainRow> plainRead(const char* sql)
+{
+    sqlite3* db = nullptr;
+    check(sqlite3_open_v2(catalogue().file().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), db);
+    sqlite3_stmt* select = nullptr;
+    check(sqlite3_prepare_v2(db, sql, -1, &select, nullptr), db);
+    std::vector<PlainRow> rows;
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        PlainRow& row = rows.emplace_back();
+        for (int i = 0; i < kMovieColumnCount; ++i) {
+            switch (sqlite3_column_type(select, i)) {
+            case SQLITE_INTEGER:
+                row[i] = static_cast<std::int64_t>(sqlite3_column_int64(select, i));
+                break;
+            case SQLITE_TEXT:
+                row[i] = std::string(
+                    reinterpret_cast<const char*>(sqlite3_column_text(select, i)), sqlite3_column_bytes(select, i));
+                break;
+            case SQLITE_BLOB: {
+                const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(select, i));
+                row[i] = std::vector<std::uint8_t>(data, data + sqlite3_column_bytes(select, i));
+                break;
+            }
+            default:
+                break;
+            }
+        }
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return rows;
+}
+
+// Peak resident memory that one open adds, per byte of the values it read; measured once.
+void reportPeakMemory()
+{
+    {
+        std::ofstream("/proc/self/clear_refs") << "5";
+    } // resets the peak to the current size
+    const long before = statusKilobytes("VmRSS:");
+    TMoviesQuery query;
+    query.ConnectionString = connectionStringFor(catalogue().file());
+    query.Open();
+    const long peak = statusKilobytes("VmHWM:");
+    std::size_t bytes = 0;
+    for (int recNo = 1; recNo <= query.RecordCount(); ++recNo) {
+        query.SetRecNo(recNo);
+        for (const TField* field : query.Fields())
+            if (const auto* text = std::get_if<std::string>(&field->Value()))
+                bytes += text->size();
+            else if (const auto* data = std::get_if<Bytes>(&field->Value()))
+                bytes += data->size();
+            else if (!field->IsNull())
+                bytes += sizeof(std::int32_t);
+    }
+    vantrelle::bench::reportInfo("store.open.peak_memory_per_value_byte",
+        static_cast<double>(peak - before) * 1024.0 / static_cast<double>(bytes), "x");
+}
+
+void BM_StoreOpen(benchmark::State& state)
+{
+    catalogue();
+    static const bool measured = (reportPeakMemory(), true);
+    (void)measured;
+    for (auto _ : state) {
+        TMoviesQuery query;
+        query.ConnectionString = connectionStringFor(catalogue().file());
+        query.Open();
+        benchmark::DoNotOptimize(query.RecordCount());
+    }
+}
+
+void BM_PlainOrderedSelect(benchmark::State& state)
+{
+    catalogue();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(plainRead("SELECT * FROM Movies ORDER BY NameOfMovie").size());
+}
+
+void BM_PlainUnorderedSelect(benchmark::State& state)
+{
+    catalogue();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(plainRead("SELECT * FROM Movies").size());
+}
+
+BENCHMARK(BM_StoreOpen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainOrderedSelect)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainUnorderedSelect)->Unit(benchmark::kMillisecond);
+
+const bool registered = (vantrelle::bench::compare("store.open", "BM_StoreOpen", "BM_PlainOrderedSelect"),
+    vantrelle::bench::compare("store.ordered", "BM_StoreOpen", "BM_PlainUnorderedSelect"), true);
+
+} // namespace
