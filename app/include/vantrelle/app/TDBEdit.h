@@ -1,0 +1,65 @@
+#pragma once
+
+#include "vantrelle/store/DataSource.h"
+
+#include <QLineEdit>
+
+#include <string>
+
+namespace vantrelle::store {
+class TField;
+}
+
+namespace vantrelle::app {
+
+// An edit box bound to one column of the current row of the movies query.
+//
+// It can be typed into only while the query is inserting or editing. While it has
+// the focus in that state it shows the column's edit text, otherwise its display
+// text. A change typed into it is written into the column when the box loses the
+// focus, or when the query asks for the row to be updated (before a post or a move);
+// a failed write is reported and the focus goes back to the box with its whole text
+// selected. The boxes of integer columns refuse any typed character but "+", "-"
+// and the digits. Escape in a box that cannot be typed into puts the column's value
+// back; while editing it is left to the window, which cancels.
+class TDBEdit : public QLineEdit, public store::TDataLink {
+    Q_OBJECT
+
+public:
+    TDBEdit(std::string columnName, QWidget* parent);
+
+    // Binds the box to its column of the query behind `source`.
+    void bind(store::TDataSource* source);
+
+    const std::string& columnName() const { return m_columnName; }
+    store::TField* Field() const;
+
+    // Writes a change typed into the box into its column; nothing when there is none.
+    void writeChange();
+
+signals:
+    // A typed character was refused (the box also beeps).
+    void keyRefused();
+
+protected:
+    void StateChanged(store::TQueryState state) override;
+    void DataSetChanged() override;
+    void DataSetScrolled() override;
+    void RecordChanged(const store::TField* field) override;
+    void UpdateRecord() override;
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool isIntegerBox() const;
+    // Shows the column's value again, dropping whatever was typed.
+    void showColumn();
+    // After a failed write: the whole text selected, the focus back in the box.
+    void returnFocusAfterFailure();
+
+    std::string m_columnName;
+};
+
+} // namespace vantrelle::app

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "vantrelle/store/DataSource.h"
+
+#include <QTableView>
+
+namespace vantrelle::app {
+
+class TitlesModel;
+
+// The list of titles: one read-only line per row of the movies query, in the
+// query's order, with the query's current row highlighted as a whole line. It
+// follows the query, never the other way round: a line picked with the mouse or
+// the arrow keys is asked of the query as a move, and the highlight goes wherever
+// the query's current row then is.
+class TDBGrid : public QTableView, public store::TDataLink {
+    Q_OBJECT
+
+public:
+    explicit TDBGrid(QWidget* parent);
+    ~TDBGrid() override;
+
+    void bind(store::TDataSource* source);
+
+    // Width of the one column, bound to NameOfMovie.
+    static constexpr int columnWidth = 312;
+
+protected:
+    void StateChanged(store::TQueryState state) override;
+    void DataSetChanged() override;
+    void DataSetScrolled() override;
+    void RecordChanged(const store::TField* field) override;
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void reload();
+    // Highlights the query's current row.
+    void showCurrentRow();
+    // Makes `row` (counted from 0) the query's current row.
+    void moveQueryTo(int row);
+
+    TitlesModel* m_model;
+};
+
+} // namespace vantrelle::app

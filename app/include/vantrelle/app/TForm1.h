@@ -1,0 +1,121 @@
+#pragma once
+
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace vantrelle::app {
+
+class TDBEdit;
+class TDBGrid;
+class TDropDownButton;
+
+// The catalogue window. It owns the movies query and its data source, every
+// control and menu, and whatever the lookups and the cover import need. Its
+// handlers are spread over files by topic: Form1.cpp (creation, layout, colours),
+// Form1Editing.cpp (the editing workflow).
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    TForm1();
+    ~TForm1() override;
+
+    // Gives the sixteen bound edit boxes the browsing (true) or the editing colour.
+    void SetEditColours(bool browse);
+
+    // The movies query and the data source between it and the bound controls.
+    std::unique_ptr<store::TMoviesQuery> aqMovies;
+    std::unique_ptr<store::TDataSource> dsMovies;
+
+    // The picture file extension of the cover being brought in, with its leading ".".
+    std::string CoverExtension;
+
+    QGroupBox* GroupBox1;
+    TDBGrid* DBGrid1;
+    QGroupBox* GroupBox2;
+    QWidget* DBImage1; // where the bound picture of the cover goes
+    QGroupBox* GroupBox3;
+    QLabel* Label1;
+    TDBEdit* DBEdit1;
+    QLabel* Label4;
+    TDBEdit* DBEdit2;
+    QLabel* Label2;
+    TDBEdit* DBEdit4;
+    QLabel* Label10;
+    TDBEdit* DBEdit15;
+    QLabel* Label9;
+    TDBEdit* DBEdit14;
+    QLabel* Label5;
+    TDBEdit* DBEdit3;
+    QLabel* Label11;
+    TDBEdit* DBEdit17;
+    QLabel* Label8;
+    TDBEdit* DBEdit13;
+    QGroupBox* GroupBox4;
+    TDBEdit* DBEdit5;
+    QLabel* Label6;
+    TDBEdit* DBEdit6;
+    TDBEdit* DBEdit7;
+    QLabel* Label12;
+    TDBEdit* DBEdit8;
+    TDBEdit* DBEdit9;
+    QLabel* Label13;
+    TDBEdit* DBEdit10;
+    TDBEdit* DBEdit11;
+    QLabel* Label14;
+    TDBEdit* DBEdit12;
+    TDropDownButton* SpeedButton1;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn4;
+    TDropDownButton* BitBtn2;
+    QPushButton* BitBtn3;
+
+    QMenu* PopupMenu1;
+    QAction* Addnewmovie1;
+    QAction* Editcurrentmovie1;
+    QAction* Deletecurrentmovie1;
+    QMenu* PopupMenu2;
+    QAction* SearchByNumber1;
+    QAction* SearchByName1;
+
+    // Window events (Form1.cpp).
+    void FormCreate();
+    void FormDestroy();
+
+    // The editing workflow (Form1Editing.cpp).
+    void dsMoviesStateChange();
+    void Addnewmovie1Click();
+    void Editcurrentmovie1Click();
+    void Deletecurrentmovie1Click();
+    void BitBtn1Click();
+    void BitBtn4Click();
+    void BitBtn3Click();
+    void atMoviesAfterInsert();
+    void atMoviesAfterEdit();
+    void atMoviesAfterCancel();
+    void aqMoviesAfterPost();
+    void aqMoviesAfterScroll();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createControls();
+    void createButtons();
+    void setTabOrders();
+    void connectHandlers();
+    void bindControls();
+    void centreOnScreen();
+};
+
+} // namespace vantrelle::app

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+class QWidget;
+
+namespace vantrelle::app {
+
+// The windows' font: "MS Sans Serif" at 8 point where it is installed, otherwise
+// the system's sans font at 8 point.
+QFont windowFont();
+
+// Gives a window the font above, the button-face colour as background and the
+// window-text colour; every control inherits them.
+void applyWindowLook(QWidget* window);
+
+// The colours of the bound edit boxes: grey, like an inactive window border, while
+// browsing; the window-background colour (usually white) while editing.
+QColor browsingColour(const QPalette& palette);
+QColor editingColour(const QPalette& palette);
+
+} // namespace vantrelle::app

@@ -1,0 +1,10 @@
+#include "vantrelle/app/Application.h"
+#include "vantrelle/app/TForm1.h"
+
+int main(int argc, char** argv)
+{
+    vantrelle::app::Application application(argc, argv);
+    vantrelle::app::TForm1 form;
+    form.show();
+    return vantrelle::app::Application::exec();
+}

@@ -1,0 +1,48 @@
+#include "vantrelle/app/ErrorHandler.h"
+
+#include "vantrelle/CodePage.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace vantrelle::app {
+
+QString applicationTitle(const QString& executablePath)
+{
+    QString name = QFileInfo(executablePath).fileName();
+    name.truncate(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+    return name.left(1) + name.mid(1).toLower();
+}
+
+QString errorBoxText(std::string_view message)
+{
+    QString text = QString::fromStdString(ansiToUtf8(message));
+    // Compared as character codes: a message ending in ".", "!" or ")" keeps its end.
+    if (!text.isEmpty() && text.back() > u'.')
+        text += u'.';
+    return text;
+}
+
+void showErrorBox(std::string_view message)
+{
+    QMessageBox box(QMessageBox::Critical, applicationTitle(QCoreApplication::applicationFilePath()),
+                    errorBoxText(message), QMessageBox::Ok, QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void reportCurrentException()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        showErrorBox(e.what());
+    } catch (...) {
+        showErrorBox("An unexpected error occurred");
+    }
+}
+
+} // namespace vantrelle::app

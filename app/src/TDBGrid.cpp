@@ -1,0 +1,187 @@
+#include "vantrelle/app/TDBGrid.h"
+
+#include "vantrelle/app/ErrorHandler.h"
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace vantrelle::app {
+
+// The titles of the query's rows, read from the query on demand, so a reload costs
+// only what the view shows.
+class TitlesModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setQuery(store::TMoviesQuery* query)
+    {
+        beginResetModel();
+        m_query = query;
+        endResetModel();
+    }
+    void reload()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+    void rowChanged(int row) { emit dataChanged(index(row, 0), index(row, 0)); }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() || !m_query || !m_query->Active() ? 0 : m_query->RecordCount();
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
+        if (role == Qt::DisplayRole)
+            return QString::fromStdString(m_query->DisplayTextAt(index.row() + 1, m_query->aqMoviesNameOfMovie));
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole)
+            return QStringLiteral("Name of Movie");
+        return {};
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+private:
+    store::TMoviesQuery* m_query = nullptr;
+};
+
+TDBGrid::TDBGrid(QWidget* parent)
+    : QTableView(parent)
+    , m_model(new TitlesModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->resizeSection(0, columnWidth);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+}
+
+TDBGrid::~TDBGrid() = default;
+
+void TDBGrid::bind(store::TDataSource* source)
+{
+    SetDataSource(source);
+    m_model->setQuery(DataSet());
+    horizontalHeader()->resizeSection(0, columnWidth);
+    showCurrentRow();
+}
+
+void TDBGrid::reload()
+{
+    m_model->reload();
+    horizontalHeader()->resizeSection(0, columnWidth);
+    showCurrentRow();
+}
+
+void TDBGrid::showCurrentRow()
+{
+    const store::TMoviesQuery* query = DataSet();
+    const int row = query && query->Active() ? query->RecNo() - 1 : -1;
+    if (row < 0) {
+        selectionModel()->clear();
+        return;
+    }
+    const QModelIndex current = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(current);
+}
+
+void TDBGrid::moveQueryTo(int row)
+{
+    store::TMoviesQuery* query = DataSet();
+    if (!query || row < 0)
+        return;
+    guarded([&] { query->SetRecNo(row + 1); });
+    showCurrentRow();
+}
+
+void TDBGrid::StateChanged(store::TQueryState) { reload(); }
+
+void TDBGrid::DataSetChanged() { reload(); }
+
+void TDBGrid::DataSetScrolled() { showCurrentRow(); }
+
+void TDBGrid::RecordChanged(const store::TField* field)
+{
+    const store::TMoviesQuery* query = DataSet();
+    if (query && query->RecNo() > 0 && (!field || field == &query->aqMoviesNameOfMovie))
+        m_model->rowChanged(query->RecNo() - 1);
+}
+
+void TDBGrid::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex picked = indexAt(event->position().toPoint());
+    if (picked.isValid())
+        moveQueryTo(picked.row());
+}
+
+// Lines are picked by pressing only: no drag selection, no dragging of rows.
+void TDBGrid::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void TDBGrid::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+
+void TDBGrid::keyPressEvent(QKeyEvent* event)
+{
+    CursorAction action;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        action = MoveUp;
+        break;
+    case Qt::Key_Down:
+        action = MoveDown;
+        break;
+    case Qt::Key_PageUp:
+        action = MovePageUp;
+        break;
+    case Qt::Key_PageDown:
+        action = MovePageDown;
+        break;
+    case Qt::Key_Home:
+        action = MoveHome;
+        break;
+    case Qt::Key_End:
+        action = MoveEnd;
+        break;
+    default:
+        event->ignore(); // Escape and the rest belong to the window
+        return;
+    }
+    event->accept();
+    // Home and End go to the first and last title, as Ctrl+Home and Ctrl+End do.
+    const bool toAnEnd = action == MoveHome || action == MoveEnd;
+    const QModelIndex target = moveCursor(action, toAnEnd ? Qt::ControlModifier : Qt::NoModifier);
+    if (target.isValid())
+        moveQueryTo(target.row());
+}
+
+} // namespace vantrelle::app

@@ -1,0 +1,88 @@
+#include "vantrelle/app/TForm2.h"
+
+#include "vantrelle/CodePage.h"
+#include "vantrelle/app/Glyphs.h"
+#include "vantrelle/app/WindowLook.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+
+namespace vantrelle::app {
+
+namespace {
+constexpr int lineHeight = 13;
+}
+
+TForm2::TForm2(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                         | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Please select"));
+    applyWindowLook(this);
+    setFixedSize(195, 153);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Raised);
+    Panel1->setGeometry(0, 0, 195, 33);
+
+    BitBtn1 = new QPushButton(glyphIcon(Glyph::CheckMark), QStringLiteral("OK"), Panel1);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(8, 4, 81, 25);
+    BitBtn1->setDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { done(mrOk); });
+
+    BitBtn2 = new QPushButton(glyphIcon(Glyph::Cross), QStringLiteral("Cancel"), Panel1);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setGeometry(104, 4, 83, 25);
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { done(mrCancel); });
+
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setGeometry(0, 33, 195, 120);
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, ListBox1);
+}
+
+int TForm2::ShowModal()
+{
+    const QRect screenArea = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    move(screenArea.center() - rect().center());
+    BitBtn1->setFocus();
+    // Escape and the close box reject the dialog, which is the Cancel result.
+    const int result = exec();
+    return result == mrOk ? mrOk : mrCancel;
+}
+
+ChooseFromListResult ChooseFromList(QWidget* owner, const std::vector<std::string>& items)
+{
+    auto* dialog = new TForm2(owner);
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(items.size()));
+    for (const std::string& item : items)
+        lines.append(QString::fromStdString(ansiToUtf8(item)));
+    dialog->ListBox1->addItems(lines);
+    for (int row = 0; row < dialog->ListBox1->count(); ++row)
+        dialog->ListBox1->item(row)->setSizeHint(QSize(0, lineHeight));
+
+    ChooseFromListResult outcome{dialog->ShowModal(), -1};
+    if (outcome.result == mrOk)
+        outcome.index = dialog->ListBox1->currentItem() && dialog->ListBox1->currentItem()->isSelected()
+            ? dialog->ListBox1->currentRow()
+            : -1;
+    // Every call starts from a fresh dialog; this one is not needed again.
+    delete dialog;
+    return outcome;
+}
+
+} // namespace vantrelle::app

@@ -1,0 +1,409 @@
+#include "Catalogue.h"
+#include "ModalAnswer.h"
+#include "WindowFace.h"
+#include "WindowTest.h"
+
+#include "vantrelle/app/ErrorHandler.h"
+#include "vantrelle/app/TDBEdit.h"
+#include "vantrelle/app/TDBGrid.h"
+#include "vantrelle/app/TDropDownButton.h"
+#include "vantrelle/app/TForm1.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace vantrelle::app;
+using namespace vantrelle::test;
+using vantrelle::store::qsBrowse;
+using vantrelle::store::qsClosed;
+using vantrelle::store::qsEdit;
+using vantrelle::store::qsInsert;
+
+namespace {
+
+const std::vector<Film> threeFilms{
+    {"Zulu", 1964, "Dwarfing the mightiest!", 138},
+    {"Alien", 1979, "In space no one can hear you scream.", 117},
+    {"Brazil", 1985, "", 142},
+};
+
+QString errorCaption() { return applicationTitle(QCoreApplication::applicationFilePath()); }
+
+void clickLine(TForm1& form, int row)
+{
+    TDBGrid* grid = form.DBGrid1;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 0)).center());
+}
+
+} // namespace
+
+class Form1EditingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsBrowsingOnTheFirstTitle()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(listedTitles(*form), QStringList({"Alien", "Brazil", "Zulu"}));
+        QCOMPARE(highlightedTitle(*form), QStringLiteral("Alien"));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Alien"));
+        QCOMPARE(form->DBEdit13->text(), QStringLiteral("117 Mins."));
+        QCOMPARE(form->DBEdit17->text(), QStringLiteral("1979"));
+        QCOMPARE(form->DBEdit4->toolTip(), QStringLiteral("In space no one can hear you scream."));
+    }
+
+    void aLetterInTheTitleBoxChangesNothingWhileBrowsing()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        QTest::mouseClick(form->DBEdit1, Qt::LeftButton);
+        QTest::keyClicks(form->DBEdit1, "x");
+        QTest::keyClick(form->DBEdit1, Qt::Key_Backspace);
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Alien"));
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(form->aqMovies->State(), qsBrowse);
+    }
+
+    void addAndSave()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Addnewmovie1->trigger();
+        QCOMPARE(faceOf(*form), addingFace);
+        QCOMPARE(QApplication::focusWidget(), form->DBEdit1);
+        QCOMPARE(listedTitles(*form).size(), 4);
+        QCOMPARE(form->DBEdit4->toolTip(), QString());
+
+        typeInto(form->DBEdit1, "Zardoz");
+        typeInto(form->DBEdit17, "1974");
+        typeInto(form->DBEdit13, "105");
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+
+        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(listedTitles(*form), QStringList({"Alien", "Brazil", "Zardoz", "Zulu"}));
+        QCOMPARE(highlightedTitle(*form), QStringLiteral("Alien"));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Alien"));
+        QCOMPARE(catalogue.titles(), QStringList({"Alien", "Brazil", "Zardoz", "Zulu"}));
+        QCOMPARE(catalogue.column("Zardoz", "Year"), QStringLiteral("1974"));
+        QCOMPARE(catalogue.column("Zardoz", "Runtime"), QStringLiteral("105"));
+        QCOMPARE(catalogue.column("Zardoz", "Genre"), QStringLiteral("NULL"));
+    }
+
+    void addThenCancel_data()
+    {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("Escape in the title box") << true;
+        QTest::newRow("the Cancel button") << false;
+    }
+
+    void addThenCancel()
+    {
+        QFETCH(bool, byEscape);
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        clickLine(*form, 1);
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Brazil"));
+        form->Addnewmovie1->trigger();
+        typeInto(form->DBEdit1, "Solaris");
+        if (byEscape)
+            QTest::keyClick(form->DBEdit1, Qt::Key_Escape);
+        else
+            QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
+
+        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(listedTitles(*form), QStringList({"Alien", "Brazil", "Zulu"}));
+        QCOMPARE(highlightedTitle(*form), QStringLiteral("Brazil"));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Brazil"));
+        QCOMPARE(catalogue.titles(), QStringList({"Alien", "Brazil", "Zulu"}));
+    }
+
+    void editThenSaveWritesTheChange()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        clickLine(*form, 2);
+        form->Editcurrentmovie1->trigger();
+        QCOMPARE(faceOf(*form), editingFace);
+        QCOMPARE(listedTitles(*form).size(), 3);
+        typeInto(form->DBEdit13, "140");
+        QCOMPARE(form->DBEdit13->text(), QStringLiteral("140"));
+        QTest::keyClick(form->DBEdit13, Qt::Key_Tab);
+        QCOMPARE(form->DBEdit13->text(), QStringLiteral("140 Mins."));
+        QTest::keyClick(form.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(catalogue.column("Zulu", "Runtime"), QStringLiteral("140"));
+        QCOMPARE(highlightedTitle(*form), QStringLiteral("Alien"));
+    }
+
+    void editOnAnEmptyTableStartsAnAdd()
+    {
+        Catalogue catalogue({});
+        auto form = openWindow();
+        QCOMPARE(listedTitles(*form), QStringList());
+        QCOMPARE(form->DBEdit1->text(), QString());
+        form->Editcurrentmovie1->trigger();
+        QCOMPARE(form->aqMovies->State(), qsInsert);
+        QCOMPARE(faceOf(*form), addingFace);
+        QCOMPARE(QApplication::focusWidget(), form->DBEdit1);
+    }
+
+    void deleteAsksFirst_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QStringList>("titlesAfter");
+        QTest::addColumn<QString>("currentAfter");
+
+        QTest::newRow("Yes deletes, the next film is current")
+            << 1 << QMessageBox::Yes << QStringList({"Alien", "Zulu"}) << QStringLiteral("Zulu");
+        QTest::newRow("No keeps the table") << 1 << QMessageBox::No << QStringList({"Alien", "Brazil", "Zulu"})
+                                            << QStringLiteral("Brazil");
+        QTest::newRow("deleting the last film makes the new last one current")
+            << 2 << QMessageBox::Yes << QStringList({"Alien", "Brazil"}) << QStringLiteral("Brazil");
+    }
+
+    void deleteAsksFirst()
+    {
+        QFETCH(int, line);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QStringList, titlesAfter);
+        QFETCH(QString, currentAfter);
+
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        clickLine(*form, line);
+        ModalAnswer confirm(answer);
+        form->Deletecurrentmovie1->trigger();
+
+        QCOMPARE(confirm.boxes().size(), std::size_t(1));
+        const SeenMessageBox& box = confirm.boxes().front();
+        QCOMPARE(box.caption, QStringLiteral("Confirm delete"));
+        QCOMPARE(box.text, QStringLiteral("Are you sure you want to delete this movie?"));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.buttons.size(), 2);
+        QCOMPARE(box.defaultButton, QStringLiteral("&Yes"));
+        QVERIFY(box.applicationModal);
+
+        QCOMPARE(catalogue.titles(), titlesAfter);
+        QCOMPARE(listedTitles(*form), titlesAfter);
+        QCOMPARE(highlightedTitle(*form), currentAfter);
+        QCOMPARE(form->DBEdit1->text(), currentAfter);
+        QCOMPARE(faceOf(*form), browsingFace);
+    }
+
+    void deletingTheOnlyFilmLeavesAnEmptyWindow()
+    {
+        Catalogue catalogue({{"Solaris", 1972, "", 167}});
+        auto form = openWindow();
+        ModalAnswer yes(QMessageBox::Yes);
+        form->Deletecurrentmovie1->trigger();
+        QCOMPARE(catalogue.titles(), QStringList());
+        QCOMPARE(listedTitles(*form), QStringList());
+        QCOMPARE(form->DBEdit1->text(), QString());
+        QCOMPARE(form->DBEdit13->text(), QString());
+
+        form->Deletecurrentmovie1->trigger();
+        QCOMPARE(yes.texts(), QStringList({"Are you sure you want to delete this movie?",
+                                           "Are you sure you want to delete this movie?",
+                                           "Cannot perform this operation on an empty dataset."}));
+    }
+
+    void escapeWhileBrowsingRestoresTheBox()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        QTest::mouseClick(form->DBEdit4, Qt::LeftButton);
+        form->DBEdit4->setText("scribbled over");
+        QTest::keyClick(form->DBEdit4, Qt::Key_Escape);
+        QCOMPARE(form->DBEdit4->text(), QStringLiteral("In space no one can hear you scream."));
+        QCOMPARE(form->DBEdit4->selectedText(), form->DBEdit4->text());
+        QCOMPARE(faceOf(*form), browsingFace);
+    }
+
+    void escapeWhileEditingCancelsFromAnywhere_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("a box") << QStringLiteral("DBEdit3");
+        QTest::newRow("the list") << QStringLiteral("DBGrid1");
+        QTest::newRow("the Quit button") << QStringLiteral("BitBtn3");
+    }
+
+    void escapeWhileEditingCancelsFromAnywhere()
+    {
+        QFETCH(QString, focus);
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Editcurrentmovie1->trigger();
+        typeInto(form->DBEdit1, "Aliens");
+        QTest::keyClick(form->DBEdit1, Qt::Key_Tab); // written into the row, not yet posted
+        auto* target = form->findChild<QWidget*>(focus);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape);
+        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Alien"));
+        QCOMPARE(catalogue.titles(), QStringList({"Alien", "Brazil", "Zulu"}));
+    }
+
+    void lettersAreRefusedInTheYearBox_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("textAfter");
+        QTest::newRow("browsing") << false << QStringLiteral("1979");
+        QTest::newRow("editing") << true << QStringLiteral("-19+7");
+    }
+
+    void lettersAreRefusedInTheYearBox()
+    {
+        QFETCH(bool, editing);
+        QFETCH(QString, textAfter);
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        if (editing)
+            form->Editcurrentmovie1->trigger();
+        QTest::mouseClick(form->DBEdit17, Qt::LeftButton);
+        form->DBEdit17->selectAll();
+        if (editing)
+            QTest::keyClick(form->DBEdit17, Qt::Key_Delete);
+        QSignalSpy refused(form->DBEdit17, &TDBEdit::keyRefused);
+        QTest::keyClicks(form->DBEdit17, "-1a9 +x7.");
+        QCOMPARE(refused.count(), 4);
+        QCOMPARE(form->DBEdit17->text(), textAfter);
+
+        // A text box takes every character.
+        QSignalSpy textRefused(form->DBEdit3, &TDBEdit::keyRefused);
+        QTest::keyClicks(form->DBEdit3, "a1");
+        QCOMPARE(textRefused.count(), 0);
+    }
+
+    void aFailedIntegerWriteKeepsTheEdit_data()
+    {
+        QTest::addColumn<bool>("byMouse");
+        QTest::newRow("Save clicked") << true;
+        QTest::newRow("Alt+S") << false;
+    }
+
+    void aFailedIntegerWriteKeepsTheEdit()
+    {
+        QFETCH(bool, byMouse);
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Editcurrentmovie1->trigger();
+        typeInto(form->DBEdit1, "Alien 2");
+        typeInto(form->DBEdit17, "19-99");
+        {
+            ModalAnswer ok;
+            if (byMouse) {
+                QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+            } else {
+                QTest::keyClick(form->DBEdit17, Qt::Key_S, Qt::AltModifier);
+                QTRY_COMPARE(ok.boxes().size(), std::size_t(1));
+            }
+            QTest::qWait(150); // a click or shortcut that should not come
+            QCOMPARE(ok.texts(), QStringList({"'19-99' is not a valid integer value for field 'Year'."}));
+            QCOMPARE(ok.boxes().front().caption, errorCaption());
+            QCOMPARE(ok.boxes().front().icon, QMessageBox::Critical);
+        }
+        QCOMPARE(form->aqMovies->State(), qsEdit);
+        QCOMPARE(faceOf(*form), editingFace);
+        QTRY_COMPARE(QApplication::focusWidget(), form->DBEdit17);
+        QCOMPARE(form->DBEdit17->selectedText(), QStringLiteral("19-99"));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Alien 2"));
+        QCOMPARE(catalogue.titles(), QStringList({"Alien", "Brazil", "Zulu"}));
+
+        // Corrected, the save goes through.
+        QTest::keyClicks(form->DBEdit17, "1999");
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(catalogue.column("Alien 2", "Year"), QStringLiteral("1999"));
+    }
+
+    void pickingAnotherFilmWhileEditingFinishesTheEdit_data()
+    {
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QStringList>("titlesAfter");
+        QTest::addColumn<QString>("currentAfter");
+        QTest::newRow("changed: saved, the first film current")
+            << true << QStringList({"Brazil", "Zulu", "Zz Top"}) << QStringLiteral("Brazil");
+        QTest::newRow("unchanged: cancelled, the picked film current")
+            << false << QStringList({"Alien", "Brazil", "Zulu"}) << QStringLiteral("Zulu");
+    }
+
+    void pickingAnotherFilmWhileEditingFinishesTheEdit()
+    {
+        QFETCH(bool, changed);
+        QFETCH(QStringList, titlesAfter);
+        QFETCH(QString, currentAfter);
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Editcurrentmovie1->trigger();
+        if (changed)
+            typeInto(form->DBEdit1, "Zz Top");
+        clickLine(*form, 2);
+        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(catalogue.titles(), titlesAfter);
+        QCOMPARE(highlightedTitle(*form), currentAfter);
+        QCOMPARE(form->DBEdit1->text(), currentAfter);
+    }
+
+    void theTaglineHintFollowsTheCurrentFilm()
+    {
+        const std::string tagline(200, 'T');
+        Catalogue catalogue({{"Alien", 1979, "", 117}, {"Brazil", 1985, tagline, 142}});
+        auto form = openWindow();
+        QCOMPARE(form->DBEdit4->toolTip(), QString());
+        QTest::keyClick(form->DBGrid1, Qt::Key_Down);
+        QCOMPARE(highlightedTitle(*form), QStringLiteral("Brazil"));
+        QCOMPARE(form->DBEdit4->toolTip(), QString::fromStdString(tagline));
+        QTest::keyClick(form->DBGrid1, Qt::Key_Home);
+        QCOMPARE(form->DBEdit4->toolTip(), QString());
+    }
+
+    void quittingWhileAddingSavesNothing()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Addnewmovie1->trigger();
+        typeInto(form->DBEdit1, "Solaris");
+        QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
+        QVERIFY(!form->isVisible());
+        form.reset();
+        QCOMPARE(catalogue.titles(), QStringList({"Alien", "Brazil", "Zulu"}));
+    }
+
+    void withoutACatalogueTheWindowStillOpens()
+    {
+        Catalogue noFile = Catalogue::withoutFile();
+        ModalAnswer answer(QMessageBox::Yes);
+        auto form = openWindow();
+        QCOMPARE(answer.boxes().size(), std::size_t(1));
+        QCOMPARE(answer.boxes().front().caption, errorCaption());
+        QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
+        QVERIFY(answer.boxes().front().text.contains(QStringLiteral("Movies.mdb")));
+        QCOMPARE(form->aqMovies->State(), qsClosed);
+        QCOMPARE(faceOf(*form), browsingFace);
+        QCOMPARE(listedTitles(*form), QStringList());
+
+        form->Addnewmovie1->trigger();
+        form->Editcurrentmovie1->trigger();
+        form->Deletecurrentmovie1->trigger();
+        const QString closed = QStringLiteral("Cannot perform this operation on a closed dataset.");
+        QCOMPARE(answer.texts().mid(1),
+                 QStringList({closed, closed, "Are you sure you want to delete this movie?", closed}));
+        QCOMPARE(faceOf(*form), browsingFace);
+
+        QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
+        QVERIFY(!form->isVisible());
+    }
+};
+
+QTEST_MAIN(Form1EditingTest)
+#include "Form1Editing_test.moc"

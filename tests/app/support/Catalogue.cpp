@@ -1,0 +1,103 @@
+#include "Catalogue.h"
+
+#include "vantrelle/store/Schema.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace vantrelle::test {
+
+namespace {
+
+struct CloseDatabase {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct FinalizeStatement {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Database = std::unique_ptr<sqlite3, CloseDatabase>;
+using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+Database openCatalogue()
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2("Movies.mdb", &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open the test catalogue");
+    }
+    return Database(db);
+}
+
+Statement prepare(sqlite3* db, const std::string& sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    return Statement(statement);
+}
+
+void bindInteger(sqlite3_stmt* statement, int position, std::optional<int> value)
+{
+    if (value)
+        sqlite3_bind_int(statement, position, *value);
+    else
+        sqlite3_bind_null(statement, position);
+}
+
+} // namespace
+
+Catalogue::Catalogue()
+    : m_workingDir(m_dir.path())
+{
+}
+
+Catalogue Catalogue::withoutFile() { return Catalogue(); }
+
+Catalogue::Catalogue(const std::vector<Film>& films)
+    : Catalogue()
+{
+    store::createCatalogue(m_dir / "Movies.mdb");
+    Database db = openCatalogue();
+    for (const Film& film : films) {
+        Statement insert = prepare(db.get(), "INSERT INTO Movies (NameOfMovie, Year, Tagline, Runtime) VALUES (?, ?, ?, ?)");
+        sqlite3_bind_text(insert.get(), 1, film.title.c_str(), -1, SQLITE_TRANSIENT);
+        bindInteger(insert.get(), 2, film.year);
+        if (film.tagline.empty())
+            sqlite3_bind_null(insert.get(), 3);
+        else
+            sqlite3_bind_text(insert.get(), 3, film.tagline.c_str(), -1, SQLITE_TRANSIENT);
+        bindInteger(insert.get(), 4, film.runtime);
+        if (sqlite3_step(insert.get()) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db.get()));
+    }
+}
+
+QStringList Catalogue::select(const std::string& sql, const std::vector<std::string>& parameters) const
+{
+    Database db = openCatalogue();
+    Statement statement = prepare(db.get(), sql);
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        sqlite3_bind_text(statement.get(), static_cast<int>(i + 1), parameters[i].c_str(), -1, SQLITE_TRANSIENT);
+    QStringList values;
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+        values.append(text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
+    }
+    return values;
+}
+
+QStringList Catalogue::titles() const
+{
+    return select("SELECT NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE", {});
+}
+
+QString Catalogue::column(const QString& title, const QString& columnName) const
+{
+    const QStringList values
+        = select("SELECT " + columnName.toStdString() + " FROM Movies WHERE NameOfMovie = ?", {title.toStdString()});
+    return values.size() == 1 ? values.front() : QStringLiteral("<%1 films>").arg(values.size());
+}
+
+} // namespace vantrelle::test

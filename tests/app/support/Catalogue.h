@@ -1,0 +1,46 @@
+#pragma once
+
+#include "TempDir.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace vantrelle::test {
+
+// A film to put into a test catalogue; unset values stay null.
+struct Film {
+    std::string title;
+    std::optional<int> year = {};
+    std::string tagline = {};
+    std::optional<int> runtime = {};
+};
+
+// A temporary folder, made the working directory, holding a "Movies.mdb" with the
+// given films (or no file at all). The file is read back with plain SQL, so the
+// tests see what is really on disk.
+class Catalogue {
+public:
+    explicit Catalogue(const std::vector<Film>& films);
+    // A folder without any "Movies.mdb".
+    static Catalogue withoutFile();
+
+    // Every title on disk, in title order.
+    QStringList titles() const;
+    // One column of the film with that title, as text ("NULL" for null).
+    QString column(const QString& title, const QString& columnName) const;
+
+private:
+    Catalogue();
+    QStringList select(const std::string& sql, const std::vector<std::string>& parameters) const;
+
+    TempDir m_dir;
+    ScopedWorkingDir m_workingDir;
+};
+
+} // namespace vantrelle::test

@@ -1,0 +1,27 @@
+#include "WindowTest.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace vantrelle::test {
+
+std::unique_ptr<app::TForm1> openWindow()
+{
+    auto form = std::make_unique<app::TForm1>();
+    form->show();
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        qWarning("the window did not become active");
+    return form;
+}
+
+void typeInto(QLineEdit* box, const QString& text)
+{
+    QTest::mouseClick(box, Qt::LeftButton);
+    box->selectAll();
+    if (box->hasSelectedText())
+        QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+} // namespace vantrelle::test

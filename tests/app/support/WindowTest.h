@@ -1,0 +1,19 @@
+#pragma once
+
+#include "vantrelle/app/TForm1.h"
+
+#include <QLineEdit>
+#include <QString>
+
+#include <memory>
+
+namespace vantrelle::test {
+
+// Creates the catalogue window on the working directory's "Movies.mdb", shows it
+// and waits until it is the active window, as after start-up.
+std::unique_ptr<app::TForm1> openWindow();
+
+// Clicks into a box and types `text` over whatever it held.
+void typeInto(QLineEdit* box, const QString& text);
+
+} // namespace vantrelle::test
