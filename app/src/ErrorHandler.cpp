@@ -29,7 +29,7 @@ QString errorBoxText(std::string_view message)
 void showErrorBox(std::string_view message)
 {
     QMessageBox box(QMessageBox::Critical, applicationTitle(QCoreApplication::applicationFilePath()),
-                    errorBoxText(message), QMessageBox::Ok, QApplication::activeWindow());
+        errorBoxText(message), QMessageBox::Ok, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

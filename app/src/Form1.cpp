@@ -172,9 +172,8 @@ void TForm1::createButtons()
 
 void TForm1::setTabOrders()
 {
-    QWidget* const chain[] = {DBGrid1, DBImage1, DBEdit1, DBEdit3,  DBEdit17, DBEdit13, DBEdit4,
-                              DBEdit14, DBEdit15, DBEdit2, DBEdit5, DBEdit7,  DBEdit9,  DBEdit11,
-                              DBEdit6, DBEdit8, DBEdit10, DBEdit12, BitBtn3,  BitBtn1,  BitBtn4};
+    QWidget* const chain[] = { DBGrid1, DBImage1, DBEdit1, DBEdit3, DBEdit17, DBEdit13, DBEdit4, DBEdit14, DBEdit15,
+        DBEdit2, DBEdit5, DBEdit7, DBEdit9, DBEdit11, DBEdit6, DBEdit8, DBEdit10, DBEdit12, BitBtn3, BitBtn1, BitBtn4 };
     for (std::size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -198,8 +197,8 @@ void TForm1::connectHandlers()
     onTrigger(Deletecurrentmovie1, &TForm1::Deletecurrentmovie1Click);
 
     const auto onClick = [this](QPushButton* button, void (TForm1::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connect(
+            button, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
     onClick(BitBtn1, &TForm1::BitBtn1Click);
     onClick(BitBtn4, &TForm1::BitBtn4Click);
@@ -238,8 +237,8 @@ void TForm1::centreOnScreen()
 
 void TForm1::SetEditColours(bool browse)
 {
-    TDBEdit* const boxes[] = {DBEdit1,  DBEdit2,  DBEdit3,  DBEdit4,  DBEdit5,  DBEdit6,  DBEdit7,  DBEdit8,
-                              DBEdit9,  DBEdit10, DBEdit11, DBEdit12, DBEdit13, DBEdit14, DBEdit15, DBEdit17};
+    TDBEdit* const boxes[] = { DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5, DBEdit6, DBEdit7, DBEdit8, DBEdit9,
+        DBEdit10, DBEdit11, DBEdit12, DBEdit13, DBEdit14, DBEdit15, DBEdit17 };
     for (TDBEdit* box : boxes) {
         QPalette colours = box->palette();
         colours.setColor(QPalette::Base, browse ? browsingColour(palette()) : editingColour(palette()));

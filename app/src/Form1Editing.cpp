@@ -24,26 +24,40 @@ void TForm1::dsMoviesStateChange()
     SpeedButton1->setVisible(!changing);
 }
 
-void TForm1::Addnewmovie1Click() { aqMovies->Insert(); }
+void TForm1::Addnewmovie1Click()
+{
+    aqMovies->Insert();
+}
 
-void TForm1::Editcurrentmovie1Click() { aqMovies->Edit(); }
+void TForm1::Editcurrentmovie1Click()
+{
+    aqMovies->Edit();
+}
 
 void TForm1::Deletecurrentmovie1Click()
 {
     QMessageBox confirm(QMessageBox::NoIcon, QStringLiteral("Confirm delete"),
-                        QStringLiteral("Are you sure you want to delete this movie?"),
-                        QMessageBox::Yes | QMessageBox::No, this);
+        QStringLiteral("Are you sure you want to delete this movie?"), QMessageBox::Yes | QMessageBox::No, this);
     confirm.setDefaultButton(QMessageBox::Yes);
     confirm.setWindowModality(Qt::ApplicationModal);
     if (confirm.exec() == QMessageBox::Yes)
         aqMovies->Delete();
 }
 
-void TForm1::BitBtn1Click() { aqMovies->Post(); }
+void TForm1::BitBtn1Click()
+{
+    aqMovies->Post();
+}
 
-void TForm1::BitBtn4Click() { aqMovies->Cancel(); }
+void TForm1::BitBtn4Click()
+{
+    aqMovies->Cancel();
+}
 
-void TForm1::BitBtn3Click() { close(); }
+void TForm1::BitBtn3Click()
+{
+    close();
+}
 
 void TForm1::atMoviesAfterInsert()
 {
@@ -51,7 +65,10 @@ void TForm1::atMoviesAfterInsert()
     SetEditColours(false);
 }
 
-void TForm1::atMoviesAfterEdit() { SetEditColours(false); }
+void TForm1::atMoviesAfterEdit()
+{
+    SetEditColours(false);
+}
 
 void TForm1::atMoviesAfterCancel()
 {

@@ -14,11 +14,23 @@ constexpr int cellSize = 18;
 // The sixteen colours of the classic VGA palette.
 const QList<QRgb>& sixteenColours()
 {
-    static const QList<QRgb> colours{
-        qRgb(0, 0, 0),     qRgb(128, 0, 0),   qRgb(0, 128, 0),     qRgb(128, 128, 0),
-        qRgb(0, 0, 128),   qRgb(128, 0, 128), qRgb(0, 128, 128),   qRgb(128, 128, 128),
-        qRgb(192, 192, 192), qRgb(255, 0, 0), qRgb(0, 255, 0),     qRgb(255, 255, 0),
-        qRgb(0, 0, 255),   qRgb(255, 0, 255), qRgb(0, 255, 255),   qRgb(255, 255, 255),
+    static const QList<QRgb> colours {
+        qRgb(0, 0, 0),
+        qRgb(128, 0, 0),
+        qRgb(0, 128, 0),
+        qRgb(128, 128, 0),
+        qRgb(0, 0, 128),
+        qRgb(128, 0, 128),
+        qRgb(0, 128, 128),
+        qRgb(128, 128, 128),
+        qRgb(192, 192, 192),
+        qRgb(255, 0, 0),
+        qRgb(0, 255, 0),
+        qRgb(255, 255, 0),
+        qRgb(0, 0, 255),
+        qRgb(255, 0, 255),
+        qRgb(0, 255, 255),
+        qRgb(255, 255, 255),
     };
     return colours;
 }
@@ -31,11 +43,14 @@ const QColor highlightWhite(255, 255, 255);
 std::vector<QLine> strokes(Glyph glyph)
 {
     if (glyph == Glyph::CheckMark)
-        return {QLine(3, 9, 7, 13), QLine(7, 13, 14, 4)};
-    return {QLine(4, 4, 13, 13), QLine(13, 4, 4, 13)};
+        return { QLine(3, 9, 7, 13), QLine(7, 13, 14, 4) };
+    return { QLine(4, 4, 13, 13), QLine(13, 4, 4, 13) };
 }
 
-QColor inkColour(Glyph glyph) { return glyph == Glyph::CheckMark ? QColor(0, 128, 0) : QColor(255, 0, 0); }
+QColor inkColour(Glyph glyph)
+{
+    return glyph == Glyph::CheckMark ? QColor(0, 128, 0) : QColor(255, 0, 0);
+}
 
 void drawStrokes(QPainter& painter, const std::vector<QLine>& lines, QPoint offset, const QColor& colour)
 {

@@ -79,9 +79,15 @@ void TDBEdit::StateChanged(store::TQueryState state)
         showColumn();
 }
 
-void TDBEdit::DataSetChanged() { showColumn(); }
+void TDBEdit::DataSetChanged()
+{
+    showColumn();
+}
 
-void TDBEdit::DataSetScrolled() { showColumn(); }
+void TDBEdit::DataSetScrolled()
+{
+    showColumn();
+}
 
 void TDBEdit::RecordChanged(const store::TField* field)
 {
@@ -115,7 +121,8 @@ void TDBEdit::keyPressEvent(QKeyEvent* event)
     const bool plainCharacter = !typed.isEmpty() && typed.front().isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (plainCharacter && isIntegerBox() && DataSet()->Active()) {
-        const bool allowed = typed.size() == 1 && (typed.front().isDigit() || typed.front() == u'+' || typed.front() == u'-')
+        const bool allowed = typed.size() == 1
+            && (typed.front().isDigit() || typed.front() == u'+' || typed.front() == u'-')
             && typed.front().unicode() < 128;
         if (!allowed) {
             QApplication::beep();

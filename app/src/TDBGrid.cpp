@@ -77,7 +77,7 @@ TDBGrid::TDBGrid(QWidget* parent)
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    horizontalHeader()->resizeSection(0, columnWidth);
+    horizontalHeader()->resizeSection(0, titleColumnWidth);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -89,14 +89,14 @@ void TDBGrid::bind(store::TDataSource* source)
 {
     SetDataSource(source);
     m_model->setQuery(DataSet());
-    horizontalHeader()->resizeSection(0, columnWidth);
+    horizontalHeader()->resizeSection(0, titleColumnWidth);
     showCurrentRow();
 }
 
 void TDBGrid::reload()
 {
     m_model->reload();
-    horizontalHeader()->resizeSection(0, columnWidth);
+    horizontalHeader()->resizeSection(0, titleColumnWidth);
     showCurrentRow();
 }
 
@@ -122,11 +122,20 @@ void TDBGrid::moveQueryTo(int row)
     showCurrentRow();
 }
 
-void TDBGrid::StateChanged(store::TQueryState) { reload(); }
+void TDBGrid::StateChanged(store::TQueryState)
+{
+    reload();
+}
 
-void TDBGrid::DataSetChanged() { reload(); }
+void TDBGrid::DataSetChanged()
+{
+    reload();
+}
 
-void TDBGrid::DataSetScrolled() { showCurrentRow(); }
+void TDBGrid::DataSetScrolled()
+{
+    showCurrentRow();
+}
 
 void TDBGrid::RecordChanged(const store::TField* field)
 {
@@ -146,9 +155,18 @@ void TDBGrid::mousePressEvent(QMouseEvent* event)
 }
 
 // Lines are picked by pressing only: no drag selection, no dragging of rows.
-void TDBGrid::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
-void TDBGrid::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
-void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+void TDBGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+void TDBGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    event->accept();
+}
 
 void TDBGrid::keyPressEvent(QKeyEvent* event)
 {

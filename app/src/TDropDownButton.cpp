@@ -15,7 +15,10 @@ TDropDownButton::TDropDownButton(const QString& caption, QMenu* menu, QWidget* p
     setAutoDefault(false);
 }
 
-QPoint TDropDownButton::menuPosition() const { return mapToGlobal(QPoint(-1, height())); }
+QPoint TDropDownButton::menuPosition() const
+{
+    return mapToGlobal(QPoint(-1, height()));
+}
 
 void TDropDownButton::mousePressEvent(QMouseEvent* event)
 {

@@ -17,8 +17,9 @@ constexpr int lineHeight = 13;
 }
 
 TForm2::TForm2(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                         | Qt::WindowCloseButtonHint)
+    : QDialog(owner,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Please select"));
@@ -75,7 +76,7 @@ ChooseFromListResult ChooseFromList(QWidget* owner, const std::vector<std::strin
     for (int row = 0; row < dialog->ListBox1->count(); ++row)
         dialog->ListBox1->item(row)->setSizeHint(QSize(0, lineHeight));
 
-    ChooseFromListResult outcome{dialog->ShowModal(), -1};
+    ChooseFromListResult outcome { dialog->ShowModal(), -1 };
     if (outcome.result == mrOk)
         outcome.index = dialog->ListBox1->currentItem() && dialog->ListBox1->currentItem()->isSelected()
             ? dialog->ListBox1->currentRow()

@@ -1,16 +1,20 @@
 #include "vantrelle/app/WindowLook.h"
 
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QWidget>
 
 namespace vantrelle::app {
 
 QFont windowFont()
 {
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    if (QFontInfo(font).family() == font.family())
-        return font;
+    // The layout was drawn for "MS Sans Serif"; fonts of Arial's metrics fit its
+    // labels best, DejaVu Sans Condensed still does.
+    static const char* const preferred[]
+        = { "MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "DejaVu Sans Condensed" };
+    for (const char* family : preferred) {
+        if (QFontDatabase::hasFamily(QLatin1String(family)))
+            return QFont(QLatin1String(family), 8);
+    }
     QFont fallback = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     fallback.setStyleHint(QFont::SansSerif);
     fallback.setPointSize(8);
@@ -31,6 +35,9 @@ QColor browsingColour(const QPalette& palette)
     return palette.color(QPalette::Button).darker(112);
 }
 
-QColor editingColour(const QPalette& palette) { return palette.color(QPalette::Base); }
+QColor editingColour(const QPalette& palette)
+{
+    return palette.color(QPalette::Base);
+}
 
 } // namespace vantrelle::app

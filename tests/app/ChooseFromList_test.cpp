@@ -16,7 +16,10 @@ namespace {
 
 using DialogAction = std::function<void(TForm2*)>;
 
-void pressKey(TForm2* dialog, Qt::Key key) { QTest::keyClick(dialog->focusWidget(), key); }
+void pressKey(TForm2* dialog, Qt::Key key)
+{
+    QTest::keyClick(dialog->focusWidget(), key);
+}
 
 void clickLine(TForm2* dialog, int line)
 {
@@ -26,7 +29,7 @@ void clickLine(TForm2* dialog, int line)
 
 // What the dialog looked like when it opened, and what ChooseFromList returned.
 struct Outcome {
-    ChooseFromListResult chosen{};
+    ChooseFromListResult chosen {};
     QString focusAtStart;
     int linesAtStart = -1;
     int selectedAtStart = -1;
@@ -65,22 +68,23 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("index");
 
-        QTest::newRow("Enter at once is OK with no line") << 3 << DialogAction([](TForm2* d) {
-            pressKey(d, Qt::Key_Return);
-        }) << mrOk << -1;
-        QTest::newRow("Escape is Cancel") << 3 << DialogAction([](TForm2* d) { pressKey(d, Qt::Key_Escape); })
-                                          << mrCancel << -1;
+        QTest::newRow("Enter at once is OK with no line")
+            << 3 << DialogAction([](TForm2* d) { pressKey(d, Qt::Key_Return); }) << mrOk << -1;
+        QTest::newRow("Escape is Cancel")
+            << 3 << DialogAction([](TForm2* d) { pressKey(d, Qt::Key_Escape); }) << mrCancel << -1;
         QTest::newRow("close box is Cancel") << 3 << DialogAction([](TForm2* d) { d->close(); }) << mrCancel << -1;
         QTest::newRow("third line, then OK") << 5 << DialogAction([](TForm2* d) {
             clickLine(d, 2);
             QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
         }) << mrOk << 2;
-        QTest::newRow("arrow keys select, Enter in the list is OK") << 5 << DialogAction([](TForm2* d) {
-            d->ListBox1->setFocus();
-            pressKey(d, Qt::Key_Down);
-            pressKey(d, Qt::Key_Down);
-            pressKey(d, Qt::Key_Return);
-        }) << mrOk << 1;
+        QTest::newRow("arrow keys move from the first line, Enter in the list is OK")
+            << 5 << DialogAction([](TForm2* d) {
+                   d->ListBox1->setFocus();
+                   pressKey(d, Qt::Key_Down);
+                   pressKey(d, Qt::Key_Down);
+                   pressKey(d, Qt::Key_Return);
+               })
+            << mrOk << 2;
         QTest::newRow("a double-click only selects") << 5 << DialogAction([](TForm2* d) {
             QListWidget* list = d->ListBox1;
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(3)).center());
@@ -134,7 +138,7 @@ private slots:
             QCOMPARE(dialog->isModal(), true);
             dialog->reject();
         });
-        ChooseFromList(&owner, {"a", "b"});
+        ChooseFromList(&owner, { "a", "b" });
     }
 
     void manyItemsScrollAndTheDialogKeepsItsSize()
@@ -155,11 +159,11 @@ private slots:
     void everyCallStartsWithAFreshList()
     {
         QWidget owner;
-        choose(&owner, {"one", "two", "three"}, [](TForm2* d) {
+        choose(&owner, { "one", "two", "three" }, [](TForm2* d) {
             clickLine(d, 2);
             pressKey(d, Qt::Key_Return);
         });
-        const Outcome second = choose(&owner, {"four"}, [](TForm2* d) { pressKey(d, Qt::Key_Escape); });
+        const Outcome second = choose(&owner, { "four" }, [](TForm2* d) { pressKey(d, Qt::Key_Escape); });
         QCOMPARE(second.linesAtStart, 1);
         QCOMPARE(second.selectedAtStart, 0);
         QVERIFY(owner.findChildren<TForm2*>().isEmpty());
@@ -169,7 +173,7 @@ private slots:
     {
         QWidget owner;
         QString shown;
-        choose(&owner, {"Am\xe9lie", "Ren\xc3\xa9"}, [&](TForm2* d) {
+        choose(&owner, { "Am\xe9lie", "Ren\xc3\xa9" }, [&](TForm2* d) {
             shown = d->ListBox1->item(0)->text() + u'|' + d->ListBox1->item(1)->text();
             pressKey(d, Qt::Key_Escape);
         });

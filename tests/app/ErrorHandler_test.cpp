@@ -55,8 +55,10 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("letter") << "Dataset not in edit or insert mode"
                                 << "Dataset not in edit or insert mode.";
-        QTest::newRow("quote") << "'x' is not a valid integer value for field 'Year'"
-                               << "'x' is not a valid integer value for field 'Year'.";
+        QTest::newRow("quote sorts before the stop") << "'x' is not a valid integer value for field 'Year'"
+                                                     << "'x' is not a valid integer value for field 'Year'";
+        QTest::newRow("digit") << "Error 404"
+                               << "Error 404.";
         QTest::newRow("full stop kept") << "Done."
                                         << "Done.";
         QTest::newRow("exclamation sorts before the stop") << "Stop!"
@@ -89,7 +91,7 @@ private slots:
         QCOMPARE(answer.boxes().front().text, QStringLiteral("Cannot perform this operation on a closed dataset."));
         QCOMPARE(answer.boxes().front().caption, applicationTitle(QCoreApplication::applicationFilePath()));
         QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
-        QCOMPARE(answer.boxes().front().buttons, QList<QString>({"&OK"}));
+        QCOMPARE(answer.boxes().front().buttons, QList<QString>({ "OK" }));
         QVERIFY(answer.boxes().front().applicationModal);
     }
 
@@ -98,7 +100,7 @@ private slots:
         ModalAnswer answer;
         FailingWidget widget;
         QCoreApplication::postEvent(&widget, new QEvent(QEvent::User));
-        QTRY_COMPARE(answer.texts(), QStringList({"The handler failed."}));
+        QTRY_COMPARE(answer.texts(), QStringList({ "The handler failed." }));
     }
 };
 

@@ -41,7 +41,7 @@ class Form1LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_catalogue = std::make_unique<Catalogue>(std::vector<Film>{{"Alien", 1979, "", 117}}); }
+    void init() { m_catalogue = std::make_unique<Catalogue>(std::vector<Film> { { "Alien", 1979, "", 117 } }); }
     void cleanup() { m_catalogue.reset(); }
 
     void controls_data()
@@ -57,33 +57,33 @@ private slots:
             QRect geometry;
             const char* caption;
         } controls[] = {
-            {"GroupBox1", "Form1", {8, 4, 361, 165}, "Movies List"},
-            {"DBGrid1", "GroupBox1", {8, 16, 345, 140}, ""},
-            {"GroupBox2", "Form1", {373, 4, 116, 165}, "Picture"},
-            {"DBImage1", "GroupBox2", {8, 16, 100, 140}, ""},
-            {"GroupBox3", "Form1", {8, 172, 481, 97}, "General information"},
-            {"DBEdit1", "GroupBox3", {43, 16, 246, 20}, "NameOfMovie"},
-            {"DBEdit2", "GroupBox3", {336, 16, 137, 20}, "Director"},
-            {"DBEdit4", "GroupBox3", {50, 43, 295, 20}, "Tagline"},
-            {"DBEdit15", "GroupBox3", {424, 43, 49, 20}, "Format"},
-            {"DBEdit14", "GroupBox3", {72, 70, 17, 20}, "NoOfCds"},
-            {"DBEdit3", "GroupBox3", {131, 70, 158, 20}, "Genre"},
-            {"DBEdit17", "GroupBox3", {324, 70, 37, 21}, "Year"},
-            {"DBEdit13", "GroupBox3", {413, 70, 60, 20}, "Runtime"},
-            {"GroupBox4", "Form1", {8, 271, 302, 117}, "Actors / Characters"},
-            {"DBEdit5", "GroupBox4", {8, 16, 129, 20}, "CastMemberName1"},
-            {"DBEdit6", "GroupBox4", {164, 16, 129, 20}, "Character1"},
-            {"DBEdit7", "GroupBox4", {8, 40, 129, 20}, "CastMemberName2"},
-            {"DBEdit8", "GroupBox4", {164, 40, 129, 20}, "Character2"},
-            {"DBEdit9", "GroupBox4", {8, 64, 129, 20}, "CastMemberName3"},
-            {"DBEdit10", "GroupBox4", {164, 64, 129, 20}, "Character3"},
-            {"DBEdit11", "GroupBox4", {8, 88, 129, 20}, "CastMemberName4"},
-            {"DBEdit12", "GroupBox4", {164, 88, 129, 20}, "Character4"},
-            {"SpeedButton1", "Form1", {315, 275, 173, 35}, "Action"},
-            {"BitBtn1", "Form1", {315, 275, 81, 35}, "&Save"},
-            {"BitBtn4", "Form1", {403, 275, 85, 35}, "Cancel"},
-            {"BitBtn2", "Form1", {315, 316, 173, 33}, "&Browse IMDB Title"},
-            {"BitBtn3", "Form1", {315, 355, 173, 33}, "Quit Vantrelle"},
+            { "GroupBox1", "Form1", { 8, 4, 361, 165 }, "Movies List" },
+            { "DBGrid1", "GroupBox1", { 8, 16, 345, 140 }, "" },
+            { "GroupBox2", "Form1", { 373, 4, 116, 165 }, "Picture" },
+            { "DBImage1", "GroupBox2", { 8, 16, 100, 140 }, "" },
+            { "GroupBox3", "Form1", { 8, 172, 481, 97 }, "General information" },
+            { "DBEdit1", "GroupBox3", { 43, 16, 246, 20 }, "NameOfMovie" },
+            { "DBEdit2", "GroupBox3", { 336, 16, 137, 20 }, "Director" },
+            { "DBEdit4", "GroupBox3", { 50, 43, 295, 20 }, "Tagline" },
+            { "DBEdit15", "GroupBox3", { 424, 43, 49, 20 }, "Format" },
+            { "DBEdit14", "GroupBox3", { 72, 70, 17, 20 }, "NoOfCds" },
+            { "DBEdit3", "GroupBox3", { 131, 70, 158, 20 }, "Genre" },
+            { "DBEdit17", "GroupBox3", { 324, 70, 37, 21 }, "Year" },
+            { "DBEdit13", "GroupBox3", { 413, 70, 60, 20 }, "Runtime" },
+            { "GroupBox4", "Form1", { 8, 271, 302, 117 }, "Actors / Characters" },
+            { "DBEdit5", "GroupBox4", { 8, 16, 129, 20 }, "CastMemberName1" },
+            { "DBEdit6", "GroupBox4", { 164, 16, 129, 20 }, "Character1" },
+            { "DBEdit7", "GroupBox4", { 8, 40, 129, 20 }, "CastMemberName2" },
+            { "DBEdit8", "GroupBox4", { 164, 40, 129, 20 }, "Character2" },
+            { "DBEdit9", "GroupBox4", { 8, 64, 129, 20 }, "CastMemberName3" },
+            { "DBEdit10", "GroupBox4", { 164, 64, 129, 20 }, "Character3" },
+            { "DBEdit11", "GroupBox4", { 8, 88, 129, 20 }, "CastMemberName4" },
+            { "DBEdit12", "GroupBox4", { 164, 88, 129, 20 }, "Character4" },
+            { "SpeedButton1", "Form1", { 315, 275, 173, 35 }, "Action" },
+            { "BitBtn1", "Form1", { 315, 275, 81, 35 }, "&Save" },
+            { "BitBtn4", "Form1", { 403, 275, 85, 35 }, "Cancel" },
+            { "BitBtn2", "Form1", { 315, 316, 173, 33 }, "&Browse IMDB Title" },
+            { "BitBtn3", "Form1", { 315, 355, 173, 33 }, "Quit Vantrelle" },
         };
         for (const auto& control : controls)
             QTest::newRow(control.name) << control.name << control.parent << control.geometry << control.caption;
@@ -95,16 +95,21 @@ private slots:
             QPoint topLeft;
             const char* caption;
         } labels[] = {
-            {"Label1", "GroupBox3", {8, 19}, "Name:"},          {"Label4", "GroupBox3", {293, 19}, "Director:"},
-            {"Label2", "GroupBox3", {8, 46}, "Tagline:"},       {"Label10", "GroupBox3", {352, 46}, "Movie Format:"},
-            {"Label9", "GroupBox3", {8, 72}, "No. of CD's:"},   {"Label5", "GroupBox3", {95, 72}, "Genre:"},
-            {"Label11", "GroupBox3", {295, 72}, "Year:"},       {"Label8", "GroupBox3", {367, 72}, "Runtime:"},
-            {"Label6", "GroupBox4", {145, 20}, "As"},           {"Label12", "GroupBox4", {145, 42}, "As"},
-            {"Label13", "GroupBox4", {145, 66}, "As"},          {"Label14", "GroupBox4", {145, 90}, "As"},
+            { "Label1", "GroupBox3", { 8, 19 }, "Name:" },
+            { "Label4", "GroupBox3", { 293, 19 }, "Director:" },
+            { "Label2", "GroupBox3", { 8, 46 }, "Tagline:" },
+            { "Label10", "GroupBox3", { 352, 46 }, "Movie Format:" },
+            { "Label9", "GroupBox3", { 8, 72 }, "No. of CD's:" },
+            { "Label5", "GroupBox3", { 95, 72 }, "Genre:" },
+            { "Label11", "GroupBox3", { 295, 72 }, "Year:" },
+            { "Label8", "GroupBox3", { 367, 72 }, "Runtime:" },
+            { "Label6", "GroupBox4", { 145, 20 }, "As" },
+            { "Label12", "GroupBox4", { 145, 42 }, "As" },
+            { "Label13", "GroupBox4", { 145, 66 }, "As" },
+            { "Label14", "GroupBox4", { 145, 90 }, "As" },
         };
         for (const auto& text : labels)
-            QTest::newRow(text.name) << text.name << text.parent << QRect(text.topLeft, QSize(-1, -1))
-                                     << text.caption;
+            QTest::newRow(text.name) << text.name << text.parent << QRect(text.topLeft, QSize(-1, -1)) << text.caption;
     }
 
     void controls()
@@ -135,7 +140,7 @@ private slots:
         QCOMPARE(form.DBEdit1->maxLength(), 50);
         QCOMPARE(form.DBEdit4->maxLength(), 200);
         QVERIFY(form.DBEdit17->maxLength() > 1000);
-        QCOMPARE(form.DBGrid1->columnWidth(0), TDBGrid::columnWidth);
+        QCOMPARE(form.DBGrid1->horizontalHeader()->sectionSize(0), TDBGrid::titleColumnWidth);
         QVERIFY(form.DBGrid1->horizontalHeader()->isHidden());
         QCOMPARE(form.DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name of Movie"));
         QVERIFY(form.BitBtn1->isHidden());
@@ -152,12 +157,13 @@ private slots:
     {
         TForm1 form;
         QStringList captions;
-        for (const QMenu* menu : {form.PopupMenu1, form.PopupMenu2})
+        for (const QMenu* menu : { form.PopupMenu1, form.PopupMenu2 })
             for (const QAction* item : menu->actions())
                 captions << item->objectName() + u'=' + item->text();
-        QCOMPARE(captions, QStringList({"Addnewmovie1=Add New Movie..", "Editcurrentmovie1=Edit Current Movie..",
-                                        "Deletecurrentmovie1=Delete Current Movie", "SearchByNumber1=Enter Number",
-                                        "SearchByName1=Search by Name.."}));
+        QCOMPARE(captions,
+            QStringList({ "Addnewmovie1=Add New Movie..", "Editcurrentmovie1=Edit Current Movie..",
+                "Deletecurrentmovie1=Delete Current Movie", "SearchByNumber1=Enter Number",
+                "SearchByName1=Search by Name.." }));
         QCOMPARE(form.SpeedButton1->dropDownMenu(), form.PopupMenu1);
         QCOMPARE(form.BitBtn2->dropDownMenu(), form.PopupMenu2);
     }
@@ -166,12 +172,11 @@ private slots:
     {
         QTest::addColumn<bool>("editing");
         QTest::addColumn<QStringList>("order");
-        const QStringList boxes{"DBEdit1",  "DBEdit3", "DBEdit17", "DBEdit13", "DBEdit4", "DBEdit14",
-                                "DBEdit15", "DBEdit2", "DBEdit5",  "DBEdit7",  "DBEdit9", "DBEdit11",
-                                "DBEdit6",  "DBEdit8", "DBEdit10", "DBEdit12"};
-        QTest::newRow("browsing") << false << QStringList{"DBGrid1"} + boxes + QStringList{"BitBtn3", "DBGrid1"};
+        const QStringList boxes { "DBEdit1", "DBEdit3", "DBEdit17", "DBEdit13", "DBEdit4", "DBEdit14", "DBEdit15",
+            "DBEdit2", "DBEdit5", "DBEdit7", "DBEdit9", "DBEdit11", "DBEdit6", "DBEdit8", "DBEdit10", "DBEdit12" };
+        QTest::newRow("browsing") << false << QStringList { "DBGrid1" } + boxes + QStringList { "BitBtn3", "DBGrid1" };
         QTest::newRow("editing") << true
-                                 << QStringList{"DBGrid1"} + boxes + QStringList{"BitBtn3", "BitBtn1", "BitBtn4"};
+                                 << QStringList { "DBGrid1" } + boxes + QStringList { "BitBtn3", "BitBtn1", "BitBtn4" };
     }
 
     void tabOrder()
@@ -182,7 +187,7 @@ private slots:
         if (editing)
             form->Editcurrentmovie1->trigger();
         form->DBGrid1->setFocus();
-        QStringList visited{QApplication::focusWidget()->objectName()};
+        QStringList visited { QApplication::focusWidget()->objectName() };
         for (int i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
@@ -271,9 +276,8 @@ private slots:
     void screenshot()
     {
         m_catalogue.reset();
-        Catalogue catalogue({{"Alien", 1979, "In space no one can hear you scream.", 117},
-                             {"Brazil", 1985, "", 142},
-                             {"Solaris", 1972, "", 167}});
+        Catalogue catalogue({ { "Alien", 1979, "In space no one can hear you scream.", 117 },
+            { "Brazil", 1985, "", 142 }, { "Solaris", 1972, "", 167 } });
         auto form = openWindow();
         const QString file = QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath("TForm1.png");
         QVERIFY(form->grab().save(file));

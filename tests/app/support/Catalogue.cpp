@@ -53,7 +53,10 @@ Catalogue::Catalogue()
 {
 }
 
-Catalogue Catalogue::withoutFile() { return Catalogue(); }
+Catalogue Catalogue::withoutFile()
+{
+    return Catalogue();
+}
 
 Catalogue::Catalogue(const std::vector<Film>& films)
     : Catalogue()
@@ -61,7 +64,8 @@ Catalogue::Catalogue(const std::vector<Film>& films)
     store::createCatalogue(m_dir / "Movies.mdb");
     Database db = openCatalogue();
     for (const Film& film : films) {
-        Statement insert = prepare(db.get(), "INSERT INTO Movies (NameOfMovie, Year, Tagline, Runtime) VALUES (?, ?, ?, ?)");
+        Statement insert
+            = prepare(db.get(), "INSERT INTO Movies (NameOfMovie, Year, Tagline, Runtime) VALUES (?, ?, ?, ?)");
         sqlite3_bind_text(insert.get(), 1, film.title.c_str(), -1, SQLITE_TRANSIENT);
         bindInteger(insert.get(), 2, film.year);
         if (film.tagline.empty())
@@ -96,7 +100,7 @@ QStringList Catalogue::titles() const
 QString Catalogue::column(const QString& title, const QString& columnName) const
 {
     const QStringList values
-        = select("SELECT " + columnName.toStdString() + " FROM Movies WHERE NameOfMovie = ?", {title.toStdString()});
+        = select("SELECT " + columnName.toStdString() + " FROM Movies WHERE NameOfMovie = ?", { title.toStdString() });
     return values.size() == 1 ? values.front() : QStringLiteral("<%1 films>").arg(values.size());
 }
 

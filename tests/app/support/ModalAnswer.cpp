@@ -14,7 +14,10 @@ ModalAnswer::ModalAnswer(QMessageBox::StandardButton answer, std::function<void(
     m_timer.start(10);
 }
 
-ModalAnswer::~ModalAnswer() { m_timer.stop(); }
+ModalAnswer::~ModalAnswer()
+{
+    m_timer.stop();
+}
 
 QStringList ModalAnswer::texts() const
 {
@@ -31,8 +34,8 @@ void ModalAnswer::poll()
         return;
     m_handling = modal;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        SeenMessageBox seen{box->windowTitle(), box->text(), box->icon(), {}, {},
-                            box->windowModality() == Qt::ApplicationModal};
+        SeenMessageBox seen { box->windowTitle(), box->text(), box->icon(), {}, {},
+            box->windowModality() == Qt::ApplicationModal };
         for (QAbstractButton* button : box->buttons())
             seen.buttons.append(button->text());
         if (box->defaultButton())

@@ -27,8 +27,8 @@ class ModalAnswer : public QObject {
     Q_OBJECT
 
 public:
-    explicit ModalAnswer(QMessageBox::StandardButton answer = QMessageBox::Ok,
-                         std::function<void(QWidget*)> otherModal = {});
+    explicit ModalAnswer(
+        QMessageBox::StandardButton answer = QMessageBox::Ok, std::function<void(QWidget*)> otherModal = {});
     ~ModalAnswer() override;
 
     const std::vector<SeenMessageBox>& boxes() const { return m_boxes; }

@@ -23,7 +23,7 @@ public:
     void bind(store::TDataSource* source);
 
     // Width of the one column, bound to NameOfMovie.
-    static constexpr int columnWidth = 312;
+    static constexpr int titleColumnWidth = 312;
 
 protected:
     void StateChanged(store::TQueryState state) override;

@@ -9,7 +9,7 @@ class QWidget;
 namespace vantrelle::app {
 
 // The windows' font: "MS Sans Serif" at 8 point where it is installed, otherwise
-// the system's sans font at 8 point.
+// a sans font of similar width at 8 point, at last the system's sans font.
 QFont windowFont();
 
 // Gives a window the font above, the button-face colour as background and the
