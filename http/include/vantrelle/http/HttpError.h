@@ -1,0 +1,56 @@
+#pragma once
+
+#include "vantrelle/Error.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vantrelle::http {
+
+// The codes that THttpRequest::ErrorCode takes. Where the original Internet client had a
+// code for the same failure its number is kept, so texts and handlers written against
+// those numbers still fit; failures it never had get numbers from 13001 on.
+namespace errors {
+inline constexpr std::uint32_t Success = 0;
+inline constexpr std::uint32_t InsufficientBuffer = 122; // the response header text is over 8192 bytes
+inline constexpr std::uint32_t IoPending = 997; // an asynchronous request is under way
+inline constexpr std::uint32_t Timeout = 12002;
+inline constexpr std::uint32_t ExtendedError = 12003; // any other client failure; the message carries its details
+inline constexpr std::uint32_t InternalError = 12004;
+inline constexpr std::uint32_t InvalidUrl = 12005;
+inline constexpr std::uint32_t UnrecognizedScheme = 12006;
+inline constexpr std::uint32_t NameNotResolved = 12007;
+inline constexpr std::uint32_t OperationCancelled = 12017; // authentication given up
+inline constexpr std::uint32_t CannotConnect = 12029;
+inline constexpr std::uint32_t ConnectionAborted = 12030;
+inline constexpr std::uint32_t ConnectionReset = 12031;
+inline constexpr std::uint32_t HttpToHttpsOnRedirect = 12039;
+inline constexpr std::uint32_t HttpsToHttpOnRedirect = 12040;
+inline constexpr std::uint32_t InvalidCertificateAuthority = 12045;
+inline constexpr std::uint32_t InvalidServerResponse = 12152;
+inline constexpr std::uint32_t RedirectFailed = 12156; // a redirect to a URL that is not http or https
+inline constexpr std::uint32_t SecureChannelError = 12157;
+inline constexpr std::uint32_t DecodingFailed = 12175;
+inline constexpr std::uint32_t ResponseTooLarge = 13001; // the body is larger than MaxResponseSize
+inline constexpr std::uint32_t TooManyRedirects = 13002; // more than 20 redirects in one request
+inline constexpr std::uint32_t OutOfMemory = 13003;
+} // namespace errors
+
+// The text of one of the codes above; empty for 0 and for a code it does not know.
+std::string ErrorText(std::uint32_t code);
+
+// A failure of the HTTP client or of a URL. The message is the text the user sees.
+class EHttpError : public Error {
+public:
+    EHttpError(const std::string& message, std::uint32_t code)
+        : Error(message)
+        , m_code(code)
+    {
+    }
+    std::uint32_t code() const { return m_code; }
+
+private:
+    std::uint32_t m_code;
+};
+
+} // namespace vantrelle::http
