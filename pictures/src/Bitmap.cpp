@@ -125,6 +125,9 @@ void TBitmap::SetSize(int width, int height, int bitsPerPixel)
         throw EInvalidGraphic("Invalid image dimensions");
     if (static_cast<std::int64_t>(width) * height > MaxPixels)
         throw EInvalidGraphic("Bitmap image is too large");
+    // A bitmap without pixels is 0 x 0, so that no loop runs over the rows of a zero-width picture.
+    if (width == 0 || height == 0)
+        width = height = 0;
     std::vector<std::uint8_t> pixels(RowBytesFor(width, bitsPerPixel) * static_cast<std::size_t>(height));
     m_pixels = std::move(pixels);
     m_width = width;

@@ -247,6 +247,8 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
         pixelSize = in.remaining();
     const auto pixels = in.take(std::min<std::uint64_t>(pixelSize, in.remaining()));
     consumed = in.position();
+    if (bitmap.Empty())
+        return bitmap;
 
     if (runLength) {
         decodeRunLength(pixels, bitmap, compression == BitmapCompression::Rle4);

@@ -227,6 +227,11 @@ TEST(BitmapRead, EmptyStreamGivesAnEmptyBitmap)
     bitmap.LoadFromStream(stream);
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_EQ(0, bitmap.Width());
+
+    // A picture without pixels, however tall, is read as 0 x 0 at once.
+    const TBitmap zeroWidth = load(bmpFile(0, -0x38FFFFFE, 16, 0, {}, {}));
+    EXPECT_TRUE(zeroWidth.Empty());
+    EXPECT_EQ(0, zeroWidth.Height());
 }
 
 TEST(BitmapRead, GraphicHeaderIsSkippedOnlyWhenItMatches)

@@ -65,8 +65,8 @@ public:
     int Height() const override { return m_height; }
     std::unique_ptr<TGraphic> Clone() const override;
 
-    // Gives the bitmap a new size and depth; every pixel becomes 0. The palette, masks and the
-    // other fields stay. Throws EInvalidGraphic for an unsupported depth, a negative size or more
+    // Gives the bitmap a new size and depth; every pixel becomes 0. A width or height of 0 gives
+    // 0 x 0. The palette, masks and the other fields stay. Throws EInvalidGraphic for an unsupported depth, a negative size or more
     // than MaxPixels pixels.
     void SetSize(int width, int height, int bitsPerPixel);
     // Converts the pixels in place to another depth (as a device-independent bitmap section

@@ -1,0 +1,155 @@
+// Reducing a 1000 x 1500 true-colour picture to 256 colours, end to end as whole processes on the same
+// 24-bit BMP file: `vantrelle-tool reduce` against ImageMagick's `convert IN -dither None -colors 256 OUT`.
+// Also the in-process throughput of ReduceToPaletteBitmap and the tool's peak memory.
+#include "BenchMain.h"
+
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/ColorReduction.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+using vantrelle::pictures::TBitmap;
+
+constexpr int Width = 1000;
+constexpr int Height = 1500;
+
+// Smooth gradients with noise: a photograph-like spread of several hundred thousand colours.
+TBitmap makePicture()
+{
+    TBitmap picture(Width, Height, 24);
+    std::mt19937 random(42);
+    for (int y = 0; y < Height; ++y) {
+        std::uint8_t* row = picture.ScanLine(y);
+        for (int x = 0; x < Width; ++x) {
+            auto channel = [&](int base) {
+                return static_cast<std::uint8_t>(std::clamp(base + static_cast<int>(random() % 33) - 16, 0, 255));
+            };
+            row[3 * x] = channel((x + y) * 255 / (Width + Height));
+            row[3 * x + 1] = channel(y * 255 / Height);
+            row[3 * x + 2] = channel(x * 255 / Width);
+        }
+    }
+    return picture;
+}
+
+struct Fixture {
+    std::filesystem::path dir;
+    std::filesystem::path input;
+    TBitmap picture;
+
+    Fixture()
+        : dir(std::filesystem::temp_directory_path() / ("vantrelle-reduce-bench-" + std::to_string(getpid())))
+        , input(dir / "picture.bmp")
+        , picture(makePicture())
+    {
+        std::filesystem::create_directories(dir);
+        picture.SaveToFile(input.string());
+        std::unordered_set<std::uint32_t> colours;
+        for (int y = 0; y < Height; ++y)
+            for (int x = 0; x < Width; ++x) {
+                const std::uint8_t* p = picture.ScanLine(y) + 3 * x;
+                colours.insert(p[0] | (p[1] << 8) | (p[2] << 16));
+            }
+        vantrelle::bench::reportInfo("reduce.distinct_colours", static_cast<double>(colours.size()), "colours");
+    }
+    ~Fixture() { std::filesystem::remove_all(dir); }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+// Runs a program to completion; returns its peak resident memory in kilobytes, or -1 on failure.
+long runProcess(std::vector<std::string> arguments)
+{
+    std::vector<char*> argv;
+    for (std::string& a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage {};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+void BM_ReduceTool(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const std::string output = (f.dir / "ours.bmp").string();
+    long peak = 0;
+    for (auto _ : state) {
+        peak = runProcess({ VANTRELLE_TOOL, "reduce", f.input.string(), output });
+        if (peak < 0) {
+            state.SkipWithError("vantrelle-tool reduce failed");
+            return;
+        }
+    }
+    vantrelle::bench::reportInfo("reduce.tool_peak_memory", static_cast<double>(peak) / 1024.0, "MiB");
+    vantrelle::bench::reportInfo(
+        "reduce.picture_memory", static_cast<double>(f.picture.Pixels().size()) / (1024.0 * 1024.0), "MiB");
+}
+// Fixed iteration counts: each benchmark function runs once, so each info line is reported once.
+BENCHMARK(BM_ReduceTool)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_ImageMagickConvert(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const std::string output = (f.dir / "imagemagick.bmp").string();
+    for (auto _ : state) {
+        if (runProcess({ "convert", f.input.string(), "-dither", "None", "-colors", "256", output }) < 0) {
+            state.SkipWithError("ImageMagick convert failed (is imagemagick installed?)");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_ImageMagickConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_ReduceInProcess(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    std::chrono::duration<double> reducing {};
+    for (auto _ : state) {
+        state.PauseTiming();
+        TBitmap source = f.picture;
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        auto result = vantrelle::pictures::ReduceToPaletteBitmap(source,
+            vantrelle::pictures::TReductionMode::OptimalWithSystemColors,
+            vantrelle::pictures::TDitherKind::NearestColor);
+        reducing += std::chrono::steady_clock::now() - start;
+        benchmark::DoNotOptimize(result);
+    }
+    vantrelle::bench::reportInfo("reduce.throughput",
+        static_cast<double>(state.iterations()) * Width * Height / 1e6 / reducing.count(), "Mpixel/s");
+}
+BENCHMARK(BM_ReduceInProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+[[maybe_unused]] const bool registered = [] {
+    vantrelle::bench::compare("reduce.vs_imagemagick", "BM_ReduceTool", "BM_ImageMagickConvert");
+    return true;
+}();
+
+} // namespace
