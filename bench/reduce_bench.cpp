@@ -148,7 +148,8 @@ void BM_ReduceInProcess(benchmark::State& state)
 BENCHMARK(BM_ReduceInProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 [[maybe_unused]] const bool registered = [] {
-    vantrelle::bench::compare("reduce.vs_imagemagick", "BM_ReduceTool", "BM_ImageMagickConvert");
+    vantrelle::bench::compare("reduce.vs_imagemagick", "BM_ReduceTool/iterations:5/real_time",
+        "BM_ImageMagickConvert/iterations:5/real_time");
     return true;
 }();
 
