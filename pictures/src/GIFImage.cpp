@@ -21,6 +21,9 @@ TGIFGraphic::TGIFGraphic(const TGIFGraphic& other)
     : TGraphic(other)
     , m_header(other.m_header)
     , m_onWarning(other.m_onWarning)
+    , m_reductionMode(other.m_reductionMode)
+    , m_ditherKind(other.m_ditherKind)
+    , m_drawOptions(other.m_drawOptions)
 {
     for (const auto& frame : other.m_frames) {
         auto copy = std::make_unique<TGIFFrame>(*frame);
@@ -32,14 +35,23 @@ TGIFGraphic::TGIFGraphic(const TGIFGraphic& other)
 TGIFGraphic& TGIFGraphic::operator=(const TGIFGraphic& other)
 {
     if (this != &other) {
-        TGIFGraphic copy(other);
-        m_header = std::move(copy.m_header);
-        m_frames = std::move(copy.m_frames);
-        for (auto& frame : m_frames)
-            frame->m_image = this;
-        m_onWarning = std::move(copy.m_onWarning);
+        TakeFrom(other);
+        m_onWarning = other.m_onWarning;
     }
     return *this;
+}
+
+void TGIFGraphic::TakeFrom(const TGIFGraphic& source)
+{
+    TGIFGraphic copy(source);
+    m_header = std::move(copy.m_header);
+    m_frames = std::move(copy.m_frames);
+    for (auto& frame : m_frames)
+        frame->m_image = this;
+    m_reductionMode = copy.m_reductionMode;
+    m_ditherKind = copy.m_ditherKind;
+    m_drawOptions = copy.m_drawOptions;
+    m_bitmap.reset();
 }
 
 TGIFGraphic::~TGIFGraphic() = default;
@@ -48,12 +60,14 @@ void TGIFGraphic::Clear()
 {
     m_frames.clear();
     m_header = TGIFHeader();
+    m_bitmap.reset();
 }
 
 TGIFFrame& TGIFGraphic::AddFrame(std::unique_ptr<TGIFFrame> frame)
 {
     frame->m_image = this;
     m_frames.push_back(std::move(frame));
+    m_bitmap.reset();
     return *m_frames.back();
 }
 

@@ -1,6 +1,7 @@
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
 
+#include "JpegEncoder.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,19 @@ TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
     ASSERT_EQ(0, runTool("reduce " + (dir / "pal.bmp").string() + " " + (dir / "same.bmp").string()));
     EXPECT_EQ(vantrelle::test::readFile(dir / "pal.bmp"), vantrelle::test::readFile(dir / "same.bmp"));
 
+    // Other formats are loaded by their extension: a JPEG file is decoded and reduced.
+    const std::vector<std::uint8_t> jpeg = vantrelle::test::encodeJpeg({ 8, 8, JCS_RGB, false, true }, { 10, 200, 90 });
+    vantrelle::test::writeFile(dir / "cover.jpg", std::string(jpeg.begin(), jpeg.end()));
+    ASSERT_EQ(0, runTool("reduce " + (dir / "cover.jpg").string() + " " + (dir / "jpeg.bmp").string()));
+    TBitmap fromJpeg;
+    fromJpeg.LoadFromFile((dir / "jpeg.bmp").string());
+    EXPECT_EQ(8, fromJpeg.BitsPerPixel());
+    EXPECT_EQ(8, fromJpeg.Width());
+
+    vantrelle::test::writeFile(dir / "in.png", "not read");
+    vantrelle::test::writeFile(dir / "Tmp", "no extension: an empty picture");
     EXPECT_NE(0, runTool("reduce " + (dir / "in.png").string() + " " + (dir / "x.bmp").string()));
+    EXPECT_NE(0, runTool("reduce " + (dir / "Tmp").string() + " " + (dir / "x.bmp").string()));
     EXPECT_NE(0, runTool("reduce " + (dir / "missing.bmp").string() + " " + (dir / "x.bmp").string()));
 }
 

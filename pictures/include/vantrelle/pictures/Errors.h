@@ -28,4 +28,10 @@ public:
     using EInvalidGraphic::EInvalidGraphic;
 };
 
+// A picture that cannot be converted to another kind ("Cannot assign a %s to a %s").
+class EConvertError : public vantrelle::Error {
+public:
+    using vantrelle::Error::Error;
+};
+
 } // namespace vantrelle::pictures

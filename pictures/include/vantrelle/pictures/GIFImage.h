@@ -7,7 +7,12 @@
 // fail with EGIFError saying so. An LZW minimum code size above 11 is refused as corrupt data, because the
 // 4096-entry code table could not hold the first codes. Codes that name a table entry not yet defined fail
 // with "Circular decoder table entry". Damaged image data are otherwise read as far as they go (warnings).
+//
+// As a converter, an image assigned any picture becomes one frame holding a palette bitmap (pictures of more
+// than 8 bits per pixel reduced to 256 colours); frames are at most 65535 x 65535 pixels, as in a GIF file.
 
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/ColorReduction.h"
 #include "vantrelle/pictures/Graphic.h"
 
 #include <array>
@@ -21,6 +26,7 @@
 namespace vantrelle::pictures {
 
 class TGIFGraphic;
+class TPicture;
 
 inline constexpr std::uint64_t kMaxGIFFramePixels = 64ull * 1024 * 1024;
 inline constexpr std::uint64_t kMaxGIFTotalPixels = 256ull * 1024 * 1024;
@@ -97,6 +103,19 @@ public:
     std::vector<TGIFExtension> extensions;
     bool transparent = false;
     std::uint8_t transparentIndex = 0;
+    // The frame's bitmap: made when the frame is assigned a picture, or from the pixels on the image's
+    // first Bitmap request. Never changed once made, so copies of the frame may share it.
+    std::shared_ptr<const TBitmap> bitmap;
+
+    // Makes the frame show a picture: a bitmap of 1, 4 or 8 bits per pixel is taken over with its own
+    // palette, a deeper one is reduced with the image's reduction mode and dither kind, and any other
+    // picture is first turned into a bitmap (a JPEG picture gives its decoded bitmap). Null or an empty
+    // picture leaves the frame empty. EConvertError "Cannot assign a %s to a %s" for a picture that
+    // cannot be turned into a bitmap.
+    void Assign(const TGraphic* source);
+    void Assign(const TPicture& source);
+    // Empties the frame: no size, pixels, colour table, extensions, transparency or bitmap.
+    void Clear();
 
     bool Empty() const { return pixels.empty(); }
     bool Interlaced() const { return (packed & 0x40) != 0; }
@@ -107,7 +126,20 @@ public:
 
 private:
     friend class TGIFGraphic;
+    void AssignBitmap(const TBitmap& source);
+    // The frame's bitmap, made from the pixels and the active colour table when it has none; null
+    // for an empty frame.
+    std::shared_ptr<const TBitmap> MakeBitmap();
+
     TGIFGraphic* m_image;
+};
+
+// Flags of TGIFGraphic::DrawOptions.
+enum TGIFDrawOption : std::uint32_t {
+    // On displays of 8 bits per pixel or less, frames of GIF files are drawn by dithering...
+    goDither = 1,
+    // ...chosen automatically from the display's depth.
+    goAutoDither = 2,
 };
 
 class TGIFGraphic : public TGraphic {
@@ -130,6 +162,24 @@ public:
 
     void Clear();
 
+    // Takes a picture: itself does nothing; null clears the image; another TGIFGraphic is copied with
+    // its header, frames and settings (nothing is reduced); any other picture becomes the one frame of
+    // the cleared image (TGIFFrame::Assign). On failure the image stays cleared; a picture that cannot
+    // be converted fails with EConvertError "Cannot assign a <source class> to a TGIFGraphic".
+    void Assign(const TGraphic* source);
+    void Assign(const TPicture& source);
+
+    // The image's bitmap: frame 0 shown on the logical screen. Null when there is no frame; empty when
+    // frame 0 is empty. Made on the first request and kept until a frame is added or the image is cleared.
+    const TBitmap* Bitmap() const;
+
+    TReductionMode ReductionMode() const { return m_reductionMode; }
+    void SetReductionMode(TReductionMode mode) { m_reductionMode = mode; }
+    TDitherKind DitherKind() const { return m_ditherKind; }
+    void SetDitherKind(TDitherKind kind) { m_ditherKind = kind; }
+    std::uint32_t DrawOptions() const { return m_drawOptions; }
+    void SetDrawOptions(std::uint32_t options) { m_drawOptions = options; }
+
     TGIFHeader& Header() { return m_header; }
     const TGIFHeader& Header() const { return m_header; }
     const std::vector<std::unique_ptr<TGIFFrame>>& Frames() const { return m_frames; }
@@ -144,9 +194,17 @@ protected:
 
 private:
     friend class TGIFReader;
+    void TakeFrom(const TGIFGraphic& source);
+    // Clears the image and makes `graphic` its one frame; `sourceClass` names the source in a conversion error.
+    void AssignNewFrame(const TGraphic* graphic, const char* sourceClass);
+
     TGIFHeader m_header;
     std::vector<std::unique_ptr<TGIFFrame>> m_frames;
     WarningHandler m_onWarning;
+    TReductionMode m_reductionMode = TReductionMode::OptimalWithSystemColors;
+    TDitherKind m_ditherKind = TDitherKind::NearestColor;
+    std::uint32_t m_drawOptions = goDither | goAutoDither;
+    mutable std::unique_ptr<TBitmap> m_bitmap;
 };
 
 } // namespace vantrelle::pictures

@@ -1,0 +1,228 @@
+// TGIFGraphic and TGIFFrame as converters: any picture to a frame holding a palette bitmap, and the
+// image's bitmap.
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/pictures/GIFImage.h"
+#include "vantrelle/pictures/Icon.h"
+#include "vantrelle/pictures/JPEGImage.h"
+#include "vantrelle/pictures/Metafile.h"
+#include "vantrelle/pictures/Picture.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vantrelle::pictures {
+
+namespace {
+
+constexpr int MaxFrameSide = 0xFFFF;
+
+std::string cannotAssign(const char* source, const char* target)
+{
+    return std::string("Cannot assign a ") + source + " to a " + target;
+}
+
+// A 24-bit bitmap of the given size, every pixel white.
+TBitmap whiteBitmap(int width, int height)
+{
+    TBitmap bitmap(width, height, 24);
+    std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), 0xFF);
+    return bitmap;
+}
+
+// Copies `picture` opaque onto the 24-bit `target` with its top-left corner at (left, top), clipped.
+void drawOpaque(TBitmap& target, const TBitmap& picture, int left, int top)
+{
+    const int right = std::min(target.Width(), left + picture.Width());
+    const int bottom = std::min(target.Height(), top + picture.Height());
+    for (int y = std::max(top, 0); y < bottom; ++y) {
+        std::uint8_t* row = target.ScanLine(y);
+        for (int x = std::max(left, 0); x < right; ++x) {
+            const PaletteEntry colour = picture.PixelColor(x - left, y - top);
+            row[3 * x] = colour.blue;
+            row[3 * x + 1] = colour.green;
+            row[3 * x + 2] = colour.red;
+        }
+    }
+}
+
+// The bitmap that a picture other than a bitmap shows; empty for an empty one.
+TBitmap bitmapOf(const TGraphic& source)
+{
+    if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&source))
+        return jpeg->Bitmap();
+    if (const auto* gif = dynamic_cast<const TGIFGraphic*>(&source))
+        return gif->Bitmap() != nullptr ? *gif->Bitmap() : TBitmap();
+    if (const auto* metafile = dynamic_cast<const TMetafile*>(&source))
+        return metafile->Render().bitmap;
+    if (const auto* icon = dynamic_cast<const TIcon*>(&source)) {
+        // Icons do not copy into a bitmap: they are drawn onto a white 24-bit one of their size.
+        TBitmap canvas = whiteBitmap(icon->Width(), icon->Height());
+        drawOpaque(canvas, icon->LargestImage(), 0, 0);
+        return canvas;
+    }
+    throw EConvertError(cannotAssign(source.ClassName(), "TGIFFrame"));
+}
+
+int packedIndex(const TBitmap& bitmap, const std::uint8_t* row, int x)
+{
+    switch (bitmap.BitsPerPixel()) {
+    case 1:
+        return (row[x / 8] >> (7 - x % 8)) & 1;
+    case 4:
+        return (row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F;
+    default:
+        return row[x];
+    }
+}
+
+} // namespace
+
+void TGIFFrame::Clear()
+{
+    width = 0;
+    height = 0;
+    packed = 0;
+    colorTable.clear();
+    pixels.clear();
+    extensions.clear();
+    transparent = false;
+    transparentIndex = 0;
+    bitmap.reset();
+}
+
+void TGIFFrame::Assign(const TPicture& source)
+{
+    Assign(source.Graphic());
+}
+
+void TGIFFrame::Assign(const TGraphic* source)
+{
+    if (const auto* picture = dynamic_cast<const TBitmap*>(source)) {
+        AssignBitmap(*picture);
+        return;
+    }
+    Clear();
+    if (source == nullptr || source->Empty())
+        return;
+    const TBitmap temporary = bitmapOf(*source);
+    AssignBitmap(temporary);
+}
+
+void TGIFFrame::AssignBitmap(const TBitmap& source)
+{
+    Clear();
+    if (source.Empty())
+        return;
+    // A GIF frame and logical screen measure at most 65535 pixels each way.
+    if (source.Width() > MaxFrameSide || source.Height() > MaxFrameSide)
+        throw EInvalidGraphic("Image is too large for a GIF frame");
+
+    std::shared_ptr<TBitmap> made;
+    if (source.BitsPerPixel() <= 8) {
+        made = std::make_shared<TBitmap>(source);
+    } else {
+        TBitmap trueColour = source; // the caller's picture is left as it is
+        made = ReduceToPaletteBitmap(trueColour, m_image->ReductionMode(), m_image->DitherKind());
+    }
+
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(source.Width()) * source.Height());
+    auto out = indices.begin();
+    for (int y = 0; y < made->Height(); ++y) {
+        const std::uint8_t* row = made->ScanLine(y);
+        if (made->BitsPerPixel() == 8) {
+            out = std::copy_n(row, made->Width(), out);
+            continue;
+        }
+        for (int x = 0; x < made->Width(); ++x)
+            *out++ = static_cast<std::uint8_t>(packedIndex(*made, row, x));
+    }
+    TGIFColorTable table;
+    for (const PaletteEntry& entry : made->Palette())
+        table.push_back({ entry.red, entry.green, entry.blue });
+
+    width = static_cast<std::uint16_t>(source.Width());
+    height = static_cast<std::uint16_t>(source.Height());
+    pixels = std::move(indices);
+    colorTable = std::move(table);
+    bitmap = std::move(made);
+    TGIFHeader& screen = m_image->Header();
+    screen.width = static_cast<std::uint16_t>(std::max<int>(screen.width, std::min(left + width, MaxFrameSide)));
+    screen.height = static_cast<std::uint16_t>(std::max<int>(screen.height, std::min(top + height, MaxFrameSide)));
+}
+
+std::shared_ptr<const TBitmap> TGIFFrame::MakeBitmap()
+{
+    if (bitmap || Empty())
+        return bitmap;
+    auto made = std::make_shared<TBitmap>(width, height, 8);
+    std::vector<PaletteEntry> palette;
+    for (const TGIFColor& colour : ActiveColorTable())
+        palette.push_back({ colour.red, colour.green, colour.blue, 0 });
+    made->SetColorsUsed(static_cast<std::uint32_t>(std::min<std::size_t>(palette.size(), 256)));
+    made->SetPalette(std::move(palette));
+    // Transparent pixels keep the colour of their table entry: no mask is applied.
+    for (int y = 0; y < height && static_cast<std::size_t>(y + 1) * width <= pixels.size(); ++y)
+        std::memcpy(made->ScanLine(y), pixels.data() + static_cast<std::size_t>(y) * width, width);
+    bitmap = std::move(made);
+    return bitmap;
+}
+
+void TGIFGraphic::Assign(const TGraphic* source)
+{
+    if (source == this)
+        return;
+    if (source == nullptr) {
+        Clear();
+        return;
+    }
+    if (const auto* gif = dynamic_cast<const TGIFGraphic*>(source)) {
+        TakeFrom(*gif);
+        return;
+    }
+    AssignNewFrame(source, source->ClassName());
+}
+
+void TGIFGraphic::Assign(const TPicture& source)
+{
+    AssignNewFrame(source.Graphic(), "TPicture");
+}
+
+void TGIFGraphic::AssignNewFrame(const TGraphic* graphic, const char* sourceClass)
+{
+    Clear();
+    auto frame = std::make_unique<TGIFFrame>(*this);
+    try {
+        frame->Assign(graphic);
+    } catch (const EConvertError&) {
+        Clear();
+        throw EConvertError(cannotAssign(sourceClass, ClassName()));
+    } catch (...) {
+        Clear();
+        throw;
+    }
+    AddFrame(std::move(frame));
+}
+
+const TBitmap* TGIFGraphic::Bitmap() const
+{
+    if (m_frames.empty())
+        return nullptr;
+    if (m_bitmap)
+        return m_bitmap.get();
+    TGIFFrame& first = *m_frames.front();
+    const std::shared_ptr<const TBitmap> picture = first.MakeBitmap();
+    auto made = std::make_unique<TBitmap>();
+    if (first.width == m_header.width && first.height == m_header.height) {
+        if (picture)
+            *made = *picture;
+    } else {
+        // A frame smaller than (or beside) the logical screen is drawn on white at its place.
+        *made = whiteBitmap(m_header.width, m_header.height);
+        if (picture)
+            drawOpaque(*made, *picture, first.left, first.top);
+    }
+    m_bitmap = std::move(made);
+    return m_bitmap.get();
+}
+
+} // namespace vantrelle::pictures
