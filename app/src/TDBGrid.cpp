@@ -116,7 +116,8 @@ void TDBGrid::showCurrentRow()
 void TDBGrid::moveQueryTo(int row)
 {
     store::TMoviesQuery* query = DataSet();
-    if (!query || row < 0)
+    // Picking the line that is already current leaves a pending insert or edit alone.
+    if (!query || row < 0 || row == query->RecNo() - 1)
         return;
     guarded([&] { query->SetRecNo(row + 1); });
     showCurrentRow();

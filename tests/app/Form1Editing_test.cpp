@@ -145,6 +145,20 @@ private slots:
         QCOMPARE(highlightedTitle(*form), QStringLiteral("Alien"));
     }
 
+    void valuesSetByTheProgramShowAtOnce()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Addnewmovie1->trigger();
+        form->aqMovies->aqMoviesGenre.SetAsString("Drama");
+        form->aqMovies->aqMoviesRuntime.SetAsInteger(95);
+        form->aqMovies->aqMoviesNameOfMovie.SetAsString("Stalker");
+        QCOMPARE(form->DBEdit3->text(), QStringLiteral("Drama"));
+        QCOMPARE(form->DBEdit13->text(), QStringLiteral("95 Mins."));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Stalker"));
+        QCOMPARE(highlightedTitle(*form), QStringLiteral("Stalker"));
+    }
+
     void editOnAnEmptyTableStartsAnAdd()
     {
         Catalogue catalogue(std::vector<Film> {});
@@ -328,20 +342,26 @@ private slots:
         QCOMPARE(catalogue.column("Alien 2", "Year"), QStringLiteral("1999"));
     }
 
-    void pickingAnotherFilmWhileEditingFinishesTheEdit_data()
+    void pickingAFilmWhileEditing_data()
     {
         QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("faceAfter");
         QTest::addColumn<QStringList>("titlesAfter");
         QTest::addColumn<QString>("currentAfter");
-        QTest::newRow("changed: saved, the first film current")
-            << true << QStringList({ "Brazil", "Zulu", "Zz Top" }) << QStringLiteral("Brazil");
-        QTest::newRow("unchanged: cancelled, the picked film current")
-            << false << QStringList({ "Alien", "Brazil", "Zulu" }) << QStringLiteral("Zulu");
+        QTest::newRow("another film, changed: saved, the first film current")
+            << true << 2 << browsingFace << QStringList({ "Brazil", "Zulu", "Zz Top" }) << QStringLiteral("Brazil");
+        QTest::newRow("another film, unchanged: cancelled, the picked film current")
+            << false << 2 << browsingFace << QStringList({ "Alien", "Brazil", "Zulu" }) << QStringLiteral("Zulu");
+        QTest::newRow("the current line again: the edit goes on")
+            << true << 0 << editingFace << QStringList({ "Alien", "Brazil", "Zulu" }) << QStringLiteral("Zz Top");
     }
 
-    void pickingAnotherFilmWhileEditingFinishesTheEdit()
+    void pickingAFilmWhileEditing()
     {
         QFETCH(bool, changed);
+        QFETCH(int, line);
+        QFETCH(QString, faceAfter);
         QFETCH(QStringList, titlesAfter);
         QFETCH(QString, currentAfter);
         Catalogue catalogue(threeFilms);
@@ -349,9 +369,8 @@ private slots:
         form->Editcurrentmovie1->trigger();
         if (changed)
             typeInto(form->DBEdit1, "Zz Top");
-        clickLine(*form, 2);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
-        QCOMPARE(faceOf(*form), browsingFace);
+        clickLine(*form, line);
+        QCOMPARE(faceOf(*form), faceAfter);
         QCOMPARE(catalogue.titles(), titlesAfter);
         QCOMPARE(highlightedTitle(*form), currentAfter);
         QCOMPARE(form->DBEdit1->text(), currentAfter);
