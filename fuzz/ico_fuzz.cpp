@@ -1,0 +1,22 @@
+// Feeds arbitrary bytes to the icon reader and asks it for its largest image.
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/pictures/Icon.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace vantrelle::pictures;
+    TIcon icon;
+    TStream stream(std::span<const std::uint8_t>(data, size));
+    try {
+        icon.LoadFromStream(stream);
+        const TBitmap image = icon.LargestImage();
+        if (!image.Empty())
+            (void)image.PixelColor(image.Width() - 1, image.Height() - 1);
+    } catch (const EInvalidGraphic&) {
+    }
+    return 0;
+}
