@@ -251,8 +251,7 @@ private:
         if (minCodeSize > kMaxMinCodeSize)
             throw EGIFError("Corrupt GIF data: LZW minimum code size " + std::to_string(minCodeSize) + " is above "
                 + std::to_string(kMaxMinCodeSize));
-        const std::vector<std::uint8_t> data = ImageSubBlocks();
-        DecodePixels(frame, data, minCodeSize, std::size_t(pixels));
+        DecodePixels(frame, ImageSubBlocks(), minCodeSize, std::size_t(pixels));
     }
 
     // The image's data sub-blocks, read leniently, joined and followed by the decoder's input padding.

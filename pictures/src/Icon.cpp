@@ -16,6 +16,7 @@ constexpr std::size_t kEntrySize = 16;
 constexpr std::size_t kCoreHeaderSize = 12;
 constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kBitFields = 3;
+constexpr std::int64_t kMaxSide = 1024;
 
 std::uint16_t le16(const std::uint8_t* p)
 {
@@ -184,6 +185,14 @@ TBitmap TIcon::LargestImage() const
     const std::span<const std::uint8_t> dib = largest->bytes;
     const std::size_t headerSize = le32(dib.data());
     if ((headerSize != kCoreHeaderSize && headerSize < kInfoHeaderSize) || headerSize > dib.size())
+        throw EInvalidGraphic(kInvalidIcon);
+    // The directory cannot describe images over 256 pixels a side; a header claiming far more is damaged,
+    // and would only make a tiny file ask for a huge bitmap.
+    const std::int64_t width
+        = headerSize == kCoreHeaderSize ? le16(dib.data() + 4) : std::int32_t(le32(dib.data() + 4));
+    const std::int64_t height
+        = headerSize == kCoreHeaderSize ? le16(dib.data() + 6) : std::int32_t(le32(dib.data() + 8));
+    if (width <= 0 || width > kMaxSide || height == 0 || height / 2 > kMaxSide || height / 2 < -kMaxSide)
         throw EInvalidGraphic(kInvalidIcon);
     const TBitmap image = readColorImage(dib, headerSize);
     return whitenTransparentPixels(image, dib, maskOffset(dib, headerSize, image));

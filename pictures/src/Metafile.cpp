@@ -8,6 +8,7 @@
 #include <map>
 #include <numbers>
 #include <optional>
+#include <set>
 
 namespace vantrelle::pictures {
 
@@ -548,8 +549,10 @@ private:
         case META_DELETEOBJECT:
             if (!need(2))
                 return false;
-            if (le16(p) < m_objects.size())
+            if (le16(p) < m_objects.size() && m_objects[le16(p)]) {
                 m_objects[le16(p)].reset();
+                m_freeSlots.insert(le16(p));
+            }
             return true;
         case META_SETPOLYFILLMODE:
             if (!need(2))
@@ -576,12 +579,12 @@ private:
     // A new object takes the lowest free slot of the table.
     void AddObject(const GdiObject& object)
     {
-        for (auto& slot : m_objects)
-            if (!slot) {
-                slot = object;
-                return;
-            }
-        m_objects.push_back(object);
+        if (m_freeSlots.empty()) {
+            m_objects.push_back(object);
+            return;
+        }
+        m_objects[*m_freeSlots.begin()] = object;
+        m_freeSlots.erase(m_freeSlots.begin());
     }
 
     void UpdateMapping()
@@ -598,6 +601,7 @@ private:
     double m_windowOrg[2];
     double m_windowExt[2];
     std::vector<std::optional<GdiObject>> m_objects;
+    std::set<std::size_t> m_freeSlots;
 };
 
 } // namespace

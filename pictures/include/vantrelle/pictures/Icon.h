@@ -4,7 +4,8 @@
 //
 // Limitations: only the 6-byte directory header is checked on reading; the images are decoded when a
 // bitmap is asked for. Images stored as PNG inside the icon are not decoded (the largest other image is
-// used), and images over TBitmap::MaxPixels pixels are refused.
+// used), and images over 1024 pixels a side are refused as damaged (the directory itself cannot describe
+// more than 256).
 
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/Graphic.h"
