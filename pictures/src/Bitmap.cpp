@@ -147,6 +147,14 @@ const std::uint8_t* TBitmap::ScanLine(int y) const
     return m_pixels.data() + RowBytes() * static_cast<std::size_t>(y);
 }
 
+int TBitmap::PixelIndex(int x, int y) const
+{
+    const std::uint8_t* row = ScanLine(y);
+    if (x < 0 || x >= m_width)
+        throw EInvalidGraphic("Pixel index out of range");
+    return m_bitsPerPixel <= 8 ? packedIndex(row, x, m_bitsPerPixel) : 0;
+}
+
 PaletteEntry TBitmap::PixelColor(int x, int y) const
 {
     const std::uint8_t* row = ScanLine(y);

@@ -12,6 +12,9 @@ TFastColorLookup::TFastColorLookup(const TLogicalPalette& palette)
     m_inverse.fill(-1);
     for (int i = 0; i < m_entryCount; ++i) {
         const PaletteEntry& e = m_entries[static_cast<std::size_t>(i)];
+        m_red[static_cast<std::size_t>(i)] = e.red;
+        m_green[static_cast<std::size_t>(i)] = e.green;
+        m_blue[static_cast<std::size_t>(i)] = e.blue;
         std::int16_t& slot = m_inverse[static_cast<std::size_t>(Key(e.red, e.green, e.blue))];
         if (slot == -1)
             slot = static_cast<std::int16_t>(i);
@@ -23,17 +26,16 @@ std::uint8_t TFastColorLookup::NearestIndex(std::uint8_t red, std::uint8_t green
 {
     std::int16_t& slot = m_inverse[static_cast<std::size_t>(Key(red, green, blue))];
     if (slot == -1) {
-        int best = 0x30000;
-        int answer = 0;
-        for (int i = 0; i < m_entryCount; ++i) {
-            const PaletteEntry& e = m_entries[static_cast<std::size_t>(i)];
-            const int distance = std::abs(e.red - red) + std::abs(e.green - green) + std::abs(e.blue - blue);
-            if (distance < best) {
-                best = distance;
-                answer = i;
-            }
-        }
-        slot = static_cast<std::int16_t>(answer);
+        // The distances to every entry first (a loop the compiler vectorizes), then the first smallest:
+        // every distance is below the search's starting bound of 0x30000, so this is the strict-less scan.
+        std::array<int, 256> distances;
+        for (int i = 0; i < m_entryCount; ++i)
+            distances[static_cast<std::size_t>(i)] = std::abs(m_red[static_cast<std::size_t>(i)] - red)
+                + std::abs(m_green[static_cast<std::size_t>(i)] - green)
+                + std::abs(m_blue[static_cast<std::size_t>(i)] - blue);
+        slot = static_cast<std::int16_t>(m_entryCount == 0
+                ? 0
+                : std::min_element(distances.begin(), distances.begin() + m_entryCount) - distances.begin());
     }
     const PaletteEntry& chosen = m_entries[static_cast<std::size_t>(slot)];
     outRed = chosen.red;

@@ -63,18 +63,6 @@ TBitmap bitmapOf(const TGraphic& source)
     throw EConvertError(cannotAssign(source.ClassName(), "TGIFFrame"));
 }
 
-int packedIndex(const TBitmap& bitmap, const std::uint8_t* row, int x)
-{
-    switch (bitmap.BitsPerPixel()) {
-    case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4:
-        return (row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F;
-    default:
-        return row[x];
-    }
-}
-
 } // namespace
 
 void TGIFFrame::Clear()
@@ -134,7 +122,7 @@ void TGIFFrame::AssignBitmap(const TBitmap& source)
             continue;
         }
         for (int x = 0; x < made->Width(); ++x)
-            *out++ = static_cast<std::uint8_t>(packedIndex(*made, row, x));
+            *out++ = static_cast<std::uint8_t>(made->PixelIndex(x, y));
     }
     TGIFColorTable table;
     for (const PaletteEntry& entry : made->Palette())

@@ -3,18 +3,22 @@
 #include "vantrelle/pictures/Errors.h"
 
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace vantrelle::pictures {
 
 void TGraphic::LoadFromFile(const std::string& fileName)
 {
-    std::ifstream in(fileName, std::ios::binary);
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     if (!in)
         throw EFileError("Cannot open file " + fileName);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    // One read of the whole file: byte-by-byte iteration costs more than decoding a large bitmap.
+    const std::streamoff size = in.tellg();
+    if (size < 0)
+        throw EFileError("Cannot open file " + fileName);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
         throw EFileError("Cannot open file " + fileName);
     TStream stream(bytes);
     LoadFromStream(stream);

@@ -66,8 +66,8 @@ public:
     std::unique_ptr<TGraphic> Clone() const override;
 
     // Gives the bitmap a new size and depth; every pixel becomes 0. A width or height of 0 gives
-    // 0 x 0. The palette, masks and the other fields stay. Throws EInvalidGraphic for an unsupported depth, a negative size or more
-    // than MaxPixels pixels.
+    // 0 x 0. The palette, masks and the other fields stay. Throws EInvalidGraphic for an unsupported
+    // depth, a negative size or more than MaxPixels pixels.
     void SetSize(int width, int height, int bitsPerPixel);
     // Converts the pixels in place to another depth (as a device-independent bitmap section
     // would): to 16, 24 or 32 bits each pixel keeps its colour; to 1, 4 or 8 bits each pixel takes
@@ -92,6 +92,9 @@ public:
     // its end), through the masks for 16 and 32 bits (the default 5-5-5 / 8-8-8 layout unless the
     // compression is BitFields).
     PaletteEntry PixelColor(int x, int y) const;
+
+    // The palette index of a pixel of 1, 4 or 8 bits; 0 for deeper pixels.
+    int PixelIndex(int x, int y) const;
 
     // At most 256 entries; longer palettes are cut.
     const std::vector<PaletteEntry>& Palette() const { return m_palette; }

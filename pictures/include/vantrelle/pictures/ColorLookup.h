@@ -37,6 +37,10 @@ public:
 private:
     int m_entryCount = 0;
     std::array<PaletteEntry, 256> m_entries {};
+    // The entries' channels apart, for the full search.
+    std::array<int, 256> m_red {};
+    std::array<int, 256> m_green {};
+    std::array<int, 256> m_blue {};
     std::array<std::int16_t, 32768> m_inverse;
 };
 
