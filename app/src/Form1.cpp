@@ -187,19 +187,26 @@ void TForm1::bindControls()
         box->bind(dsMovies.get());
 }
 
+std::function<void()> TForm1::guardedHandler(void (TForm1::*handler)())
+{
+    return [this, handler] { guarded([this, handler] { (this->*handler)(); }); };
+}
+
+void TForm1::onTrigger(QAction* item, void (TForm1::*handler)())
+{
+    connect(item, &QAction::triggered, this, guardedHandler(handler));
+}
+
+void TForm1::onClick(QPushButton* button, void (TForm1::*handler)())
+{
+    connect(button, &QPushButton::clicked, this, guardedHandler(handler));
+}
+
 void TForm1::connectHandlers()
 {
-    const auto onTrigger = [this](QAction* item, void (TForm1::*handler)()) {
-        connect(item, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-    };
     onTrigger(Addnewmovie1, &TForm1::Addnewmovie1Click);
     onTrigger(Editcurrentmovie1, &TForm1::Editcurrentmovie1Click);
     onTrigger(Deletecurrentmovie1, &TForm1::Deletecurrentmovie1Click);
-
-    const auto onClick = [this](QPushButton* button, void (TForm1::*handler)()) {
-        connect(
-            button, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-    };
     onClick(BitBtn1, &TForm1::BitBtn1Click);
     onClick(BitBtn4, &TForm1::BitBtn4Click);
     onClick(BitBtn3, &TForm1::BitBtn3Click);

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -114,6 +115,11 @@ private:
     void createButtons();
     void setTabOrders();
     void connectHandlers();
+    // Runs a handler when the item is chosen or the button clicked; whatever it
+    // throws goes to the error box.
+    std::function<void()> guardedHandler(void (TForm1::*handler)());
+    void onTrigger(QAction* item, void (TForm1::*handler)());
+    void onClick(QPushButton* button, void (TForm1::*handler)());
     void bindControls();
     void centreOnScreen();
 };
