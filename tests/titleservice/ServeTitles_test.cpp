@@ -11,7 +11,6 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,7 +40,6 @@ public:
         m_pid = fork();
         ASSERT_GE(m_pid, 0);
         if (m_pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM); // never outlive the tests
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
             close(out[1]);

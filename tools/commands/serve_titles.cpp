@@ -12,9 +12,12 @@
 #include "vantrelle/titleservice/UrlDecoder.h"
 
 #include <httplib.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -199,6 +202,12 @@ int serveTitles(const tool::Arguments& arguments)
         }
     }
     const TitleData data(folder);
+    // Stop with the process that started this one (a script, or the program it became by exec), so no
+    // stand-in is left behind serving nobody.
+    const pid_t parent = getppid();
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent)
+        return 0;
 
     httplib::Server server;
     server.Get(
