@@ -389,6 +389,30 @@ private slots:
         QCOMPARE(form->DBEdit4->toolTip(), QString());
     }
 
+    void aSaveTheEngineRefusesKeepsTheEdit()
+    {
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Editcurrentmovie1->trigger();
+        typeInto(form->DBEdit1, "Aliens");
+        typeInto(form->DBEdit17, "1986");
+        catalogue.execute("UPDATE Movies SET Year = 1980 WHERE NameOfMovie = 'Alien'"); // another program
+        ModalAnswer answer;
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+
+        QCOMPARE(answer.boxes().size(), std::size_t(1));
+        QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
+        QCOMPARE(form->aqMovies->State(), qsEdit);
+        QCOMPARE(faceOf(*form), editingFace);
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Aliens"));
+        QCOMPARE(form->DBEdit17->text(), QStringLiteral("1986"));
+        QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
+        QCOMPARE(catalogue.column("Alien", "Year"), QStringLiteral("1980"));
+
+        QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
+        QCOMPARE(faceOf(*form), browsingFace);
+    }
+
     void quittingWhileAddingSavesNothing()
     {
         Catalogue catalogue(threeFilms);

@@ -92,6 +92,13 @@ QStringList Catalogue::select(const std::string& sql, const std::vector<std::str
     return values;
 }
 
+void Catalogue::execute(const std::string& sql)
+{
+    Database db = openCatalogue();
+    if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db.get()));
+}
+
 QStringList Catalogue::titles() const
 {
     return select("SELECT NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE", {});

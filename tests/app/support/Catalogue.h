@@ -30,6 +30,9 @@ public:
     // A folder without any "Movies.mdb".
     static Catalogue withoutFile();
 
+    // Runs a statement on the file, as another program would.
+    void execute(const std::string& sql);
+
     // Every title on disk, in title order.
     QStringList titles() const;
     // One column of the film with that title, as text ("NULL" for null).
