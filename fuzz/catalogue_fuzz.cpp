@@ -1,0 +1,35 @@
+// Opens the movies query on arbitrary bytes as the catalogue file and reads every column of every row.
+#include "vantrelle/Error.h"
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const std::filesystem::path file
+        = std::filesystem::temp_directory_path() / ("vantrelle-fuzz-" + std::to_string(getpid()) + ".mdb");
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    vantrelle::store::TMoviesQuery query;
+    query.ConnectionString = vantrelle::store::connectionStringFor(file);
+    try {
+        query.Open();
+        std::size_t total = 0;
+        for (int recNo = 1; recNo <= query.RecordCount(); ++recNo)
+            for (const vantrelle::store::TField* field : query.Fields())
+                total += query.DisplayTextAt(recNo, *field).size();
+        (void)total;
+    } catch (const vantrelle::Error&) {
+        // refused with a message: what a damaged file must give
+    }
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+    return 0;
+}
