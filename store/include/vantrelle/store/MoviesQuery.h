@@ -93,6 +93,7 @@ public:
     // event raised, and the query stays qsClosed.
     void Open();
     // Drops a pending insert or edit without writing it, and releases the result and the connection.
+    // The window's destruction closes without OnStateChange: it clears the data source's handler first.
     void Close();
 
     void Insert();
