@@ -2,6 +2,8 @@
 
 #include "vantrelle/Error.h"
 
+#include <string>
+
 namespace vantrelle::pictures {
 
 // A picture that cannot be read or converted ("Bitmap image is not valid", ...).
@@ -14,6 +16,21 @@ public:
 class EFileError : public vantrelle::Error {
 public:
     using vantrelle::Error::Error;
+};
+
+// A file that cannot be opened, read or closed ("File not found", "File access denied", "I/O error %d", ...),
+// with the platform's error number.
+class EInOutError : public EFileError {
+public:
+    EInOutError(const std::string& message, int errorCode)
+        : EFileError(message)
+        , m_errorCode(errorCode)
+    {
+    }
+    int ErrorCode() const { return m_errorCode; }
+
+private:
+    int m_errorCode;
 };
 
 // A GIF file that cannot be read ("Invalid GIF signature", "Premature end of data", ...).

@@ -1,0 +1,335 @@
+#include "GIFBuilder.h"
+#include "JpegEncoder.h"
+
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/ColorReduction.h"
+#include "vantrelle/pictures/CoverImport.h"
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/pictures/JPEGImage.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace vantrelle::pictures;
+using vantrelle::test::Bytes;
+using vantrelle::test::encodeJpeg;
+using vantrelle::test::readFile;
+using vantrelle::test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string text(const Bytes& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A JPEG of a few colour bands; JFIF files begin FF D8 FF E0 00 10 "JFIF" 00.
+Bytes jpegFile(bool jfif)
+{
+    vantrelle::test::JpegOptions options;
+    options.width = 24;
+    options.height = 16;
+    options.jfif = jfif;
+    return encodeJpeg(options, { 250, 30, 40, 20, 200, 60, 10, 20, 240 });
+}
+
+Bytes gifFile()
+{
+    return vantrelle::test::GifBuilder(2, 2).pixels(2, 2, { 0, 1, 2, 3 }).trailer().bytes();
+}
+
+TBitmap trueColourBitmap()
+{
+    TBitmap bitmap(20, 10, 24);
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (std::size_t x = 0; x < bitmap.RowBytes(); ++x)
+            bitmap.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 11 + y * 29);
+    return bitmap;
+}
+
+Bytes bmpFile()
+{
+    return trueColourBitmap().SaveToBytes();
+}
+
+// The cover the import must make of a true-colour picture: its bitmap reduced on its own.
+Bytes reducedCover(TBitmap source)
+{
+    return ReduceToPaletteBitmap(source, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor)
+        ->SaveToBytes();
+}
+
+Bytes reducedJpegCover(const Bytes& file)
+{
+    TJPEGImage image;
+    TStream stream(file);
+    image.LoadFromStream(stream);
+    return reducedCover(image.Bitmap());
+}
+
+// The 8-bit bitmap a GIF picture of gifFile() gives: its pixels with its own four colours.
+Bytes gifCover()
+{
+    TBitmap expected(2, 2, 8);
+    expected.SetPalette({ { 0, 0, 0, 0 }, { 255, 0, 0, 0 }, { 0, 255, 0, 0 }, { 0, 0, 255, 0 } });
+    expected.ScanLine(0)[1] = 1;
+    expected.ScanLine(1)[0] = 2;
+    expected.ScanLine(1)[1] = 3;
+    return expected.SaveToBytes();
+}
+
+// "JFIF" starting at `offset` of a file that is otherwise filler text.
+Bytes jfifAt(std::size_t offset)
+{
+    std::string file(offset, 'x');
+    file += "JFIF";
+    file.append(60, 'x');
+    return Bytes(file.begin(), file.end());
+}
+
+Bytes bytesOf(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+const std::string notAJpeg = "JPEG error #55"; // libjpeg's JERR_NO_SOI: the data do not begin with FF D8
+
+class CoverImportTest : public testing::Test {
+protected:
+    CoverImportTest()
+    {
+        auto marker = std::make_unique<TBitmap>(1, 1, 8);
+        previous = marker.get();
+        picture.SetGraphic(std::move(marker));
+    }
+
+    // The BMP bytes the picture would be stored as; empty for an empty bitmap, "no bitmap" otherwise.
+    std::string cover() const
+    {
+        const auto* bitmap = dynamic_cast<const TBitmap*>(picture.Graphic());
+        return bitmap ? text(bitmap->SaveToBytes()) : "no bitmap";
+    }
+
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Imports and gives the failure's message, or "" when it succeeds.
+    std::string import(const std::string& fileName)
+    {
+        try {
+            ImportCoverFile(picture, extension, fileName);
+            return "";
+        } catch (const vantrelle::Error& e) {
+            return e.what();
+        }
+    }
+
+    vantrelle::test::TempDir dir;
+    vantrelle::test::ScopedWorkingDir workingDir { dir.path() };
+    TPicture picture;
+    const TGraphic* previous = nullptr;
+    std::string extension;
+};
+
+struct ImportCase {
+    const char* name;
+    Bytes file;
+    std::string extensionBefore;
+    std::string extensionAfter;
+    std::string error; // "" when the import succeeds
+    Bytes cover; // on success: the stored bytes, empty for an empty cover
+    std::vector<std::string> filesAfter; // in the working directory, sorted
+};
+
+void PrintTo(const ImportCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CoverImportCases : public CoverImportTest, public testing::WithParamInterface<ImportCase> { };
+
+TEST_P(CoverImportCases, RecognisesCopiesLoadsAndReduces)
+{
+    const ImportCase& c = GetParam();
+    writeFile("poster", text(c.file));
+    extension = c.extensionBefore;
+
+    EXPECT_EQ(c.error, import("poster"));
+
+    EXPECT_EQ(c.extensionAfter, extension);
+    EXPECT_EQ(c.filesAfter, files());
+    EXPECT_EQ(text(c.file), readFile("poster"));
+    if (c.error.empty())
+        EXPECT_EQ(text(c.cover), cover());
+    else
+        EXPECT_EQ(previous, picture.Graphic()) << "a failed load keeps the previous picture";
+}
+
+const std::vector<std::string> posterOnly = { "poster" };
+
+INSTANTIATE_TEST_SUITE_P(Files, CoverImportCases,
+    testing::Values(
+        // Zero bytes right after the JPEG markers do not end the search for "JFIF".
+        ImportCase { "JfifJpeg", jpegFile(true), "", ".jpg", "", reducedJpegCover(jpegFile(true)), posterOnly },
+        ImportCase { "JfifJpegAfterGif", jpegFile(true), ".gif", ".jpg", "", reducedJpegCover(jpegFile(true)),
+            posterOnly },
+        ImportCase { "Gif", gifFile(), ".jpg", ".gif", "", gifCover(), posterOnly },
+        ImportCase { "ExifJpegAfterJpegPoster", jpegFile(false), ".jpg", ".jpg", "",
+            reducedJpegCover(jpegFile(false)), posterOnly },
+        ImportCase { "ExifJpegFirst", jpegFile(false), "", "", "", {}, posterOnly },
+        ImportCase { "ExifJpegAfterGif", jpegFile(false), ".gif", ".gif", "Invalid GIF signature", {},
+            { "Tmp.gif", "poster" } },
+        ImportCase { "BitmapFirst", bmpFile(), "", "", "", {}, posterOnly },
+        ImportCase { "BitmapAfterBmpPoster", bmpFile(), ".bmp", ".bmp", "", reducedCover(trueColourBitmap()),
+            posterOnly },
+        ImportCase { "BitmapAfterJpeg", bmpFile(), ".jpg", ".jpg", notAJpeg, {}, { "Tmp.jpg", "poster" } },
+        ImportCase { "JfifAtOffset97", jfifAt(97), "", ".jpg", notAJpeg, {}, { "Tmp.jpg", "poster" } },
+        ImportCase { "JfifAtOffset98", jfifAt(98), "", "", "", {}, posterOnly },
+        ImportCase { "GifAndJfif", bytesOf("GIF89a JFIF"), "", ".jpg", notAJpeg, {}, { "Tmp.jpg", "poster" } },
+        ImportCase { "ThreeByteGif", bytesOf("GIF"), "", ".gif", "Premature end of data", {},
+            { "Tmp.gif", "poster" } },
+        ImportCase { "CaseMatters", bytesOf("gif jfif"), ".png", ".png", "Unknown picture file extension (.png)", {},
+            { "Tmp.png", "poster" } },
+        ImportCase { "EmptyFile", {}, "", "", "", {}, posterOnly }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CoverImportTest, DamagedImageDataFailInTheConversionAndTheCopyIsDeleted)
+{
+    // The first component names quantization table 3, which the file never defines: the header reads
+    // well, the decoder fails. SOF0: FF C0, length, precision, height, width, count, then id, sampling, table.
+    Bytes file = jpegFile(true);
+    const std::uint8_t marker[] = { 0xFF, 0xC0 };
+    const auto sof = std::search(file.begin(), file.end(), std::begin(marker), std::end(marker));
+    ASSERT_NE(sof, file.end());
+    sof[12] = 3;
+    writeFile("poster.jpg", text(file));
+
+    EXPECT_EQ("JPEG error #52", import("poster.jpg"));
+
+    EXPECT_EQ(".jpg", extension);
+    EXPECT_EQ(std::vector<std::string> { "poster.jpg" }, files());
+    ASSERT_NE(nullptr, dynamic_cast<const TJPEGImage*>(picture.Graphic())) << "the loaded picture stays";
+}
+
+TEST_F(CoverImportTest, AFileThatCannotBeOpenedChangesNothing)
+{
+    fs::create_directory("folder");
+    writeFile("plain", "JFIF");
+    fs::create_symlink("loop", "loop");
+    struct {
+        std::string fileName;
+        std::string error;
+    } const cases[] = {
+        { "missing.jpg", "File not found" },
+        { "absent/poster.jpg", "Invalid filename" },
+        { "plain/poster.jpg", "Invalid filename" },
+        { "folder", "File access denied" },
+        { "loop", "I/O error " + std::to_string(ELOOP) },
+    };
+    extension = ".bmp";
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.error, import(c.fileName)) << c.fileName;
+        EXPECT_EQ(".bmp", extension);
+        EXPECT_EQ(previous, picture.Graphic());
+    }
+    EXPECT_EQ((std::vector<std::string> { "folder", "loop", "plain" }), files());
+}
+
+TEST_F(CoverImportTest, AReadOnlyFileIsRefused)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser opens read-only files for writing";
+    writeFile("poster.jpg", text(jpegFile(true)));
+    fs::permissions("poster.jpg", fs::perms::owner_read);
+    EXPECT_EQ("File access denied", import("poster.jpg"));
+    EXPECT_EQ("", extension);
+}
+
+TEST_F(CoverImportTest, TheTemporaryCopyItselfIsNeitherOverwrittenNorDeleted)
+{
+    const Bytes jfif = jpegFile(true), exif = jpegFile(false);
+    writeFile("Tmp.jpg", text(jfif));
+    fs::create_symlink("Tmp.jpg", "link.jpg");
+    fs::create_hard_link("Tmp.jpg", "hard.jpg");
+    const std::string absolute = (dir.path() / "Tmp.jpg").string();
+    for (const std::string& fileName : { std::string("Tmp.jpg"), std::string("./Tmp.jpg"), absolute,
+             std::string("link.jpg"), std::string("hard.jpg") }) {
+        extension = "";
+        EXPECT_EQ("", import(fileName)) << fileName;
+        EXPECT_EQ(text(reducedJpegCover(jfif)), cover()) << fileName;
+        EXPECT_EQ(text(jfif), readFile("Tmp.jpg")) << fileName;
+    }
+    // Not recognised, but read as a JPEG because that extension is remembered.
+    writeFile("Tmp.jpg", text(exif));
+    EXPECT_EQ("", import("Tmp.jpg"));
+    EXPECT_EQ(text(reducedJpegCover(exif)), cover());
+    EXPECT_EQ(text(exif), readFile("Tmp.jpg"));
+}
+
+TEST_F(CoverImportTest, AnEarlierCopyIsReplaced)
+{
+    writeFile("Tmp.jpg", "left by a failed import");
+    writeFile("poster", text(jpegFile(true)));
+    EXPECT_EQ("", import("poster"));
+    EXPECT_EQ(text(reducedJpegCover(jpegFile(true))), cover());
+    EXPECT_FALSE(fs::exists("Tmp.jpg"));
+}
+
+TEST_F(CoverImportTest, ADownloadIsWrittenImportedAndDeleted)
+{
+    extension = ".jpg"; // from the poster URL
+    ImportDownloadedCover(picture, extension, jpegFile(false));
+    EXPECT_EQ(text(reducedJpegCover(jpegFile(false))), cover());
+    EXPECT_EQ(std::vector<std::string> {}, files());
+
+    ImportDownloadedCover(picture, extension, gifFile());
+    EXPECT_EQ(".gif", extension);
+    EXPECT_EQ(gifCover(), bytesOf(cover()));
+    EXPECT_EQ(std::vector<std::string> {}, files());
+}
+
+TEST_F(CoverImportTest, AServerErrorPageFailsAndLeavesBothFiles)
+{
+    extension = ".jpg";
+    const std::string page = "<html><head><title>404 Not Found</title></head><body>Not Found</body></html>";
+    try {
+        ImportDownloadedCover(picture, extension, bytesOf(page));
+        FAIL() << "no exception";
+    } catch (const EJPEG& e) {
+        EXPECT_EQ(notAJpeg, e.what());
+    }
+    EXPECT_EQ(previous, picture.Graphic());
+    EXPECT_EQ((std::vector<std::string> { "Picture.tmp", "Tmp.jpg" }), files());
+    EXPECT_EQ(page, readFile("Picture.tmp"));
+    EXPECT_EQ(page, readFile("Tmp.jpg"));
+}
+
+TEST_F(CoverImportTest, ADownloadThatCannotBeWrittenIsNotImported)
+{
+    fs::create_directory(kDownloadedCoverName);
+    try {
+        ImportDownloadedCover(picture, extension, gifFile());
+        FAIL() << "no exception";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string("Cannot create file Picture.tmp"), e.what());
+    }
+    EXPECT_EQ("", extension);
+    EXPECT_EQ(previous, picture.Graphic());
+}
+
+} // namespace
