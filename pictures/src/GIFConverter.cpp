@@ -92,11 +92,10 @@ void TGIFFrame::Assign(const TGraphic* source)
     Clear();
     if (source == nullptr || source->Empty())
         return;
-    const TBitmap temporary = bitmapOf(*source);
-    AssignBitmap(temporary);
+    AssignBitmap(bitmapOf(*source));
 }
 
-void TGIFFrame::AssignBitmap(const TBitmap& source)
+void TGIFFrame::AssignBitmap(TBitmap source)
 {
     Clear();
     if (source.Empty())
@@ -107,10 +106,9 @@ void TGIFFrame::AssignBitmap(const TBitmap& source)
 
     std::shared_ptr<TBitmap> made;
     if (source.BitsPerPixel() <= 8) {
-        made = std::make_shared<TBitmap>(source);
+        made = std::make_shared<TBitmap>(std::move(source));
     } else {
-        TBitmap trueColour = source; // the caller's picture is left as it is
-        made = ReduceToPaletteBitmap(trueColour, m_image->ReductionMode(), m_image->DitherKind());
+        made = ReduceToPaletteBitmap(source, m_image->ReductionMode(), m_image->DitherKind());
     }
 
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(source.Width()) * source.Height());
