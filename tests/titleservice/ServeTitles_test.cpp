@@ -2,17 +2,15 @@
 // asks it through http_proxy: requests in proxy form naming the service's own hosts.
 
 #include "RecordingTarget.h"
-#include "TempDir.h"
+#include "StandInTitleService.h"
 #include "vantrelle/titleservice/SearchResults.h"
 #include "vantrelle/titleservice/TitlePageScraper.h"
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -28,49 +26,16 @@ struct Response {
     std::string body;
 };
 
-// Starts the service on a free port for the whole test program and stops it at the end.
+// The service for the whole test program.
+vantrelle::test::StandInTitleService* service = nullptr;
+
 class StandInService : public ::testing::Environment {
 public:
-    static inline int port = 0;
-
-    void SetUp() override
-    {
-        int out[2];
-        ASSERT_EQ(pipe(out), 0);
-        m_pid = fork();
-        ASSERT_GE(m_pid, 0);
-        if (m_pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--port", "0", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        // "serving 12 titles on http://127.0.0.1:PORT/"
-        std::string line;
-        char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(out[0]);
-        const std::size_t colon = line.rfind(':');
-        ASSERT_NE(colon, std::string::npos) << line;
-        port = std::stoi(line.substr(colon + 1));
-    }
-
-    void TearDown() override
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-private:
-    pid_t m_pid = -1;
+    void SetUp() override { service = new vantrelle::test::StandInTitleService; }
+    void TearDown() override { delete service; }
 };
 
-const auto* const service = ::testing::AddGlobalTestEnvironment(new StandInService);
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new StandInService);
 
 // One GET in proxy form ("GET http://host/path HTTP/1.0") to the service.
 Response get(const std::string& host, const std::string& path)
@@ -79,7 +44,7 @@ Response get(const std::string& host, const std::string& path)
     const int sock = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(StandInService::port));
+    address.sin_port = htons(static_cast<std::uint16_t>(service->port()));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         close(sock);

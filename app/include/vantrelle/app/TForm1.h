@@ -1,6 +1,8 @@
 #pragma once
 
+#include "vantrelle/http/HttpRequest.h"
 #include "vantrelle/store/MoviesQuery.h"
+#include "vantrelle/titleservice/UrlDecoder.h"
 
 #include <QWidget>
 
@@ -40,6 +42,13 @@ public:
 
     // The picture file extension of the cover being brought in, with its leading ".".
     std::string CoverExtension;
+
+    // The title service (Form1Lookups.cpp): title pages, cover pictures and searches, and the
+    // decoder of the names on title pages.
+    std::unique_ptr<http::THttpRequest> Http1;
+    std::unique_ptr<http::THttpRequest> Http2;
+    std::unique_ptr<http::THttpRequest> Http3;
+    titleservice::TURLDecoder URLDecoder1;
 
     QGroupBox* GroupBox1;
     TDBGrid* DBGrid1;
@@ -107,6 +116,12 @@ public:
     void aqMoviesAfterPost();
     void aqMoviesAfterScroll();
 
+    // The lookups of a new film by number and by name (Form1Lookups.cpp).
+    void BitBtn2Click();
+    void SearchByName1Click();
+    void Http1RequestComplete(http::THttpRequest& Sender);
+    void Http3RequestComplete(http::THttpRequest& Sender);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -115,6 +130,7 @@ private:
     void createButtons();
     void setTabOrders();
     void connectHandlers();
+    void connectLookups();
     // Runs a handler when the item is chosen or the button clicked; whatever it
     // throws goes to the error box.
     std::function<void()> guardedHandler(void (TForm1::*handler)());

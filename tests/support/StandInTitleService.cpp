@@ -1,0 +1,47 @@
+#include "StandInTitleService.h"
+
+#include <csignal>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vantrelle::test {
+
+StandInTitleService::StandInTitleService()
+{
+    int out[2];
+    if (pipe(out) != 0)
+        throw std::runtime_error("pipe failed");
+    m_pid = fork();
+    if (m_pid < 0)
+        throw std::runtime_error("fork failed");
+    if (m_pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--port", "0", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    // "serving 12 titles on http://127.0.0.1:PORT/"
+    std::string line;
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n')
+        line += c;
+    close(out[0]);
+    const std::size_t colon = line.rfind(':');
+    if (colon == std::string::npos) {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+        throw std::runtime_error("serve-titles did not start: " + line);
+    }
+    m_port = std::stoi(line.substr(colon + 1));
+}
+
+StandInTitleService::~StandInTitleService()
+{
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
+}
+
+} // namespace vantrelle::test

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace vantrelle::test {
+
+// The stand-in title service (vantrelle-tool serve-titles) on a free loopback port, with its
+// shipped data set, for as long as the object lives.
+class StandInTitleService {
+public:
+    StandInTitleService();
+    ~StandInTitleService();
+    StandInTitleService(const StandInTitleService&) = delete;
+    StandInTitleService& operator=(const StandInTitleService&) = delete;
+
+    int port() const { return m_port; }
+    // "http://127.0.0.1:PORT", for http_proxy.
+    std::string proxy() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+};
+
+} // namespace vantrelle::test
