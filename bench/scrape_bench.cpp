@@ -20,7 +20,7 @@ class DiscardingTarget : public ScrapeTarget {
 public:
     void setColumnText(std::string_view, std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
     void setColumnInteger(std::string_view, std::int32_t) override { }
-    ListChoice chooseFromList(const std::vector<std::string>&) override { return {}; }
+    ListChoice chooseFromList(const std::vector<std::string_view>&) override { return {}; }
     void usePlaceholderCover() override { }
     void setCoverExtension(std::string_view) override { }
     void startCoverDownload(std::string_view url) override { benchmark::DoNotOptimize(url.data()); }

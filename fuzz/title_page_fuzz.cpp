@@ -16,7 +16,7 @@ public:
     std::size_t written = 0;
     void setColumnText(std::string_view, std::string_view text) override { written += text.size(); }
     void setColumnInteger(std::string_view, std::int32_t) override { ++written; }
-    ListChoice chooseFromList(const std::vector<std::string>& items) override
+    ListChoice chooseFromList(const std::vector<std::string_view>& items) override
     {
         return { written % 3 != 0, static_cast<int>(written % (items.size() + 1)) - 1 };
     }

@@ -66,9 +66,10 @@ public:
         m_form.aqMovies->FieldByName(column).SetAsInteger(value);
     }
 
-    titleservice::ListChoice chooseFromList(const std::vector<std::string>& items) override
+    titleservice::ListChoice chooseFromList(const std::vector<std::string_view>& items) override
     {
-        const ChooseFromListResult choice = ChooseFromList(&m_form, items);
+        const ChooseFromListResult choice
+            = ChooseFromList(&m_form, std::vector<std::string>(items.begin(), items.end()));
         return { choice.result == mrOk, choice.index };
     }
 

@@ -41,11 +41,11 @@ public:
         record(column, std::to_string(value));
     }
 
-    titleservice::ListChoice chooseFromList(const std::vector<std::string>& items) override
+    titleservice::ListChoice chooseFromList(const std::vector<std::string_view>& items) override
     {
         std::string shown = "choose[";
         for (const auto& item : items)
-            shown += (&item == &items.front() ? "" : "|") + item;
+            shown += (&item == &items.front() ? "" : "|") + std::string(item);
         calls.push_back(shown + "]");
         return answer;
     }

@@ -56,7 +56,7 @@ Scrape scrape(const std::string& page, ListChoice answer = {})
     } catch (const vantrelle::Error& e) {
         result.error = e.what();
     }
-    result.runtimeEntries = scraper.runtimeEntries();
+    result.runtimeEntries.assign(scraper.runtimeEntries().begin(), scraper.runtimeEntries().end());
     return result;
 }
 

@@ -150,11 +150,11 @@ void TitlePageScraper::scrapeRuntime(std::string_view page)
     const std::size_t count = FieldCount(fields, "/");
     m_runtimeEntries.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        m_runtimeEntries.emplace_back(trimmed(TakeField(fields, "/")));
+        m_runtimeEntries.push_back(trimmed(TakeField(fields, "/")));
 
     int chosen = -1;
     const auto usa = std::find_if(m_runtimeEntries.rbegin(), m_runtimeEntries.rend(),
-        [](const std::string& entry) { return entry.starts_with("USA"); });
+        [](std::string_view entry) { return entry.starts_with("USA"); });
     if (usa != m_runtimeEntries.rend()) {
         chosen = static_cast<int>(m_runtimeEntries.rend() - usa) - 1;
     } else if (m_runtimeEntries.size() >= 2) {

@@ -112,7 +112,10 @@ public:
     }
 
     // Without an answer given, the dialog counts as cancelled.
-    ListChoice chooseFromList(const std::vector<std::string>&) override { return m_answer.value_or(ListChoice {}); }
+    ListChoice chooseFromList(const std::vector<std::string_view>&) override
+    {
+        return m_answer.value_or(ListChoice {});
+    }
 
     void usePlaceholderCover() override { placeholder = true; }
     void setCoverExtension(std::string_view extension) override { coverExtension = ansiToUtf8(extension); }

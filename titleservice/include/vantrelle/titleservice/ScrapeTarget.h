@@ -34,8 +34,8 @@ public:
     // Sets an integer column to a value (Runtime := 0 when no running time is chosen).
     virtual void setColumnInteger(std::string_view column, std::int32_t value) = 0;
 
-    // Shows the items in the modal "Please select" dialog and returns the user's choice.
-    virtual ListChoice chooseFromList(const std::vector<std::string>& items) = 0;
+    // Shows the items (views of the page) in the modal "Please select" dialog and returns the user's choice.
+    virtual ListChoice chooseFromList(const std::vector<std::string_view>& items) = 0;
 
     // Puts the placeholder picture (the window's never-visible Image1) into the cover control.
     virtual void usePlaceholderCover() = 0;

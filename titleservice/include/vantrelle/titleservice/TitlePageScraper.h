@@ -31,8 +31,9 @@ public:
 
     void scrape(std::string_view page);
 
-    // The running-time entries of the last scrape that reached that step (empty before).
-    const std::vector<std::string>& runtimeEntries() const { return m_runtimeEntries; }
+    // The running-time entries of the last scrape that reached that step (empty before): views of
+    // the page, valid while it is.
+    const std::vector<std::string_view>& runtimeEntries() const { return m_runtimeEntries; }
 
 private:
     void scrapeDirector(std::string_view page);
@@ -45,7 +46,7 @@ private:
 
     ScrapeTarget& m_target;
     TURLDecoder& m_decoder;
-    std::vector<std::string> m_runtimeEntries;
+    std::vector<std::string_view> m_runtimeEntries;
 };
 
 // The file extension of a URL: from its last "." to its end, unless a "\" or ":" stands after that
