@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the BMP reader (as a stored cover value, with or without the graphic
-// header) and writes back whatever it reads.
+// header), writes back whatever it reads, and converts small pictures as a cover import would.
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/Errors.h"
+#include "vantrelle/pictures/GIFImage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (again.SaveToBytes() != bytes)
             __builtin_trap();
         (void)bitmap.PixelColor(bitmap.Width() - 1, bitmap.Height() - 1);
+
+        if (std::int64_t { bitmap.Width() } * bitmap.Height() > 1 << 16)
+            return 0;
+        vantrelle::pictures::TGIFGraphic converter;
+        converter.Assign(&bitmap);
+        const vantrelle::pictures::TBitmap* reduced = converter.Bitmap();
+        if (reduced == nullptr || reduced->Width() != bitmap.Width() || reduced->BitsPerPixel() > 8)
+            __builtin_trap();
     }
     return 0;
 }
