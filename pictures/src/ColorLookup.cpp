@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 namespace vantrelle::pictures {
 
@@ -26,16 +27,19 @@ std::uint8_t TFastColorLookup::NearestIndex(std::uint8_t red, std::uint8_t green
 {
     std::int16_t& slot = m_inverse[static_cast<std::size_t>(Key(red, green, blue))];
     if (slot == -1) {
-        // The distances to every entry first (a loop the compiler vectorizes), then the first smallest:
-        // every distance is below the search's starting bound of 0x30000, so this is the strict-less scan.
-        std::array<int, 256> distances;
-        for (int i = 0; i < m_entryCount; ++i)
-            distances[static_cast<std::size_t>(i)] = std::abs(m_red[static_cast<std::size_t>(i)] - red)
-                + std::abs(m_green[static_cast<std::size_t>(i)] - green)
-                + std::abs(m_blue[static_cast<std::size_t>(i)] - blue);
-        slot = static_cast<std::int16_t>(m_entryCount == 0
-                ? 0
-                : std::min_element(distances.begin(), distances.begin() + m_entryCount) - distances.begin());
+        // Distance and index packed into one key: the smallest key is the nearest entry, and among equal
+        // distances the lowest index, as a strict-less scan would find; a loop the compiler vectorizes.
+        int best = 0;
+        if (m_entryCount > 0) {
+            best = std::numeric_limits<int>::max();
+            for (int i = 0; i < m_entryCount; ++i) {
+                const auto at = static_cast<std::size_t>(i);
+                const int distance
+                    = std::abs(m_red[at] - red) + std::abs(m_green[at] - green) + std::abs(m_blue[at] - blue);
+                best = std::min(best, distance << 8 | i);
+            }
+        }
+        slot = static_cast<std::int16_t>(best & 0xFF);
     }
     const PaletteEntry& chosen = m_entries[static_cast<std::size_t>(slot)];
     outRed = chosen.red;
