@@ -119,6 +119,39 @@ private slots:
         QCOMPARE(form->DBEdit1->text(), QStringLiteral("Signal Lost "));
         QCOMPARE(form->aqMovies->State(), store::qsInsert);
     }
+
+    void aCancelledNumberOrAFailureLeavesTheNewRow()
+    {
+        Catalogue catalogue(std::vector<test::Film> {});
+        auto form = test::openWindow();
+        form->Addnewmovie1->trigger();
+        {
+            ModalAnswer answer(QMessageBox::Ok, [](QWidget* modal) {
+                auto* box = qobject_cast<QInputDialog*>(modal);
+                QVERIFY(box);
+                box->setTextValue(QStringLiteral("0100001"));
+                box->reject();
+            });
+            form->SearchByNumber1->trigger();
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        QCOMPARE(form->DBEdit1->text(), QString());
+        QCOMPARE(form->focusWidget(), form->DBEdit14);
+
+        // An unknown number: the service's "not found" page has no poster, and the cover download
+        // refuses the empty URL cut out of it. The error box shows; the row stays being inserted.
+        form->DBEdit1->setFocus();
+        {
+            ModalAnswer answer(QMessageBox::Ok, answerLookup(QStringLiteral("IMDB Number"), QStringLiteral("9999999")));
+            form->SearchByNumber1->trigger();
+            QCOMPARE(answer.boxes().size(), std::size_t(1));
+            QCOMPARE(answer.boxes()[0].icon, QMessageBox::Critical);
+            QCOMPARE(answer.texts(), QStringList({ QStringLiteral("The URL does not use a recognized protocol.") }));
+        }
+        QCOMPARE(form->DBEdit3->text(), QStringLiteral("Titlenotfound<"));
+        QCOMPARE(form->aqMovies->State(), store::qsInsert);
+        QCOMPARE(form->focusWidget(), form->DBEdit1);
+    }
 };
 
 QTEST_MAIN(Form1LookupsTest)
