@@ -2,13 +2,15 @@
 
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/Glyphs.h"
+#include "vantrelle/app/PlaceholderCover.h"
 #include "vantrelle/app/TDBEdit.h"
 #include "vantrelle/app/TDBGrid.h"
+#include "vantrelle/app/TDBImage.h"
 #include "vantrelle/app/TDropDownButton.h"
+#include "vantrelle/app/TImage.h"
 #include "vantrelle/app/WindowLook.h"
 
 #include <QAction>
-#include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -98,10 +100,7 @@ void TForm1::createControls()
     DBGrid1->setGeometry(8, 16, 345, 140);
 
     GroupBox2 = groupBox("GroupBox2", QStringLiteral("Picture"), this, QRect(373, 4, 116, 165));
-    auto* coverFrame = new QFrame(GroupBox2);
-    coverFrame->setFrameShape(QFrame::StyledPanel);
-    coverFrame->setFrameShadow(QFrame::Sunken);
-    DBImage1 = coverFrame;
+    DBImage1 = new TDBImage("Cover", GroupBox2);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(8, 16, 100, 140);
 
@@ -168,6 +167,11 @@ void TForm1::createButtons()
     BitBtn3 = new QPushButton(QStringLiteral("Quit Vantrelle"), this);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
     BitBtn3->setGeometry(315, 355, 173, 33);
+
+    Image1 = new TImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(312, 276, 177, 117);
+    Image1->Picture().SetGraphic(std::make_unique<pictures::TBitmap>(placeholderCover()));
 }
 
 void TForm1::setTabOrders()
@@ -183,6 +187,7 @@ void TForm1::bindControls()
     dsMovies->SetDataSet(aqMovies.get());
     dsMovies->AutoEdit = false;
     DBGrid1->bind(dsMovies.get());
+    DBImage1->bind(dsMovies.get());
     for (TDBEdit* box : findChildren<TDBEdit*>())
         box->bind(dsMovies.get());
 }

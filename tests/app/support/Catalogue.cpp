@@ -111,4 +111,30 @@ QString Catalogue::column(const QString& title, const QString& columnName) const
     return values.size() == 1 ? values.front() : QStringLiteral("<%1 films>").arg(values.size());
 }
 
+std::optional<QByteArray> Catalogue::cover(const QString& title) const
+{
+    Database db = openCatalogue();
+    Statement statement = prepare(db.get(), "SELECT Cover FROM Movies WHERE NameOfMovie = ?");
+    sqlite3_bind_text(statement.get(), 1, title.toStdString().c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(statement.get()) != SQLITE_ROW)
+        throw std::runtime_error("no film of that title");
+    if (sqlite3_column_type(statement.get(), 0) == SQLITE_NULL)
+        return std::nullopt;
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement.get(), 0));
+    return QByteArray(bytes, sqlite3_column_bytes(statement.get(), 0));
+}
+
+void Catalogue::setCover(const QString& title, const std::optional<QByteArray>& bytes)
+{
+    Database db = openCatalogue();
+    Statement update = prepare(db.get(), "UPDATE Movies SET Cover = ? WHERE NameOfMovie = ?");
+    if (bytes)
+        sqlite3_bind_blob(update.get(), 1, bytes->constData(), static_cast<int>(bytes->size()), SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_null(update.get(), 1);
+    sqlite3_bind_text(update.get(), 2, title.toStdString().c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(update.get()) != SQLITE_DONE || sqlite3_changes(db.get()) != 1)
+        throw std::runtime_error("cannot set the cover");
+}
+
 } // namespace vantrelle::test

@@ -2,6 +2,7 @@
 
 #include "TempDir.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,10 @@ public:
     QStringList titles() const;
     // One column of the film with that title, as text ("NULL" for null).
     QString column(const QString& title, const QString& columnName) const;
+    // The Cover of the film with that title, byte for byte; nothing when it is null.
+    std::optional<QByteArray> cover(const QString& title) const;
+    // Stores `bytes` (nothing: null) as the Cover of the film with that title.
+    void setCover(const QString& title, const std::optional<QByteArray>& bytes);
 
 private:
     Catalogue();

@@ -20,7 +20,9 @@ namespace vantrelle::app {
 
 class TDBEdit;
 class TDBGrid;
+class TDBImage;
 class TDropDownButton;
+class TImage;
 
 // The catalogue window. It owns the movies query and its data source, every
 // control and menu, and whatever the lookups and the cover import need. Its
@@ -53,7 +55,7 @@ public:
     QGroupBox* GroupBox1;
     TDBGrid* DBGrid1;
     QGroupBox* GroupBox2;
-    QWidget* DBImage1; // where the bound picture of the cover goes
+    TDBImage* DBImage1;
     QGroupBox* GroupBox3;
     QLabel* Label1;
     TDBEdit* DBEdit1;
@@ -89,6 +91,7 @@ public:
     QPushButton* BitBtn4;
     TDropDownButton* BitBtn2;
     QPushButton* BitBtn3;
+    TImage* Image1; // never visible: holds the placeholder cover
 
     QMenu* PopupMenu1;
     QAction* Addnewmovie1;

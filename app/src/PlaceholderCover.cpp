@@ -1,0 +1,76 @@
+#include "vantrelle/app/PlaceholderCover.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace vantrelle::app {
+
+namespace {
+
+constexpr int coverWidth = 90;
+constexpr int coverHeight = 110;
+constexpr int white = 255;
+
+// The drawing, as the grey level at a point of the picture (pixel units, y down).
+int greyAt(double x, double y)
+{
+    // A strip of film across the top, with a row of sprocket holes along each edge.
+    if (x >= 10 && x < 80 && y >= 8 && y < 28) {
+        const bool holeColumn = std::fmod(x - 13, 8.0) < 4;
+        if (holeColumn && ((y >= 10 && y < 13) || (y >= 23 && y < 26)))
+            return white;
+        if (x >= 14 && x < 76 && y >= 15 && y < 21)
+            return 200;
+        return 90;
+    }
+    // The reel: a dark rim, a lighter disc with six round windows, a dark hub around the spindle.
+    const double dx = x - 45;
+    const double dy = y - 70;
+    const double radius = std::hypot(dx, dy);
+    if (radius >= 34)
+        return white;
+    if (radius >= 31)
+        return 60;
+    if (radius < 2.5)
+        return white;
+    if (radius < 6)
+        return 60;
+    for (int window = 0; window < 6; ++window) {
+        const double angle = window * std::numbers::pi / 3;
+        if (std::hypot(dx - 18 * std::cos(angle), dy - 18 * std::sin(angle)) < 8)
+            return white;
+    }
+    return 150;
+}
+
+} // namespace
+
+pictures::TBitmap placeholderCover()
+{
+    pictures::TBitmap cover(coverWidth, coverHeight, 8);
+    std::vector<pictures::PaletteEntry> greys(256);
+    for (int level = 0; level < 256; ++level) {
+        const auto grey = static_cast<std::uint8_t>(level);
+        greys[static_cast<std::size_t>(level)] = { grey, grey, grey, 0 };
+    }
+    cover.SetPalette(std::move(greys));
+
+    // Four by four samples per pixel smooth the edges; the mean is kept to steps of 8 grey levels.
+    constexpr int samples = 4;
+    for (int y = 0; y < coverHeight; ++y) {
+        std::uint8_t* row = cover.ScanLine(y);
+        for (int x = 0; x < coverWidth; ++x) {
+            int sum = 0;
+            for (int sy = 0; sy < samples; ++sy) {
+                for (int sx = 0; sx < samples; ++sx)
+                    sum += greyAt(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
+            }
+            const int mean = sum / (samples * samples);
+            row[x] = static_cast<std::uint8_t>(std::min(white, (mean + 4) / 8 * 8));
+        }
+    }
+    return cover;
+}
+
+} // namespace vantrelle::app

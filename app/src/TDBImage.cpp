@@ -1,0 +1,297 @@
+#include "vantrelle/app/TDBImage.h"
+
+#include "ClickSwallower.h"
+#include "vantrelle/app/BitmapImage.h"
+#include "vantrelle/app/ErrorHandler.h"
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/store/Field.h"
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QTimer>
+
+#include <span>
+
+namespace vantrelle::app {
+
+using pictures::TBitmap;
+
+namespace {
+
+// Sets a flag for as long as it lives, also when what it guards throws.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+enum class ClipboardCommand { None, Copy, Cut, Paste };
+
+ClipboardCommand clipboardCommand(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (modifiers == Qt::ControlModifier) {
+        switch (key) {
+        case Qt::Key_C:
+        case Qt::Key_Insert:
+            return ClipboardCommand::Copy;
+        case Qt::Key_X:
+            return ClipboardCommand::Cut;
+        case Qt::Key_V:
+            return ClipboardCommand::Paste;
+        default:
+            return ClipboardCommand::None;
+        }
+    }
+    if (modifiers == Qt::ShiftModifier) {
+        if (key == Qt::Key_Delete)
+            return ClipboardCommand::Cut;
+        if (key == Qt::Key_Insert)
+            return ClipboardCommand::Paste;
+    }
+    return ClipboardCommand::None;
+}
+
+} // namespace
+
+TDBImage::TDBImage(std::string columnName, QWidget* parent)
+    : QFrame(parent)
+    , m_columnName(std::move(columnName))
+    , m_picture([this](pictures::TPicture&) { pictureChanged(); })
+{
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TDBImage::bind(store::TDataSource* source)
+{
+    SetDataSource(source);
+    readColumn();
+}
+
+store::TField* TDBImage::Field() const
+{
+    store::TMoviesQuery* query = DataSet();
+    return query ? &query->FieldByName(m_columnName) : nullptr;
+}
+
+void TDBImage::assignBitmap(const TBitmap* bitmap)
+{
+    m_picture.SetGraphic(bitmap ? std::make_unique<TBitmap>(*bitmap) : nullptr);
+}
+
+void TDBImage::pictureChanged()
+{
+    m_image = QImage();
+    if (const pictures::TGraphic* graphic = m_picture.Graphic()) {
+        try {
+            m_image = graphicImage(*graphic);
+        } catch (const std::exception&) {
+            // A graphic whose data cannot be decoded is held all the same but draws as nothing.
+        }
+    }
+    // Outside an insert or edit the change could never be written: it is only shown.
+    if (!m_reading && Editing())
+        m_modified = true;
+    update();
+}
+
+void TDBImage::readColumn()
+{
+    std::unique_ptr<TBitmap> bitmap;
+    std::string failure;
+    const auto* column = dynamic_cast<const store::TBlobField*>(Field());
+    const std::string_view value = column ? column->Data() : std::string_view();
+    if (!value.empty()) {
+        try {
+            auto loaded = std::make_unique<TBitmap>();
+            loaded->LoadFromBlob(std::span(reinterpret_cast<const std::uint8_t*>(value.data()), value.size()));
+            bitmap = std::move(loaded);
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+    }
+    {
+        FlagScope reading(m_reading);
+        m_picture.SetGraphic(std::move(bitmap));
+    }
+    m_modified = false;
+    reportReadFailureLater(std::move(failure));
+}
+
+void TDBImage::reportReadFailureLater(std::string failure)
+{
+    // Reading happens inside the query's operations, while the other controls are still being told
+    // about the new row: the error box waits until the operation is over. It reports the last read
+    // of the operation, the one left on the screen.
+    m_readFailure = std::move(failure);
+    if (m_readFailure.empty() || m_reportScheduled)
+        return;
+    m_reportScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_reportScheduled = false;
+        const std::string message = std::exchange(m_readFailure, std::string());
+        if (!message.empty())
+            showErrorBox(message);
+    });
+}
+
+void TDBImage::writeChange()
+{
+    if (!m_modified)
+        return;
+    store::TField* field = Field();
+    if (!field)
+        return;
+    std::vector<std::uint8_t> bytes;
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(m_picture.Graphic()))
+        bytes = bitmap->SaveToBytes();
+    {
+        // Setting the column tells the bound controls, this one too: the picture already shows it.
+        FlagScope writing(m_writing);
+        if (bytes.empty())
+            field->Clear();
+        else
+            dynamic_cast<store::TBlobField&>(*field).SetAsBytes(std::move(bytes));
+    }
+    m_modified = false;
+}
+
+void TDBImage::copyToClipboard()
+{
+    if (!m_image.isNull())
+        QGuiApplication::clipboard()->setImage(m_image);
+}
+
+void TDBImage::cutToClipboard()
+{
+    if (!Editing() || !m_picture.Graphic() || m_picture.Graphic()->Empty())
+        return;
+    copyToClipboard();
+    m_picture.SetGraphic(nullptr);
+}
+
+void TDBImage::pasteFromClipboard()
+{
+    if (!Editing())
+        return;
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (!data || !data->hasImage())
+        return;
+    const QImage image = clipboard->image();
+    if (image.isNull())
+        return;
+    m_picture.SetGraphic(std::make_unique<TBitmap>(fromQImage(image)));
+}
+
+void TDBImage::DataSetChanged()
+{
+    readColumn();
+}
+
+void TDBImage::DataSetScrolled()
+{
+    readColumn();
+}
+
+void TDBImage::RecordChanged(const store::TField* field)
+{
+    if (m_writing)
+        return;
+    if (!field || field->FieldName() == m_columnName)
+        readColumn();
+}
+
+void TDBImage::UpdateRecord()
+{
+    writeChange();
+}
+
+void TDBImage::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    if (m_image.isNull())
+        painter.fillRect(inside, palette().color(QPalette::Base));
+    else
+        painter.drawImage(inside, m_image);
+    if (window()->focusWidget() == this) {
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(inside.adjusted(0, 0, -1, -1));
+    }
+    drawFrame(&painter);
+}
+
+void TDBImage::keyPressEvent(QKeyEvent* event)
+{
+    switch (clipboardCommand(event)) {
+    case ClipboardCommand::Copy:
+        copyToClipboard();
+        return;
+    case ClipboardCommand::Cut:
+        cutToClipboard();
+        return;
+    case ClipboardCommand::Paste:
+        pasteFromClipboard();
+        return;
+    case ClipboardCommand::None:
+        break;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (Editing()) {
+            event->ignore(); // the window's Cancel button takes it
+            return;
+        }
+        readColumn();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void TDBImage::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QFrame::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+void TDBImage::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void TDBImage::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    update();
+    // Another window or a menu taking the focus is not leaving the control.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    try {
+        writeChange();
+    } catch (...) {
+        reportCurrentException();
+        // The press that moved the focus away must not go on to click what is under it.
+        if (event->reason() == Qt::MouseFocusReason)
+            swallowNextMousePress();
+        setFocus(Qt::OtherFocusReason);
+    }
+}
+
+} // namespace vantrelle::app
