@@ -213,6 +213,9 @@ private slots:
         form->DBImage1->Picture().Assign(form->Image1->Picture());
         QCOMPARE(shownSize(*form->DBImage1), QStringLiteral("90 x 110"));
         QVERIFY(form->DBImage1->modified());
+        QTest::mouseClick(form->DBImage1, Qt::LeftButton);
+        QVERIFY(
+            form->grab().save(QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath("TDBImage-placeholder.png")));
         typeInto(form->DBEdit1, "Zardoz");
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
         QCOMPARE(form->aqMovies->State(), qsBrowse);
