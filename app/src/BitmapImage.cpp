@@ -5,7 +5,6 @@
 #include "vantrelle/pictures/Icon.h"
 #include "vantrelle/pictures/JPEGImage.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace vantrelle::app {
@@ -14,18 +13,6 @@ using pictures::PaletteEntry;
 using pictures::TBitmap;
 
 namespace {
-
-int paletteIndex(const std::uint8_t* row, int x, int bitsPerPixel)
-{
-    switch (bitsPerPixel) {
-    case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4:
-        return (row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F;
-    default:
-        return row[x];
-    }
-}
 
 QImage indexedImage(const TBitmap& bitmap)
 {
@@ -37,10 +24,9 @@ QImage indexedImage(const TBitmap& bitmap)
         colours[static_cast<qsizetype>(i)] = qRgb(palette[i].red, palette[i].green, palette[i].blue);
     image.setColorTable(colours);
     for (int y = 0; y < bitmap.Height(); ++y) {
-        const std::uint8_t* source = bitmap.ScanLine(y);
         uchar* target = image.scanLine(y);
         for (int x = 0; x < bitmap.Width(); ++x)
-            target[x] = static_cast<uchar>(paletteIndex(source, x, bitmap.BitsPerPixel()));
+            target[x] = static_cast<uchar>(bitmap.PixelIndex(x, y));
     }
     return image;
 }

@@ -1,7 +1,6 @@
 #include "vantrelle/app/TDBEdit.h"
 
-#include "ClickSwallower.h"
-#include "vantrelle/app/ErrorHandler.h"
+#include "FocusWrite.h"
 #include "vantrelle/store/Field.h"
 #include "vantrelle/store/MoviesQuery.h"
 
@@ -145,22 +144,14 @@ void TDBEdit::focusInEvent(QFocusEvent* event)
 void TDBEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // Another window or a menu taking the focus is not leaving the box.
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+    if (!leavesControl(event))
         return;
     if (!isModified()) {
         showColumn();
         return;
     }
-    try {
-        writeChange();
-    } catch (...) {
-        reportCurrentException();
-        // The press that moved the focus away must not go on to click what is under it.
-        if (event->reason() == Qt::MouseFocusReason)
-            swallowNextMousePress();
-        returnFocusAfterFailure();
-    }
+    writeOnLeaving(
+        event, [this] { writeChange(); }, [this] { returnFocusAfterFailure(); });
 }
 
 } // namespace vantrelle::app

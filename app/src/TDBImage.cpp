@@ -1,6 +1,6 @@
 #include "vantrelle/app/TDBImage.h"
 
-#include "ClickSwallower.h"
+#include "FocusWrite.h"
 #include "vantrelle/app/BitmapImage.h"
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/pictures/Bitmap.h"
@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <span>
@@ -22,22 +23,6 @@ namespace vantrelle::app {
 using pictures::TBitmap;
 
 namespace {
-
-// Sets a flag for as long as it lives, also when what it guards throws.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 enum class ClipboardCommand { None, Copy, Cut, Paste };
 
@@ -106,7 +91,7 @@ void TDBImage::pictureChanged()
         }
     }
     // Outside an insert or edit the change could never be written: it is only shown.
-    if (!m_reading && Editing())
+    if (Editing())
         m_modified = true;
     update();
 }
@@ -126,10 +111,7 @@ void TDBImage::readColumn()
             failure = error.what();
         }
     }
-    {
-        FlagScope reading(m_reading);
-        m_picture.SetGraphic(std::move(bitmap));
-    }
+    m_picture.SetGraphic(std::move(bitmap));
     m_modified = false;
     reportReadFailureLater(std::move(failure));
 }
@@ -163,7 +145,7 @@ void TDBImage::writeChange()
         bytes = bitmap->SaveToBytes();
     {
         // Setting the column tells the bound controls, this one too: the picture already shows it.
-        FlagScope writing(m_writing);
+        const QScopedValueRollback<bool> writing(m_writing, true);
         if (bytes.empty())
             field->Clear();
         else
@@ -280,18 +262,9 @@ void TDBImage::focusOutEvent(QFocusEvent* event)
 {
     QFrame::focusOutEvent(event);
     update();
-    // Another window or a menu taking the focus is not leaving the control.
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
-        return;
-    try {
-        writeChange();
-    } catch (...) {
-        reportCurrentException();
-        // The press that moved the focus away must not go on to click what is under it.
-        if (event->reason() == Qt::MouseFocusReason)
-            swallowNextMousePress();
-        setFocus(Qt::OtherFocusReason);
-    }
+    if (leavesControl(event))
+        writeOnLeaving(
+            event, [this] { writeChange(); }, [this] { setFocus(Qt::OtherFocusReason); });
 }
 
 } // namespace vantrelle::app

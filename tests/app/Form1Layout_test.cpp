@@ -174,9 +174,9 @@ private slots:
         QTest::addColumn<QStringList>("order");
         const QStringList boxes { "DBEdit1", "DBEdit3", "DBEdit17", "DBEdit13", "DBEdit4", "DBEdit14", "DBEdit15",
             "DBEdit2", "DBEdit5", "DBEdit7", "DBEdit9", "DBEdit11", "DBEdit6", "DBEdit8", "DBEdit10", "DBEdit12" };
-        QTest::newRow("browsing") << false << QStringList { "DBGrid1" } + boxes + QStringList { "BitBtn3", "DBGrid1" };
-        QTest::newRow("editing") << true
-                                 << QStringList { "DBGrid1" } + boxes + QStringList { "BitBtn3", "BitBtn1", "BitBtn4" };
+        const QStringList listAndCover { "DBGrid1", "DBImage1" };
+        QTest::newRow("browsing") << false << listAndCover + boxes + QStringList { "BitBtn3", "DBGrid1" };
+        QTest::newRow("editing") << true << listAndCover + boxes + QStringList { "BitBtn3", "BitBtn1", "BitBtn4" };
     }
 
     void tabOrder()

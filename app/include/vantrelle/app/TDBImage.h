@@ -98,7 +98,6 @@ private:
     pictures::TPicture m_picture;
     QImage m_image;
     bool m_modified = false;
-    bool m_reading = false;
     bool m_writing = false;
     std::string m_readFailure;
     bool m_reportScheduled = false;
