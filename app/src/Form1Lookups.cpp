@@ -2,8 +2,10 @@
 // ("Search by Name.."), the search results, and the title page written into the new row.
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/TDBEdit.h"
+#include "vantrelle/app/TDBImage.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/TForm2.h"
+#include "vantrelle/app/TImage.h"
 #include "vantrelle/titleservice/SearchResults.h"
 #include "vantrelle/titleservice/TitlePageScraper.h"
 
@@ -73,8 +75,7 @@ public:
         return { choice.result == mrOk, choice.index };
     }
 
-    // The window has no picture control for the cover yet: the placeholder has nowhere to go.
-    void usePlaceholderCover() override { }
+    void usePlaceholderCover() override { m_form.DBImage1->Picture().Assign(m_form.Image1->Picture()); }
 
     void setCoverExtension(std::string_view extension) override { m_form.CoverExtension = extension; }
 
