@@ -1,5 +1,6 @@
 // Reading GIF87a and GIF89a files into TGIFGraphic.
 #include "GIFLzw.h"
+#include "LittleEndian.h"
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/pictures/GIFImage.h"
 
@@ -24,11 +25,6 @@ constexpr std::uint8_t kApplicationLabel = 0xFF;
 constexpr int kMaxMinCodeSize = 11;
 
 constexpr const char* kPrematureEnd = "Premature end of data";
-
-std::uint16_t le16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
 
 bool isGIFSignature(const std::uint8_t* p)
 {

@@ -1,5 +1,6 @@
 #include "vantrelle/pictures/Icon.h"
 
+#include "LittleEndian.h"
 #include "vantrelle/pictures/Errors.h"
 
 #include <algorithm>
@@ -17,15 +18,6 @@ constexpr std::size_t kCoreHeaderSize = 12;
 constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::int64_t kMaxSide = 1024;
-
-std::uint16_t le16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0] | (p[1] << 8) | (p[2] << 16)) | (std::uint32_t(p[3]) << 24);
-}
 
 // An image of the directory (ICONDIRENTRY) whose bytes lie inside the file.
 struct IconImage {

@@ -1,6 +1,7 @@
 #include "vantrelle/pictures/Metafile.h"
 
 #include "Canvas.h"
+#include "LittleEndian.h"
 #include "vantrelle/pictures/Errors.h"
 
 #include <algorithm>
@@ -21,23 +22,6 @@ constexpr std::size_t kPlaceableHeaderSize = 22;
 constexpr int kPixelsPerInch = 96;
 // Work a drawing may do (pixels touched, polygon edges crossed), about a second's worth.
 constexpr std::uint64_t kDrawingBudget = 400'000'000;
-
-std::uint16_t le16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-std::int16_t les16(const std::uint8_t* p)
-{
-    return std::int16_t(le16(p));
-}
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return std::uint32_t(le16(p)) | (std::uint32_t(le16(p + 2)) << 16);
-}
-std::int32_t les32(const std::uint8_t* p)
-{
-    return std::int32_t(le32(p));
-}
 
 int pixelsFromHundredthsOfMm(std::int64_t size)
 {

@@ -12,52 +12,51 @@ namespace vantrelle::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Packs LZW codes of the given widths least significant bit first (GIF89a, Appendix F).
+// Packs codes of varying widths least significant bit first (GIF89a, Appendix F).
+class CodePacker {
+public:
+    void put(int code, int width)
+    {
+        m_buffer |= std::uint32_t(code) << m_bits;
+        m_bits += width;
+        for (; m_bits >= 8; m_bits -= 8, m_buffer >>= 8)
+            m_bytes.push_back(std::uint8_t(m_buffer));
+    }
+    Bytes finish()
+    {
+        if (m_bits > 0)
+            m_bytes.push_back(std::uint8_t(m_buffer));
+        return m_bytes;
+    }
+
+private:
+    Bytes m_bytes;
+    std::uint32_t m_buffer = 0;
+    int m_bits = 0;
+};
+
 inline Bytes packCodes(std::initializer_list<std::pair<int, int>> codesAndWidths)
 {
-    Bytes out;
-    std::uint32_t buffer = 0;
-    int bits = 0;
-    for (const auto& [code, width] : codesAndWidths) {
-        buffer |= std::uint32_t(code) << bits;
-        bits += width;
-        while (bits >= 8) {
-            out.push_back(std::uint8_t(buffer));
-            buffer >>= 8;
-            bits -= 8;
-        }
-    }
-    if (bits > 0)
-        out.push_back(std::uint8_t(buffer));
-    return out;
+    CodePacker packer;
+    for (const auto& [code, width] : codesAndWidths)
+        packer.put(code, width);
+    return packer.finish();
 }
 
-// An LZW stream of the pixels without compression: a clear code before the table would make the codes wider.
+// An LZW stream of the pixels without compression: a clear code comes before the table would make the
+// codes wider.
 inline Bytes encodeUncompressed(const Bytes& pixels, int minCodeSize)
 {
     const int clear = 1 << minCodeSize, width = minCodeSize + 1;
     const std::size_t run = std::size_t(clear) - 3;
-    Bytes out;
-    std::uint32_t buffer = 0;
-    int bits = 0;
-    const auto put = [&](int code) {
-        buffer |= std::uint32_t(code) << bits;
-        bits += width;
-        while (bits >= 8) {
-            out.push_back(std::uint8_t(buffer));
-            buffer >>= 8;
-            bits -= 8;
-        }
-    };
+    CodePacker packer;
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         if (i % run == 0)
-            put(clear);
-        put(pixels[i]);
+            packer.put(clear, width);
+        packer.put(pixels[i], width);
     }
-    put(clear + 1);
-    if (bits > 0)
-        out.push_back(std::uint8_t(buffer));
-    return out;
+    packer.put(clear + 1, width);
+    return packer.finish();
 }
 
 // Data sub-blocks of at most 255 bytes and the block terminator.
