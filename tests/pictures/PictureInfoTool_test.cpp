@@ -1,0 +1,40 @@
+#include "GIFBuilder.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolCase {
+    const char* fileName;
+    std::string contents;
+    int exitCode;
+    std::string output;
+};
+
+TEST(PictureInfoTool, PrintsClassSizeFramesOrTheError)
+{
+    const vantrelle::test::Bytes gif
+        = vantrelle::test::GifBuilder(2, 2).pixels(2, 2, { 0, 1, 2, 3 }).comment("last").trailer().bytes();
+    const ToolCase cases[] = {
+        { "cover.GIF", std::string(gif.begin(), gif.end()), 0, "class: TGIFGraphic\nwidth: 2\nheight: 2\nframes: 2\n" },
+        { "cover.gif", "GIF89", 1, "class: TGIFGraphic\nerror: Premature end of data\n" },
+        { "cover.png", "x", 1, "error: Unknown picture file extension (.png)\n" },
+        { "Tmp", "x", 0, "class: TOleGraphic\nwidth: 0\nheight: 0\nframes: 0\n" },
+    };
+    for (const ToolCase& c : cases) {
+        vantrelle::test::TempDir dir;
+        vantrelle::test::writeFile(dir / c.fileName, c.contents);
+        const std::string command = std::string(VANTRELLE_TOOL) + " picture-info " + (dir / c.fileName).string() + " >"
+            + (dir / "out.txt").string() + " 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WEXITSTATUS(status), c.exitCode) << c.fileName;
+        EXPECT_EQ(vantrelle::test::readFile(dir / "out.txt"), c.output) << c.fileName;
+    }
+}
+
+} // namespace
