@@ -1,0 +1,268 @@
+#include "EventLog.h"
+#include "LoopbackServer.h"
+
+#include "vantrelle/http/HttpRequest.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+
+namespace vantrelle::http {
+namespace {
+
+using namespace std::chrono_literals;
+using test::EventLog;
+using test::server;
+
+// The delivery plays the window: its thread is the user-interface thread, and the test
+// thread asks it to do what the window would do (construct, execute, destroy).
+class AsynchronousRequest : public testing::Test {
+protected:
+    std::shared_ptr<ThreadEventDelivery> m_ui = std::make_shared<ThreadEventDelivery>();
+
+    void onUi(const std::function<void()>& call) { m_ui->run(call); }
+};
+
+TEST_F(AsynchronousRequest, ReturnsAtOnceAndDeliversEveryEventOnTheUiThread)
+{
+    std::unique_ptr<THttpRequest> request;
+    EventLog log;
+    std::promise<std::string> completed;
+    std::uint32_t errorCodeAfterExecute = 0;
+    onUi([&] {
+        request = std::make_unique<THttpRequest>(m_ui);
+        request->OnRequestComplete = [&](THttpRequest& sender) { completed.set_value(sender.Text()); };
+        log.attach(*request);
+        request->SetURL(server().url("/redirect/1"));
+        EXPECT_TRUE(request->Execute(false));
+        errorCodeAfterExecute = request->ErrorCode();
+    });
+    auto text = completed.get_future();
+    ASSERT_EQ(text.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(text.get(), "hello world");
+    request->Wait();
+    EXPECT_EQ(errorCodeAfterExecute, errors::IoPending);
+    EXPECT_EQ(request->ErrorCode(), 0u);
+    EXPECT_EQ(request->RedirectURL(), server().url("/text"));
+    EXPECT_EQ(log.count("Redirect"), 1);
+    EXPECT_EQ(log.count("RequestComplete"), 1);
+    EXPECT_GT(log.names().size(), 10u);
+    for (std::thread::id thread : log.threads())
+        EXPECT_EQ(thread, m_ui->threadId());
+    EXPECT_FALSE(request->Busy());
+    onUi([&] { request.reset(); });
+}
+
+TEST_F(AsynchronousRequest, WithoutDeliveryHandlersRunOnTheWorker)
+{
+    THttpRequest request;
+    EventLog log;
+    log.attach(request);
+    request.SetURL(server().url("/text"));
+    request.Execute(false);
+    request.Wait();
+    EXPECT_EQ(request.Text(), "hello world");
+    ASSERT_FALSE(log.threads().empty());
+    for (std::thread::id thread : log.threads())
+        EXPECT_NE(thread, std::this_thread::get_id());
+}
+
+TEST_F(AsynchronousRequest, FailureRaisesOnErrorAndNoCompletion)
+{
+    test::SilentServer silent;
+    const struct {
+        const char* name;
+        std::string url;
+        std::uint32_t code;
+        std::uint64_t maxResponseSize = THttpRequest::DefaultMaxResponseSize;
+    } cases[] = {
+        {"refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::CannotConnect},
+        {"never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::Timeout},
+        {"closes mid-body", server().url("/cut"), errors::ConnectionAborted},
+        {"too large", server().url("/bytes?n=300000&chunked=1"), errors::ResponseTooLarge, 100000},
+    };
+    for (const auto& c : cases) {
+        for (const bool raiseExceptions : {true, false}) {
+            THttpRequest request(m_ui);
+            EventLog log;
+            log.attach(request);
+            request.SetTotalTimeout(300);
+            request.SetRaiseExceptions(raiseExceptions);
+            request.SetMaxResponseSize(c.maxResponseSize);
+            request.SetURL(c.url);
+            EXPECT_TRUE(request.Execute(false)) << c.name;
+            request.Wait();
+            EXPECT_EQ(request.ErrorCode(), c.code) << c.name;
+            EXPECT_EQ(log.count("Error"), 1) << c.name;
+            EXPECT_EQ(log.count("RequestComplete"), 0) << c.name;
+        }
+    }
+}
+
+TEST_F(AsynchronousRequest, HandlerExceptionEndsOnlyThatRequest)
+{
+    THttpRequest request(m_ui);
+    int completions = 0;
+    request.OnRequestComplete = [&](THttpRequest&) {
+        ++completions;
+        throw std::runtime_error("the cover could not be read");
+    };
+    request.SetURL(server().url("/text"));
+    request.Execute(false);
+    request.Wait();
+    request.Execute(false);
+    request.Wait();
+    EXPECT_EQ(completions, 2);
+    EXPECT_EQ(request.Text(), "hello world");
+}
+
+TEST_F(AsynchronousRequest, SecondExecuteCancelsTheRunningRequest)
+{
+    THttpRequest request(m_ui);
+    EventLog log;
+    std::promise<void> firstBody;
+    bool firstBodySignalled = false;
+    std::vector<std::string> completedTexts;
+    request.OnDataAvailable = [&](THttpRequest&) {
+        if (!firstBodySignalled) {
+            firstBodySignalled = true;
+            firstBody.set_value();
+        }
+    };
+    request.OnRequestComplete = [&](THttpRequest& sender) { completedTexts.push_back(sender.Text()); };
+    log.attach(request);
+    request.SetURL(server().url("/stall-body"));
+    request.Execute(false);
+    ASSERT_EQ(firstBody.get_future().wait_for(10s), std::future_status::ready);
+
+    const auto started = std::chrono::steady_clock::now();
+    request.SetURL(server().url("/text"));
+    request.Execute(false);
+    request.Wait();
+    // The stalled body would hold the first request for 10 s: it was stopped, not waited for.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_EQ(completedTexts, std::vector<std::string>{"hello world"});
+    EXPECT_EQ(request.ResponseStream().size(), 11u);
+    EXPECT_EQ(log.count("Error"), 0);
+}
+
+TEST_F(AsynchronousRequest, DestructionMidTransferStopsItWithoutFurtherEvents)
+{
+    auto request = std::make_unique<THttpRequest>(m_ui);
+    std::promise<void> firstBody;
+    std::atomic<bool> destroying{false};
+    std::atomic<int> eventsAfterDestruction{0};
+    EventLog log;
+    log.attach(*request);
+    request->OnDataAvailable = [&, previous = request->OnDataAvailable](THttpRequest& sender) {
+        previous(sender);
+        if (log.count("DataAvailable") == 1)
+            firstBody.set_value();
+    };
+    for (TNotifyEvent* event : {&request->OnClosingConnection, &request->OnConnectionClosed, &request->OnError,
+                                &request->OnRequestComplete, &request->OnDataAvailable})
+        *event = [&, previous = *event](THttpRequest& sender) {
+            if (destroying)
+                ++eventsAfterDestruction;
+            previous(sender);
+        };
+    request->SetURL(server().url("/stall-body"));
+    request->Execute(false);
+    ASSERT_EQ(firstBody.get_future().wait_for(10s), std::future_status::ready);
+    const auto started = std::chrono::steady_clock::now();
+    onUi([&] {
+        destroying = true;
+        request.reset();
+    });
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_EQ(eventsAfterDestruction, 0);
+}
+
+TEST_F(AsynchronousRequest, DestructionFromAHandlerWhileTheWorkerWaitsDoesNotDeadlock)
+{
+    // The worker waits for OnDataAvailable to run on the user-interface thread, and the
+    // handler destroys the request there: the destructor must not wait for that worker.
+    std::promise<void> destroyed;
+    std::atomic<int> eventsAfterDestruction{0};
+    std::atomic<bool> gone{false};
+    auto* request = new THttpRequest(m_ui);
+    request->OnDataAvailable = [&](THttpRequest& sender) {
+        if (gone) {
+            ++eventsAfterDestruction;
+            return;
+        }
+        gone = true;
+        delete &sender;
+        destroyed.set_value();
+    };
+    request->OnRequestComplete = [&](THttpRequest&) { ++eventsAfterDestruction; };
+    request->OnConnectionClosed = [&](THttpRequest&) {
+        if (gone)
+            ++eventsAfterDestruction;
+    };
+    request->SetURL(server().url("/bytes?n=200000"));
+    onUi([&] { request->Execute(false); });
+    ASSERT_EQ(destroyed.get_future().wait_for(10s), std::future_status::ready);
+    // Let a worker that was left running reach its end.
+    onUi([] {});
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(eventsAfterDestruction, 0);
+}
+
+TEST_F(AsynchronousRequest, HandlerExceptionDuringDeliveryComesBackToTheRaisingThread)
+{
+    // Without a worker: a synchronous request on another thread than the UI thread.
+    THttpRequest request(m_ui);
+    std::thread::id handlerThread;
+    request.OnRequestComplete = [&](THttpRequest&) {
+        handlerThread = std::this_thread::get_id();
+        throw EHttpError("from the window", 1);
+    };
+    request.SetURL(server().url("/text"));
+    try {
+        request.Execute(true);
+        ADD_FAILURE() << "no exception";
+    } catch (const EHttpError& e) {
+        EXPECT_STREQ(e.what(), "from the window");
+    }
+    EXPECT_EQ(handlerThread, m_ui->threadId());
+}
+
+struct Thrown {
+    Thrown() { address = this; }
+    inline static const Thrown* address = nullptr;
+};
+
+TEST(ThreadEventDeliveryTest, RunsOnItsThreadAndCarriesTheExceptionBack)
+{
+    ThreadEventDelivery delivery;
+    std::thread::id ranOn;
+    delivery.run([&] { ranOn = std::this_thread::get_id(); });
+    EXPECT_EQ(ranOn, delivery.threadId());
+    EXPECT_FALSE(delivery.isUiThread());
+
+    // From its own thread the call is direct.
+    bool nestedDirect = false;
+    delivery.run([&] { delivery.run([&] { nestedDirect = delivery.isUiThread(); }); });
+    EXPECT_TRUE(nestedDirect);
+
+    try {
+        delivery.run([] { throw Thrown(); });
+        ADD_FAILURE() << "no exception";
+    } catch (const Thrown& caught) {
+        EXPECT_EQ(&caught, Thrown::address); // the very object, not a copy
+    }
+}
+
+TEST(ThreadEventDeliveryTest, WaitOnTheUiThreadIsRefused)
+{
+    auto delivery = std::make_shared<ThreadEventDelivery>();
+    delivery->run([&] {
+        THttpRequest request(delivery);
+        EXPECT_THROW(request.Wait(), std::logic_error);
+    });
+}
+
+} // namespace
+} // namespace vantrelle::http
