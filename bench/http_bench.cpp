@@ -29,7 +29,7 @@ public:
     BodyServer()
     {
         m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
@@ -82,8 +82,8 @@ private:
             while ((end = request.find("\r\n\r\n")) != std::string::npos) {
                 request.erase(0, end + 4);
                 for (std::size_t sent = 0; sent < m_response.size();) {
-                    const ssize_t n = ::send(connection, m_response.data() + sent, m_response.size() - sent,
-                                             MSG_NOSIGNAL);
+                    const ssize_t n
+                        = ::send(connection, m_response.data() + sent, m_response.size() - sent, MSG_NOSIGNAL);
                     if (n <= 0) {
                         ::close(connection);
                         return;
@@ -98,7 +98,7 @@ private:
     int m_listener = -1;
     std::string m_url;
     std::string m_response;
-    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_stopping { false };
     std::thread m_thread;
 };
 
@@ -137,9 +137,8 @@ void BM_HttpSync(benchmark::State& state)
     vantrelle::http::THttpRequest request;
     request.SetURL(server().url());
     std::size_t received = 0;
-    request.OnRequestComplete = [&](vantrelle::http::THttpRequest& sender) {
-        received = sender.ResponseStream().size();
-    };
+    request.OnRequestComplete
+        = [&](vantrelle::http::THttpRequest& sender) { received = sender.ResponseStream().size(); };
     for (auto _ : state) {
         request.Execute(true);
         if (received != bodySize)
@@ -157,9 +156,8 @@ void BM_HttpAsync(benchmark::State& state)
     vantrelle::http::THttpRequest request(delivery);
     request.SetURL(server().url());
     std::size_t received = 0;
-    request.OnRequestComplete = [&](vantrelle::http::THttpRequest& sender) {
-        received = sender.ResponseStream().size();
-    };
+    request.OnRequestComplete
+        = [&](vantrelle::http::THttpRequest& sender) { received = sender.ResponseStream().size(); };
     for (auto _ : state) {
         request.Execute(false);
         request.Wait();

@@ -77,13 +77,13 @@ TEST_F(AsynchronousRequest, FailureRaisesOnErrorAndNoCompletion)
         std::uint32_t code;
         std::uint64_t maxResponseSize = THttpRequest::DefaultMaxResponseSize;
     } cases[] = {
-        {"refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::CannotConnect},
-        {"never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::Timeout},
-        {"closes mid-body", server().url("/cut"), errors::ConnectionAborted},
-        {"too large", server().url("/bytes?n=300000&chunked=1"), errors::ResponseTooLarge, 100000},
+        { "refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::CannotConnect },
+        { "never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::Timeout },
+        { "closes mid-body", server().url("/cut"), errors::ConnectionAborted },
+        { "too large", server().url("/bytes?n=300000&chunked=1"), errors::ResponseTooLarge, 100000 },
     };
     for (const auto& c : cases) {
-        for (const bool raiseExceptions : {true, false}) {
+        for (const bool raiseExceptions : { true, false }) {
             THttpRequest request(m_ui);
             EventLog log;
             log.attach(request);
@@ -142,7 +142,7 @@ TEST_F(AsynchronousRequest, SecondExecuteCancelsTheRunningRequest)
     request.Wait();
     // The stalled body would hold the first request for 10 s: it was stopped, not waited for.
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
-    EXPECT_EQ(completedTexts, std::vector<std::string>{"hello world"});
+    EXPECT_EQ(completedTexts, std::vector<std::string> { "hello world" });
     EXPECT_EQ(request.ResponseStream().size(), 11u);
     EXPECT_EQ(log.count("Error"), 0);
 }
@@ -151,8 +151,8 @@ TEST_F(AsynchronousRequest, DestructionMidTransferStopsItWithoutFurtherEvents)
 {
     auto request = std::make_unique<THttpRequest>(m_ui);
     std::promise<void> firstBody;
-    std::atomic<bool> destroying{false};
-    std::atomic<int> eventsAfterDestruction{0};
+    std::atomic<bool> destroying { false };
+    std::atomic<int> eventsAfterDestruction { 0 };
     EventLog log;
     log.attach(*request);
     request->OnDataAvailable = [&, previous = request->OnDataAvailable](THttpRequest& sender) {
@@ -160,8 +160,8 @@ TEST_F(AsynchronousRequest, DestructionMidTransferStopsItWithoutFurtherEvents)
         if (log.count("DataAvailable") == 1)
             firstBody.set_value();
     };
-    for (TNotifyEvent* event : {&request->OnClosingConnection, &request->OnConnectionClosed, &request->OnError,
-                                &request->OnRequestComplete, &request->OnDataAvailable})
+    for (TNotifyEvent* event : { &request->OnClosingConnection, &request->OnConnectionClosed, &request->OnError,
+             &request->OnRequestComplete, &request->OnDataAvailable })
         *event = [&, previous = *event](THttpRequest& sender) {
             if (destroying)
                 ++eventsAfterDestruction;
@@ -184,8 +184,8 @@ TEST_F(AsynchronousRequest, DestructionFromAHandlerWhileTheWorkerWaitsDoesNotDea
     // The worker waits for OnDataAvailable to run on the user-interface thread, and the
     // handler destroys the request there: the destructor must not wait for that worker.
     std::promise<void> destroyed;
-    std::atomic<int> eventsAfterDestruction{0};
-    std::atomic<bool> gone{false};
+    std::atomic<int> eventsAfterDestruction { 0 };
+    std::atomic<bool> gone { false };
     auto* request = new THttpRequest(m_ui);
     request->OnDataAvailable = [&](THttpRequest& sender) {
         if (gone) {

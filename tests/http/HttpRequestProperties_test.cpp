@@ -45,6 +45,11 @@ struct SplitCase {
     const char* extra;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class UrlSplitting : public testing::TestWithParam<SplitCase> { };
 
 TEST_P(UrlSplitting, SplitsIntoTheParts)
@@ -102,6 +107,11 @@ struct BuildCase {
     const char* extra;
     const char* url;
 };
+
+void PrintTo(const BuildCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class UrlRebuilding : public testing::TestWithParam<BuildCase> { };
 

@@ -24,6 +24,11 @@ struct ResponseCase {
     std::string body;
 };
 
+void PrintTo(const ResponseCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class SynchronousResponse : public testing::TestWithParam<ResponseCase> { };
 
 TEST_P(SynchronousResponse, CompletesInsideExecuteWithTheBody)
@@ -108,6 +113,11 @@ struct RedirectCase {
     const char* target;
     std::vector<std::string> redirects; // targets seen in OnRedirect, relative to the server
 };
+
+void PrintTo(const RedirectCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class Redirects : public testing::TestWithParam<RedirectCase> { };
 
