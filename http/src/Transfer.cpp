@@ -455,7 +455,8 @@ void Transfer::configureSending(const std::string& url, bool asGet, std::chrono:
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_settings.body.size()));
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, m_settings.body.data());
     }
-    if (method == "HEAD")
+    m_hop.withoutBody = method == "HEAD";
+    if (m_hop.withoutBody)
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     else if (method != (withBody ? "POST" : "GET"))
         curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
@@ -624,7 +625,8 @@ bool Transfer::onEndOfHeaders()
         results.responseHeaders = std::move(m_hop.headerLines);
     }
     curl_off_t length = -1;
-    curl_easy_getinfo(m_easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (!m_hop.withoutBody)
+        curl_easy_getinfo(m_easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     if (length > 0 && static_cast<std::uint64_t>(length) > m_settings.maxResponseSize) {
         try {
             fail(errors::ResponseTooLarge);

@@ -47,7 +47,8 @@ struct Results {
     std::vector<std::uint8_t> responseStream;
     std::vector<std::string> responseHeaders;
     std::uint32_t statusCode = 0;
-    std::uint32_t errorCode = 0;
+    // Atomic so that the caller may look at IoPending while the worker runs.
+    std::atomic<std::uint32_t> errorCode { 0 };
     std::string redirectUrl;
     std::string serverAddress;
     std::uint32_t bytesSent = 0;
@@ -101,6 +102,7 @@ private:
         bool redirect = false;
         bool needsAuth = false;
         bool abortedByUs = false;
+        bool withoutBody = false; // a HEAD request
         std::string headerText;
         std::vector<std::string> headerLines;
     };
