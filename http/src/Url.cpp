@@ -36,7 +36,7 @@ bool isSchemeChar(unsigned char c)
 // Characters that can never stand in a host name (RFC 3986, 3.2.2, loosely).
 bool isBadHostChar(unsigned char c)
 {
-    return c <= 0x20 || c == 0x7F || c == '/' || c == '?' || c == '#' || c == '@' || c == '\\';
+    return c <= 0x20 || c == 0x7F || c == '/' || c == '?' || c == '#' || c == '@' || c == '\\' || c == '[' || c == ']';
 }
 
 void checkHostName(std::string_view host)
@@ -154,6 +154,9 @@ UrlParts CrackUrl(std::string_view url)
             host = authority.substr(0, portColon);
             port = authority.substr(portColon + 1);
         }
+        // A colon in a host name is only allowed within the brackets of an IPv6 literal.
+        if (host.find(':') != std::string_view::npos)
+            invalid("The host name in the URL is invalid");
     }
     checkHostName(host);
     parts.hostName = std::string(host);
