@@ -42,8 +42,9 @@ public:
 
     // The decoded picture, made on the first request and then kept: 24 bits per pixel (blue, green, red)
     // for colour files, 8 bits with the quantizer's palette for grayscale files (236 grey levels,
-    // Floyd-Steinberg) and, with jf8Bit, for colour files too (two-pass quantizer, 236 colours). Throws
-    // EJPEG when the data are damaged; the image then stays as it was.
+    // Floyd-Steinberg) and, with jf8Bit, for colour files too (two-pass quantizer, 236 colours; CMYK files
+    // stay 24-bit, as libjpeg cannot quantize them). Throws EJPEG when the data are damaged; the image then
+    // stays as it was.
     const TBitmap& Bitmap() const;
 
     // The bitmap's format for colour files; changing it drops a decoded bitmap.
