@@ -81,26 +81,30 @@ std::size_t SkipTableSearch(std::string_view text, std::string_view pattern, con
     const std::size_t m = pattern.size();
     if (m > n || m == 0)
         return 0;
-    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* first = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* last = first + n - 1;
     const auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
-    // k is the 1-based text position under the pattern's last character.
-    std::size_t k = m;
-    while (k <= n) {
+    // The text character under the pattern's last character (position k in 1-based terms).
+    const unsigned char* under = first + m - 1;
+    while (under <= last) {
         // A mismatch at the last character shifts by its table entry: run those shifts in a tight
         // loop. A zero entry means the last characters agree (or a wrapped entry, which shifts by 1).
         std::size_t shift;
-        while ((shift = table[t[k - 1]]) != 0) {
-            k += shift;
-            if (k > n)
+        while ((shift = table[*under]) != 0) {
+            if (shift > static_cast<std::size_t>(last - under))
                 return 0;
+            under += shift;
         }
         std::size_t j = 0;
-        while (j < m && p[m - 1 - j] == t[k - 1 - j])
+        while (j < m && p[m - 1 - j] == under[-static_cast<std::ptrdiff_t>(j)])
             ++j;
         if (j == m)
-            return k - m + 1;
-        const std::size_t entry = table[t[k - 1 - j]];
-        k += entry > j ? entry - j : 1;
+            return static_cast<std::size_t>(under - first) + 2 - m;
+        const std::size_t entry = table[under[-static_cast<std::ptrdiff_t>(j)]];
+        const std::size_t step = entry > j ? entry - j : 1;
+        if (step > static_cast<std::size_t>(last - under))
+            return 0;
+        under += step;
     }
     return 0;
 }
