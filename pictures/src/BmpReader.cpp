@@ -137,7 +137,11 @@ void decodeRunLength(std::span<const std::uint8_t> data, TBitmap& bitmap, bool f
     const std::int64_t height = bitmap.Height();
     std::int64_t x = 0;
     std::int64_t y = 0;
+    // Pixels past the right edge are dropped, as Windows does: some encoders code a row's padding
+    // as pixels. Anything that would land above the top row or jump outside the picture is refused.
     auto put = [&](std::int64_t column, unsigned index) {
+        if (column >= width)
+            return;
         std::uint8_t* row = bitmap.ScanLine(static_cast<int>(height - 1 - y));
         if (fourBit) {
             const int shift = column % 2 == 0 ? 4 : 0;
@@ -147,8 +151,8 @@ void decodeRunLength(std::span<const std::uint8_t> data, TBitmap& bitmap, bool f
             row[column] = static_cast<std::uint8_t>(index);
         }
     };
-    auto checkRun = [&](std::int64_t count) {
-        if (y >= height || x + count > width)
+    auto checkRow = [&] {
+        if (y >= height)
             invalidBitmap();
     };
 
@@ -158,7 +162,7 @@ void decodeRunLength(std::span<const std::uint8_t> data, TBitmap& bitmap, bool f
         const unsigned value = data[pos + 1];
         pos += 2;
         if (count > 0) {
-            checkRun(count);
+            checkRow();
             for (unsigned i = 0; i < count; ++i)
                 put(x + i, fourBit ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
             x += count;
@@ -181,7 +185,7 @@ void decodeRunLength(std::span<const std::uint8_t> data, TBitmap& bitmap, bool f
                 invalidBitmap();
             break;
         default: {
-            checkRun(value);
+            checkRow();
             const std::size_t bytes = fourBit ? (value + 1) / 2 : value;
             const std::size_t available = std::min(bytes, data.size() - pos);
             const unsigned pixels
