@@ -48,9 +48,11 @@ LoopbackServer::LoopbackServer()
     : m_server(std::make_unique<httplib::Server>())
 {
     httplib::Server& s = *m_server;
-    s.set_logger([](const httplib::Request& request, const httplib::Response&) {
+    // Counted before the answer goes out, so a client that has its response sees its count.
+    s.set_pre_routing_handler([](const httplib::Request& request, httplib::Response&) {
         std::lock_guard lock(hitsMutex);
         ++hitCounts[request.path];
+        return httplib::Server::HandlerResponse::Unhandled;
     });
     s.Get("/text", [](const httplib::Request&, httplib::Response& r) { r.set_content("hello world", "text/plain"); });
     s.Get("/empty", [](const httplib::Request&, httplib::Response& r) { r.set_content("", "text/plain"); });
