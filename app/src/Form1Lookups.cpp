@@ -1,6 +1,7 @@
 // The lookups of a new film at the title service: by number ("Enter Number") and by name
 // ("Search by Name.."), the search results, and the title page written into the new row.
 #include "vantrelle/app/ErrorHandler.h"
+#include "vantrelle/app/QtEventDelivery.h"
 #include "vantrelle/app/TDBEdit.h"
 #include "vantrelle/app/TDBImage.h"
 #include "vantrelle/app/TForm1.h"
@@ -93,9 +94,12 @@ private:
 
 void TForm1::connectLookups()
 {
-    Http1 = std::make_unique<http::THttpRequest>();
-    Http2 = std::make_unique<http::THttpRequest>();
-    Http3 = std::make_unique<http::THttpRequest>();
+    // Every event of the three requests runs on the user-interface thread, also those of the
+    // cover download, which finishes on a worker thread.
+    const auto delivery = std::make_shared<QtEventDelivery>();
+    Http1 = std::make_unique<http::THttpRequest>(delivery);
+    Http2 = std::make_unique<http::THttpRequest>(delivery);
+    Http3 = std::make_unique<http::THttpRequest>(delivery);
     Http1->OnRequestComplete = [this](http::THttpRequest& sender) { Http1RequestComplete(sender); };
     Http3->OnRequestComplete = [this](http::THttpRequest& sender) { Http3RequestComplete(sender); };
     onTrigger(SearchByNumber1, &TForm1::BitBtn2Click);
