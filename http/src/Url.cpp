@@ -74,17 +74,17 @@ int parsePort(std::string_view text, std::string_view scheme)
 std::string hostForUrl(std::string_view hostName)
 {
     if (hostName.find(':') != std::string_view::npos)
-        return "[" + std::string(hostName) + "]";
+        return std::string("[").append(hostName).append("]");
     return std::string(hostName);
 }
 
 std::string relativePart(std::string_view urlPath, std::string_view extraInfo)
 {
     std::string relative;
+    relative.reserve(1 + urlPath.size() + extraInfo.size());
     if (urlPath.empty() || urlPath.front() != '/')
-        relative = "/";
-    relative += urlPath;
-    relative += extraInfo;
+        relative.push_back('/');
+    relative.append(urlPath).append(extraInfo);
     return relative;
 }
 
@@ -179,7 +179,7 @@ std::string BuildUrl(
     std::string url = ssl ? "https://" : "http://";
     url += hostForUrl(hostName);
     if (port != 80)
-        url += ":" + std::to_string(port);
+        url.append(":").append(std::to_string(port));
     for (char c : relativePart(urlPath, extraInfo)) {
         if (c == ' ')
             url += "%20";
@@ -198,7 +198,7 @@ std::string RequestUrl(
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string url = ssl ? "https://" : "http://";
     url += hostForUrl(hostName);
-    url += ":" + std::to_string(port);
+    url.append(":").append(std::to_string(port));
     for (unsigned char c : relativePart(urlPath, extraInfo)) {
         if (c <= 0x20 || c >= 0x7F) {
             url += '%';

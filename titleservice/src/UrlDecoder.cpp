@@ -54,7 +54,7 @@ std::string TURLDecoder::UrlDecode()
                 std::string undecoded = InputString;
                 if (OnError)
                     OnError(*this, "Error during decode",
-                        "'" + std::string(digits) + "' is not a valid hexadecimal number");
+                        std::string("'").append(digits).append("' is not a valid hexadecimal number"));
                 return undecoded;
             }
             decoded += static_cast<char>(*value);
