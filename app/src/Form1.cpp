@@ -216,6 +216,7 @@ void TForm1::connectHandlers()
     onClick(BitBtn4, &TForm1::BitBtn4Click);
     onClick(BitBtn3, &TForm1::BitBtn3Click);
     connectLookups();
+    connectCover();
 
     // The query's events reach the window's handlers; a handler's failure goes back
     // to the operation that raised the event, and from there to the error box.

@@ -23,6 +23,7 @@ class TDBGrid;
 class TDBImage;
 class TDropDownButton;
 class TImage;
+class TOpenPictureDialog;
 
 // The catalogue window. It owns the movies query and its data source, every
 // control and menu, and whatever the lookups and the cover import need. Its
@@ -125,6 +126,12 @@ public:
     void Http1RequestComplete(http::THttpRequest& Sender);
     void Http3RequestComplete(http::THttpRequest& Sender);
 
+    // The cover import (Form1Cover.cpp): a downloaded poster or a chosen picture file becomes the cover.
+    TOpenPictureDialog* OpenPictureDialog2;
+    void ImportCoverFile(const std::string& FileName);
+    void Http2RequestComplete(http::THttpRequest& Sender);
+    void DBImage1DblClick();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -134,6 +141,7 @@ private:
     void setTabOrders();
     void connectHandlers();
     void connectLookups();
+    void connectCover();
     // Runs a handler when the item is chosen or the button clicked; whatever it
     // throws goes to the error box.
     std::function<void()> guardedHandler(void (TForm1::*handler)());

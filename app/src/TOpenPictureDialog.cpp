@@ -1,0 +1,87 @@
+#include "vantrelle/app/TOpenPictureDialog.h"
+
+#include "vantrelle/app/BitmapImage.h"
+#include "vantrelle/pictures/Picture.h"
+#include "vantrelle/pictures/PictureFormats.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPixmap>
+
+#include <exception>
+
+namespace vantrelle::app {
+
+namespace {
+
+constexpr int PreviewSide = 160;
+
+// The registry's filter ("Description (*.a;*.b)|*.a;*.b|...") as Qt's name filters, whose patterns are
+// separated by spaces.
+QStringList qtNameFilters(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const qsizetype open = description.lastIndexOf(QLatin1String(" ("));
+        if (open >= 0)
+            description.truncate(open);
+        filters << description + QLatin1String(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '))
+                + QLatin1Char(')');
+    }
+    return filters;
+}
+
+} // namespace
+
+TOpenPictureDialog::TOpenPictureDialog(QWidget* parent)
+    : QFileDialog(parent)
+    , m_previewPane(nullptr)
+{
+    setObjectName(QStringLiteral("OpenPictureDialog2"));
+    // Qt's own dialog, so that the preview pane can stand beside the files.
+    setOption(QFileDialog::DontUseNativeDialog);
+    setAcceptMode(QFileDialog::AcceptOpen);
+    setFileMode(QFileDialog::ExistingFile);
+    setNameFilters(qtNameFilters(pictures::PictureFilter()));
+
+    m_previewPane = new QLabel(this);
+    m_previewPane->setObjectName(QStringLiteral("PreviewPane"));
+    m_previewPane->setFixedSize(PreviewSide, PreviewSide);
+    m_previewPane->setAlignment(Qt::AlignCenter);
+    m_previewPane->setFrameShape(QFrame::StyledPanel);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(m_previewPane, 0, grid->columnCount(), grid->rowCount(), 1);
+    connect(this, &QFileDialog::currentChanged, this, &TOpenPictureDialog::showPreview);
+}
+
+bool TOpenPictureDialog::Execute()
+{
+    return exec() == QDialog::Accepted && !selectedFiles().isEmpty();
+}
+
+std::string TOpenPictureDialog::FileName() const
+{
+    const QStringList files = selectedFiles();
+    return files.isEmpty() ? std::string() : files.first().toStdString();
+}
+
+void TOpenPictureDialog::showPreview(const QString& path)
+{
+    m_preview = QImage();
+    try {
+        pictures::TPicture picture;
+        pictures::LoadPictureFile(picture, path.toStdString());
+        if (picture.Graphic())
+            m_preview = graphicImage(*picture.Graphic());
+    } catch (const std::exception&) {
+        // Only the preview fails: the user may still choose the file, and its import says what is wrong.
+        m_preview = QImage();
+    }
+    m_previewPane->setPixmap(m_preview.isNull() ? QPixmap()
+                                                : QPixmap::fromImage(m_preview.scaled(PreviewSide, PreviewSide,
+                                                    Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+} // namespace vantrelle::app

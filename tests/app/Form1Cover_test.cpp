@@ -1,0 +1,287 @@
+// Covers brought in through the real window: posters downloaded from the stand-in title service on loopback, and
+// picture files chosen by double-clicking the cover. What is stored is compared with `vantrelle-tool cover` of
+// the same file.
+
+#include "Catalogue.h"
+#include "ModalAnswer.h"
+#include "StandInTitleService.h"
+#include "WindowTest.h"
+
+#include "vantrelle/app/TDBEdit.h"
+#include "vantrelle/app/TDBImage.h"
+#include "vantrelle/app/TForm1.h"
+#include "vantrelle/app/TOpenPictureDialog.h"
+#include "vantrelle/pictures/Bitmap.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <optional>
+
+using namespace vantrelle;
+using vantrelle::test::Catalogue;
+using vantrelle::test::ModalAnswer;
+
+namespace {
+
+// The stand-in title service's posters.
+QString poster(const QString& name)
+{
+    return QFileInfo(QStringLiteral(VANTRELLE_FIXTURES_DIR "/../../tools/titledata/posters/") + name)
+        .canonicalFilePath();
+}
+
+// The bytes `vantrelle-tool cover` writes for the file with that extension remembered.
+QByteArray toolCover(const QString& file, const QString& extension)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("cover.bmp"));
+    QStringList arguments { QStringLiteral("cover"), file, out };
+    if (!extension.isEmpty())
+        arguments << QStringLiteral("--extension") << extension;
+    QProcess tool;
+    tool.start(QStringLiteral(VANTRELLE_TOOL), arguments);
+    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
+        return QByteArrayLiteral("vantrelle-tool cover failed");
+    QFile result(out);
+    return result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray();
+}
+
+bool showsABitmap(const app::TForm1& form)
+{
+    const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(form.DBImage1->Picture().Graphic());
+    return bitmap && !bitmap->Empty();
+}
+
+// The import's temporary files left in the working directory.
+QStringList leftovers()
+{
+    return QDir::current().entryList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp*") }, QDir::Files);
+}
+
+// Types the path into the dialog's file name box and accepts. (selectFile leaves the box alone while it has the
+// focus.)
+void typeFileName(app::TOpenPictureDialog* dialog, const QString& path)
+{
+    if (auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        box->setText(path);
+    static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept is protected
+}
+
+// What the picture dialog showed before the file was chosen.
+struct SeenDialog {
+    QStringList filters;
+    bool brokenPreviewEmpty = false;
+    bool filePreviewShown = false;
+};
+
+// Answers the picture dialog: previews a file that cannot be read and `file`, then chooses `file`. The checks are
+// made after the dialog has closed, so that a failing one cannot leave it open.
+std::function<void(QWidget*)> choose(const QString& file, SeenDialog& seen, std::function<void()> meanwhile = {})
+{
+    return [=, &seen](QWidget* modal) {
+        auto* dialog = qobject_cast<app::TOpenPictureDialog*>(modal);
+        if (!dialog) {
+            qobject_cast<QDialog*>(modal)->reject();
+            return;
+        }
+        seen.filters = dialog->nameFilters();
+        QFile broken(QDir::current().filePath(QStringLiteral("broken.gif")));
+        if (broken.open(QIODevice::WriteOnly))
+            broken.write("GIF");
+        broken.close();
+        emit dialog->currentChanged(broken.fileName());
+        seen.brokenPreviewEmpty = dialog->preview().isNull();
+        broken.remove();
+        emit dialog->currentChanged(file);
+        seen.filePreviewShown = !dialog->preview().isNull();
+        if (meanwhile)
+            meanwhile();
+        typeFileName(dialog, file);
+    };
+}
+
+void checkDialog(const SeenDialog& seen)
+{
+    QCOMPARE(seen.filters.size(), 9);
+    QCOMPARE(seen.filters.value(0), QStringLiteral("All (*.jpg *.jpeg *.gif *.gif *.bmp *.ico *.emf *.wmf)"));
+    QCOMPARE(seen.filters.value(1), QStringLiteral("JPEG Image File (*.jpg)"));
+    QVERIFY(seen.brokenPreviewEmpty);
+    QVERIFY(seen.filePreviewShown);
+}
+
+} // namespace
+
+class Form1CoverTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::StandInTitleService> m_service;
+
+private slots:
+    void initTestCase()
+    {
+        m_service = std::make_unique<test::StandInTitleService>();
+        qputenv("http_proxy", QByteArray::fromStdString(m_service->proxy()));
+        qputenv("no_proxy", "");
+        qputenv("NO_PROXY", "");
+    }
+
+    void aDownloadedPosterIsStoredAsThePaletteBitmap_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::string>("extension");
+        QTest::newRow("jpeg") << QStringLiteral("0100001") << QStringLiteral("harbour-lights.jpg")
+                              << std::string(".jpg");
+        QTest::newRow("gif") << QStringLiteral("0100002") << QStringLiteral("glass-orchard.gif") << std::string(".gif");
+    }
+
+    void aDownloadedPosterIsStoredAsThePaletteBitmap()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, name);
+        QFETCH(std::string, extension);
+        Catalogue catalogue(std::vector<test::Film> {});
+        auto form = test::openWindow();
+        form->Addnewmovie1->trigger();
+        {
+            ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
+                auto* box = qobject_cast<QInputDialog*>(modal);
+                QVERIFY(box);
+                box->setTextValue(number);
+                box->accept();
+            });
+            form->SearchByNumber1->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(showsABitmap(*form), 20000);
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        QCOMPARE(form->CoverExtension, extension);
+        QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
+        const QString title = form->DBEdit1->text();
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+
+        const std::optional<QByteArray> stored = catalogue.cover(title);
+        QVERIFY(stored);
+        QCOMPARE(stored->size() > 28 ? int(stored->at(28)) : 0, 8); // bits per pixel
+        QCOMPARE(*stored, toolCover(poster(name), QString::fromStdString(extension)));
+    }
+
+    void aChosenFileIsStoredAndAStateChangeMeanwhileIsEditedAgain()
+    {
+        Catalogue catalogue({ { "Alpha" }, { "Beta" } });
+        auto form = test::openWindow();
+        const QString gif = poster(QStringLiteral("twelve-bells.gif"));
+        const QString jpeg = poster(QStringLiteral("night-ferry.jpg"));
+
+        form->Editcurrentmovie1->trigger();
+        SeenDialog seen;
+        {
+            ModalAnswer answer(QMessageBox::Ok, choose(gif, seen));
+            QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        checkDialog(seen);
+        QVERIFY(form->DBImage1->modified());
+        QCOMPARE(form->CoverExtension, std::string(".gif"));
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        QCOMPARE(catalogue.cover(QStringLiteral("Alpha")).value_or("null"), toolCover(gif, QString()));
+
+        // The edit is cancelled while the dialog is open: the choice edits the row again.
+        form->Editcurrentmovie1->trigger();
+        {
+            ModalAnswer answer(QMessageBox::Ok, choose(jpeg, seen, [&] { form->aqMovies->Cancel(); }));
+            QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        QCOMPARE(form->aqMovies->State(), store::qsEdit);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        QCOMPARE(catalogue.cover(QStringLiteral("Alpha")).value_or("null"), toolCover(jpeg, QString()));
+        QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
+    }
+
+    void nothingHappensWhileBrowsingOrWhenTheDialogIsCancelled()
+    {
+        Catalogue catalogue({ { "Alpha" } });
+        auto form = test::openWindow();
+        form->CoverExtension = ".bmp";
+        {
+            ModalAnswer answer(QMessageBox::Ok, [](QWidget*) { QFAIL("a dialog opened while browsing"); });
+            QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
+            QTest::qWait(100);
+        }
+        form->Editcurrentmovie1->trigger();
+        const pictures::TGraphic* before = form->DBImage1->Picture().Graphic();
+        {
+            ModalAnswer answer(QMessageBox::Ok, [](QWidget* modal) {
+                QVERIFY(qobject_cast<app::TOpenPictureDialog*>(modal));
+                qobject_cast<QDialog*>(modal)->reject();
+            });
+            QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        QCOMPARE(form->CoverExtension, std::string(".bmp"));
+        QCOMPARE(form->DBImage1->Picture().Graphic(), before);
+        QVERIFY(!form->DBImage1->modified());
+        QCOMPARE(form->aqMovies->State(), store::qsEdit);
+    }
+
+    void aChosenFileThatFailsShowsItsMessage()
+    {
+        Catalogue catalogue({ { "Alpha" } });
+        auto form = test::openWindow();
+        form->CoverExtension = ".jpg"; // left by a poster URL
+        QFile page(QDir::current().filePath(QStringLiteral("page.jpg")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body>Not Found</body></html>");
+        page.close();
+        form->Editcurrentmovie1->trigger();
+        ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
+            auto* dialog = qobject_cast<app::TOpenPictureDialog*>(modal);
+            QVERIFY(dialog);
+            typeFileName(dialog, page.fileName());
+        });
+        QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
+        QTRY_COMPARE(answer.texts(), QStringList({ QStringLiteral("JPEG error #53.") }));
+        QCOMPARE(answer.boxes()[0].icon, QMessageBox::Critical);
+        QVERIFY(!form->DBImage1->modified());
+    }
+
+    void aFailedDownloadShowsNothingAndALatePosterIsOnlyShown()
+    {
+        Catalogue catalogue({ { "Alpha" } });
+        auto form = test::openWindow();
+        ModalAnswer answer;
+        form->CoverExtension = ".jpg";
+        const pictures::TGraphic* before = form->DBImage1->Picture().Graphic();
+
+        // The service's error page: nothing is recognised, the JPEG decoder refuses it, and no message shows.
+        form->Http2->SetURL("http://posters.imdb.com/Covers/missing.jpg");
+        form->Http2->Execute(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->Http2->Busy(), 20000);
+        QCOMPARE(form->DBImage1->Picture().Graphic(), before);
+        QCOMPARE(leftovers(), QStringList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp.jpg") }));
+
+        // A poster that arrives while browsing (its film saved or cancelled) is shown, never stored.
+        form->Http2->SetURL("http://posters.imdb.com/Covers/undertow.jpg");
+        form->Http2->Execute(false);
+        QTRY_VERIFY_WITH_TIMEOUT(showsABitmap(*form), 20000);
+        QCOMPARE(form->aqMovies->State(), store::qsBrowse);
+        QVERIFY(!form->DBImage1->modified());
+        QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
+        form->Editcurrentmovie1->trigger();
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        QVERIFY(!catalogue.cover(QStringLiteral("Alpha")));
+        QCOMPARE(answer.texts(), QStringList());
+    }
+};
+
+QTEST_MAIN(Form1CoverTest)
+#include "Form1Cover_test.moc"
