@@ -49,13 +49,7 @@ class Form1LookupsTest : public QObject {
     std::unique_ptr<test::StandInTitleService> m_service;
 
 private slots:
-    void initTestCase()
-    {
-        m_service = std::make_unique<test::StandInTitleService>();
-        qputenv("http_proxy", QByteArray::fromStdString(m_service->proxy()));
-        qputenv("no_proxy", "");
-        qputenv("NO_PROXY", "");
-    }
+    void initTestCase() { m_service = test::startTitleService(); }
 
     void addsAFilmByNumberAndOneByName()
     {

@@ -206,10 +206,7 @@ private slots:
 
     void aTitleWithoutAPosterGetsThePlaceholderCover()
     {
-        StandInTitleService service;
-        qputenv("http_proxy", QByteArray::fromStdString(service.proxy()));
-        qputenv("no_proxy", "");
-        qputenv("NO_PROXY", "");
+        const auto service = startTitleService();
         Catalogue catalogue(std::vector<Film> {});
         auto form = openWindow();
         QVERIFY(!form->Image1->isVisible());

@@ -15,6 +15,15 @@ std::unique_ptr<app::TForm1> openWindow()
     return form;
 }
 
+std::unique_ptr<StandInTitleService> startTitleService()
+{
+    auto service = std::make_unique<StandInTitleService>();
+    qputenv("http_proxy", QByteArray::fromStdString(service->proxy()));
+    qputenv("no_proxy", "");
+    qputenv("NO_PROXY", "");
+    return service;
+}
+
 void typeInto(QLineEdit* box, const QString& text)
 {
     QTest::mouseClick(box, Qt::LeftButton);

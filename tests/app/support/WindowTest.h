@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StandInTitleService.h"
+
 #include "vantrelle/app/TForm1.h"
 
 #include <QLineEdit>
@@ -12,6 +14,10 @@ namespace vantrelle::test {
 // Creates the catalogue window on the working directory's "Movies.mdb", shows it
 // and waits until it is the active window, as after start-up.
 std::unique_ptr<app::TForm1> openWindow();
+
+// Starts the stand-in title service on loopback and points http_proxy at it, so the window
+// reaches it with the real service's URLs.
+std::unique_ptr<StandInTitleService> startTitleService();
 
 // Clicks into a box and types `text` over whatever it held.
 void typeInto(QLineEdit* box, const QString& text);
