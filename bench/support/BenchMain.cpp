@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <map>
+#include <unistd.h>
 #include <vector>
 
 namespace vantrelle::bench {
@@ -29,14 +30,20 @@ std::vector<std::string>& finalLines()
 // Records each benchmark's real time per iteration (in its time unit's seconds) beside the usual console output.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that piped output has the ratio lines at the start of a line.
+    RecordingReporter()
+        : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular)
+    {
+    }
+
     std::map<std::string, double> secondsPerIteration;
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const auto& run : runs)
             if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                secondsPerIteration[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                secondsPerIteration[run.benchmark_name()]
+                    = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -52,7 +59,7 @@ std::string format(const char* pattern, const std::string& name, double value)
 
 void compare(const std::string& ratioName, const std::string& ours, const std::string& reference)
 {
-    comparisons().push_back({ratioName, ours, reference});
+    comparisons().push_back({ ratioName, ours, reference });
 }
 
 void reportRatio(const std::string& ratioName, double value)
