@@ -2,6 +2,7 @@
 // 24-bit BMP file: `vantrelle-tool reduce` against ImageMagick's `convert IN -dither None -colors 256 OUT`.
 // Also the in-process throughput of ReduceToPaletteBitmap and the tool's peak memory.
 #include "BenchMain.h"
+#include "SamplePictures.h"
 
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
@@ -16,7 +17,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -28,20 +28,18 @@ using vantrelle::pictures::TBitmap;
 constexpr int Width = 1000;
 constexpr int Height = 1500;
 
-// Smooth gradients with noise: a photograph-like spread of several hundred thousand colours.
+// A photograph-like spread of several hundred thousand colours, stored blue-green-red.
 TBitmap makePicture()
 {
+    const std::vector<std::uint8_t> rgb = vantrelle::bench::photoLikeRgb(Width, Height, 42, 16);
     TBitmap picture(Width, Height, 24);
-    std::mt19937 random(42);
     for (int y = 0; y < Height; ++y) {
         std::uint8_t* row = picture.ScanLine(y);
         for (int x = 0; x < Width; ++x) {
-            auto channel = [&](int base) {
-                return static_cast<std::uint8_t>(std::clamp(base + static_cast<int>(random() % 33) - 16, 0, 255));
-            };
-            row[3 * x] = channel((x + y) * 255 / (Width + Height));
-            row[3 * x + 1] = channel(y * 255 / Height);
-            row[3 * x + 2] = channel(x * 255 / Width);
+            const std::uint8_t* p = &rgb[(std::size_t(y) * Width + x) * 3];
+            row[3 * x] = p[2];
+            row[3 * x + 1] = p[1];
+            row[3 * x + 2] = p[0];
         }
     }
     return picture;

@@ -6,12 +6,13 @@
 
 namespace vantrelle::bench {
 
-std::vector<std::uint8_t> photoLikeRgb(int width, int height, unsigned seed)
+std::vector<std::uint8_t> photoLikeRgb(int width, int height, unsigned seed, int noise)
 {
     std::vector<std::uint8_t> rgb(std::size_t(width) * height * 3);
     std::mt19937 random(seed);
     const auto channel = [&](int base) {
-        return static_cast<std::uint8_t>(std::clamp(base + static_cast<int>(random() % 17) - 8, 0, 255));
+        return static_cast<std::uint8_t>(
+            std::clamp(base + static_cast<int>(random() % (2 * noise + 1)) - noise, 0, 255));
     };
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {

@@ -10,9 +10,9 @@
 
 namespace vantrelle::bench {
 
-// A photograph-like picture: smooth gradients with noise, so many colours for a quantizer and real
-// work for a decoder. Red, green, blue per pixel, rows from the top.
-std::vector<std::uint8_t> photoLikeRgb(int width, int height, unsigned seed);
+// A photograph-like picture: smooth gradients with noise of up to +-noise per channel, so many colours
+// for a quantizer and real work for a decoder. Red, green, blue per pixel, rows from the top.
+std::vector<std::uint8_t> photoLikeRgb(int width, int height, unsigned seed, int noise = 8);
 
 // The picture as a baseline JPEG file of the given quality.
 std::vector<std::uint8_t> encodeJpeg(std::span<const std::uint8_t> rgb, int width, int height, int quality);
