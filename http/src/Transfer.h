@@ -99,7 +99,6 @@ private:
         bool responseStarted = false;
         bool connecting = false;
         bool hasLocation = false;
-        bool redirect = false;
         bool needsAuth = false;
         bool abortedByUs = false;
         bool withoutBody = false; // a HEAD request
