@@ -43,7 +43,7 @@ THttpRequest::THttpRequest(std::shared_ptr<EventDelivery> delivery)
     , m_current(std::make_shared<Transfer>())
     , m_requestFlags(RequestFlagWord(m_internetFlags))
 {
-    m_url = BuildUrl(m_ssl, m_hostName, m_port, m_urlPath, m_extraInfo);
+    rebuildUrl();
 }
 
 THttpRequest::~THttpRequest()
