@@ -41,7 +41,6 @@ std::uint32_t RequestFlagWord(TInternetFlags flags)
 THttpRequest::THttpRequest(std::shared_ptr<EventDelivery> delivery)
     : m_delivery(std::move(delivery))
     , m_current(std::make_shared<Transfer>())
-    , m_requestFlags(RequestFlagWord(m_internetFlags))
 {
     rebuildUrl();
 }
@@ -148,12 +147,6 @@ void THttpRequest::SetProxyPassword(const std::string& value)
 {
     m_proxyPassword = value;
     updateRunningCredentials();
-}
-
-void THttpRequest::SetInternetFlags(TInternetFlags flags)
-{
-    m_internetFlags = flags;
-    m_requestFlags = RequestFlagWord(flags);
 }
 
 std::string THttpRequest::Text() const

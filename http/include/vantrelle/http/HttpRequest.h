@@ -228,9 +228,8 @@ public:
     const std::string& Method() const { return m_method; }
     void SetMethod(const std::string& value) { m_method = value; }
     TInternetFlags InternetFlags() const { return m_internetFlags; }
-    void SetInternetFlags(TInternetFlags flags);
-    // RequestFlagWord(InternetFlags()).
-    std::uint32_t RequestFlags() const { return m_requestFlags; }
+    void SetInternetFlags(TInternetFlags flags) { m_internetFlags = flags; }
+    std::uint32_t RequestFlags() const { return RequestFlagWord(m_internetFlags); }
 
     // Reading: the response body up to (not including) its first zero byte.
     std::string Text() const;
@@ -299,7 +298,6 @@ private:
     std::string m_requestBody;
     int m_authRetries = 3;
     TInternetFlags m_internetFlags = TInternetFlags::Design();
-    std::uint32_t m_requestFlags;
 };
 
 } // namespace vantrelle::http
