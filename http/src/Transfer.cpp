@@ -696,21 +696,22 @@ bool Transfer::onConnected(const char* address)
     return !m_stop;
 }
 
-void Transfer::onCloseSocket(curl_socket_t socket)
+// A handler's exception must not keep the socket open: the first one is kept for the driver.
+void Transfer::raiseKeepingFailure(TNotifyEvent THttpRequestEvents::*event)
 {
     try {
-        raise(&THttpRequestEvents::OnClosingConnection);
+        raise(event);
     } catch (...) {
         if (!m_handlerFailure)
             m_handlerFailure = std::current_exception();
     }
+}
+
+void Transfer::onCloseSocket(curl_socket_t socket)
+{
+    raiseKeepingFailure(&THttpRequestEvents::OnClosingConnection);
     ::close(socket);
-    try {
-        raise(&THttpRequestEvents::OnConnectionClosed);
-    } catch (...) {
-        if (!m_handlerFailure)
-            m_handlerFailure = std::current_exception();
-    }
+    raiseKeepingFailure(&THttpRequestEvents::OnConnectionClosed);
 }
 
 std::size_t Transfer::headerCallback(char* data, std::size_t size, std::size_t count, void* self)

@@ -117,6 +117,7 @@ private:
     void rethrowHandlerFailure();
 
     void raise(TNotifyEvent THttpRequestEvents::*event);
+    void raiseKeepingFailure(TNotifyEvent THttpRequestEvents::*event);
     void setError(std::uint32_t code);
     [[noreturn]] void fail(std::uint32_t code, const std::string& message = {});
     void check(CURLcode result);
