@@ -71,11 +71,16 @@ int parsePort(std::string_view text, std::string_view scheme)
     return port;
 }
 
-std::string hostForUrl(std::string_view hostName)
+// "http://host" or "https://host", an IPv6 literal in brackets.
+std::string schemeAndHost(bool ssl, std::string_view hostName)
 {
+    checkHostName(hostName);
+    std::string url = ssl ? "https://" : "http://";
     if (hostName.find(':') != std::string_view::npos)
-        return std::string("[").append(hostName).append("]");
-    return std::string(hostName);
+        url.append("[").append(hostName).append("]");
+    else
+        url.append(hostName);
+    return url;
 }
 
 std::string relativePart(std::string_view urlPath, std::string_view extraInfo)
@@ -175,9 +180,7 @@ UrlParts CrackUrl(std::string_view url)
 std::string BuildUrl(
     bool ssl, std::string_view hostName, int port, std::string_view urlPath, std::string_view extraInfo)
 {
-    checkHostName(hostName);
-    std::string url = ssl ? "https://" : "http://";
-    url += hostForUrl(hostName);
+    std::string url = schemeAndHost(ssl, hostName);
     if (port != 80)
         url.append(":").append(std::to_string(port));
     for (char c : relativePart(urlPath, extraInfo)) {
@@ -194,10 +197,8 @@ std::string BuildUrl(
 std::string RequestUrl(
     bool ssl, std::string_view hostName, int port, std::string_view urlPath, std::string_view extraInfo)
 {
-    checkHostName(hostName);
     static constexpr char hex[] = "0123456789ABCDEF";
-    std::string url = ssl ? "https://" : "http://";
-    url += hostForUrl(hostName);
+    std::string url = schemeAndHost(ssl, hostName);
     url.append(":").append(std::to_string(port));
     for (unsigned char c : relativePart(urlPath, extraInfo)) {
         if (c <= 0x20 || c >= 0x7F) {
