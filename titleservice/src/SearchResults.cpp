@@ -57,7 +57,7 @@ SearchAnswer readSearchAnswer(std::string_view page, std::string_view redirectUr
 
 std::string titlePageUrl(std::string_view number)
 {
-    return serviceUrl("/Title?", number);
+    return serviceUrl(TitleLink, number);
 }
 
 std::string searchUrl(std::string_view title)
