@@ -109,7 +109,8 @@ std::string_view textOf(sqlite3_stmt* stmt, int i)
 
 std::string shortened(std::string_view text)
 {
-    return utf8Length(ansiToUtf8(text)) > 40 ? std::string(utf8Prefix(ansiToUtf8(text), 40)) + "..." : ansiToUtf8(text);
+    std::string unicode = ansiToUtf8(text);
+    return utf8Length(unicode) > 40 ? std::string(utf8Prefix(unicode, 40)) + "..." : unicode;
 }
 
 // A value that another program stored with a storage class other than the column's is read as the column's
