@@ -39,7 +39,6 @@ private:
     std::optional<MovieRecord> readRowWhere(std::string_view condition, std::int64_t key) const;
     std::int64_t idOf(const MovieRecord& row) const;
 
-    std::filesystem::path m_file;
     sqlite::Database m_db;
 };
 
