@@ -282,12 +282,17 @@ void TMoviesQuery::moveTo(int index)
     fire(AfterScroll);
 }
 
-void TMoviesQuery::MoveBy(int distance)
+bool TMoviesQuery::finishPendingBeforeMove()
 {
     checkActive();
     const std::uint64_t openCount = m_openCount;
     finishPending();
-    if (!Active() || m_openCount != openCount || distance == 0 || m_rows.empty())
+    return Active() && m_openCount == openCount && !m_rows.empty();
+}
+
+void TMoviesQuery::MoveBy(int distance)
+{
+    if (!finishPendingBeforeMove() || distance == 0)
         return;
     const long long target = static_cast<long long>(m_current) + distance;
     if (target < 0) {
@@ -313,10 +318,7 @@ void TMoviesQuery::Prior()
 
 void TMoviesQuery::First()
 {
-    checkActive();
-    const std::uint64_t openCount = m_openCount;
-    finishPending();
-    if (!Active() || m_openCount != openCount || m_rows.empty())
+    if (!finishPendingBeforeMove())
         return;
     moveTo(0);
     m_bof = true;
@@ -324,10 +326,7 @@ void TMoviesQuery::First()
 
 void TMoviesQuery::Last()
 {
-    checkActive();
-    const std::uint64_t openCount = m_openCount;
-    finishPending();
-    if (!Active() || m_openCount != openCount || m_rows.empty())
+    if (!finishPendingBeforeMove())
         return;
     moveTo(RecordCount() - 1);
     m_eof = true;

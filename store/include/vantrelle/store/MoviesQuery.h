@@ -153,6 +153,9 @@ private:
     void fire(const TDataSetNotifyEvent& event);
     // Finishes a pending insert or edit as a move does: post when a column was set, else cancel.
     void finishPending();
+    // Finishes a pending change before the current row is left; false when there is then no row of the same
+    // result to move to (the post closed or reopened it, or it is empty).
+    bool finishPendingBeforeMove();
     void postRow();
     void moveTo(int index);
     void doInsert();
