@@ -54,7 +54,7 @@ const FieldValue& TMoviesQuery::currentValue(int column) const
 {
     if (m_current < 0)
         return kNull;
-    if (m_state == qsEdit || m_state == qsInsert)
+    if (editing())
         return m_buffer[column];
     return m_rows[m_current].values[column];
 }
@@ -74,7 +74,7 @@ void TMoviesQuery::checkActive() const
 
 void TMoviesQuery::checkEditing() const
 {
-    if (m_state != qsEdit && m_state != qsInsert)
+    if (!editing())
         throw EDatabaseError("Dataset not in edit or insert mode");
 }
 
@@ -180,7 +180,7 @@ void TMoviesQuery::Insert()
 
 void TMoviesQuery::Edit()
 {
-    if (m_state == qsEdit || m_state == qsInsert)
+    if (editing())
         return;
     checkActive();
     if (m_rows.empty()) {
@@ -218,7 +218,7 @@ void TMoviesQuery::Post()
 
 void TMoviesQuery::Cancel()
 {
-    if (m_state != qsEdit && m_state != qsInsert)
+    if (!editing())
         return;
     const bool wasInsert = m_state == qsInsert;
     if (wasInsert) {
@@ -265,7 +265,7 @@ void TMoviesQuery::Delete()
 
 void TMoviesQuery::finishPending()
 {
-    if (m_state != qsEdit && m_state != qsInsert)
+    if (!editing())
         return;
     updateRecord();
     if (m_modified.any())

@@ -143,6 +143,8 @@ private:
     const FieldValue& currentValue(int column) const;
     void setCurrentValue(int column, FieldValue value);
     void checkActive() const;
+    // In qsEdit or qsInsert: a row is being changed.
+    bool editing() const { return m_state == qsEdit || m_state == qsInsert; }
     void checkEditing() const;
 
     void setState(TQueryState state);
