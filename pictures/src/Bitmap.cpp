@@ -1,5 +1,6 @@
 #include "vantrelle/pictures/Bitmap.h"
 
+#include "LittleEndian.h"
 #include "vantrelle/pictures/Errors.h"
 
 #include <algorithm>
@@ -174,15 +175,14 @@ PaletteEntry TBitmap::PixelColor(int x, int y) const
     case 24:
         return { row[3 * x + 2], row[3 * x + 1], row[3 * x], 0 };
     case 16: {
-        const std::uint32_t pixel = row[2 * x] | (row[2 * x + 1] << 8);
+        const std::uint32_t pixel = le16(row + 2 * x);
         const BitFieldMasks masks
             = m_compression == BitmapCompression::BitFields ? m_masks : BitFieldMasks { 0x7C00, 0x03E0, 0x001F };
         return { maskedChannel(pixel, masks.red), maskedChannel(pixel, masks.green), maskedChannel(pixel, masks.blue),
             0 };
     }
     default: {
-        const std::uint32_t pixel = row[4 * x] | (row[4 * x + 1] << 8) | (row[4 * x + 2] << 16)
-            | (static_cast<std::uint32_t>(row[4 * x + 3]) << 24);
+        const std::uint32_t pixel = le32(row + 4 * x);
         if (m_compression != BitmapCompression::BitFields)
             return { row[4 * x + 2], row[4 * x + 1], row[4 * x], 0 };
         return { maskedChannel(pixel, m_masks.red), maskedChannel(pixel, m_masks.green),

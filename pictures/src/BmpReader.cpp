@@ -1,5 +1,6 @@
 #include "vantrelle/pictures/Bitmap.h"
 
+#include "LittleEndian.h"
 #include "vantrelle/pictures/Errors.h"
 
 #include <algorithm>
@@ -32,27 +33,13 @@ public:
         m_position += static_cast<std::size_t>(count);
         return part;
     }
-    std::uint16_t u16()
-    {
-        const auto b = take(2);
-        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-    }
-    std::uint32_t u32()
-    {
-        const auto b = take(4);
-        return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-    }
+    std::uint16_t u16() { return le16(take(2).data()); }
+    std::uint32_t u32() { return le32(take(4).data()); }
 
 private:
     std::span<const std::uint8_t> m_bytes;
     std::size_t m_position = 0;
 };
-
-std::uint32_t u32At(std::span<const std::uint8_t> bytes, std::size_t offset)
-{
-    return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16)
-        | (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
-}
 
 struct InfoHeader {
     std::int64_t width = 0;
@@ -82,20 +69,20 @@ InfoHeader readInfoHeader(FieldReader& in)
         info.bitsPerPixel = in.u16();
     } else if (size >= 40) {
         const auto header = in.take(std::uint64_t { size } - 4);
-        info.width = static_cast<std::int32_t>(u32At(header, 0));
-        info.height = static_cast<std::int32_t>(u32At(header, 4));
-        planes = header[8] | (header[9] << 8);
-        info.bitsPerPixel = header[10] | (header[11] << 8);
-        info.compression = u32At(header, 12);
-        info.imageSize = u32At(header, 16);
-        info.xPelsPerMeter = static_cast<std::int32_t>(u32At(header, 20));
-        info.yPelsPerMeter = static_cast<std::int32_t>(u32At(header, 24));
-        info.colorsUsed = u32At(header, 28);
-        info.colorsImportant = u32At(header, 32);
+        info.width = les32(header.data());
+        info.height = les32(header.data() + 4);
+        planes = le16(header.data() + 8);
+        info.bitsPerPixel = le16(header.data() + 10);
+        info.compression = le32(header.data() + 12);
+        info.imageSize = le32(header.data() + 16);
+        info.xPelsPerMeter = les32(header.data() + 20);
+        info.yPelsPerMeter = les32(header.data() + 24);
+        info.colorsUsed = le32(header.data() + 28);
+        info.colorsImportant = le32(header.data() + 32);
         // BITMAPV2INFOHEADER and later carry the masks inside the header.
         if (size >= 52) {
             info.masksInHeader = true;
-            info.masks = { u32At(header, 36), u32At(header, 40), u32At(header, 44) };
+            info.masks = { le32(header.data() + 36), le32(header.data() + 40), le32(header.data() + 44) };
         }
     } else {
         invalidBitmap();
@@ -294,9 +281,9 @@ std::span<const std::uint8_t> TBitmap::StripGraphicHeader(std::span<const std::u
 {
     if (value.size() < 8)
         return value;
-    const unsigned count = value[0] | (value[1] << 8);
-    const unsigned type = value[2] | (value[3] << 8);
-    if (count == 1 && type == 0x0100 && u32At(value, 4) == value.size() - 8)
+    const unsigned count = le16(value.data());
+    const unsigned type = le16(value.data() + 2);
+    if (count == 1 && type == 0x0100 && le32(value.data() + 4) == value.size() - 8)
         return value.subspan(8);
     return value;
 }
