@@ -1,5 +1,6 @@
 #include "vantrelle/pictures/DIB.h"
 
+#include "LittleEndian.h"
 #include "vantrelle/pictures/Errors.h"
 
 #include <new>
@@ -10,18 +11,6 @@ namespace {
 
 constexpr std::size_t FileHeaderSize = 14;
 constexpr std::size_t InfoBlockSize = 40 + 256 * 4;
-
-void putU16(std::uint8_t* at, std::uint32_t value)
-{
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void putU32(std::uint8_t* at, std::uint32_t value)
-{
-    putU16(at, value & 0xFFFF);
-    putU16(at + 2, value >> 16);
-}
 
 } // namespace
 
@@ -59,16 +48,16 @@ void TDIBWriter::prepare()
     std::uint8_t* file = m_image.data();
     file[0] = 'B';
     file[1] = 'M';
-    putU32(file + 2, static_cast<std::uint32_t>(m_image.size()));
-    putU32(file + 10, static_cast<std::uint32_t>(FileHeaderSize + InfoBlockSize));
+    putLe32(file + 2, static_cast<std::uint32_t>(m_image.size()));
+    putLe32(file + 10, static_cast<std::uint32_t>(FileHeaderSize + InfoBlockSize));
     std::uint8_t* info = file + FileHeaderSize;
-    putU32(info, 40);
-    putU32(info + 4, static_cast<std::uint32_t>(m_width));
-    putU32(info + 8, static_cast<std::uint32_t>(m_height)); // positive: rows stored bottom-up
-    putU16(info + 12, 1);
-    putU16(info + 14, 8);
-    putU32(info + 32, 256);
-    putU32(info + 36, static_cast<std::uint32_t>(m_palette.entries.size()));
+    putLe32(info, 40);
+    putLe32(info + 4, static_cast<std::uint32_t>(m_width));
+    putLe32(info + 8, static_cast<std::uint32_t>(m_height)); // positive: rows stored bottom-up
+    putLe16(info + 12, 1);
+    putLe16(info + 14, 8);
+    putLe32(info + 32, 256);
+    putLe32(info + 36, static_cast<std::uint32_t>(m_palette.entries.size()));
     std::uint8_t* colour = info + 40;
     for (std::size_t i = 0; i < 256 && i < m_palette.entries.size(); ++i, colour += 4) {
         colour[0] = m_palette.entries[i].blue;

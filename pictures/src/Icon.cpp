@@ -67,14 +67,9 @@ TBitmap readColorImage(std::span<const std::uint8_t> dib, std::size_t headerSize
     std::memcpy(file.data() + 14, dib.data(), dib.size());
     std::uint8_t* header = file.data() + 14;
     if (headerSize == kCoreHeaderSize) {
-        const std::uint16_t height = le16(header + 6) / 2;
-        header[6] = std::uint8_t(height);
-        header[7] = std::uint8_t(height >> 8);
+        putLe16(header + 6, le16(header + 6) / 2);
     } else {
-        const std::int32_t height = std::int32_t(le32(header + 8)) / 2;
-        const std::uint32_t bits = std::uint32_t(height);
-        for (int i = 0; i < 4; ++i)
-            header[8 + i] = std::uint8_t(bits >> (8 * i));
+        putLe32(header + 8, std::uint32_t(les32(header + 8) / 2));
     }
     TBitmap bitmap;
     TStream stream(file);

@@ -4,7 +4,7 @@
 
 namespace vantrelle::pictures {
 
-// Little-endian fields of the Windows and GIF file formats, read from bytes the caller has checked.
+// Little-endian fields of the Windows and GIF file formats, read from and written to bytes the caller has checked.
 inline std::uint16_t le16(const std::uint8_t* p)
 {
     return std::uint16_t(p[0] | (p[1] << 8));
@@ -20,6 +20,17 @@ inline std::int16_t les16(const std::uint8_t* p)
 inline std::int32_t les32(const std::uint8_t* p)
 {
     return std::int32_t(le32(p));
+}
+
+inline void putLe16(std::uint8_t* p, std::uint16_t value)
+{
+    p[0] = std::uint8_t(value);
+    p[1] = std::uint8_t(value >> 8);
+}
+inline void putLe32(std::uint8_t* p, std::uint32_t value)
+{
+    putLe16(p, std::uint16_t(value));
+    putLe16(p + 2, std::uint16_t(value >> 16));
 }
 
 } // namespace vantrelle::pictures
