@@ -196,18 +196,17 @@ const TBitmap* TGIFGraphic::Bitmap() const
     if (m_bitmap)
         return m_bitmap.get();
     TGIFFrame& first = *m_frames.front();
-    const std::shared_ptr<const TBitmap> picture = first.MakeBitmap();
-    auto made = std::make_unique<TBitmap>();
+    std::shared_ptr<const TBitmap> picture = first.MakeBitmap();
     if (first.width == m_header.width && first.height == m_header.height) {
-        if (picture)
-            *made = *picture;
+        // The frame's bitmap is never changed once made, so the image shows it without a copy.
+        m_bitmap = picture ? std::move(picture) : std::make_shared<const TBitmap>();
     } else {
         // A frame smaller than (or beside) the logical screen is drawn on white at its place.
-        *made = whiteBitmap(m_header.width, m_header.height);
+        auto made = std::make_shared<TBitmap>(whiteBitmap(m_header.width, m_header.height));
         if (picture)
             drawOpaque(*made, *picture, first.left, first.top);
+        m_bitmap = std::move(made);
     }
-    m_bitmap = std::move(made);
     return m_bitmap.get();
 }
 

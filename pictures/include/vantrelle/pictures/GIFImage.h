@@ -204,7 +204,7 @@ private:
     TReductionMode m_reductionMode = TReductionMode::OptimalWithSystemColors;
     TDitherKind m_ditherKind = TDitherKind::NearestColor;
     std::uint32_t m_drawOptions = goDither | goAutoDither;
-    mutable std::unique_ptr<TBitmap> m_bitmap;
+    mutable std::shared_ptr<const TBitmap> m_bitmap;
 };
 
 } // namespace vantrelle::pictures
