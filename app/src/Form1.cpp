@@ -12,11 +12,9 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 
 namespace vantrelle::app {
 
@@ -81,7 +79,7 @@ TForm1::TForm1()
     setTabOrders();
     bindControls();
     connectHandlers();
-    centreOnScreen();
+    centreOnScreen(this);
     guarded([this] { FormCreate(); });
 }
 
@@ -240,13 +238,6 @@ void TForm1::FormDestroy()
     // The window is going: its face need not follow the close.
     dsMovies->OnStateChange = nullptr;
     aqMovies->Close();
-}
-
-void TForm1::centreOnScreen()
-{
-    const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (display)
-        move(display->availableGeometry().center() - rect().center());
 }
 
 void TForm1::SetEditColours(bool browse)

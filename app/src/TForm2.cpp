@@ -5,10 +5,8 @@
 #include "vantrelle/app/WindowLook.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 
 namespace vantrelle::app {
 
@@ -57,8 +55,7 @@ TForm2::TForm2(QWidget* owner)
 
 int TForm2::ShowModal()
 {
-    const QRect screenArea = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    move(screenArea.center() - rect().center());
+    centreOnScreen(this);
     BitBtn1->setFocus();
     // Escape and the close box reject the dialog, which is the Cancel result.
     const int result = exec();

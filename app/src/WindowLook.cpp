@@ -1,6 +1,8 @@
 #include "vantrelle/app/WindowLook.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 namespace vantrelle::app {
@@ -27,6 +29,13 @@ void applyWindowLook(QWidget* window)
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
     window->setPalette(palette);
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* display = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (display)
+        window->move(display->availableGeometry().center() - window->rect().center());
 }
 
 QColor browsingColour(const QPalette& palette)

@@ -148,7 +148,6 @@ private:
     void onTrigger(QAction* item, void (TForm1::*handler)());
     void onClick(QPushButton* button, void (TForm1::*handler)());
     void bindControls();
-    void centreOnScreen();
 };
 
 } // namespace vantrelle::app

@@ -16,6 +16,10 @@ QFont windowFont();
 // window-text colour; every control inherits them.
 void applyWindowLook(QWidget* window);
 
+// Moves a window to the centre of its screen's available area (the primary screen
+// when it has none yet).
+void centreOnScreen(QWidget* window);
+
 // The colours of the bound edit boxes: grey, like an inactive window border, while
 // browsing; the window-background colour (usually white) while editing.
 QColor browsingColour(const QPalette& palette);
