@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include <exception>
 
@@ -26,12 +25,16 @@ QString errorBoxText(std::string_view message)
     return text;
 }
 
-void showErrorBox(std::string_view message)
+void showMessageBox(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 {
-    QMessageBox box(QMessageBox::Critical, applicationTitle(QCoreApplication::applicationFilePath()),
-        errorBoxText(message), QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icon, applicationTitle(QCoreApplication::applicationFilePath()), text, QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+void showErrorBox(std::string_view message)
+{
+    showMessageBox(QMessageBox::Critical, errorBoxText(message), QApplication::activeWindow());
 }
 
 void reportCurrentException()

@@ -140,13 +140,10 @@ void TForm1::Http3RequestComplete(http::THttpRequest& Sender)
             executeSynchronously(*Http1, answer.redirectUrl);
         DBEdit14->setFocus(Qt::OtherFocusReason);
         return;
-    case SearchAnswer::Kind::NoMovie: {
-        QMessageBox box(QMessageBox::NoIcon, applicationTitle(QCoreApplication::applicationFilePath()),
-            QString::fromStdString(std::string(titleservice::NoMovieFoundMessage)), QMessageBox::Ok, this);
-        box.setWindowModality(Qt::ApplicationModal);
-        box.exec();
+    case SearchAnswer::Kind::NoMovie:
+        showMessageBox(
+            QMessageBox::NoIcon, QString::fromStdString(std::string(titleservice::NoMovieFoundMessage)), this);
         return;
-    }
     case SearchAnswer::Kind::Results:
         break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
 #include <string>
@@ -17,6 +18,10 @@ QString applicationTitle(const QString& executablePath);
 // The text of an error box: the message, with a full stop added when its last
 // character sorts after ".". The message is the system's 8-bit text.
 QString errorBoxText(std::string_view message);
+
+// Shows an application-modal message box with the given icon, the text, one OK
+// button and the application's title as caption. Returns when it is closed.
+void showMessageBox(QMessageBox::Icon icon, const QString& text, QWidget* parent);
 
 // Shows the error box: an application-modal message box with an error icon, one
 // OK button and the application's title as caption. Returns when it is closed.
