@@ -76,8 +76,8 @@ void TOpenPictureDialog::showPreview(const QString& path)
         if (picture.Graphic())
             m_preview = graphicImage(*picture.Graphic());
     } catch (const std::exception&) {
-        // Only the preview fails: the user may still choose the file, and its import says what is wrong.
-        m_preview = QImage();
+        // Only the preview fails (it stays empty): the user may still choose the file, and its import says
+        // what is wrong.
     }
     m_previewPane->setPixmap(m_preview.isNull() ? QPixmap()
                                                 : QPixmap::fromImage(m_preview.scaled(PreviewSide, PreviewSide,
