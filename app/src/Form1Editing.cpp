@@ -18,10 +18,14 @@ void TForm1::dsMoviesStateChange()
 {
     const store::TQueryState state = dsMovies->State();
     const bool changing = state == qsEdit || state == qsInsert;
+    const bool buttonHadFocus = BitBtn1->hasFocus() || BitBtn4->hasFocus();
     BitBtn2->setEnabled(state == qsInsert);
     BitBtn1->setVisible(changing);
     BitBtn4->setVisible(changing);
     SpeedButton1->setVisible(!changing);
+    // "&Save" or "Cancel" vanished under the focus: the list of titles takes it.
+    if (!changing && buttonHadFocus)
+        DBGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::Addnewmovie1Click()
@@ -73,13 +77,6 @@ void TForm1::atMoviesAfterEdit()
 void TForm1::atMoviesAfterCancel()
 {
     SetEditColours(true);
-    const bool buttonHadFocus = BitBtn1->hasFocus() || BitBtn4->hasFocus();
-    BitBtn1->hide();
-    BitBtn4->hide();
-    SpeedButton1->show();
-    // "&Save" or "Cancel" vanished under the focus: the list of titles takes it.
-    if (buttonHadFocus)
-        DBGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::aqMoviesAfterPost()

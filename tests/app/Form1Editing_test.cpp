@@ -97,6 +97,27 @@ private slots:
         QCOMPARE(catalogue.column("Zardoz", "Genre"), QStringLiteral("NULL"));
     }
 
+    void aButtonThatVanishesUnderTheFocusHandsItToTheList_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("Save") << true;
+        QTest::newRow("Cancel") << false;
+    }
+
+    void aButtonThatVanishesUnderTheFocusHandsItToTheList()
+    {
+        QFETCH(bool, save);
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        form->Editcurrentmovie1->trigger();
+        QPushButton* button = save ? form->BitBtn1 : form->BitBtn4;
+        button->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), button);
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(QApplication::focusWidget(), form->DBGrid1);
+    }
+
     void addThenCancel_data()
     {
         QTest::addColumn<bool>("byEscape");
