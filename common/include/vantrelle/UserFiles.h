@@ -1,0 +1,13 @@
+#pragma once
+
+#include <filesystem>
+
+namespace vantrelle {
+
+// The folder of the user's own Vantrelle files (the catalogue started from a desktop menu, the title
+// index): $XDG_DATA_HOME/vantrelle, or ~/.local/share/vantrelle when XDG_DATA_HOME is unset, empty or
+// not an absolute path (XDG Base Directory Specification). The folder may not exist yet. Throws
+// vantrelle::Error when neither XDG_DATA_HOME nor HOME gives a place.
+std::filesystem::path userDataDir();
+
+} // namespace vantrelle

@@ -1,0 +1,57 @@
+#include "vantrelle/Error.h"
+#include "vantrelle/UserFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+using namespace vantrelle;
+
+namespace {
+
+// Sets or unsets an environment variable for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value)
+        : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedVariable() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+} // namespace
+
+TEST(UserFiles, DataDirFollowsXdgDataHomeElseHome)
+{
+    struct Case {
+        const char* dataHome;
+        const char* home;
+        const char* expected;
+    } const cases[] = {
+        { "/data", "/home/ann", "/data/vantrelle" },
+        { nullptr, "/home/ann", "/home/ann/.local/share/vantrelle" },
+        { "", "/home/ann", "/home/ann/.local/share/vantrelle" },
+        { "relative/data", "/home/ann", "/home/ann/.local/share/vantrelle" },
+    };
+    for (const auto& c : cases) {
+        ScopedVariable dataHome("XDG_DATA_HOME", c.dataHome);
+        ScopedVariable home("HOME", c.home);
+        EXPECT_EQ(userDataDir(), c.expected) << (c.dataHome ? c.dataHome : "(unset)");
+    }
+}
+
+TEST(UserFiles, NoPlaceAtAllIsAnError)
+{
+    ScopedVariable dataHome("XDG_DATA_HOME", nullptr);
+    ScopedVariable home("HOME", nullptr);
+    EXPECT_THROW(userDataDir(), Error);
+}
