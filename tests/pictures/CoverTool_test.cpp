@@ -4,11 +4,11 @@
 #include "vantrelle/pictures/CoverImport.h"
 
 #include "TempDir.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,7 +21,7 @@ namespace {
 
 int runTool(const std::string& arguments)
 {
-    return std::system((std::string(VANTRELLE_TOOL) + " " + arguments + " >/dev/null 2>&1").c_str());
+    return vantrelle::test::runTool(arguments).exitCode;
 }
 
 // What the window's cover would store after importing the file with the extension remembered.

@@ -1,11 +1,10 @@
 #include "GIFBuilder.h"
 #include "TempDir.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
@@ -29,11 +28,9 @@ TEST(PictureInfoTool, PrintsClassSizeFramesOrTheError)
     for (const ToolCase& c : cases) {
         vantrelle::test::TempDir dir;
         vantrelle::test::writeFile(dir / c.fileName, c.contents);
-        const std::string command = std::string(VANTRELLE_TOOL) + " picture-info " + (dir / c.fileName).string() + " >"
-            + (dir / "out.txt").string() + " 2>&1";
-        const int status = std::system(command.c_str());
-        EXPECT_EQ(WEXITSTATUS(status), c.exitCode) << c.fileName;
-        EXPECT_EQ(vantrelle::test::readFile(dir / "out.txt"), c.output) << c.fileName;
+        const vantrelle::test::ToolRun run = vantrelle::test::runTool("picture-info " + (dir / c.fileName).string());
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.fileName;
+        EXPECT_EQ(run.all(), c.output) << c.fileName;
     }
 }
 

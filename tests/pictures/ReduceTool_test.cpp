@@ -3,10 +3,10 @@
 
 #include "JpegEncoder.h"
 #include "TempDir.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,7 +16,7 @@ namespace {
 
 int runTool(const std::string& arguments)
 {
-    return std::system((std::string(VANTRELLE_TOOL) + " " + arguments + " 2>/dev/null").c_str());
+    return vantrelle::test::runTool(arguments).exitCode;
 }
 
 TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)

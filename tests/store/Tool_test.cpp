@@ -1,35 +1,13 @@
 #include "TempDir.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
-namespace {
-
-struct ToolRun {
-    int exitCode;
-    std::string output; // stdout and stderr
-};
-
-ToolRun runTool(const std::string& arguments)
-{
-    const std::string command = std::string(VANTRELLE_TOOL) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run { -1, {} };
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-} // namespace
+using vantrelle::test::runTool;
+using vantrelle::test::ToolRun;
 
 TEST(Tool, CreateListAndDemo)
 {
@@ -53,8 +31,8 @@ TEST(Tool, CreateListAndDemo)
     };
     for (const auto& step : steps) {
         const ToolRun run = runTool(step.arguments);
-        EXPECT_EQ(run.exitCode, step.exitCode) << step.arguments << "\n" << run.output;
-        EXPECT_EQ(run.output.substr(0, step.output.size()), step.output) << step.arguments;
+        EXPECT_EQ(run.exitCode, step.exitCode) << step.arguments << "\n" << run.all();
+        EXPECT_EQ(run.all().substr(0, step.output.size()), step.output) << step.arguments;
     }
     const ToolRun list = runTool("list sample/Movies.mdb");
     EXPECT_EQ(std::count(list.output.begin(), list.output.end(), '\n'), 12);

@@ -1,23 +1,18 @@
 // vantrelle-tool scrape: the JSON it prints for a page file.
 
 #include "TempDir.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
 
+// The JSON that `vantrelle-tool scrape ARGUMENTS` prints.
 std::string run(const std::string& arguments)
 {
-    std::string output;
-    FILE* pipe = popen((std::string(VANTRELLE_TOOL) + " scrape " + arguments).c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    pclose(pipe);
-    return output;
+    return vantrelle::test::runTool("scrape " + arguments).output;
 }
 
 } // namespace
