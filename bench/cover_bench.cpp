@@ -3,6 +3,7 @@
 // same file from memory into a 24-bit bitmap, and ReduceToPaletteBitmap on that bitmap.
 #include "BenchMain.h"
 #include "SamplePictures.h"
+#include "ScratchDir.h"
 
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
@@ -12,7 +13,6 @@
 #include <benchmark/benchmark.h>
 
 #include <time.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -33,19 +33,16 @@ std::vector<std::uint8_t> makePoster()
 }
 
 struct Fixture {
-    std::filesystem::path dir;
+    vantrelle::bench::ScratchDir dir { "cover-bench" };
     std::vector<std::uint8_t> poster;
 
     Fixture()
-        : dir(std::filesystem::temp_directory_path() / ("vantrelle-cover-bench-" + std::to_string(getpid())))
-        , poster(makePoster())
+        : poster(makePoster())
     {
-        std::filesystem::create_directories(dir);
         std::ofstream(dir / "poster.jpg", std::ios::binary)
             .write(reinterpret_cast<const char*>(poster.data()), static_cast<std::streamsize>(poster.size()));
         vantrelle::bench::reportInfo("cover.poster_size", static_cast<double>(poster.size()) / 1024.0, "KiB");
     }
-    ~Fixture() { std::filesystem::remove_all(dir); }
 };
 
 Fixture& fixture()
@@ -79,7 +76,7 @@ void BM_CoverImportAgainstParts(benchmark::State& state)
 {
     Fixture& f = fixture();
     const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(f.dir);
+    std::filesystem::current_path(f.dir.path());
     double whole = 0, parts = 0;
     for (auto _ : state) {
         double start = threadSeconds();

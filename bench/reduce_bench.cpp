@@ -3,6 +3,7 @@
 // Also the in-process throughput of ReduceToPaletteBitmap and the tool's peak memory.
 #include "BenchMain.h"
 #include "SamplePictures.h"
+#include "ScratchDir.h"
 
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
@@ -10,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -45,16 +45,14 @@ TBitmap makePicture()
 }
 
 struct Fixture {
-    std::filesystem::path dir;
+    vantrelle::bench::ScratchDir dir { "reduce-bench" };
     std::filesystem::path input;
     TBitmap picture;
 
     Fixture()
-        : dir(std::filesystem::temp_directory_path() / ("vantrelle-reduce-bench-" + std::to_string(getpid())))
-        , input(dir / "picture.bmp")
+        : input(dir / "picture.bmp")
         , picture(makePicture())
     {
-        std::filesystem::create_directories(dir);
         picture.SaveToFile(input.string());
         std::unordered_set<std::uint32_t> colours;
         for (int y = 0; y < Height; ++y)
@@ -64,7 +62,6 @@ struct Fixture {
             }
         vantrelle::bench::reportInfo("reduce.distinct_colours", static_cast<double>(colours.size()), "colours");
     }
-    ~Fixture() { std::filesystem::remove_all(dir); }
 };
 
 Fixture& fixture()

@@ -1,6 +1,7 @@
 // Opening the movies query on 5,000 films with 30 KB covers, against a plain SQLite read of the same rows with
 // every column fetched and copied: once with the same ordered SELECT, once with an unordered SELECT *.
 #include "BenchMain.h"
+#include "ScratchDir.h"
 
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/Schema.h"
@@ -15,7 +16,6 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -47,10 +47,9 @@ long statusKilobytes(const char* key)
 class Catalogue {
 public:
     Catalogue()
+        : m_folder("store-bench")
+        , m_file(m_folder / "Movies.mdb")
     {
-        m_folder = fs::temp_directory_path() / ("vantrelle-bench-" + std::to_string(getpid()));
-        fs::create_directories(m_folder);
-        m_file = m_folder / "Movies.mdb";
         createCatalogue(m_file);
         sqlite3* db = nullptr;
         check(sqlite3_open(m_file.c_str(), &db), db);
@@ -81,16 +80,10 @@ public:
         sqlite3_close(db);
     }
 
-    ~Catalogue()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
     const fs::path& file() const { return m_file; }
 
 private:
-    fs::path m_folder;
+    vantrelle::bench::ScratchDir m_folder;
     fs::path m_file;
 };
 
