@@ -215,7 +215,7 @@ void bindValue(sqlite::Statement& statement, int parameter, const FieldValue& va
 } // namespace
 
 MoviesTable::MoviesTable(const std::filesystem::path& file)
-    : m_db(file, SQLITE_OPEN_READWRITE)
+    : m_db(file, SQLITE_OPEN_READWRITE, throwEngineError)
 {
     m_db.check(sqlite3_busy_timeout(m_db.handle(), 5000));
     // Every committed write is on disk before the post returns (the default; set so it never drifts).

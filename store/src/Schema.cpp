@@ -22,7 +22,7 @@ void createCatalogue(const std::filesystem::path& file)
     }
     ::close(fd);
     try {
-        sqlite::Database db(file, SQLITE_OPEN_READWRITE);
+        sqlite::Database db(file, SQLITE_OPEN_READWRITE, throwEngineError);
         db.exec(kMoviesSchema);
     } catch (...) {
         std::error_code ignored;

@@ -1,18 +1,18 @@
-#include "Sqlite.h"
-
-#include "vantrelle/store/Errors.h"
+#include "vantrelle/sqlite/Sqlite.h"
 
 #include <limits>
 
-namespace vantrelle::store::sqlite {
+namespace vantrelle::sqlite {
 
-Database::Database(const std::filesystem::path& file, int flags)
+Database::Database(const std::filesystem::path& file, int flags, Failure fail)
+    : m_fail(fail)
 {
     const int result = sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr);
     if (result != SQLITE_OK) {
         const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result);
         sqlite3_close(m_db);
-        throw EEngineError(message);
+        m_db = nullptr;
+        this->fail(message);
     }
     sqlite3_extended_result_codes(m_db, 1);
 }
@@ -25,7 +25,14 @@ Database::~Database()
 void Database::check(int result) const
 {
     if (result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE)
-        throw EEngineError(sqlite3_errmsg(m_db));
+        fail(sqlite3_errmsg(m_db));
+}
+
+void Database::fail(const std::string& message) const
+{
+    if (m_fail)
+        m_fail(message);
+    throw Error(message);
 }
 
 void Database::exec(std::string_view sql) const
@@ -37,7 +44,7 @@ Statement::Statement(const Database& db, std::string_view sql)
     : m_db(db)
 {
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        throw EEngineError("statement too long");
+        m_db.fail("statement too long");
     m_db.check(sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &m_stmt, nullptr));
 }
 
@@ -51,6 +58,12 @@ bool Statement::step()
     const int result = sqlite3_step(m_stmt);
     m_db.check(result);
     return result == SQLITE_ROW;
+}
+
+void Statement::reset()
+{
+    // sqlite3_reset repeats the last step's failure, which step() has already reported.
+    sqlite3_reset(m_stmt);
 }
 
 void Statement::bindNull(int index)
@@ -78,6 +91,23 @@ void Statement::bindBlob(int index, const void* data, std::size_t size)
         m_db.check(sqlite3_bind_blob64(m_stmt, index, data, size, SQLITE_STATIC));
 }
 
+bool Statement::columnIsNull(int index) const
+{
+    return sqlite3_column_type(m_stmt, index) == SQLITE_NULL;
+}
+
+std::int64_t Statement::columnInt(int index) const
+{
+    return sqlite3_column_int64(m_stmt, index);
+}
+
+std::string_view Statement::columnText(int index) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, index));
+    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, index)))
+                : std::string_view();
+}
+
 Transaction::Transaction(const Database& db)
     : m_db(db)
 {
@@ -96,4 +126,4 @@ void Transaction::commit()
     m_done = true;
 }
 
-} // namespace vantrelle::store::sqlite
+} // namespace vantrelle::sqlite
