@@ -1,0 +1,147 @@
+#include "IndexWriter.h"
+
+#include "vantrelle/titleindex/Schema.h"
+
+#include <ctime>
+#include <string>
+
+namespace vantrelle::titleindex {
+
+namespace {
+
+// The order of titles.rank: votes, most first, ties by number.
+const std::string kRankOrder = "votes DESC, number";
+
+void bindOptional(sqlite::Statement& statement, int index, const std::optional<std::string_view>& text)
+{
+    text ? statement.bindText(index, *text) : statement.bindNull(index);
+}
+
+void bindOptional(sqlite::Statement& statement, int index, const std::optional<int>& number)
+{
+    number ? statement.bindInt(index, *number) : statement.bindNull(index);
+}
+
+void run(sqlite::Statement& statement)
+{
+    statement.step();
+    statement.reset();
+}
+
+std::string nowIso8601()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm utc {};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+} // namespace
+
+IndexWriter::IndexWriter(const std::filesystem::path& file)
+    : m_db(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
+{
+    // The file is new and private until it is renamed into place: no journal, no syncing, no sharing.
+    // Sorting (ranks, word index) spills to temporary files rather than memory beyond the caches.
+    m_db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE;"
+              "PRAGMA cache_size = -65536; PRAGMA temp_store = FILE; PRAGMA temp.cache_size = -32768");
+    m_transaction.emplace(m_db);
+    m_db.exec(kSchemaSql);
+    m_db.exec("CREATE TEMP TABLE staged_titles (number INTEGER PRIMARY KEY, type TEXT NOT NULL, title TEXT NOT NULL,"
+              " original_title TEXT, year INTEGER, runtime INTEGER, genres TEXT, votes INTEGER NOT NULL DEFAULT 0)");
+    m_insertTitle.emplace(m_db,
+        "INSERT INTO staged_titles (number, type, title, original_title, year, runtime, "
+        "genres) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    m_setVotes.emplace(m_db, "UPDATE staged_titles SET votes = ? WHERE number = ?");
+    m_insertDirector.emplace(m_db, "INSERT INTO directors (title, position, person) VALUES (?, ?, ?)");
+    m_insertCastMember.emplace(
+        m_db, "INSERT INTO cast_members (title, position, person, characters) VALUES (?, ?, ?, ?)");
+    m_insertPerson.emplace(m_db, "INSERT INTO people (number, name) VALUES (?, ?)");
+}
+
+void IndexWriter::addTitle(const TitleRow& title)
+{
+    sqlite::Statement& insert = *m_insertTitle;
+    insert.bindInt(1, title.number);
+    bindOptional(insert, 2, title.type);
+    bindOptional(insert, 3, title.title);
+    bindOptional(insert, 4, title.originalTitle);
+    bindOptional(insert, 5, title.year);
+    bindOptional(insert, 6, title.runtime);
+    bindOptional(insert, 7, title.genres);
+    run(insert);
+}
+
+void IndexWriter::setVotes(std::uint32_t title, std::uint32_t votes)
+{
+    m_setVotes->bindInt(1, votes);
+    m_setVotes->bindInt(2, title);
+    run(*m_setVotes);
+}
+
+void IndexWriter::addDirector(std::uint32_t title, int position, std::uint32_t person)
+{
+    m_insertDirector->bindInt(1, title);
+    m_insertDirector->bindInt(2, position);
+    m_insertDirector->bindInt(3, person);
+    run(*m_insertDirector);
+}
+
+void IndexWriter::addCastMember(std::uint32_t title, int position, std::uint32_t person, std::string_view characters)
+{
+    m_insertCastMember->bindInt(1, title);
+    m_insertCastMember->bindInt(2, position);
+    m_insertCastMember->bindInt(3, person);
+    bindOptional(
+        *m_insertCastMember, 4, characters.empty() ? std::nullopt : std::optional<std::string_view>(characters));
+    run(*m_insertCastMember);
+}
+
+void IndexWriter::addPerson(std::uint32_t person, std::string_view name)
+{
+    m_insertPerson->bindInt(1, person);
+    m_insertPerson->bindText(2, name);
+    run(*m_insertPerson);
+}
+
+void IndexWriter::rankTitles()
+{
+    // Written in number order, so the table's own B-tree only ever grows at its end.
+    m_db.exec("INSERT INTO titles (number, rank, type, title, original_title, year, runtime, genres, votes) "
+              "SELECT number, row_number() OVER (ORDER BY "
+        + kRankOrder
+        + "), type, title, original_title, year, "
+          "runtime, genres, votes FROM staged_titles ORDER BY number");
+}
+
+void IndexWriter::indexWords()
+{
+    // In rank order: the word index gathers ascending rowids in memory and writes them out in large
+    // segments; out-of-order rowids would make it flush at every row.
+    m_db.exec("INSERT INTO title_words (rowid, words) SELECT row_number() OVER (ORDER BY " + kRankOrder
+        + "), "
+          "CASE WHEN original_title IS NULL OR original_title = title THEN title "
+          "ELSE title || ' ' || original_title END FROM staged_titles ORDER BY "
+        + kRankOrder);
+    m_db.exec("DROP TABLE staged_titles");
+    // One segment per term: a search then reads each term's list in one go.
+    m_db.exec("INSERT INTO title_words (title_words) VALUES ('optimize')");
+}
+
+void IndexWriter::commit(std::string_view source)
+{
+    sqlite::Statement meta(m_db, "INSERT INTO meta (key, value) VALUES (?, ?)");
+    const std::string version = std::to_string(kSchemaVersion);
+    const std::string importedAt = nowIso8601();
+    for (const auto& [key, value] : { std::pair<std::string_view, std::string_view> { "schema_version", version },
+             { "source", source }, { "imported_at", importedAt } }) {
+        meta.bindText(1, key);
+        meta.bindText(2, value);
+        run(meta);
+    }
+    m_transaction->commit();
+}
+
+} // namespace vantrelle::titleindex

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "vantrelle/sqlite/Sqlite.h"
+#include "vantrelle/titleindex/DatasetFormat.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrelle::titleindex {
+
+// Writes a new title index into a fresh file, in one transaction without a journal: the file is only
+// renamed into place once finish() has returned, so a crash half-way loses nothing.
+class IndexWriter {
+public:
+    explicit IndexWriter(const std::filesystem::path& file);
+
+    // Titles wait in a temporary table until their votes are known; finish() ranks them.
+    void addTitle(const TitleRow& title);
+    void setVotes(std::uint32_t title, std::uint32_t votes);
+    void addDirector(std::uint32_t title, int position, std::uint32_t person);
+    void addCastMember(std::uint32_t title, int position, std::uint32_t person, std::string_view characters);
+    void addPerson(std::uint32_t person, std::string_view name);
+
+    // Ranks the titles, fills the word index, writes the meta rows and commits. `step` is told each
+    // stage's name before it runs.
+    template <typename Step> void finish(std::string_view source, Step&& step)
+    {
+        step("Ranking titles");
+        rankTitles();
+        step("Indexing title words");
+        indexWords();
+        commit(source);
+    }
+
+private:
+    void rankTitles();
+    void indexWords();
+    void commit(std::string_view source);
+
+    sqlite::Database m_db;
+    // Made once the connection is set up and the tables exist.
+    std::optional<sqlite::Transaction> m_transaction;
+    std::optional<sqlite::Statement> m_insertTitle;
+    std::optional<sqlite::Statement> m_setVotes;
+    std::optional<sqlite::Statement> m_insertDirector;
+    std::optional<sqlite::Statement> m_insertCastMember;
+    std::optional<sqlite::Statement> m_insertPerson;
+};
+
+} // namespace vantrelle::titleindex
