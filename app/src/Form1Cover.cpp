@@ -13,8 +13,6 @@ using store::qsInsert;
 void TForm1::connectCover()
 {
     OpenPictureDialog2 = new TOpenPictureDialog(this);
-    // A failure of the import goes back to the download, which it ends; nothing is shown.
-    Http2->OnRequestComplete = [this](http::THttpRequest& sender) { Http2RequestComplete(sender); };
     connect(DBImage1, &TDBImage::doubleClicked, this, guardedHandler(&TForm1::DBImage1DblClick));
 }
 
@@ -23,11 +21,12 @@ void TForm1::ImportCoverFile(const std::string& FileName)
     pictures::ImportCoverFile(DBImage1->Picture(), CoverExtension, FileName);
 }
 
-// Runs in whatever state the query is by now: a poster that arrives after its film was saved or cancelled only
-// changes the picture shown, which the control never writes outside an insert or edit.
-void TForm1::Http2RequestComplete(http::THttpRequest& Sender)
+// The poster of a lookup, in whatever state the query is by now: one that arrives after its film was saved or
+// cancelled only changes the picture shown, which the control never writes outside an insert or edit. A failure
+// goes back to the download, which it ends; nothing is shown.
+void TForm1::useDownloadedCover(std::span<const std::uint8_t> body)
 {
-    pictures::ImportDownloadedCover(DBImage1->Picture(), CoverExtension, Sender.ResponseStream());
+    pictures::ImportDownloadedCover(DBImage1->Picture(), CoverExtension, body);
 }
 
 void TForm1::DBImage1DblClick()

@@ -1,5 +1,5 @@
-// The lookups of a new film at the title service: by number ("Enter Number") and by name
-// ("Search by Name.."), the search results, and the title page written into the new row.
+// The lookups of a new film at the title service, by number ("Enter Number") and by name ("Search by
+// Name.."): the title lookup runs them, and the window answers what it asks with its boxes and dialogs.
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/QtEventDelivery.h"
 #include "vantrelle/app/TDBEdit.h"
@@ -7,156 +7,93 @@
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/TForm2.h"
 #include "vantrelle/app/TImage.h"
-#include "vantrelle/titleservice/SearchResults.h"
-#include "vantrelle/titleservice/TitlePageScraper.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 
 namespace vantrelle::app {
-
-namespace {
-
-// The input box: a caption, a prompt and one line of at most 255 characters, pre-filled with
-// `defaultText` and selected. OK gives the edited text, anything else the default.
-std::string InputBox(QWidget* owner, const QString& caption, const QString& prompt, const std::string& defaultText)
-{
-    QInputDialog box(owner);
-    box.setWindowTitle(caption);
-    box.setLabelText(prompt);
-    box.setTextValue(QString::fromStdString(defaultText));
-    if (auto* line = box.findChild<QLineEdit*>()) {
-        line->setMaxLength(255);
-        line->selectAll();
-    }
-    return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : defaultText;
-}
-
-// The wait cursor for as long as a synchronous request runs.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-void executeSynchronously(http::THttpRequest& request, const std::string& url)
-{
-    request.SetURL(url);
-    WaitCursor wait;
-    request.Execute(true);
-}
-
-// The new row, the cover and the cover download of the window, as the title page scraper writes them.
-class NewFilm : public titleservice::ScrapeTarget {
-public:
-    explicit NewFilm(TForm1& form)
-        : m_form(form)
-    {
-    }
-
-    void setColumnText(std::string_view column, std::string_view text) override
-    {
-        m_form.aqMovies->FieldByName(column).SetAsString(text);
-    }
-
-    void setColumnInteger(std::string_view column, std::int32_t value) override
-    {
-        m_form.aqMovies->FieldByName(column).SetAsInteger(value);
-    }
-
-    titleservice::ListChoice chooseFromList(const std::vector<std::string_view>& items) override
-    {
-        const ChooseFromListResult choice
-            = ChooseFromList(&m_form, std::vector<std::string>(items.begin(), items.end()));
-        return { choice.result == mrOk, choice.index };
-    }
-
-    void usePlaceholderCover() override { m_form.DBImage1->Picture().Assign(m_form.Image1->Picture()); }
-
-    void setCoverExtension(std::string_view extension) override { m_form.CoverExtension = extension; }
-
-    void startCoverDownload(std::string_view url) override
-    {
-        m_form.Http2->SetURL(std::string(url));
-        m_form.Http2->Execute(false);
-    }
-
-private:
-    TForm1& m_form;
-};
-
-} // namespace
 
 void TForm1::connectLookups()
 {
     // Every event of the three requests runs on the user-interface thread, also those of the
     // cover download, which finishes on a worker thread.
-    const auto delivery = std::make_shared<QtEventDelivery>();
-    Http1 = std::make_unique<http::THttpRequest>(delivery);
-    Http2 = std::make_unique<http::THttpRequest>(delivery);
-    Http3 = std::make_unique<http::THttpRequest>(delivery);
-    Http1->OnRequestComplete = [this](http::THttpRequest& sender) { Http1RequestComplete(sender); };
-    Http3->OnRequestComplete = [this](http::THttpRequest& sender) { Http3RequestComplete(sender); };
+    titleservice::LookupUser& user = *this;
+    TitleLookup1 = std::make_unique<titleservice::TitleLookup>(user, std::make_shared<QtEventDelivery>());
     onTrigger(SearchByNumber1, &TForm1::BitBtn2Click);
     onTrigger(SearchByName1, &TForm1::SearchByName1Click);
 }
 
 void TForm1::BitBtn2Click()
 {
-    const std::string number
-        = InputBox(this, QStringLiteral("IMDB Number"), QStringLiteral("Type the IMDB number"), std::string());
-    if (!number.empty())
-        executeSynchronously(*Http1, titleservice::titlePageUrl(number));
-    DBEdit14->setFocus(Qt::OtherFocusReason);
+    TitleLookup1->enterNumber();
 }
 
 void TForm1::SearchByName1Click()
 {
-    const std::string title = InputBox(
-        this, QStringLiteral("Search by Movie Title"), QStringLiteral("Type the Movie Title"), std::string());
-    if (!title.empty())
-        executeSynchronously(*Http3, titleservice::searchUrl(title));
+    TitleLookup1->searchByName();
 }
 
-void TForm1::Http1RequestComplete(http::THttpRequest& Sender)
+void TForm1::setColumnText(std::string_view column, std::string_view text)
 {
-    NewFilm film(*this);
-    titleservice::TitlePageScraper scraper(film, URLDecoder1);
-    scraper.scrape(Sender.Text());
+    aqMovies->FieldByName(column).SetAsString(text);
 }
 
-void TForm1::Http3RequestComplete(http::THttpRequest& Sender)
+void TForm1::setColumnInteger(std::string_view column, std::int32_t value)
 {
-    using titleservice::SearchAnswer;
-    const SearchAnswer answer = titleservice::readSearchAnswer(Sender.Text(), Sender.RedirectURL());
-    switch (answer.kind) {
-    case SearchAnswer::Kind::TitlePage:
-        if (answer.requestRedirect)
-            executeSynchronously(*Http1, answer.redirectUrl);
-        DBEdit14->setFocus(Qt::OtherFocusReason);
-        return;
-    case SearchAnswer::Kind::NoMovie:
-        showMessageBox(
-            QMessageBox::NoIcon, QString::fromStdString(std::string(titleservice::NoMovieFoundMessage)), this);
-        return;
-    case SearchAnswer::Kind::Results:
-        break;
+    aqMovies->FieldByName(column).SetAsInteger(value);
+}
+
+titleservice::ListChoice TForm1::chooseFromList(const std::vector<std::string_view>& items)
+{
+    const ChooseFromListResult choice = ChooseFromList(this, std::vector<std::string>(items.begin(), items.end()));
+    return { choice.result == mrOk, choice.index };
+}
+
+void TForm1::usePlaceholderCover()
+{
+    DBImage1->Picture().Assign(Image1->Picture());
+}
+
+void TForm1::setCoverExtension(std::string_view extension)
+{
+    CoverExtension = extension;
+}
+
+// The input box: one line of at most 255 characters, empty and selected. OK gives the edited text,
+// anything else the empty default.
+std::string TForm1::inputBox(std::string_view caption, std::string_view prompt)
+{
+    QInputDialog box(this);
+    box.setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    box.setLabelText(QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size())));
+    if (auto* line = box.findChild<QLineEdit*>()) {
+        line->setMaxLength(255);
+        line->selectAll();
     }
-    std::vector<std::string> lines;
-    for (const auto& result : answer.results)
-        lines.push_back(result.display);
-    const ChooseFromListResult choice = ChooseFromList(this, lines);
-    if (choice.result != mrOk)
-        return;
-    const std::string url = titleservice::chosenTitleUrl(answer, choice.index);
-    if (!url.empty())
-        executeSynchronously(*Http1, url);
+    return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : std::string();
+}
+
+void TForm1::showMessage(std::string_view text)
+{
+    showMessageBox(QMessageBox::NoIcon, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), this);
+}
+
+void TForm1::focusNumberOfDiscs()
+{
     DBEdit14->setFocus(Qt::OtherFocusReason);
+}
+
+// The wait cursor for as long as a title page or a search is fetched.
+void TForm1::requestStarted()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TForm1::requestEnded()
+{
+    QApplication::restoreOverrideCursor();
 }
 
 } // namespace vantrelle::app

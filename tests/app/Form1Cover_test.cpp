@@ -257,15 +257,15 @@ private slots:
         const pictures::TGraphic* before = form->DBImage1->Picture().Graphic();
 
         // The service's error page: nothing is recognised, the JPEG decoder refuses it, and no message shows.
-        form->Http2->SetURL("http://posters.imdb.com/Covers/missing.jpg");
-        form->Http2->Execute(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!form->Http2->Busy(), 20000);
+        form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Covers/missing.jpg");
+        form->TitleLookup1->Http2->Execute(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->TitleLookup1->Http2->Busy(), 20000);
         QCOMPARE(form->DBImage1->Picture().Graphic(), before);
         QCOMPARE(leftovers(), QStringList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp.jpg") }));
 
         // A poster that arrives while browsing (its film saved or cancelled) is shown, never stored.
-        form->Http2->SetURL("http://posters.imdb.com/Covers/undertow.jpg");
-        form->Http2->Execute(false);
+        form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Covers/undertow.jpg");
+        form->TitleLookup1->Http2->Execute(false);
         QTRY_VERIFY_WITH_TIMEOUT(showsABitmap(*form), 20000);
         QCOMPARE(form->aqMovies->State(), store::qsBrowse);
         QVERIFY(!form->DBImage1->modified());

@@ -44,4 +44,10 @@ StandInTitleService::~StandInTitleService()
     waitpid(m_pid, nullptr, 0);
 }
 
+StandInTitleService& sharedTitleService()
+{
+    static StandInTitleService service;
+    return service;
+}
+
 } // namespace vantrelle::test

@@ -24,4 +24,7 @@ private:
     int m_port = 0;
 };
 
+// The one stand-in of a test program, started on first use and stopped when the program ends.
+StandInTitleService& sharedTitleService();
+
 } // namespace vantrelle::test

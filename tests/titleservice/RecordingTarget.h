@@ -1,22 +1,32 @@
 #pragma once
 
 #include "vantrelle/Error.h"
-#include "vantrelle/titleservice/ScrapeTarget.h"
+#include "vantrelle/titleservice/LookupUser.h"
+#include "vantrelle/titleservice/TitlePageScraper.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vantrelle::test {
 
-// A scrape target that writes down every call as one line, in order: "Director=Ridley Scott",
-// "Year=1979", "Year=null", "choose[a|b]", "placeholder", "extension=.jpg", "download=http://...".
+// A scrape target, and a title lookup's user, that writes down every call as one line, in order:
+// "Director=Ridley Scott", "Year=1979", "Year=null", "choose[a|b]", "placeholder", "extension=.jpg",
+// "ask[IMDB Number|Type the IMDB number]", "message=...", "focus", and after a scrape the poster URL
+// that it returns, "download=http://...".
 // Year and Runtime are set from text as the movies query does it: empty text is no value, leading
 // blanks and digits are a number, anything else fails with the query's message.
-class RecordingTarget : public titleservice::ScrapeTarget {
+// The downloaded cover is kept apart in `cover`: it may arrive on the download's worker thread.
+class RecordingTarget : public titleservice::LookupUser {
 public:
     std::vector<std::string> calls;
     titleservice::ListChoice answer; // what the selection dialog returns
+    std::string typed; // what the input box returns
+    std::vector<std::uint8_t> cover;
+    int requestsRunning = 0; // synchronous requests under way, and the most at once
+    int mostRequestsRunning = 0;
 
     void setColumnText(std::string_view column, std::string_view text) override
     {
@@ -52,7 +62,24 @@ public:
 
     void usePlaceholderCover() override { calls.push_back("placeholder"); }
     void setCoverExtension(std::string_view extension) override { record("extension", std::string(extension)); }
-    void startCoverDownload(std::string_view url) override { record("download", std::string(url)); }
+
+    std::string inputBox(std::string_view caption, std::string_view prompt) override
+    {
+        calls.push_back("ask[" + std::string(caption) + "|" + std::string(prompt) + "]");
+        return typed;
+    }
+    void showMessage(std::string_view text) override { record("message", std::string(text)); }
+    void focusNumberOfDiscs() override { calls.push_back("focus"); }
+    void useDownloadedCover(std::span<const std::uint8_t> body) override { cover.assign(body.begin(), body.end()); }
+    void requestStarted() override { mostRequestsRunning = std::max(mostRequestsRunning, ++requestsRunning); }
+    void requestEnded() override { --requestsRunning; }
+
+    // Runs `scraper`, made with this target, on the page.
+    void scrape(titleservice::TitlePageScraper& scraper, std::string_view page)
+    {
+        if (const auto poster = scraper.scrape(page))
+            record("download", std::string(*poster));
+    }
 
     // The calls whose line starts with `prefix`.
     std::vector<std::string> callsOf(std::string_view prefix) const

@@ -26,17 +26,6 @@ struct Response {
     std::string body;
 };
 
-// The service for the whole test program.
-vantrelle::test::StandInTitleService* service = nullptr;
-
-class StandInService : public ::testing::Environment {
-public:
-    void SetUp() override { service = new vantrelle::test::StandInTitleService; }
-    void TearDown() override { delete service; }
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new StandInService);
-
 // One GET in proxy form ("GET http://host/path HTTP/1.0") to the service.
 Response get(const std::string& host, const std::string& path)
 {
@@ -44,7 +33,7 @@ Response get(const std::string& host, const std::string& path)
     const int sock = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(service->port()));
+    address.sin_port = htons(static_cast<std::uint16_t>(vantrelle::test::sharedTitleService().port()));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         close(sock);
@@ -79,7 +68,7 @@ TEST(ServeTitles, TitlePageScrapesIntoARow)
     row.answer = { true, 2 };
     TURLDecoder decoder;
     TitlePageScraper scraper(row, decoder);
-    scraper.scrape(page.body);
+    row.scrape(scraper, page.body);
     EXPECT_EQ(row.callsOf("NameOfMovie"), std::vector<std::string> { "NameOfMovie=Lanterns Over Vael " });
     EXPECT_EQ(row.callsOf("Director"), std::vector<std::string> { "Director=Ana\xEFs Lef\xE8vre" });
     // Several running times, none for the USA: the dialog asks.
@@ -100,7 +89,8 @@ TEST(ServeTitles, EveryTitleHasAPosterOrThePlaceholder)
         ASSERT_EQ(page.status, 200) << number;
         vantrelle::test::RecordingTarget row;
         TURLDecoder decoder;
-        TitlePageScraper(row, decoder).scrape(page.body);
+        TitlePageScraper scraper(row, decoder);
+        row.scrape(scraper, page.body);
         if (!row.callsOf("placeholder").empty()) {
             ++placeholders;
             continue;

@@ -52,7 +52,7 @@ Scrape scrape(const std::string& page, ListChoice answer = {})
     TURLDecoder decoder;
     TitlePageScraper scraper(result.target, decoder);
     try {
-        scraper.scrape(page);
+        result.target.scrape(scraper, page);
     } catch (const vantrelle::Error& e) {
         result.error = e.what();
     }

@@ -63,7 +63,7 @@ TitlePageScraper::TitlePageScraper(ScrapeTarget& target, TURLDecoder& decoder)
 {
 }
 
-void TitlePageScraper::scrape(std::string_view page)
+std::optional<std::string_view> TitlePageScraper::scrape(std::string_view page)
 {
     m_runtimeEntries.clear();
     scrapeDirector(page);
@@ -72,7 +72,7 @@ void TitlePageScraper::scrape(std::string_view page)
     scrapeTagline(page);
     scrapeCast(page);
     scrapeRuntime(page);
-    scrapeCover(page);
+    return scrapeCover(page);
 }
 
 void TitlePageScraper::scrapeDirector(std::string_view page)
@@ -170,11 +170,11 @@ void TitlePageScraper::scrapeRuntime(std::string_view page)
         m_target.setColumnText("Runtime", runtimeText(m_runtimeEntries[static_cast<std::size_t>(chosen)]));
 }
 
-void TitlePageScraper::scrapeCover(std::string_view page)
+std::optional<std::string_view> TitlePageScraper::scrapeCover(std::string_view page)
 {
     if (position(PlaceholderImage, page) != 0) {
         m_target.usePlaceholderCover();
-        return;
+        return std::nullopt;
     }
     WorkingText text(page);
     if (position(PosterMarker, page) != 0) {
@@ -189,7 +189,7 @@ void TitlePageScraper::scrapeCover(std::string_view page)
     text.KeepBefore("\"");
     const std::string_view url = text.view();
     m_target.setCoverExtension(coverExtension(url));
-    m_target.startCoverDownload(url);
+    return url;
 }
 
 std::string_view coverExtension(std::string_view url)

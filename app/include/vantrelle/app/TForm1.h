@@ -1,8 +1,8 @@
 #pragma once
 
-#include "vantrelle/http/HttpRequest.h"
 #include "vantrelle/store/MoviesQuery.h"
-#include "vantrelle/titleservice/UrlDecoder.h"
+#include "vantrelle/titleservice/LookupUser.h"
+#include "vantrelle/titleservice/TitleLookup.h"
 
 #include <QWidget>
 
@@ -28,8 +28,9 @@ class TOpenPictureDialog;
 // The catalogue window. It owns the movies query and its data source, every
 // control and menu, and whatever the lookups and the cover import need. Its
 // handlers are spread over files by topic: Form1.cpp (creation, layout, colours),
-// Form1Editing.cpp (the editing workflow).
-class TForm1 : public QWidget {
+// Form1Editing.cpp (the editing workflow), Form1Lookups.cpp (the title lookups,
+// for which the window is the user), Form1Cover.cpp (the cover import).
+class TForm1 : public QWidget, private titleservice::LookupUser {
     Q_OBJECT
 
 public:
@@ -46,12 +47,8 @@ public:
     // The picture file extension of the cover being brought in, with its leading ".".
     std::string CoverExtension;
 
-    // The title service (Form1Lookups.cpp): title pages, cover pictures and searches, and the
-    // decoder of the names on title pages.
-    std::unique_ptr<http::THttpRequest> Http1;
-    std::unique_ptr<http::THttpRequest> Http2;
-    std::unique_ptr<http::THttpRequest> Http3;
-    titleservice::TURLDecoder URLDecoder1;
+    // The lookups at the title service, with their requests: title pages, cover pictures and searches.
+    std::unique_ptr<titleservice::TitleLookup> TitleLookup1;
 
     QGroupBox* GroupBox1;
     TDBGrid* DBGrid1;
@@ -123,13 +120,10 @@ public:
     // The lookups of a new film by number and by name (Form1Lookups.cpp).
     void BitBtn2Click();
     void SearchByName1Click();
-    void Http1RequestComplete(http::THttpRequest& Sender);
-    void Http3RequestComplete(http::THttpRequest& Sender);
 
     // The cover import (Form1Cover.cpp): a downloaded poster or a chosen picture file becomes the cover.
     TOpenPictureDialog* OpenPictureDialog2;
     void ImportCoverFile(const std::string& FileName);
-    void Http2RequestComplete(http::THttpRequest& Sender);
     void DBImage1DblClick();
 
 protected:
@@ -148,6 +142,20 @@ private:
     void onTrigger(QAction* item, void (TForm1::*handler)());
     void onClick(QPushButton* button, void (TForm1::*handler)());
     void bindControls();
+
+    // What the title lookups ask of the window (Form1Lookups.cpp); the downloaded cover is imported as
+    // a chosen file is (Form1Cover.cpp).
+    void setColumnText(std::string_view column, std::string_view text) override;
+    void setColumnInteger(std::string_view column, std::int32_t value) override;
+    titleservice::ListChoice chooseFromList(const std::vector<std::string_view>& items) override;
+    void usePlaceholderCover() override;
+    void setCoverExtension(std::string_view extension) override;
+    std::string inputBox(std::string_view caption, std::string_view prompt) override;
+    void showMessage(std::string_view text) override;
+    void focusNumberOfDiscs() override;
+    void useDownloadedCover(std::span<const std::uint8_t> body) override;
+    void requestStarted() override;
+    void requestEnded() override;
 };
 
 } // namespace vantrelle::app

@@ -14,10 +14,10 @@ struct ListChoice {
     int index = -1;
 };
 
-// Where the title page scraper writes what it reads: the row being inserted, the cover control
-// and the cover download of the main window. The scraper calls it on the caller's thread, in page
-// order; an exception thrown by any member ends the scrape right there and leaves the scraper
-// unchanged, so the columns written before it keep their values.
+// Where the title page scraper writes what it reads: the row being inserted and the cover control
+// of the main window. The scraper calls it on the caller's thread, in page order; an exception
+// thrown by any member ends the scrape right there and leaves the scraper unchanged, so the
+// columns written before it keep their values.
 //
 // Text arguments are the page's own 8-bit text; converting them to the stored text (the code page
 // rule of vantrelle/CodePage.h) is the target's job.
@@ -42,10 +42,6 @@ public:
 
     // Remembers the extension, with its leading ".", that the downloaded cover is loaded by; may be empty.
     virtual void setCoverExtension(std::string_view extension) = 0;
-
-    // Starts the asynchronous cover download (Http2) from the poster URL and returns at once.
-    // Throws when the URL is not one the HTTP component accepts.
-    virtual void startCoverDownload(std::string_view url) = 0;
 };
 
 } // namespace vantrelle::titleservice

@@ -3,6 +3,7 @@
 #include "vantrelle/titleservice/ScrapeTarget.h"
 #include "vantrelle/titleservice/UrlDecoder.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,7 @@ namespace vantrelle::titleservice {
 //                    user's choice among several, else the only one; stores the leading whole number
 //                    after the entry's first ":" ("138 (uncensored)" gives 138); none chosen stores 0
 //   7. Cover         the placeholder when the page names "ph_title.gif"; otherwise the poster URL's
-//                    extension is remembered and its download started
+//                    extension is remembered and the URL returned, for its download to start
 // The page is never parsed as HTML: absent markers turn into some text by the rules of the scraping
 // steps, and that text is stored. Only the target's setters can fail; a failure ends the scrape at
 // that step.
@@ -29,7 +30,9 @@ public:
     // `decoder` decodes the cast's name links (its OnError, if set, hears of malformed ones).
     TitlePageScraper(ScrapeTarget& target, TURLDecoder& decoder);
 
-    void scrape(std::string_view page);
+    // The poster URL to download (a view of the page, possibly empty), or nothing when the page
+    // names the placeholder.
+    [[nodiscard]] std::optional<std::string_view> scrape(std::string_view page);
 
     // The running-time entries of the last scrape that reached that step (empty before): views of
     // the page, valid while it is.
@@ -42,7 +45,7 @@ private:
     void scrapeTagline(std::string_view page);
     void scrapeCast(std::string_view page);
     void scrapeRuntime(std::string_view page);
-    void scrapeCover(std::string_view page);
+    std::optional<std::string_view> scrapeCover(std::string_view page);
 
     ScrapeTarget& m_target;
     TURLDecoder& m_decoder;

@@ -1,0 +1,111 @@
+#include "vantrelle/titleservice/TitleLookup.h"
+
+#include "vantrelle/titleservice/SearchResults.h"
+
+namespace vantrelle::titleservice {
+
+namespace {
+
+// The user's wait for one synchronous request.
+class RequestRunning {
+public:
+    explicit RequestRunning(LookupUser& user)
+        : m_user(user)
+    {
+        m_user.requestStarted();
+    }
+    ~RequestRunning() { m_user.requestEnded(); }
+    RequestRunning(const RequestRunning&) = delete;
+    RequestRunning& operator=(const RequestRunning&) = delete;
+
+private:
+    LookupUser& m_user;
+};
+
+} // namespace
+
+TitleLookup::TitleLookup(LookupUser& user, std::shared_ptr<http::EventDelivery> delivery)
+    : m_user(user)
+    , m_scraper(user, m_decoder)
+    , Http1(std::make_unique<http::THttpRequest>(delivery))
+    , Http2(std::make_unique<http::THttpRequest>(delivery))
+    , Http3(std::make_unique<http::THttpRequest>(delivery))
+{
+    Http1->OnRequestComplete = [this](http::THttpRequest& sender) { Http1RequestComplete(sender); };
+    Http2->OnRequestComplete = [this](http::THttpRequest& sender) { Http2RequestComplete(sender); };
+    Http3->OnRequestComplete = [this](http::THttpRequest& sender) { Http3RequestComplete(sender); };
+}
+
+void TitleLookup::setProxy(const std::string& proxy)
+{
+    for (http::THttpRequest* request : { Http1.get(), Http2.get(), Http3.get() })
+        request->SetProxy(proxy);
+}
+
+void TitleLookup::enterNumber()
+{
+    const std::string number = m_user.inputBox("IMDB Number", "Type the IMDB number");
+    if (!number.empty())
+        executeSynchronously(*Http1, titlePageUrl(number));
+    m_user.focusNumberOfDiscs();
+}
+
+void TitleLookup::searchByName()
+{
+    const std::string title = m_user.inputBox("Search by Movie Title", "Type the Movie Title");
+    if (!title.empty())
+        executeSynchronously(*Http3, searchUrl(title));
+}
+
+void TitleLookup::executeSynchronously(http::THttpRequest& request, const std::string& url)
+{
+    request.SetURL(url);
+    RequestRunning running(m_user);
+    request.Execute(true);
+}
+
+void TitleLookup::Http1RequestComplete(http::THttpRequest& Sender)
+{
+    m_posterUrl.reset();
+    m_titlePage = Sender.Text();
+    m_posterUrl = m_scraper.scrape(m_titlePage);
+    if (!m_posterUrl)
+        return;
+    Http2->SetURL(std::string(*m_posterUrl));
+    Http2->Execute(false);
+}
+
+// Whatever state the new row is in by now: the user decides what a late poster does.
+void TitleLookup::Http2RequestComplete(http::THttpRequest& Sender)
+{
+    m_user.useDownloadedCover(Sender.ResponseStream());
+}
+
+void TitleLookup::Http3RequestComplete(http::THttpRequest& Sender)
+{
+    const SearchAnswer answer = readSearchAnswer(Sender.Text(), Sender.RedirectURL());
+    switch (answer.kind) {
+    case SearchAnswer::Kind::TitlePage:
+        if (answer.requestRedirect)
+            executeSynchronously(*Http1, answer.redirectUrl);
+        m_user.focusNumberOfDiscs();
+        return;
+    case SearchAnswer::Kind::NoMovie:
+        m_user.showMessage(NoMovieFoundMessage);
+        return;
+    case SearchAnswer::Kind::Results:
+        break;
+    }
+    std::vector<std::string_view> lines;
+    for (const auto& result : answer.results)
+        lines.push_back(result.display);
+    const ListChoice choice = m_user.chooseFromList(lines);
+    if (!choice.confirmed)
+        return;
+    const std::string url = chosenTitleUrl(answer, choice.index);
+    if (!url.empty())
+        executeSynchronously(*Http1, url);
+    m_user.focusNumberOfDiscs();
+}
+
+} // namespace vantrelle::titleservice

@@ -1,0 +1,148 @@
+#include "NewFilmRow.h"
+
+#include "CommandRegistry.h"
+#include "vantrelle/CodePage.h"
+#include "vantrelle/Error.h"
+#include "vantrelle/store/Schema.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <variant>
+
+namespace vantrelle::tool {
+
+namespace {
+
+std::string json(std::string_view utf8)
+{
+    std::string quoted = "\"";
+    for (const char c : utf8) {
+        switch (c) {
+        case '"':
+            quoted += "\\\"";
+            break;
+        case '\\':
+            quoted += "\\\\";
+            break;
+        case '\n':
+            quoted += "\\n";
+            break;
+        case '\r':
+            quoted += "\\r";
+            break;
+        case '\t':
+            quoted += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                quoted += escaped;
+            } else {
+                quoted += c;
+            }
+        }
+    }
+    return quoted + "\"";
+}
+
+// The page's 8-bit text as a JSON string, or null.
+std::string jsonOrNull(const std::optional<std::string>& ansi)
+{
+    return ansi ? json(ansiToUtf8(*ansi)) : "null";
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder()
+{
+    std::string folder = (std::filesystem::temp_directory_path() / "vantrelle-scrape-XXXXXX").string();
+    if (!mkdtemp(folder.data()))
+        throw Error("Cannot create a temporary folder");
+    m_path = folder;
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+titleservice::ListChoice parseChoice(const std::string& text)
+{
+    if (text == "cancel")
+        return { false, -1 };
+    int index = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || index < -1)
+        throw UsageError { "--choose takes a line number from 0, -1 for no line, or cancel" };
+    return { true, index };
+}
+
+NewFilmRow::NewFilmRow(std::string typed, std::optional<titleservice::ListChoice> choice)
+    : m_typed(std::move(typed))
+    , m_choice(choice)
+{
+    const std::filesystem::path catalogue = m_folder.path() / "Movies.mdb";
+    store::createCatalogue(catalogue);
+    m_query.ConnectionString = store::connectionStringFor(catalogue);
+    m_query.Open();
+    m_query.Insert();
+}
+
+void NewFilmRow::setColumnText(std::string_view column, std::string_view text)
+{
+    m_query.FieldByName(column).SetAsString(text);
+    written(column);
+}
+
+void NewFilmRow::setColumnInteger(std::string_view column, std::int32_t value)
+{
+    m_query.FieldByName(column).SetAsInteger(value);
+    written(column);
+}
+
+titleservice::ListChoice NewFilmRow::chooseFromList(const std::vector<std::string_view>&)
+{
+    return m_choice.value_or(titleservice::ListChoice {});
+}
+
+std::string NewFilmRow::inputBox(std::string_view, std::string_view)
+{
+    return m_typed;
+}
+
+void NewFilmRow::written(std::string_view column)
+{
+    if (std::find(m_columns.begin(), m_columns.end(), column) == m_columns.end())
+        m_columns.emplace_back(column);
+}
+
+void NewFilmRow::print(std::ostream& out, const FillOutcome& outcome, bool lookedUp)
+{
+    out << "{\"columns\": {";
+    for (const auto& column : m_columns) {
+        const store::FieldValue& value = m_query.FieldByName(column).Value();
+        out << (&column == &m_columns.front() ? "" : ", ") << json(column) << ": ";
+        if (const auto* number = std::get_if<std::int32_t>(&value))
+            out << *number;
+        else if (const auto* utf8 = std::get_if<std::string>(&value))
+            out << json(*utf8);
+        else
+            out << "null";
+    }
+    out << "}, \"placeholder\": " << (m_placeholder ? "true" : "false")
+        << ", \"posterUrl\": " << jsonOrNull(outcome.posterUrl)
+        << ", \"coverExtension\": " << jsonOrNull(m_coverExtension) << ", \"runtimeEntries\": [";
+    for (const auto& entry : outcome.runtimeEntries)
+        out << (&entry == &outcome.runtimeEntries.front() ? "" : ", ") << json(ansiToUtf8(entry));
+    out << "], \"error\": " << jsonOrNull(outcome.error);
+    if (lookedUp)
+        out << ", \"coverBytes\": " << (m_coverBytes ? std::to_string(*m_coverBytes) : "null")
+            << ", \"message\": " << (m_message ? json(*m_message) : "null");
+    out << "}\n";
+}
+
+} // namespace vantrelle::tool
