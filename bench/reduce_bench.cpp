@@ -2,6 +2,7 @@
 // 24-bit BMP file: `vantrelle-tool reduce` against ImageMagick's `convert IN -dither None -colors 256 OUT`.
 // Also the in-process throughput of ReduceToPaletteBitmap and the tool's peak memory.
 #include "BenchMain.h"
+#include "Processes.h"
 #include "SamplePictures.h"
 #include "ScratchDir.h"
 
@@ -9,8 +10,6 @@
 #include "vantrelle/pictures/ColorReduction.h"
 
 #include <benchmark/benchmark.h>
-
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -70,21 +69,7 @@ Fixture& fixture()
     return f;
 }
 
-// Runs a program to completion; true when it exits with 0.
-bool runProcess(std::vector<std::string> arguments)
-{
-    std::vector<char*> argv;
-    for (std::string& a : arguments)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using vantrelle::bench::runProcess;
 
 void BM_ReduceTool(benchmark::State& state)
 {
