@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(form->aqMovies->State(), store::qsInsert);
     }
 
-    void aCancelledNumberOrAFailureLeavesTheNewRow()
+    void aCancelledOrUnknownNumberOrAFailureLeavesTheNewRow()
     {
         Catalogue catalogue(std::vector<test::Film> {});
         auto form = test::openWindow();
@@ -132,17 +132,31 @@ private slots:
         QCOMPARE(form->DBEdit1->text(), QString());
         QCOMPARE(form->focusWidget(), form->DBEdit14);
 
-        // An unknown number: the service's "not found" page has no poster, and the cover download
-        // refuses the empty URL cut out of it. The error box shows; the row stays being inserted.
+        // A number the service does not know: its "not found" page writes nothing, and a message says so.
         form->DBEdit1->setFocus();
         {
             ModalAnswer answer(QMessageBox::Ok, answerLookup(QStringLiteral("IMDB Number"), QStringLiteral("9999999")));
             form->SearchByNumber1->trigger();
             QCOMPARE(answer.boxes().size(), std::size_t(1));
-            QCOMPARE(answer.boxes()[0].icon, QMessageBox::Critical);
-            QCOMPARE(answer.texts(), QStringList({ QStringLiteral("The URL does not use a recognized protocol.") }));
+            QCOMPARE(answer.boxes()[0].icon, QMessageBox::NoIcon);
+            QCOMPARE(answer.texts(), QStringList({ QStringLiteral("No film has the title number 9999999.") }));
         }
-        QCOMPARE(form->DBEdit3->text(), QStringLiteral("Titlenotfound<"));
+        QCOMPARE(form->DBEdit1->text(), QString());
+        QCOMPARE(form->DBEdit3->text(), QString());
+        QCOMPARE(form->focusWidget(), form->DBEdit14);
+
+        // No service to reach: the error box shows, the focus stays, the row stays being inserted.
+        form->TitleLookup1->setProxy("http://127.0.0.1:1");
+        form->DBEdit1->setFocus();
+        {
+            ModalAnswer answer(QMessageBox::Ok, answerLookup(QStringLiteral("IMDB Number"), QStringLiteral("0100001")));
+            form->SearchByNumber1->trigger();
+            QCOMPARE(answer.boxes().size(), std::size_t(1));
+            QCOMPARE(answer.boxes()[0].icon, QMessageBox::Critical);
+            QCOMPARE(answer.texts(),
+                QStringList({ QStringLiteral("A connection with the server could not be established.") }));
+        }
+        QCOMPARE(form->DBEdit1->text(), QString());
         QCOMPARE(form->aqMovies->State(), store::qsInsert);
         QCOMPARE(form->focusWidget(), form->DBEdit1);
     }

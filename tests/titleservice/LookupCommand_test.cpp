@@ -36,8 +36,9 @@ TEST(LookupCommand, FillsARowByNumberOrByNameAndWaitsForTheCover)
 )" },
         { "--name harbour --choose cancel", 0, R"(\{"columns": \{\}, .*"message": null\}
 )" },
-        { "--number 9999999", 1,
-            R"(\{"columns": \{.*"Genre": "Titlenotfound<", .*"error": "The URL does not use a recognized protocol", .*\}
+        { "--number 9999999", 0,
+            R"(\{"columns": \{\}, .*"posterUrl": null, .*"error": null, "coverBytes": null, )"
+            R"("message": "No film has the title number 9999999."\}
 )" },
     };
     for (const auto& c : cases) {

@@ -132,17 +132,23 @@ TEST(TitleLookup, ANumberLeftEmptyMakesNoRequestButMovesTheFocus)
     EXPECT_EQ(found->user.mostRequestsRunning, 0);
 }
 
+TEST(TitleLookup, ANumberTheServiceDoesNotKnowWritesNothingAndSaysSo)
+{
+    for (const std::string typed : { "9999999", "12ab" }) {
+        const auto found = lookUp(true, typed);
+        EXPECT_EQ(found->error, "") << typed;
+        EXPECT_EQ(found->user.calls,
+            (std::vector<std::string> { kAskNumber, "message=No film has the title number " + typed + ".", "focus" }));
+        EXPECT_EQ(coverFormat(found->user.cover), "") << typed;
+    }
+}
+
 TEST(TitleLookup, AFailureEndsTheLookupWhereItOccursAndMovesNoFocus)
 {
-    // An unknown number: the "not found" page has no poster, and the download refuses the empty URL
-    // cut out of it.
-    const auto unknown = lookUp(true, "9999999");
-    EXPECT_EQ(unknown->error, "The URL does not use a recognized protocol");
-    EXPECT_EQ(unknown->user.callsOf("Genre"), std::vector<std::string> { "Genre=Titlenotfound<" });
-    EXPECT_TRUE(unknown->user.callsOf("focus").empty());
-
     // No service where the proxy points: the request fails before any page is read.
-    const auto unreachable = lookUp(false, "harbour", {}, "http://127.0.0.1:1");
-    EXPECT_FALSE(unreachable->error.empty());
-    EXPECT_EQ(unreachable->user.calls, std::vector<std::string> { kAskTitle });
+    for (const bool byNumber : { true, false }) {
+        const auto unreachable = lookUp(byNumber, "0100001", {}, "http://127.0.0.1:1");
+        EXPECT_FALSE(unreachable->error.empty());
+        EXPECT_EQ(unreachable->user.calls, std::vector<std::string> { byNumber ? kAskNumber : kAskTitle });
+    }
 }

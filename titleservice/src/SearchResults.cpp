@@ -60,6 +60,12 @@ std::string titlePageUrl(std::string_view number)
     return serviceUrl(TitleLink, number);
 }
 
+std::string_view titleNumberOf(std::string_view url)
+{
+    const std::size_t link = url.find(TitleLink);
+    return link == std::string_view::npos ? url : url.substr(link + TitleLink.size());
+}
+
 std::string searchUrl(std::string_view title)
 {
     std::string query(title);

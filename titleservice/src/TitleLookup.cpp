@@ -1,6 +1,9 @@
 #include "vantrelle/titleservice/TitleLookup.h"
 
+#include "vantrelle/CodePage.h"
 #include "vantrelle/titleservice/SearchResults.h"
+
+#include <cstdint>
 
 namespace vantrelle::titleservice {
 
@@ -21,6 +24,14 @@ public:
 private:
     LookupUser& m_user;
 };
+
+constexpr std::uint32_t kNotFound = 404;
+
+// The number is typed (UTF-8) or cut out of a page (8-bit).
+std::string noFilmMessage(std::string_view number)
+{
+    return "No film has the title number " + ansiToUtf8(number) + ".";
+}
 
 } // namespace
 
@@ -67,6 +78,12 @@ void TitleLookup::executeSynchronously(http::THttpRequest& request, const std::s
 void TitleLookup::Http1RequestComplete(http::THttpRequest& Sender)
 {
     m_posterUrl.reset();
+    // The service's "not found" page holds none of a film's values; scraped, it would fill the row
+    // with debris of its markup.
+    if (Sender.StatusCode() == kNotFound) {
+        m_user.showMessage(noFilmMessage(titleNumberOf(Sender.URL())));
+        return;
+    }
     m_titlePage = Sender.Text();
     m_posterUrl = m_scraper.scrape(m_titlePage);
     if (!m_posterUrl)

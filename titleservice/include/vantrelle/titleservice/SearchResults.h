@@ -41,6 +41,10 @@ SearchAnswer readSearchAnswer(std::string_view page, std::string_view redirectUr
 // TitleServiceBaseURL + "/Title?" + the number, as typed (neither trimmed nor checked).
 std::string titlePageUrl(std::string_view number);
 
+// The title number that a title page's URL asks for: what follows its first "/Title?" (the whole
+// URL when it has none).
+std::string_view titleNumberOf(std::string_view url);
+
 // TitleServiceBaseURL + "/Tsearch?" + the typed title with every space replaced by "+".
 std::string searchUrl(std::string_view title);
 

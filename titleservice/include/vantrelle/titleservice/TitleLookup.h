@@ -21,7 +21,8 @@ namespace vantrelle::titleservice {
 //                  title page, which is requested in turn, a list of results to choose one from,
 //                  or the message "No movie by that name have been found!"
 //   a title page   is scraped into the new row; the poster's download (Http2) starts, and its
-//                  body goes to the user when it has arrived
+//                  body goes to the user when it has arrived. A page answered "not found" (404)
+//                  writes nothing and shows "No film has the title number %s." instead
 // Title pages and searches are requested synchronously: when enterNumber or searchByName returns,
 // the row is filled and only the cover may still be on its way. A failed request, or a failure
 // of the scraper or the user, ends the lookup where it occurs and leaves through the call that
