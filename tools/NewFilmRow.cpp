@@ -3,11 +3,11 @@
 #include "CommandRegistry.h"
 #include "vantrelle/CodePage.h"
 #include "vantrelle/Error.h"
+#include "vantrelle/JsonText.h"
 #include "vantrelle/store/Schema.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 #include <variant>
 
@@ -15,43 +15,10 @@ namespace vantrelle::tool {
 
 namespace {
 
-std::string json(std::string_view utf8)
-{
-    std::string quoted = "\"";
-    for (const char c : utf8) {
-        switch (c) {
-        case '"':
-            quoted += "\\\"";
-            break;
-        case '\\':
-            quoted += "\\\\";
-            break;
-        case '\n':
-            quoted += "\\n";
-            break;
-        case '\r':
-            quoted += "\\r";
-            break;
-        case '\t':
-            quoted += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                quoted += escaped;
-            } else {
-                quoted += c;
-            }
-        }
-    }
-    return quoted + "\"";
-}
-
 // The page's 8-bit text as a JSON string, or null.
 std::string jsonOrNull(const std::optional<std::string>& ansi)
 {
-    return ansi ? json(ansiToUtf8(*ansi)) : "null";
+    return ansi ? jsonQuoted(ansiToUtf8(*ansi)) : "null";
 }
 
 } // namespace
@@ -125,11 +92,11 @@ void NewFilmRow::print(std::ostream& out, const FillOutcome& outcome, bool looke
     out << "{\"columns\": {";
     for (const auto& column : m_columns) {
         const store::FieldValue& value = m_query.FieldByName(column).Value();
-        out << (&column == &m_columns.front() ? "" : ", ") << json(column) << ": ";
+        out << (&column == &m_columns.front() ? "" : ", ") << jsonQuoted(column) << ": ";
         if (const auto* number = std::get_if<std::int32_t>(&value))
             out << *number;
         else if (const auto* utf8 = std::get_if<std::string>(&value))
-            out << json(*utf8);
+            out << jsonQuoted(*utf8);
         else
             out << "null";
     }
@@ -137,11 +104,11 @@ void NewFilmRow::print(std::ostream& out, const FillOutcome& outcome, bool looke
         << ", \"posterUrl\": " << jsonOrNull(outcome.posterUrl)
         << ", \"coverExtension\": " << jsonOrNull(m_coverExtension) << ", \"runtimeEntries\": [";
     for (const auto& entry : outcome.runtimeEntries)
-        out << (&entry == &outcome.runtimeEntries.front() ? "" : ", ") << json(ansiToUtf8(entry));
+        out << (&entry == &outcome.runtimeEntries.front() ? "" : ", ") << jsonQuoted(ansiToUtf8(entry));
     out << "], \"error\": " << jsonOrNull(outcome.error);
     if (lookedUp)
         out << ", \"coverBytes\": " << (m_coverBytes ? std::to_string(*m_coverBytes) : "null")
-            << ", \"message\": " << (m_message ? json(*m_message) : "null");
+            << ", \"message\": " << (m_message ? jsonQuoted(*m_message) : "null");
     out << "}\n";
 }
 
