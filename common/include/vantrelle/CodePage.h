@@ -12,6 +12,9 @@ namespace vantrelle {
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 
+// Appends the UTF-8 form of a Unicode character (at most U+10FFFF, not a surrogate).
+void appendUtf8(std::string& out, char32_t c);
+
 // Converts 8-bit system text to UTF-8 by the rule above.
 std::string ansiToUtf8(std::string_view bytes);
 
