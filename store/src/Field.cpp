@@ -99,14 +99,17 @@ std::string TIntegerField::EditTextOf(const FieldValue& value) const
 void TIntegerField::SetAsString(std::string_view text)
 {
     CheckCanModify();
-    if (text.empty()) {
-        Clear();
-        return;
-    }
+    SetValue(valueFromText(text));
+}
+
+FieldValue TIntegerField::valueFromText(std::string_view text) const
+{
+    if (text.empty())
+        return std::monostate {};
     const auto value = parseInteger(text);
     if (!value)
         throw EDatabaseError(invalidInteger(text, FieldName()));
-    SetValue(*value);
+    return *value;
 }
 
 void TIntegerField::SetAsInteger(std::int32_t value)
@@ -149,8 +152,15 @@ std::string TWideStringField::DisplayTextOf(const FieldValue& value) const
 void TWideStringField::SetAsString(std::string_view text)
 {
     CheckCanModify();
-    const std::string unicode = ansiToUtf8(text);
-    SetValue(std::string(utf8Prefix(unicode, static_cast<std::size_t>(Size()))));
+    SetValue(valueFromText(text));
+}
+
+FieldValue TWideStringField::valueFromText(std::string_view text) const
+{
+    std::string unicode = ansiToUtf8(text);
+    const std::size_t kept = utf8Prefix(unicode, static_cast<std::size_t>(Size())).size();
+    unicode.resize(kept);
+    return unicode;
 }
 
 void TWideStringField::SetAsInteger(std::int32_t value)
@@ -198,7 +208,12 @@ std::int32_t TBlobField::AsInteger() const
 
 void TBlobField::SetAsString(std::string_view bytes)
 {
-    SetAsBytes(Bytes(bytes.begin(), bytes.end()));
+    SetValue(valueFromText(bytes));
+}
+
+FieldValue TBlobField::valueFromText(std::string_view bytes) const
+{
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 void TBlobField::SetAsInteger(std::int32_t)

@@ -222,8 +222,7 @@ MoviesTable::MoviesTable(const std::filesystem::path& file)
     m_db.exec("PRAGMA synchronous = FULL");
 }
 
-std::unique_ptr<MoviesTable> MoviesTable::open(
-    std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink)
+std::unique_ptr<MoviesTable> MoviesTable::connect(std::string_view connectionString)
 {
     const fs::path file = databaseFile(connectionString, fs::current_path());
     checkCatalogueFile(file);
@@ -240,12 +239,27 @@ std::unique_ptr<MoviesTable> MoviesTable::open(
     }
     if (!hasMovies)
         throw EEngineError(quoted(file) + " holds no table Movies");
+    return table;
+}
+
+std::unique_ptr<MoviesTable> MoviesTable::open(
+    std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink)
+{
+    auto table = connect(connectionString);
     sqlite::Statement select(table->m_db, TMoviesQuery::CommandText);
     const auto index = resultColumns(select.handle());
     checkColumnTypes(table->m_db.handle(), select.handle(), index);
     const ValueReader reader(select.handle(), index);
     while (select.step())
         sink(reader.row());
+    return table;
+}
+
+std::unique_ptr<MoviesTable> MoviesTable::openToWrite(std::string_view connectionString)
+{
+    auto table = connect(connectionString);
+    const sqlite::Statement select(table->m_db, "SELECT * FROM Movies");
+    checkColumnTypes(table->m_db.handle(), select.handle(), resultColumns(select.handle()));
     return table;
 }
 
@@ -319,6 +333,28 @@ MovieRecord MoviesTable::update(const MovieRecord& original, const MovieRecord& 
         throw EEngineError("The movie could not be read back after it was written");
     transaction.commit();
     return std::move(*stored);
+}
+
+void MoviesTable::append(std::span<const MovieRecord> rows)
+{
+    std::string names, marks;
+    for (int k = 0; k < kMovieColumnCount; ++k) {
+        if (k == kIdColumn)
+            continue;
+        names += (names.empty() ? "" : ", ") + std::string(kColumns[k].name);
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    sqlite::Transaction transaction(m_db);
+    sqlite::Statement statement(m_db, "INSERT INTO Movies (" + names + ") VALUES (" + marks + ")");
+    for (const MovieRecord& row : rows) {
+        int parameter = 1;
+        for (int k = 0; k < kMovieColumnCount; ++k)
+            if (k != kIdColumn)
+                bindValue(statement, parameter++, row[k]);
+        statement.step();
+        statement.reset();
+    }
+    transaction.commit();
 }
 
 void MoviesTable::remove(const MovieRecord& original)

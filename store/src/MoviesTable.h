@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace vantrelle::store {
@@ -24,6 +25,8 @@ public:
     // that does not convert to its column's type.
     static std::unique_ptr<MoviesTable> open(
         std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink);
+    // Opens and checks the file as open() does, without reading any row.
+    static std::unique_ptr<MoviesTable> openToWrite(std::string_view connectionString);
 
     // Adds a row with the `set` columns of `values` (never ID) and returns it as stored.
     MovieRecord insert(const MovieRecord& values, const ColumnSet& set);
@@ -33,9 +36,13 @@ public:
     // Deletes the row that was read as `original`; EUpdateConflict when it was changed since. A row that is
     // already gone counts as deleted.
     void remove(const MovieRecord& original);
+    // Adds every row (all columns but ID) in one transaction: all of them, or none after a failure.
+    void append(std::span<const MovieRecord> rows);
 
 private:
     explicit MoviesTable(const std::filesystem::path& file);
+    // Opens the file and makes sure that it holds a table Movies.
+    static std::unique_ptr<MoviesTable> connect(std::string_view connectionString);
     std::optional<MovieRecord> readRowWhere(std::string_view condition, std::int64_t key) const;
     std::int64_t idOf(const MovieRecord& row) const;
 

@@ -61,6 +61,9 @@ public:
 
     virtual void SetAsString(std::string_view text) = 0;
     virtual void SetAsInteger(std::int32_t value) = 0;
+    // The value SetAsString(text) would store, with the same conversion and the same errors, but without
+    // storing it, so it works in any state of the query (an import converts whole files with it).
+    virtual FieldValue valueFromText(std::string_view text) const = 0;
     // Sets the column to null.
     void Clear();
 
@@ -103,6 +106,7 @@ public:
 
     void SetAsString(std::string_view text) override;
     void SetAsInteger(std::int32_t value) override;
+    FieldValue valueFromText(std::string_view text) const override;
 
 protected:
     TIntegerField(TMoviesQuery& query, int index, std::string name, TFieldType type);
@@ -132,6 +136,7 @@ public:
 
     void SetAsString(std::string_view text) override;
     void SetAsInteger(std::int32_t value) override;
+    FieldValue valueFromText(std::string_view text) const override;
 };
 
 // A long binary column (the cover picture's bytes; their format is the pictures module's business).
@@ -153,6 +158,7 @@ public:
 
     void SetAsString(std::string_view bytes) override;
     void SetAsInteger(std::int32_t value) override;
+    FieldValue valueFromText(std::string_view bytes) const override;
 };
 
 } // namespace vantrelle::store
