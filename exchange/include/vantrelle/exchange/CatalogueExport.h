@@ -1,0 +1,32 @@
+#pragma once
+
+#include "vantrelle/exchange/DataFormat.h"
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vantrelle::exchange {
+
+struct ExportOptions {
+    DataFormat format = DataFormat::Csv;
+    // Column names in any case, in the order wanted; empty: every column in table order.
+    std::vector<std::string> fields;
+    // Where covers go as <ID>.bmp files, named in the Cover column; without it the Cover column holds the
+    // bytes in base64.
+    std::optional<std::filesystem::path> coversFolder;
+    // The folder of the file written; the cover files are named relative to it.
+    std::filesystem::path outputFolder = ".";
+};
+
+// Writes the films of the open query, in its order (the list's title order), to `out`, and returns how many.
+// CSV (Csv.h) has a header row of column names; JSON is one array with an object per film, nulls kept.
+// Integers are written in decimal, text as it is stored (UTF-8). Fails with "Field '%s' not found" for an
+// unknown field, and with EFileError when a cover file cannot be written.
+std::size_t exportMovies(store::TMoviesQuery& query, const ExportOptions& options, std::ostream& out);
+
+} // namespace vantrelle::exchange

@@ -1,0 +1,54 @@
+#include "vantrelle/exchange/CoverValue.h"
+
+#include "vantrelle/ScratchWorkingDir.h"
+#include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/pictures/CoverImport.h"
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/pictures/Picture.h"
+
+#include <fstream>
+
+namespace vantrelle::exchange {
+
+namespace fs = std::filesystem;
+
+bool isCoverBitmap(std::span<const std::uint8_t> bytes)
+{
+    const auto file = pictures::TBitmap::StripGraphicHeader(bytes);
+    return file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
+}
+
+store::Bytes importCoverPicture(const fs::path& file, const std::string& extension)
+{
+    const std::string absolute = fs::absolute(file).string();
+    pictures::TPicture picture;
+    std::string remembered = extension;
+    {
+        const ScratchWorkingDir scratch;
+        pictures::ImportCoverFile(picture, remembered, absolute);
+    }
+    // The cover control stores only bitmaps; anything else, or a bitmap without pixels, leaves the column null.
+    const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(picture.Graphic());
+    return bitmap ? bitmap->SaveToBytes() : store::Bytes();
+}
+
+store::Bytes coverValue(store::Bytes bytes, const std::string& extension)
+{
+    if (isCoverBitmap(bytes)) {
+        pictures::TBitmap().LoadFromBlob(bytes);
+        return bytes;
+    }
+    const ScratchWorkingDir scratch;
+    const fs::path file = scratch.path() / ("cover" + extension);
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        throw pictures::EFileError("Cannot create file " + file.string());
+    out.close();
+    store::Bytes reduced = importCoverPicture(file, extension);
+    if (reduced.empty())
+        throw pictures::EInvalidGraphic("not a picture that a cover can be made of");
+    return reduced;
+}
+
+} // namespace vantrelle::exchange
