@@ -13,11 +13,7 @@ TEST(Tool, CreateListAndDemo)
 {
     vantrelle::test::TempDir dir;
     vantrelle::test::ScopedWorkingDir here(dir.path());
-    const struct {
-        std::string arguments;
-        int exitCode;
-        std::string output; // the output's start
-    } steps[] = {
+    const vantrelle::test::ToolStep steps[] = {
         { "list", 1, "vantrelle-tool: Could not find file 'Movies.mdb' in the folder '" + dir.path().string() + "'" },
         { "create", 0, "Created the empty catalogue Movies.mdb" },
         { "create", 1, "vantrelle-tool: 'Movies.mdb' already exists; an existing file is never overwritten" },
@@ -29,11 +25,7 @@ TEST(Tool, CreateListAndDemo)
         { "list sample/Movies.mdb", 0, "6\tA Recipe for Thunder\t2016\n8\tCloudbreak\t2008\n" },
         { "list sample/nothing.mdb", 1, "vantrelle-tool: Could not find file 'nothing.mdb' in the folder" },
     };
-    for (const auto& step : steps) {
-        const ToolRun run = runTool(step.arguments);
-        EXPECT_EQ(run.exitCode, step.exitCode) << step.arguments << "\n" << run.all();
-        EXPECT_EQ(run.all().substr(0, step.output.size()), step.output) << step.arguments;
-    }
+    vantrelle::test::expectToolSteps(steps);
     const ToolRun list = runTool("list sample/Movies.mdb");
     EXPECT_EQ(std::count(list.output.begin(), list.output.end(), '\n'), 12);
 }

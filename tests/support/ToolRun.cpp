@@ -2,6 +2,7 @@
 
 #include "TempDir.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -24,6 +25,15 @@ ToolRun runTool(const std::string& arguments)
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.errors = readFile(errors);
     return run;
+}
+
+void expectToolSteps(std::span<const ToolStep> steps)
+{
+    for (const ToolStep& step : steps) {
+        const ToolRun run = runTool(step.arguments);
+        EXPECT_EQ(run.exitCode, step.exitCode) << step.arguments << "\n" << run.all();
+        EXPECT_EQ(run.all().substr(0, step.output.size()), step.output) << step.arguments;
+    }
 }
 
 } // namespace vantrelle::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 
 namespace vantrelle::test {
@@ -17,5 +18,15 @@ struct ToolRun {
 // Runs `vantrelle-tool ARGUMENTS` (a shell command line, so arguments may carry redirections)
 // and waits for it.
 ToolRun runTool(const std::string& arguments);
+
+// One run of the tool and what it must give: its exit code and the start of both streams.
+struct ToolStep {
+    std::string arguments;
+    int exitCode;
+    std::string output;
+};
+
+// Runs the steps in turn and checks each with GoogleTest.
+void expectToolSteps(std::span<const ToolStep> steps);
 
 } // namespace vantrelle::test
