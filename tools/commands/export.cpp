@@ -1,0 +1,72 @@
+// vantrelle-tool export: writes the catalogue's films, in title order, as CSV or JSON.
+#include "CommandRegistry.h"
+#include "ExchangeArguments.h"
+
+#include "vantrelle/Error.h"
+#include "vantrelle/exchange/CatalogueExport.h"
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/store/MoviesQuery.h"
+
+#include <fstream>
+#include <iostream>
+
+using namespace vantrelle;
+using namespace vantrelle::tool;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int exportCommand(const Arguments& args)
+{
+    exchange::ExportOptions options;
+    std::optional<exchange::DataFormat> format;
+    std::string catalogue = "Movies.mdb";
+    std::optional<std::string> output;
+    bool catalogueGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--format" && hasValue) {
+            format = formatArgument(args[++i]);
+        } else if (arg == "--fields" && hasValue) {
+            options.fields = commaList(args[++i]);
+        } else if (arg == "--covers" && hasValue) {
+            options.coversFolder = args[++i];
+        } else if (arg == "-o" && hasValue) {
+            output = args[++i];
+        } else if (!catalogueGiven && !arg.starts_with("-")) {
+            catalogue = arg;
+            catalogueGiven = true;
+        } else {
+            throw UsageError { "unexpected argument '" + arg + "'" };
+        }
+    }
+    options.format = format.value_or(output ? exchange::dataFormatOf(*output) : exchange::DataFormat::Csv);
+
+    store::TMoviesQuery query;
+    query.ConnectionString = store::connectionStringFor(catalogue);
+    query.Open();
+    if (!output) {
+        exchange::exportMovies(query, options, std::cout);
+        return 0;
+    }
+    std::error_code error;
+    if (fs::equivalent(*output, catalogue, error))
+        throw Error("The output file " + *output + " is the catalogue itself; it is left as it is");
+    options.outputFolder = fs::absolute(*output).parent_path();
+    std::ofstream file(*output, std::ios::binary | std::ios::trunc);
+    if (!file)
+        throw pictures::EFileError("Cannot create file " + *output);
+    const std::size_t count = exchange::exportMovies(query, options, file);
+    std::cout << "Exported " << count << (count == 1 ? " film" : " films") << " to " << *output << "\n";
+    return 0;
+}
+
+const RegisterCommand registration("export",
+    { "export [--format csv|json] [--fields F1,F2,...] [--covers DIR] [CATALOGUE] [-o FILE]",
+        "writes the films of a catalogue (default Movies.mdb) in title order as CSV or JSON (the format "
+        "follows FILE's extension), covers as base64 or, with --covers, as DIR/<ID>.bmp files",
+        exportCommand });
+
+} // namespace

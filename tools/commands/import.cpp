@@ -1,0 +1,110 @@
+// vantrelle-tool import: adds the films of a CSV or JSON file to a catalogue, all of them or none.
+#include "CommandRegistry.h"
+#include "ExchangeArguments.h"
+
+#include "vantrelle/exchange/CatalogueImport.h"
+#include "vantrelle/exchange/DataTable.h"
+#include "vantrelle/pictures/Errors.h"
+#include "vantrelle/store/ConnectionString.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <unistd.h>
+
+using namespace vantrelle;
+using namespace vantrelle::tool;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Files with fewer films than this import too quickly to need a progress line.
+constexpr std::size_t kProgressFrom = 2000;
+
+std::vector<std::pair<std::string, std::string>> columnMap(const std::string& text)
+{
+    std::vector<std::pair<std::string, std::string>> map;
+    for (const std::string& entry : commaList(text)) {
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string::npos || equals == 0 || equals + 1 == entry.size())
+            throw UsageError { "--map takes SOURCE=Column pairs separated by commas, not '" + entry + "'" };
+        map.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
+    }
+    return map;
+}
+
+std::string readDataFile(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    if (!in)
+        throw pictures::EFileError("Cannot open file " + name);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw pictures::EFileError("Cannot read file " + name);
+    return bytes;
+}
+
+void showProgress(std::size_t done, std::size_t total)
+{
+    std::cerr << "\rReading films: " << done << " of " << total << (done == total ? "\n" : "") << std::flush;
+}
+
+int importCommand(const Arguments& args)
+{
+    exchange::ImportOptions options;
+    std::optional<exchange::DataFormat> format;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--format" && hasValue) {
+            format = formatArgument(args[++i]);
+        } else if (arg == "--map" && hasValue) {
+            const auto more = columnMap(args[++i]);
+            options.columnMap.insert(options.columnMap.end(), more.begin(), more.end());
+        } else if (arg == "--skip-duplicates") {
+            options.skipDuplicates = true;
+        } else if (files.size() < 2 && !arg.starts_with("-")) {
+            files.push_back(arg);
+        } else {
+            throw UsageError { "unexpected argument '" + arg + "'" };
+        }
+    }
+    if (files.empty())
+        throw UsageError { "no file to import given" };
+    const std::string& dataFile = files[0];
+    const std::string catalogue = files.size() > 1 ? files[1] : "Movies.mdb";
+    options.format = format.value_or(exchange::dataFormatOf(dataFile));
+    options.baseFolder = fs::absolute(dataFile).parent_path();
+    options.ignoredColumn = [](const std::string& column) {
+        std::cerr << "vantrelle-tool: ignored the column '" << column << "', which the catalogue does not have\n";
+    };
+
+    const std::string bytes = readDataFile(dataFile);
+    if (isatty(STDERR_FILENO))
+        options.progress = [](std::size_t done, std::size_t total) {
+            if (total >= kProgressFrom)
+                showProgress(done, total);
+        };
+    exchange::ImportResult result;
+    try {
+        result = exchange::importMovies(bytes, store::connectionStringFor(fs::absolute(catalogue)), options);
+    } catch (const exchange::EDataFileError& e) {
+        throw exchange::EDataFileError(dataFile + ": " + e.what());
+    }
+    std::cout << "Imported " << result.imported << (result.imported == 1 ? " film" : " films") << " into " << catalogue
+              << "\n";
+    if (options.skipDuplicates)
+        std::cout << "Skipped " << result.skipped << (result.skipped == 1 ? " film" : " films")
+                  << " already in the catalogue\n";
+    return 0;
+}
+
+const RegisterCommand registration("import",
+    { "import [--format csv|json] [--map SRC=Column,...] [--skip-duplicates] FILE [CATALOGUE]",
+        "adds the films of a CSV or JSON file to a catalogue (default Movies.mdb) in one go: all of them, or "
+        "none when a value does not fit its column",
+        importCommand });
+
+} // namespace
