@@ -4,14 +4,17 @@
 #include "vantrelle/app/QtEventDelivery.h"
 #include "vantrelle/app/TDBEdit.h"
 #include "vantrelle/app/TDBImage.h"
+#include "vantrelle/app/TDropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/TForm2.h"
 #include "vantrelle/app/TImage.h"
+#include "vantrelle/titleindex/Import.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 
 namespace vantrelle::app {
 
@@ -23,6 +26,12 @@ void TForm1::connectLookups()
     TitleLookup1 = std::make_unique<titleservice::TitleLookup>(user, std::make_shared<QtEventDelivery>());
     onTrigger(SearchByNumber1, &TForm1::BitBtn2Click);
     onTrigger(SearchByName1, &TForm1::SearchByName1Click);
+    // The title data's licence asks for its credit wherever the user meets it.
+    const QString credit = QString::fromUtf8(titleindex::kCreditLine.data(), qsizetype(titleindex::kCreditLine.size()));
+    BitBtn2->setToolTip(credit);
+    SearchByNumber1->setToolTip(credit);
+    SearchByName1->setToolTip(credit);
+    PopupMenu2->setToolTipsVisible(true);
 }
 
 void TForm1::BitBtn2Click()

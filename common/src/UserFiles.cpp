@@ -29,4 +29,11 @@ std::filesystem::path userDataDir()
     throw Error("Cannot find the folder for Vantrelle's files: neither XDG_DATA_HOME nor HOME is set");
 }
 
+std::filesystem::path userTitleIndex()
+{
+    if (const char* named = std::getenv("VANTRELLE_TITLE_INDEX"); named != nullptr && *named != '\0')
+        return named;
+    return userDataDir() / "titles.db";
+}
+
 } // namespace vantrelle

@@ -7,12 +7,15 @@
 #include "WindowTest.h"
 
 #include "vantrelle/app/TDBEdit.h"
+#include "vantrelle/app/TDropDownButton.h"
 #include "vantrelle/app/TForm2.h"
+#include "vantrelle/titleindex/Import.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QInputDialog>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
@@ -159,6 +162,17 @@ private slots:
         QCOMPARE(form->DBEdit1->text(), QString());
         QCOMPARE(form->aqMovies->State(), store::qsInsert);
         QCOMPARE(form->focusWidget(), form->DBEdit1);
+    }
+
+    void theLookupsCarryTheDataCredit()
+    {
+        Catalogue catalogue(std::vector<test::Film> {});
+        auto form = test::openWindow();
+        const QString credit = QString::fromUtf8(titleindex::kCreditLine.data());
+        QCOMPARE(form->BitBtn2->toolTip(), credit);
+        QCOMPARE(form->SearchByNumber1->toolTip(), credit);
+        QCOMPARE(form->SearchByName1->toolTip(), credit);
+        QVERIFY(form->PopupMenu2->toolTipsVisible());
     }
 };
 

@@ -55,3 +55,21 @@ TEST(UserFiles, NoPlaceAtAllIsAnError)
     ScopedVariable home("HOME", nullptr);
     EXPECT_THROW(userDataDir(), Error);
 }
+
+TEST(UserFiles, TitleIndexIsTheNamedFileElseTheOneInTheDataDir)
+{
+    struct Case {
+        const char* named;
+        const char* expected;
+    } const cases[] = {
+        { "/srv/titles/imdb.db", "/srv/titles/imdb.db" },
+        { "titles-test.db", "titles-test.db" },
+        { "", "/data/vantrelle/titles.db" },
+        { nullptr, "/data/vantrelle/titles.db" },
+    };
+    ScopedVariable dataHome("XDG_DATA_HOME", "/data");
+    for (const auto& c : cases) {
+        ScopedVariable named("VANTRELLE_TITLE_INDEX", c.named);
+        EXPECT_EQ(userTitleIndex(), c.expected) << (c.named ? c.named : "(unset)");
+    }
+}

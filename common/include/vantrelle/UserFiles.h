@@ -10,4 +10,9 @@ namespace vantrelle {
 // vantrelle::Error when neither XDG_DATA_HOME nor HOME gives a place.
 std::filesystem::path userDataDir();
 
+// The title index that the window serves to its lookups: the file named by VANTRELLE_TITLE_INDEX
+// when that is set and not empty, else titles.db in userDataDir(). The file may not exist. Throws
+// as userDataDir() does.
+std::filesystem::path userTitleIndex();
+
 } // namespace vantrelle
