@@ -1,17 +1,13 @@
 // The stand-in title service (vantrelle-tool serve-titles) over loopback, asked the way the program
 // asks it through http_proxy: requests in proxy form naming the service's own hosts.
 
+#include "ProxyGet.h"
 #include "RecordingTarget.h"
 #include "StandInTitleService.h"
 #include "vantrelle/titleservice/SearchResults.h"
 #include "vantrelle/titleservice/TitlePageScraper.h"
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -20,49 +16,16 @@ using namespace vantrelle::titleservice;
 
 namespace {
 
-struct Response {
-    int status = 0;
-    std::string headers;
-    std::string body;
-};
-
-// One GET in proxy form ("GET http://host/path HTTP/1.0") to the service.
-Response get(const std::string& host, const std::string& path)
+vantrelle::test::HttpAnswer get(const std::string& host, const std::string& path)
 {
-    Response response;
-    const int sock = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(vantrelle::test::sharedTitleService().port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        close(sock);
-        return response;
-    }
-    const std::string request = "GET http://" + host + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
-    if (write(sock, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
-        close(sock);
-        return response;
-    }
-    std::string raw;
-    char buffer[4096];
-    for (ssize_t n; (n = read(sock, buffer, sizeof buffer)) > 0;)
-        raw.append(buffer, static_cast<std::size_t>(n));
-    close(sock);
-    const std::size_t split = raw.find("\r\n\r\n");
-    if (raw.size() < 12 || split == std::string::npos)
-        return response;
-    response.status = std::stoi(raw.substr(9, 3));
-    response.headers = raw.substr(0, split);
-    response.body = raw.substr(split + 4);
-    return response;
+    return vantrelle::test::proxyGet(vantrelle::test::sharedTitleService().port(), host, path);
 }
 
 } // namespace
 
 TEST(ServeTitles, TitlePageScrapesIntoARow)
 {
-    const Response page = get("us.imdb.com", "/Title?0100005");
+    const vantrelle::test::HttpAnswer page = get("us.imdb.com", "/Title?0100005");
     ASSERT_EQ(page.status, 200);
     vantrelle::test::RecordingTarget row;
     row.answer = { true, 2 };
@@ -85,7 +48,7 @@ TEST(ServeTitles, EveryTitleHasAPosterOrThePlaceholder)
     for (int n = 1; n <= 12; ++n) {
         char number[8];
         std::snprintf(number, sizeof number, "%07d", 100000 + n);
-        const Response page = get("us.imdb.com", std::string("/Title?") + number);
+        const vantrelle::test::HttpAnswer page = get("us.imdb.com", std::string("/Title?") + number);
         ASSERT_EQ(page.status, 200) << number;
         vantrelle::test::RecordingTarget row;
         TURLDecoder decoder;
@@ -97,7 +60,7 @@ TEST(ServeTitles, EveryTitleHasAPosterOrThePlaceholder)
         }
         const std::string url = row.callsOf("download").at(0).substr(9);
         const std::size_t path = url.find('/', 7);
-        const Response poster = get(url.substr(7, path - 7), url.substr(path));
+        const vantrelle::test::HttpAnswer poster = get(url.substr(7, path - 7), url.substr(path));
         ASSERT_EQ(poster.status, 200) << url;
         const bool jpeg = poster.body.starts_with("\xFF\xD8\xFF");
         const bool gif = poster.body.starts_with("GIF89a") || poster.body.starts_with("GIF87a");
@@ -108,11 +71,11 @@ TEST(ServeTitles, EveryTitleHasAPosterOrThePlaceholder)
 
 TEST(ServeTitles, Searches)
 {
-    const Response one = get("us.imdb.com", "/Tsearch?signal+LOST");
+    const vantrelle::test::HttpAnswer one = get("us.imdb.com", "/Tsearch?signal+LOST");
     EXPECT_EQ(one.status, 302);
     EXPECT_NE(one.headers.find("Location: http://us.imdb.com/Title?0100008"), std::string::npos) << one.headers;
 
-    const Response several = get("us.imdb.com", "/Tsearch?harbour");
+    const vantrelle::test::HttpAnswer several = get("us.imdb.com", "/Tsearch?harbour");
     ASSERT_EQ(several.status, 200);
     const SearchAnswer answer = readSearchAnswer(several.body, "");
     ASSERT_EQ(answer.kind, SearchAnswer::Kind::Results);
@@ -121,7 +84,7 @@ TEST(ServeTitles, Searches)
     EXPECT_EQ(answer.results[2].number.Number, "0100007");
     EXPECT_EQ(chosenTitleUrl(answer, 1), "http://us.imdb.com/Title?0100006");
 
-    const Response none = get("us.imdb.com", "/Tsearch?zebra");
+    const vantrelle::test::HttpAnswer none = get("us.imdb.com", "/Tsearch?zebra");
     ASSERT_EQ(none.status, 200);
     EXPECT_EQ(readSearchAnswer(none.body, "").kind, SearchAnswer::Kind::NoMovie);
 }

@@ -1,0 +1,118 @@
+#include "vantrelle/titleindex/TitleIndex.h"
+
+#include "TempDir.h"
+#include "TitleDataset.h"
+#include "vantrelle/Error.h"
+#include "vantrelle/sqlite/Sqlite.h"
+#include "vantrelle/titleindex/TitleServer.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrelle;
+using titleindex::TitleIndex;
+
+namespace {
+
+void execSql(const std::filesystem::path& file, const char* sql)
+{
+    sqlite::Database(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).exec(sql);
+}
+
+std::string openingError(const std::filesystem::path& file)
+{
+    try {
+        TitleIndex index(file);
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "opened";
+}
+
+TEST(TitleIndex, RefusesWhatIsNoIndexOfItsVersionWithAClearMessage)
+{
+    test::TempDir dir;
+    const std::string missing = (dir / "missing.db").string();
+    EXPECT_EQ(openingError(missing), "Cannot open the title index \"" + missing + "\": unable to open database file");
+    EXPECT_FALSE(std::filesystem::exists(missing)); // opening never creates one
+
+    test::writeFile(dir / "text.db", "this is not a database, just some text that is long enough to look at");
+    const std::string text = (dir / "text.db").string();
+    EXPECT_EQ(openingError(text), "\"" + text + "\" is not a title index: file is not a database");
+
+    execSql(dir / "other.db", "CREATE TABLE Movies (ID INTEGER)");
+    const std::string other = (dir / "other.db").string();
+    EXPECT_EQ(openingError(other), "\"" + other + "\" is not a title index: no such table: meta");
+
+    const std::string old = test::importedIndex(dir.path(), {}).string();
+    execSql(old, "UPDATE meta SET value = '0' WHERE key = 'schema_version'");
+    EXPECT_EQ(openingError(old),
+        "The title index \"" + old
+            + "\" is of version 0, and this program reads version 1: import the title "
+              "datasets again");
+    execSql(old, "DELETE FROM meta");
+    EXPECT_EQ(openingError(old),
+        "The title index \"" + old
+            + "\" is of version unknown, and this program reads version 1: import the title "
+              "datasets again");
+
+    // The server opens its index at once, so a bad one fails before anything listens.
+    EXPECT_THROW(titleindex::TitleServer server(old), Error);
+}
+
+TEST(TitleIndex, ReadsATitleWithItsPeopleInTheirOrder)
+{
+    test::TempDir dir;
+    const auto file = test::importedIndex(dir.path(),
+        { { 78748, "movie", "Alien", 1979, 117, { "Horror", "Sci-Fi" }, { "Ridley Scott" },
+              { { "Sigourney Weaver", "Ripley" }, { "Tom Skerritt", "Dallas" }, { "Veronica Cartwright", "Lambert" },
+                  { "Harry Dean Stanton", "Brett" } },
+              900000 },
+            { 1, "short", "Carmencita", 1894, 1, { "Documentary", "Short" }, {}, { { "Carmencita", "Self" } },
+                2000 } });
+    const TitleIndex index(file);
+    EXPECT_EQ(index.titleCount(), 2);
+    const auto alien = index.title(78748);
+    ASSERT_TRUE(alien);
+    EXPECT_EQ(alien->title, "Alien");
+    EXPECT_EQ(alien->year, 1979);
+    EXPECT_EQ(alien->genres, (std::vector<std::string> { "Horror", "Sci-Fi" }));
+    EXPECT_EQ(alien->directors, std::vector<std::string> { "Ridley Scott" });
+    ASSERT_EQ(alien->cast.size(), 4u);
+    EXPECT_EQ(alien->cast[0].name, "Sigourney Weaver");
+    EXPECT_EQ(alien->cast[3].characters, "Brett");
+    EXPECT_EQ(alien->votes, 900000);
+    EXPECT_FALSE(index.title(78749));
+    // The same statements serve the next lookup afresh.
+    EXPECT_EQ(index.title(1)->cast.size(), 1u);
+    EXPECT_EQ(index.title(78748)->cast.size(), 4u);
+}
+
+TEST(TitleIndex, SearchesOfTooManyWordsFindNothing)
+{
+    test::TempDir dir;
+    const TitleIndex index(test::importedIndex(dir.path(), { { 1, "movie", "A A A", 2000, {}, {}, {}, {}, 1 } }));
+    std::string words;
+    for (std::size_t i = 0; i < TitleIndex::kMostSearchWords; ++i)
+        words += "a ";
+    EXPECT_EQ(index.search(words).size(), 1u);
+    EXPECT_TRUE(index.search(words + "a").empty());
+}
+
+TEST(TitleServer, StartsStopsAndStartsAgain)
+{
+    test::TempDir dir;
+    const auto file = test::importedIndex(dir.path(), {});
+    titleindex::TitleServer server(file);
+    const int port = server.start();
+    EXPECT_GT(port, 0);
+    EXPECT_THROW(server.start(), Error);
+    // A port that is taken cannot be listened on.
+    titleindex::TitleServer second(file);
+    EXPECT_THROW(second.start(port), Error);
+    server.stop();
+    server.stop();
+    EXPECT_EQ(second.start(port), port);
+    // The destructor stops the second one.
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+namespace vantrelle::titleindex {
+
+class TitleService;
+
+// The title service over HTTP on 127.0.0.1, for the window and `vantrelle-tool serve-titles`. It
+// answers the program's requests also in proxy form ("GET http://us.imdb.com/Title?0100001"), so
+// the program reaches it unchanged through http_proxy.
+//
+//     TitleServer server(index);
+//     const int port = server.start(); // http_proxy=http://127.0.0.1:PORT
+class TitleServer {
+public:
+    // Opens the index and reads the posters (see TitleService). Throws vantrelle::Error.
+    explicit TitleServer(const std::filesystem::path& index, const std::filesystem::path& posters = {});
+    // Stops the server.
+    ~TitleServer();
+    TitleServer(const TitleServer&) = delete;
+    TitleServer& operator=(const TitleServer&) = delete;
+
+    // Listens on 127.0.0.1:`port` (0: any free port) and answers on threads of its own from then on.
+    // Returns the port. Throws vantrelle::Error when it cannot listen or is already running.
+    int start(int port = 0);
+    // Stops answering and waits until the threads are done; nothing when not running.
+    void stop();
+
+    const TitleService& service() const { return *m_service; }
+
+private:
+    std::unique_ptr<TitleService> m_service;
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    std::atomic<bool> m_listening { false };
+};
+
+} // namespace vantrelle::titleindex

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrelle::titleindex {
+
+class TitleIndex;
+
+// One answer of the title service.
+struct ServiceAnswer {
+    int status = 200;
+    std::string contentType;
+    std::string body;
+    std::string location; // where a redirect (302) points
+};
+
+// The title service's answers to the program's requests, from a title index and an optional folder
+// of posters, whatever carries them:
+//   /Title?NUMBER     the title's page; 404 for an unknown number
+//   /Tsearch?WORDS    one match: a redirect to its page; several: the results page (best-voted first,
+//                     at most 50); none: the no-matches page
+//   /Posters/FILE     a poster picture
+// Posters are files named after a title's number with at least 7 digits ("0100001.jpg"); a title
+// with one links it from its page, the others show the placeholder picture.
+// Thread-safe: answers run in parallel, each on an index connection of its own.
+class TitleService {
+public:
+    // Opens the index (see TitleIndex) and reads the posters. Throws vantrelle::Error.
+    explicit TitleService(std::filesystem::path index, const std::filesystem::path& posters = {});
+    ~TitleService();
+    TitleService(const TitleService&) = delete;
+    TitleService& operator=(const TitleService&) = delete;
+
+    // The answer to a GET of `target` (origin or proxy form); a redirect goes back to `host`, the
+    // host the request named (its Host header), or to the title service's own host without one.
+    ServiceAnswer answer(std::string_view target, std::string_view host) const;
+
+    std::int64_t titleCount() const { return m_titleCount; }
+
+private:
+    class Connection;
+    Connection connection() const;
+    ServiceAnswer titleAnswer(std::int64_t number) const;
+    ServiceAnswer searchAnswer(std::string_view words, std::string_view host) const;
+    ServiceAnswer posterAnswer(const std::string& file) const;
+
+    struct Poster {
+        std::string file;
+        std::string bytes;
+    };
+
+    std::filesystem::path m_index;
+    std::int64_t m_titleCount = 0;
+    std::map<std::int64_t, Poster> m_posters; // by title number
+    mutable std::mutex m_idleMutex;
+    mutable std::vector<std::unique_ptr<TitleIndex>> m_idle;
+};
+
+} // namespace vantrelle::titleindex
