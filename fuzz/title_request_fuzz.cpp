@@ -1,0 +1,74 @@
+// Requests to the title service come from any program on the machine. The first line of the input is
+// the Host header, the rest the request target: whatever they hold, the service answers with a page,
+// a redirect or a 404, never with a failure, and never echoes a line break into a header.
+#include "vantrelle/titleindex/Import.h"
+#include "vantrelle/titleindex/TitleService.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace vantrelle::titleindex;
+namespace fs = std::filesystem;
+
+// A small index of its own, imported once per run and removed at exit.
+fs::path writeIndex()
+{
+    char name[] = "/tmp/title_request_fuzz_XXXXXX";
+    if (!mkdtemp(name))
+        std::abort();
+    const fs::path dir = name;
+    const std::pair<const char*, const char*> files[] = {
+        { "title.basics.tsv",
+            "tconst\ttitleType\tprimaryTitle\toriginalTitle\tisAdult\tstartYear\tendYear\truntimeMinutes\tgenres\n"
+            "tt0133093\tmovie\tThe Matrix\tThe Matrix\t0\t1999\t\\N\t136\tAction,Sci-Fi\n"
+            "tt0078748\tmovie\tAlien (1979)\t\\N\t0\t\\N\t\\N\t\\N\t\\N\n" },
+        { "title.ratings.tsv", "tconst\taverageRating\tnumVotes\ntt0133093\t8.7\t9\ntt0078748\t8.5\t8\n" },
+        { "title.crew.tsv", "tconst\tdirectors\twriters\ntt0133093\tnm0000001\t\\N\n" },
+        { "title.principals.tsv",
+            "tconst\tordering\tnconst\tcategory\tjob\tcharacters\ntt0133093\t1\tnm0000002\tactor\t\\N\t[\"Neo\"]\n" },
+        { "name.basics.tsv",
+            "nconst\tprimaryName\tbirthYear\tdeathYear\tprimaryProfession\tknownForTitles\n"
+            "nm0000001\tLana Wachowski\t\\N\t\\N\t\\N\t\\N\nnm0000002\tSammy Davis, Jr.\t\\N\t\\N\t\\N\t\\N\n" },
+    };
+    for (const auto& [file, text] : files)
+        std::ofstream(dir / file) << text;
+    importTitles(dir, dir / "titles.db");
+    return dir;
+}
+
+struct Fixture {
+    fs::path dir = writeIndex();
+    std::unique_ptr<TitleService> service = std::make_unique<TitleService>(dir / "titles.db");
+    ~Fixture()
+    {
+        service.reset();
+        fs::remove_all(dir);
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Fixture fixture;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t newline = input.find('\n');
+    const std::string_view host = newline == std::string_view::npos ? std::string_view() : input.substr(0, newline);
+    const std::string_view target = newline == std::string_view::npos ? input : input.substr(newline + 1);
+    const ServiceAnswer answer = fixture.service->answer(target, host);
+    if (answer.status != 200 && answer.status != 302 && answer.status != 404)
+        __builtin_trap();
+    if ((answer.status == 302) != !answer.location.empty())
+        __builtin_trap();
+    if (answer.location.find_first_of("\r\n") != std::string::npos)
+        __builtin_trap();
+    return 0;
+}
