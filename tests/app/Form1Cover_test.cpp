@@ -133,9 +133,9 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("name");
         QTest::addColumn<std::string>("extension");
-        QTest::newRow("jpeg") << QStringLiteral("0100001") << QStringLiteral("harbour-lights.jpg")
+        QTest::newRow("jpeg") << QStringLiteral("0100001") << QStringLiteral("0100001.jpg")
                               << std::string(".jpg");
-        QTest::newRow("gif") << QStringLiteral("0100002") << QStringLiteral("glass-orchard.gif") << std::string(".gif");
+        QTest::newRow("gif") << QStringLiteral("0100002") << QStringLiteral("0100002.gif") << std::string(".gif");
     }
 
     void aDownloadedPosterIsStoredAsThePaletteBitmap()
@@ -172,8 +172,8 @@ private slots:
     {
         Catalogue catalogue({ { "Alpha" }, { "Beta" } });
         auto form = test::openWindow();
-        const QString gif = poster(QStringLiteral("twelve-bells.gif"));
-        const QString jpeg = poster(QStringLiteral("night-ferry.jpg"));
+        const QString gif = poster(QStringLiteral("0100010.gif"));
+        const QString jpeg = poster(QStringLiteral("0100003.jpg"));
 
         form->Editcurrentmovie1->trigger();
         SeenDialog seen;
@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(leftovers(), QStringList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp.jpg") }));
 
         // A poster that arrives while browsing (its film saved or cancelled) is shown, never stored.
-        form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Covers/undertow.jpg");
+        form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Posters/0100006.jpg");
         form->TitleLookup1->Http2->Execute(false);
         QTRY_VERIFY_WITH_TIMEOUT(showsABitmap(*form), 20000);
         QCOMPARE(form->aqMovies->State(), store::qsBrowse);

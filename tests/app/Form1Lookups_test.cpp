@@ -65,16 +65,16 @@ private slots:
             form->SearchByNumber1->trigger();
             QCOMPARE(answer.texts(), QStringList());
         }
-        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Harbour Lights "));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Harbour Lights"));
         QCOMPARE(form->focusWidget(), form->DBEdit14);
         QCOMPARE(form->CoverExtension, std::string(".jpg"));
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        QCOMPARE(catalogue.titles(), QStringList({ QStringLiteral("Harbour Lights ") }));
-        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights "), QStringLiteral("Director")),
+        QCOMPARE(catalogue.titles(), QStringList({ QStringLiteral("Harbour Lights") }));
+        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights"), QStringLiteral("Director")),
             QStringLiteral("Edda Quill"));
-        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights "), QStringLiteral("Year")), QStringLiteral("1987"));
-        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights "), QStringLiteral("Runtime")), QStringLiteral("112"));
-        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights "), QStringLiteral("Character4")),
+        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights"), QStringLiteral("Year")), QStringLiteral("1987"));
+        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights"), QStringLiteral("Runtime")), QStringLiteral("112"));
+        QCOMPARE(catalogue.column(QStringLiteral("Harbour Lights"), QStringLiteral("Character4")),
             QStringLiteral("Harbourmaster"));
 
         // Two films match: the second is chosen from the list.
@@ -87,8 +87,8 @@ private slots:
         }
         QCOMPARE(form->focusWidget(), form->DBEdit14);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        const QString undertow = QStringLiteral("Harbour Lights II: Undertow ");
-        QCOMPARE(catalogue.titles(), QStringList({ QStringLiteral("Harbour Lights "), undertow }));
+        const QString undertow = QStringLiteral("Harbour Lights II: Undertow");
+        QCOMPARE(catalogue.titles(), QStringList({ QStringLiteral("Harbour Lights"), undertow }));
         QCOMPARE(catalogue.column(undertow, QStringLiteral("Year")), QStringLiteral("1991"));
         QCOMPARE(catalogue.column(undertow, QStringLiteral("CastMemberName4")), QStringLiteral("Abena Osei"));
     }
@@ -105,7 +105,7 @@ private slots:
             form->SearchByName1->trigger();
             QCOMPARE(answer.texts(), QStringList());
         }
-        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Signal Lost "));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Signal Lost"));
         QCOMPARE(form->focusWidget(), form->DBEdit14);
         {
             ModalAnswer answer(
@@ -113,7 +113,7 @@ private slots:
             form->SearchByName1->trigger();
             QCOMPARE(answer.texts(), QStringList({ QStringLiteral("No movie by that name have been found!") }));
         }
-        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Signal Lost "));
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Signal Lost"));
         QCOMPARE(form->aqMovies->State(), store::qsInsert);
     }
 

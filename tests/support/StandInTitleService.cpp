@@ -19,7 +19,8 @@ StandInTitleService::StandInTitleService()
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--port", "0", static_cast<char*>(nullptr));
+        execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--index", VANTRELLE_DEMO_TITLES, "--posters",
+            VANTRELLE_DEMO_POSTERS, "--port", "0", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(out[1]);

@@ -6,8 +6,9 @@
 
 namespace vantrelle::test {
 
-// The stand-in title service (vantrelle-tool serve-titles) on a free loopback port, with its
-// shipped data set, for as long as the object lives.
+// The stand-in title service (vantrelle-tool serve-titles) on a free loopback port, serving the
+// invented films of tools/titledata (imported at build time) and their posters, for as long as the
+// object lives.
 class StandInTitleService {
 public:
     StandInTitleService();

@@ -28,18 +28,16 @@ TEST(ServeTitles, TitlePageScrapesIntoARow)
     const vantrelle::test::HttpAnswer page = get("us.imdb.com", "/Title?0100005");
     ASSERT_EQ(page.status, 200);
     vantrelle::test::RecordingTarget row;
-    row.answer = { true, 2 };
     TURLDecoder decoder;
     TitlePageScraper scraper(row, decoder);
     row.scrape(scraper, page.body);
-    EXPECT_EQ(row.callsOf("NameOfMovie"), std::vector<std::string> { "NameOfMovie=Lanterns Over Vael " });
-    EXPECT_EQ(row.callsOf("Director"), std::vector<std::string> { "Director=Ana\xEFs Lef\xE8vre" });
-    // Several running times, none for the USA: the dialog asks.
-    EXPECT_EQ(
-        row.callsOf("choose"), std::vector<std::string> { "choose[Norway:131|Germany:128|Japan:140 (uncensored)]" });
-    EXPECT_EQ(row.callsOf("Runtime"), std::vector<std::string> { "Runtime=140" });
-    EXPECT_EQ(row.callsOf("download"),
-        std::vector<std::string> { "download=http://posters.imdb.com/Covers/lanterns-vael.gif" });
+    // Three billed actors: the fourth pair is emptied. The dataset has one running time and no tagline.
+    EXPECT_EQ(row.calls,
+        (std::vector<std::string> { "Director=Ana\xC3\xAFs Lef\xC3\xA8vre", "NameOfMovie=Lanterns Over Vael", "Year=1999",
+            "Genre=Fantasy / Adventure", "Tagline=", "CastMemberName1=Halvard Rask", "Character1=Keeper Orm",
+            "CastMemberName2=Thandi Mbeki", "Character2=The Lamplighter", "CastMemberName3=Ren Kato",
+            "Character3=Prince Aubel", "CastMemberName4=", "Character4=", "Runtime=131", "extension=.gif",
+            "download=http://posters.imdb.com/Posters/0100005.gif" }));
 }
 
 TEST(ServeTitles, EveryTitleHasAPosterOrThePlaceholder)

@@ -77,7 +77,7 @@ TEST(TitleLookup, ByNumberFillsTheRowThenMovesTheFocusWhileTheCoverArrives)
     const auto found = lookUp(true, "0100001");
     EXPECT_EQ(found->error, "");
     EXPECT_EQ(outline(found->user),
-        (std::vector<std::string> { kAskNumber, "NameOfMovie=Harbour Lights ", "extension=.jpg", "focus" }));
+        (std::vector<std::string> { kAskNumber, "NameOfMovie=Harbour Lights", "extension=.jpg", "focus" }));
     EXPECT_EQ(found->user.callsOf("Director"), std::vector<std::string> { "Director=Edda Quill" });
     EXPECT_EQ(found->user.callsOf("Runtime"), std::vector<std::string> { "Runtime=112" });
     EXPECT_EQ(coverFormat(found->user.cover), "JPEG");
@@ -86,7 +86,7 @@ TEST(TitleLookup, ByNumberFillsTheRowThenMovesTheFocusWhileTheCoverArrives)
     // A page with the placeholder downloads nothing.
     const auto placeholder = lookUp(true, "0100004");
     EXPECT_EQ(outline(placeholder->user),
-        (std::vector<std::string> { kAskNumber, "NameOfMovie=Copper Sky ", "placeholder", "focus" }));
+        (std::vector<std::string> { kAskNumber, "NameOfMovie=Copper Sky", "placeholder", "focus" }));
     EXPECT_EQ(coverFormat(placeholder->user.cover), "");
 }
 
@@ -101,13 +101,11 @@ TEST(TitleLookup, ByName)
         int mostRequests; // the title page's request runs inside the search's
     } const cases[] = {
         { "several matches, the second chosen", "harbour", { true, 1 },
-            { kAskTitle, kHarbourChoice, "NameOfMovie=Harbour Lights II: Undertow ", "extension=.jpg", "focus" },
-            "JPEG", 2 },
+            { kAskTitle, kHarbourChoice, "NameOfMovie=Harbour Lights II: Undertow", "extension=.jpg", "focus" }, "JPEG",
+            2 },
         { "one match: the title page the search redirects to", "signal LOST", {},
-            { kAskTitle, "NameOfMovie=Signal Lost ", "extension=.jpg", "focus" }, "JPEG", 2 },
-        { "a GIF poster, and the running time chosen too", "lanterns", { true, 2 },
-            { kAskTitle, "NameOfMovie=Lanterns Over Vael ", "choose[Norway:131|Germany:128|Japan:140 (uncensored)]",
-                "extension=.gif", "focus" },
+            { kAskTitle, "NameOfMovie=Signal Lost", "extension=.jpg", "focus" }, "JPEG", 2 },
+        { "a GIF poster", "lanterns", {}, { kAskTitle, "NameOfMovie=Lanterns Over Vael", "extension=.gif", "focus" },
             "GIF", 2 },
         { "no match", "zebra", {}, { kAskTitle, "message=No movie by that name have been found!" }, "", 1 },
         { "the list cancelled: no request, the focus stays", "harbour", { false, 0 }, { kAskTitle, kHarbourChoice }, "",
