@@ -266,7 +266,8 @@ void joinCharacters(std::string_view json, std::string& joined)
 
 void parseTitleLine(std::string_view line, TitleRow& row)
 {
-    // tconst titleType primaryTitle originalTitle isAdult startYear endYear runtimeMinutes genres
+    // tconst titleType primaryTitle originalTitle isAdult startYear endYear runtimeMinutes genres; the fields
+    // the index does not keep (endYear here) are not checked.
     const auto fields = splitFields<9>(line);
     row.number = parseTitleNumber(fields[0]);
     row.type = optionalText(fields[1]);
@@ -274,7 +275,6 @@ void parseTitleLine(std::string_view line, TitleRow& row)
     row.originalTitle = optionalText(fields[3]);
     row.adult = optionalInteger(fields[4], "isAdult").value_or(0) != 0;
     row.year = optionalInteger(fields[5], "startYear");
-    optionalInteger(fields[6], "endYear");
     row.runtime = optionalInteger(fields[7], "runtimeMinutes");
     row.genres = optionalText(fields[8]);
 }

@@ -1,6 +1,6 @@
 #include "Decompressor.h"
 
-#include "vantrelle/Error.h"
+#include "vantrelle/titleindex/Import.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,7 +12,7 @@ Decompressor::Decompressor(const std::filesystem::path& file)
     , m_file(gzopen(file.c_str(), "rb"))
 {
     if (!m_file)
-        throw vantrelle::Error("Cannot read '" + file.string() + "': " + std::strerror(errno ? errno : ENOMEM));
+        throw EImportError("Cannot read '" + file.string() + "': " + std::strerror(errno ? errno : ENOMEM));
     gzbuffer(m_file, 256 * 1024);
     m_thread = std::thread([this] { run(); });
 }

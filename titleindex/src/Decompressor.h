@@ -20,7 +20,7 @@ namespace vantrelle::titleindex {
 // chunks ahead of the reader, so that inflating and parsing share the two cores.
 class Decompressor {
 public:
-    // Throws vantrelle::Error when the file cannot be opened.
+    // Throws EImportError when the file cannot be opened.
     explicit Decompressor(const std::filesystem::path& file);
     ~Decompressor();
     Decompressor(const Decompressor&) = delete;
