@@ -1,5 +1,7 @@
 #include "vantrelle/titleindex/DatasetFormat.h"
 
+#include "vantrelle/CodePage.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -73,25 +75,6 @@ std::uint32_t parseNumber(std::string_view text, std::string_view prefix, std::s
         throw DatasetError("bad " + std::string(what) + " " + quoted(text) + " (" + std::string(prefix)
             + " and 7 or more digits, at most " + std::to_string(kMaxNumber) + ")");
     return static_cast<std::uint32_t>(value);
-}
-
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // Reads the JSON array of strings of a cast entry's characters (RFC 8259, sections 5 and 7).
@@ -218,7 +201,7 @@ private:
                 fail("lone high surrogate");
             code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         }
-        appendUtf8(out, code);
+        appendUtf8(out, static_cast<char32_t>(code));
     }
 
     void readString(std::string& out)
