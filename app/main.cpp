@@ -1,4 +1,5 @@
 #include "vantrelle/app/Application.h"
+#include "vantrelle/app/LocalTitleService.h"
 #include "vantrelle/app/TForm1.h"
 
 int main(int argc, char** argv)
@@ -6,5 +7,6 @@ int main(int argc, char** argv)
     vantrelle::app::Application application(argc, argv);
     vantrelle::app::TForm1 form;
     form.show();
+    const vantrelle::app::LocalTitleService titles(form);
     return vantrelle::app::Application::exec();
 }

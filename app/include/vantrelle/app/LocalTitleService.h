@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+namespace vantrelle::titleindex {
+class TitleServer;
+}
+
+namespace vantrelle::app {
+
+class TForm1;
+
+// The user's title index, served on 127.0.0.1 to the window's lookups for as long as the object
+// lives. Their requests keep the title service's URLs and reach it as their proxy.
+class LocalTitleService {
+public:
+    // When the index file exists, serves it and points the window's lookups at it. An index that
+    // cannot be served is named, with the reason, in a warning box over the window; the lookups
+    // then go to the title service through the system's proxy settings, as without an index.
+    explicit LocalTitleService(TForm1& form);
+    LocalTitleService(TForm1& form, const std::filesystem::path& index);
+    ~LocalTitleService();
+    LocalTitleService(const LocalTitleService&) = delete;
+    LocalTitleService& operator=(const LocalTitleService&) = delete;
+
+    bool serving() const { return m_server != nullptr; }
+
+private:
+    std::unique_ptr<titleindex::TitleServer> m_server;
+};
+
+} // namespace vantrelle::app
