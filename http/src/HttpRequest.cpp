@@ -58,14 +58,40 @@ void THttpRequest::retireCurrent()
 // ---------------------------------------------------------------------------------------
 // Properties
 
-void THttpRequest::SetTotalTimeout(int milliseconds)
+void THttpRequest::SetInactivityTimeout(int milliseconds)
 {
-    m_totalTimeout = milliseconds > 0 ? milliseconds : DefaultTotalTimeout;
+    m_inactivityTimeout = milliseconds > 0 ? milliseconds : DefaultInactivityTimeout;
+}
+
+// Splitting and building a URL are client steps like any other: a failure sets ErrorCode and
+// raises OnError before the exception goes on to the assigner, and a success clears ErrorCode.
+template <typename Step> auto THttpRequest::checkedUrlStep(Step step)
+{
+    try {
+        auto result = step();
+        m_current->results.errorCode = errors::Success;
+        return result;
+    } catch (const EHttpError& failure) {
+        m_current->results.errorCode = failure.code();
+        if (OnError) {
+            if (m_delivery)
+                m_delivery->run([this] { OnError(*this); });
+            else
+                OnError(*this);
+        }
+        throw;
+    }
+}
+
+std::string THttpRequest::builtUrl(
+    bool ssl, const std::string& hostName, int port, const std::string& urlPath, const std::string& extraInfo)
+{
+    return checkedUrlStep([&] { return BuildUrl(ssl, hostName, port, urlPath, extraInfo); });
 }
 
 void THttpRequest::rebuildUrl()
 {
-    m_url = BuildUrl(m_ssl, m_hostName, m_port, m_urlPath, m_extraInfo);
+    m_url = builtUrl(m_ssl, m_hostName, m_port, m_urlPath, m_extraInfo);
 }
 
 void THttpRequest::SetSSL(bool value)
@@ -83,7 +109,7 @@ void THttpRequest::SetPort(int value)
 void THttpRequest::SetURL(const std::string& value)
 {
     // Everything is worked out first, so a URL that fails changes nothing.
-    const UrlParts parts = CrackUrl(value);
+    const UrlParts parts = checkedUrlStep([&value] { return CrackUrl(value); });
     if (!IsHttpScheme(parts.scheme))
         throw EHttpError("Invalid protocol", errors::UnrecognizedScheme);
     m_url = value;
@@ -103,20 +129,20 @@ void THttpRequest::SetURL(const std::string& value)
 
 void THttpRequest::SetURLPath(const std::string& value)
 {
-    m_url = BuildUrl(m_ssl, m_hostName, m_port, value, m_extraInfo);
+    m_url = builtUrl(m_ssl, m_hostName, m_port, value, m_extraInfo);
     m_urlPath = value;
 }
 
 void THttpRequest::SetExtraInfo(const std::string& value)
 {
     const std::string stored = value.empty() || value.front() == '?' || value.front() == '#' ? value : "?" + value;
-    m_url = BuildUrl(m_ssl, m_hostName, m_port, m_urlPath, stored);
+    m_url = builtUrl(m_ssl, m_hostName, m_port, m_urlPath, stored);
     m_extraInfo = stored;
 }
 
 void THttpRequest::SetHostName(const std::string& value)
 {
-    m_url = BuildUrl(m_ssl, value, m_port, m_urlPath, m_extraInfo);
+    m_url = builtUrl(m_ssl, value, m_port, m_urlPath, m_extraInfo);
     m_hostName = value;
 }
 
@@ -171,14 +197,17 @@ bool THttpRequest::Execute(bool Synchronous)
     settings.userAgent = m_userAgent;
     settings.proxy = m_proxy;
     settings.connectTimeout = m_connectTimeout;
-    settings.totalTimeout = m_totalTimeout;
+    settings.inactivityTimeout = m_inactivityTimeout;
     settings.maxResponseSize = m_maxResponseSize;
     settings.raiseExceptions = m_raiseExceptions;
     settings.authRetries = m_authRetries;
     settings.flags = m_internetFlags;
     const bool raiseExceptions = m_raiseExceptions;
     try {
-        settings.url = RequestUrl(m_ssl, m_hostName, m_port, m_urlPath, m_extraInfo);
+        settings.url = checkedUrlStep([this] { return RequestUrl(m_ssl, m_hostName, m_port, m_urlPath, m_extraInfo); });
+        settings.origin.scheme = m_ssl ? "https" : "http";
+        settings.origin.hostName = m_hostName;
+        settings.origin.port = m_port;
         m_current = std::make_shared<Transfer>(*this, m_delivery, static_cast<const THttpRequestEvents&>(*this),
             std::move(settings), Credentials { m_userName, m_password, m_proxyUserName, m_proxyPassword });
         const std::shared_ptr<Transfer> transfer = m_current; // a handler may start the next request

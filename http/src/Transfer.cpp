@@ -56,8 +56,6 @@ std::uint32_t errorCodeOf(CURLcode result)
         return errors::Timeout;
     case CURLE_URL_MALFORMAT:
         return errors::InvalidUrl;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return errors::UnrecognizedScheme;
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
         return errors::NameNotResolved;
@@ -71,6 +69,9 @@ std::uint32_t errorCodeOf(CURLcode result)
         return errors::ConnectionAborted;
     case CURLE_RECV_ERROR:
         return errors::ConnectionReset;
+    // Only http and https URLs reach libcurl, so this is a reply that is not HTTP/1.x
+    // (libcurl refuses HTTP/0.9) or a version it does not speak.
+    case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_HTTP3:
         return errors::InvalidServerResponse;
@@ -102,11 +103,20 @@ std::string addressText(const curl_sockaddr* address)
     return text;
 }
 
+bool isHeader(std::string_view line, std::string_view name)
+{
+    return startsWithNoCase(line, name) && line.size() > name.size() && line[name.size()] == ':';
+}
+
 bool hasHeader(const std::vector<std::string>& lines, std::string_view name)
 {
-    return std::any_of(lines.begin(), lines.end(), [name](const std::string& line) {
-        return startsWithNoCase(line, name) && line.size() > name.size() && line[name.size()] == ':';
-    });
+    return std::any_of(lines.begin(), lines.end(), [name](const std::string& line) { return isHeader(line, name); });
+}
+
+// libcurl reports a malformed chunk as a receive failure; only its message tells the two apart.
+bool isChunkFailure(CURLcode result, const char* message)
+{
+    return result == CURLE_RECV_ERROR && std::string_view(message).find("chunked-encoding") != std::string_view::npos;
 }
 
 } // namespace
@@ -174,9 +184,15 @@ void Transfer::raise(TNotifyEvent THttpRequestEvents::*event)
     });
 }
 
+void Transfer::setErrorCode(std::uint32_t code)
+{
+    m_errorCode = code;
+    results.errorCode = code;
+}
+
 void Transfer::setError(std::uint32_t code)
 {
-    results.errorCode = code;
+    setErrorCode(code);
     if (code != errors::Success && code != errors::IoPending)
         raise(&THttpRequestEvents::OnError);
 }
@@ -190,10 +206,11 @@ void Transfer::fail(std::uint32_t code, const std::string& message)
 void Transfer::check(CURLcode result)
 {
     if (result == CURLE_OK) {
-        results.errorCode = errors::Success;
+        setErrorCode(errors::Success);
         return;
     }
-    const std::uint32_t code = errorCodeOf(result);
+    const std::uint32_t code
+        = isChunkFailure(result, m_errorBuffer) ? errors::InvalidServerResponse : errorCodeOf(result);
     if (code != errors::ExtendedError)
         fail(code);
     // The extended-error format: the code's text, then libcurl's own number and words.
@@ -247,26 +264,33 @@ void Transfer::prepare()
     if (m_settings.flags.contains(ifIgnoreCertCnInvalid))
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
 
+    m_headers.reset(headerList(true));
+    m_foreignHeaders.reset(headerList(false));
+}
+
+// The request header lines; those that carry credentials only for the request's own origin.
+curl_slist* Transfer::headerList(bool atOrigin) const
+{
     curl_slist* list = nullptr;
     for (const std::string& line : m_settings.requestHeaders)
-        if (!line.empty())
+        if (!line.empty() && (atOrigin || (!isHeader(line, "Authorization") && !isHeader(line, "Cookie"))))
             list = curl_slist_append(list, line.c_str());
-    if (!m_settings.acceptTypes.empty() && !m_settings.acceptTypes.front().empty()) {
-        std::string accept = "Accept: ";
-        for (std::size_t i = 0; i < m_settings.acceptTypes.size() && i < maxAcceptTypes; ++i) {
-            if (m_settings.acceptTypes[i].empty())
-                break;
-            accept += (i > 0 ? ", " : "") + m_settings.acceptTypes[i];
-        }
-        list = curl_slist_append(list, accept.c_str());
+    std::string accept;
+    for (std::size_t i = 0; i < m_settings.acceptTypes.size() && i < maxAcceptTypes; ++i) {
+        if (m_settings.acceptTypes[i].empty())
+            break;
+        accept += (i > 0 ? ", " : "") + m_settings.acceptTypes[i];
     }
+    if (!accept.empty())
+        list = curl_slist_append(list, ("Accept: " + accept).c_str());
+    else if (!hasHeader(m_settings.requestHeaders, "Accept"))
+        list = curl_slist_append(list, "Accept:"); // no value: libcurl offers no "*/*" of its own
     if (m_settings.flags.contains(ifPragmaNoCache))
         list = curl_slist_append(list, "Pragma: no-cache");
     // Send a body at once, as the original client did, instead of waiting for 100-continue.
     if (!hasHeader(m_settings.requestHeaders, "Expect"))
         list = curl_slist_append(list, "Expect:");
-    m_headers.reset(list);
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list);
+    return list;
 }
 
 void Transfer::runSynchronously()
@@ -277,7 +301,7 @@ void Transfer::runSynchronously()
 
 void Transfer::start()
 {
-    results.errorCode = errors::IoPending;
+    setErrorCode(errors::IoPending);
     m_thread = std::thread([self = shared_from_this()] {
         try {
             self->exchange();
@@ -354,11 +378,9 @@ void Transfer::rethrowHandlerFailure()
 // SendRequest and ProcessResponse, with the authentication attempts.
 void Transfer::exchange()
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_settings.totalTimeout);
     int attempts = 0;
     for (;;) {
-        applyCredentials();
-        const Outcome outcome = send(deadline);
+        const Outcome outcome = send();
         if (outcome == Outcome::Stopped || m_stop)
             return;
         if (outcome == Outcome::Response) {
@@ -377,13 +399,12 @@ void Transfer::exchange()
     }
 }
 
-Transfer::Outcome Transfer::send(std::chrono::steady_clock::time_point deadline)
+Transfer::Outcome Transfer::send()
 {
-    std::string url = m_settings.url;
-    bool asGet = false;
+    Destination to { m_settings.url };
     for (int redirects = 0;;) {
         m_hop = Hop {};
-        configureSending(url, asGet, deadline);
+        configureSending(to);
         const CURLcode result = performOnce();
         rethrowHandlerFailure();
         if (m_stop)
@@ -392,22 +413,12 @@ Transfer::Outcome Transfer::send(std::chrono::steady_clock::time_point deadline)
         case Phase::Headers:
             check(result);
             fail(errors::InvalidServerResponse); // the transfer ended without a final response
-        case Phase::Discard: {
+        case Phase::Discard:
             if (m_hop.needsAuth)
                 return Outcome::NeedsAuth;
             check(result);
-            char* target = nullptr;
-            curl_easy_getinfo(m_easy.get(), CURLINFO_REDIRECT_URL, &target);
-            url = followRedirect(url, target, ++redirects);
-            long status = 0;
-            curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &status);
-            // RFC 9110, 15.4: 303 turns any method but HEAD into GET; 301 and 302 turn POST
-            // into GET, as every client does; 307 and 308 keep the method and body.
-            const std::string& method = m_settings.method;
-            if ((status == 303 && method != "HEAD") || ((status == 301 || status == 302) && method == "POST"))
-                asGet = true;
+            to = followRedirect(to, ++redirects);
             continue;
-        }
         case Phase::Body:
         case Phase::Ended:
             if (m_hop.phase == Phase::Body && !m_hop.abortedByUs) {
@@ -430,25 +441,23 @@ void Transfer::finishResponse()
         return;
     // A failed asynchronous request has nobody to hand a partial response to: it raises
     // OnError only. A synchronous one completes with what arrived, then fails.
-    const bool failed = results.errorCode != errors::Success;
-    if (!(failed && !m_settings.synchronous) && results.errorCode != errors::OperationCancelled)
+    const bool failed = m_errorCode != errors::Success;
+    if (!(failed && !m_settings.synchronous) && m_errorCode != errors::OperationCancelled)
         raise(&THttpRequestEvents::OnRequestComplete);
     if (m_responseFailure)
         std::rethrow_exception(m_responseFailure);
 }
 
-void Transfer::configureSending(const std::string& url, bool asGet, std::chrono::steady_clock::time_point deadline)
+void Transfer::configureSending(const Destination& to)
 {
     CURL* easy = m_easy.get();
-    const auto left
-        = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0)
-        fail(errors::Timeout);
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    m_hop.atOrigin = to.atOrigin;
+    curl_easy_setopt(easy, CURLOPT_URL, to.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, (to.atOrigin ? m_headers : m_foreignHeaders).get());
+    applyCredentials(to.atOrigin);
 
-    const std::string method = asGet || m_settings.method.empty() ? std::string("GET") : m_settings.method;
-    const bool withBody = !asGet && !m_settings.body.empty();
+    const std::string method = to.asGet || m_settings.method.empty() ? std::string("GET") : m_settings.method;
+    const bool withBody = !to.asGet && !m_settings.body.empty();
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     if (withBody) {
@@ -462,7 +471,9 @@ void Transfer::configureSending(const std::string& url, bool asGet, std::chrono:
         curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
 }
 
-void Transfer::applyCredentials()
+// The server's credentials go only to the request's origin, and only once it has asked for
+// them (RFC 9110, 11.6.2): a first sending, or a hop elsewhere, never carries them.
+void Transfer::applyCredentials(bool atOrigin)
 {
     Credentials credentials;
     {
@@ -471,7 +482,7 @@ void Transfer::applyCredentials()
     }
     CURL* easy = m_easy.get();
     const bool authenticate = !m_settings.flags.contains(ifNoAuth);
-    if (authenticate && !credentials.userName.empty()) {
+    if (authenticate && atOrigin && m_challenged && !credentials.userName.empty()) {
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
         curl_easy_setopt(easy, CURLOPT_USERNAME, credentials.userName.c_str());
         curl_easy_setopt(easy, CURLOPT_PASSWORD, credentials.password.c_str());
@@ -487,6 +498,25 @@ void Transfer::applyCredentials()
         curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, nullptr);
         curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, nullptr);
     }
+}
+
+// How much longer a connected hop may go without a byte either way; zero or less once it has
+// been quiet for InactivityTimeout. Bytes in come through the callbacks; bytes out (a request
+// body) are counted here. Until the connection stands, ConnectTimeout is the limit.
+std::chrono::milliseconds Transfer::idleTimeLeft()
+{
+    constexpr std::chrono::milliseconds notConnected { 1000 };
+    if (!m_hop.connected)
+        return notConnected;
+    const auto now = std::chrono::steady_clock::now();
+    curl_off_t uploaded = 0;
+    curl_easy_getinfo(m_easy.get(), CURLINFO_SIZE_UPLOAD_T, &uploaded);
+    if (uploaded != m_hop.uploaded) {
+        m_hop.uploaded = uploaded;
+        m_hop.lastActivity = now;
+    }
+    return std::chrono::milliseconds(m_settings.inactivityTimeout)
+        - std::chrono::duration_cast<std::chrono::milliseconds>(now - m_hop.lastActivity);
 }
 
 // One transfer through the request's own multi handle, so that abandon() can wake it.
@@ -512,7 +542,14 @@ CURLcode Transfer::performOnce()
                     result = message->data.result;
             break;
         }
-        if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+        const auto idleLeft = idleTimeLeft();
+        if (idleLeft.count() <= 0) {
+            result = CURLE_OPERATION_TIMEDOUT;
+            break;
+        }
+        // Woken by the sockets, by abandon(), or in time to end a quiet hop.
+        const int pollLimit = static_cast<int>(std::min<std::chrono::milliseconds::rep>(idleLeft.count(), 1000));
+        if (curl_multi_poll(multi, nullptr, 0, pollLimit, nullptr) != CURLM_OK) {
             result = CURLE_OUT_OF_MEMORY;
             break;
         }
@@ -521,29 +558,40 @@ CURLcode Transfer::performOnce()
     return result;
 }
 
-std::string Transfer::followRedirect(const std::string& from, const char* target, int count)
+Transfer::Destination Transfer::followRedirect(const Destination& from, int count)
 {
+    char* target = nullptr;
+    curl_easy_getinfo(m_easy.get(), CURLINFO_REDIRECT_URL, &target);
     if (count > THttpRequest::MaxRedirects)
         fail(errors::TooManyRedirects);
     if (!target)
         fail(errors::RedirectFailed);
+    const std::string url = target;
     UrlParts parts;
     try {
-        parts = CrackUrl(target);
+        parts = CrackUrl(url);
     } catch (const EHttpError&) {
         fail(errors::RedirectFailed);
     }
     if (!IsHttpScheme(parts.scheme))
         fail(errors::RedirectFailed);
-    const bool fromHttps = startsWithNoCase(from, "https:");
+    const bool fromHttps = startsWithNoCase(from.url, "https:");
     const bool toHttps = parts.scheme == "https";
     if (!fromHttps && toHttps && !m_settings.flags.contains(ifIgnoreRedirectToHttps))
         fail(errors::HttpToHttpsOnRedirect);
     if (fromHttps && !toHttps && !m_settings.flags.contains(ifIgnoreRedirectToHttp))
         fail(errors::HttpsToHttpOnRedirect);
-    results.redirectUrl = target;
+    results.redirectUrl = url;
     raise(&THttpRequestEvents::OnRedirect);
-    return target;
+
+    long status = 0;
+    curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    // RFC 9110, 15.4: 303 turns any method but HEAD into GET; 301 and 302 turn POST into GET,
+    // as every client does; 307 and 308 keep the method and body.
+    const std::string& method = m_settings.method;
+    const bool asGet
+        = from.asGet || (status == 303 && method != "HEAD") || ((status == 301 || status == 302) && method == "POST");
+    return { url, SameOrigin(parts, m_settings.origin), asGet };
 }
 
 // ---------------------------------------------------------------------------------------
@@ -597,9 +645,12 @@ bool Transfer::onEndOfHeaders()
         return true;
     }
     results.statusCode = static_cast<std::uint32_t>(status);
+    setErrorCode(errors::Success); // the status is known: that step succeeded
     if (status == 401 || status == 407) {
         m_hop.phase = Phase::Discard;
         m_hop.needsAuth = true;
+        if (status == 401 && m_hop.atOrigin)
+            m_challenged = true;
         raise(status == 401 ? &THttpRequestEvents::OnNeedAuth : &THttpRequestEvents::OnNeedProxyAuth);
         return true;
     }
@@ -621,7 +672,6 @@ bool Transfer::onEndOfHeaders()
             }
         }
     } else {
-        results.errorCode = errors::Success;
         results.responseHeaders = std::move(m_hop.headerLines);
     }
     curl_off_t length = -1;
@@ -667,7 +717,7 @@ bool Transfer::onBody(const char* data, std::size_t size)
         stream.insert(stream.end(), data, data + size);
         results.chunkSize = clampCount(size);
         results.bytesRead = clampCount(std::uint64_t { results.bytesRead } + size);
-        results.errorCode = errors::Success;
+        setErrorCode(errors::Success);
         raise(&THttpRequestEvents::OnDataAvailable);
     } catch (...) {
         endBody(std::current_exception());
@@ -687,6 +737,8 @@ bool Transfer::onOpenSocket(const std::string& address)
 
 bool Transfer::onConnected(const char* address)
 {
+    m_hop.connected = true;
+    m_hop.lastActivity = std::chrono::steady_clock::now();
     if (m_hop.connecting) {
         m_hop.connecting = false;
         results.serverAddress = address ? address : "";
@@ -718,12 +770,16 @@ std::size_t Transfer::headerCallback(char* data, std::size_t size, std::size_t c
 {
     auto* transfer = static_cast<Transfer*>(self);
     const std::size_t length = size * count;
+    bool goOn = false;
     try {
-        if (!transfer->m_stop && transfer->onHeaderLine(std::string_view(data, length)))
-            return length;
+        goOn = !transfer->m_stop && transfer->onHeaderLine(std::string_view(data, length));
     } catch (...) {
         transfer->m_handlerFailure = std::current_exception();
     }
+    // After the handlers: the time they take is not the server's silence.
+    transfer->m_hop.lastActivity = std::chrono::steady_clock::now();
+    if (goOn)
+        return length;
     transfer->m_hop.abortedByUs = true;
     return 0;
 }
@@ -732,7 +788,9 @@ std::size_t Transfer::writeCallback(char* data, std::size_t size, std::size_t co
 {
     auto* transfer = static_cast<Transfer*>(self);
     const std::size_t length = size * count;
-    if (!transfer->m_stop && transfer->onBody(data, length))
+    const bool goOn = !transfer->m_stop && transfer->onBody(data, length);
+    transfer->m_hop.lastActivity = std::chrono::steady_clock::now();
+    if (goOn)
         return length;
     transfer->m_hop.abortedByUs = true;
     return 0;

@@ -3,6 +3,7 @@
 #include "CurlHandles.h"
 
 #include "vantrelle/http/HttpRequest.h"
+#include "vantrelle/http/Url.h"
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +22,7 @@ namespace vantrelle::http {
 struct RequestSettings {
     bool synchronous = true;
     std::string url; // as RequestUrl builds it
+    UrlParts origin; // scheme, host and port of url: where the credentials may go
     std::string method;
     std::string body;
     std::vector<std::string> requestHeaders;
@@ -28,7 +30,7 @@ struct RequestSettings {
     std::string userAgent;
     std::string proxy;
     int connectTimeout = 0;
-    int totalTimeout = 0;
+    int inactivityTimeout = 0;
     std::uint64_t maxResponseSize = 0;
     bool raiseExceptions = true;
     int authRetries = 0;
@@ -93,6 +95,13 @@ private:
     enum class Phase { Headers, Discard, Body, Ended };
     enum class Outcome { Response, NeedsAuth, Stopped };
 
+    // Where one sending goes.
+    struct Destination {
+        std::string url;
+        bool atOrigin = true; // the credentials may go there
+        bool asGet = false; // a redirect turned the method into GET
+    };
+
     // The state of one sending (one hop of a redirect chain).
     struct Hop {
         Phase phase = Phase::Headers;
@@ -102,22 +111,30 @@ private:
         bool needsAuth = false;
         bool abortedByUs = false;
         bool withoutBody = false; // a HEAD request
+        bool atOrigin = true;
+        // When a byte last went out or came in; the clock runs once the connection stands.
+        bool connected = false;
+        std::chrono::steady_clock::time_point lastActivity;
+        curl_off_t uploaded = 0;
         std::string headerText;
         std::vector<std::string> headerLines;
     };
 
+    curl_slist* headerList(bool atOrigin) const;
     void exchange();
-    Outcome send(std::chrono::steady_clock::time_point deadline);
+    Outcome send();
     void finishResponse();
-    void configureSending(const std::string& url, bool asGet, std::chrono::steady_clock::time_point deadline);
-    void applyCredentials();
+    void configureSending(const Destination& to);
+    void applyCredentials(bool atOrigin);
     CURLcode performOnce();
-    std::string followRedirect(const std::string& from, const char* target, int count);
+    std::chrono::milliseconds idleTimeLeft();
+    Destination followRedirect(const Destination& from, int count);
     void closeRequest();
     void rethrowHandlerFailure();
 
     void raise(TNotifyEvent THttpRequestEvents::*event);
     void raiseKeepingFailure(TNotifyEvent THttpRequestEvents::*event);
+    void setErrorCode(std::uint32_t code);
     void setError(std::uint32_t code);
     [[noreturn]] void fail(std::uint32_t code, const std::string& message = {});
     void check(CURLcode result);
@@ -145,8 +162,14 @@ private:
     EasyHandle m_easy;
     CURLM* m_multi = nullptr; // owned; guarded by m_mutex so abandon() can wake it
     HeaderList m_headers;
+    HeaderList m_foreignHeaders; // without the lines that carry credentials, for other origins
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
     Hop m_hop;
+    // The origin has answered with a 401, so the credentials may go to it from now on.
+    bool m_challenged = false;
+    // The latest code of this request, apart from what the results show: the thread that
+    // assigns a URL may write those.
+    std::uint32_t m_errorCode = 0;
     // An exception a handler threw inside a libcurl callback, outside the body.
     std::exception_ptr m_handlerFailure;
     // The failure that ended reading the response, passed on after OnRequestComplete.

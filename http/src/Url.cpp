@@ -100,6 +100,11 @@ bool IsHttpScheme(std::string_view scheme)
     return scheme == "http" || scheme == "https";
 }
 
+bool SameOrigin(const UrlParts& a, const UrlParts& b)
+{
+    return a.scheme == b.scheme && a.port == b.port && lower(a.hostName) == lower(b.hostName);
+}
+
 UrlParts CrackUrl(std::string_view url)
 {
     UrlParts parts;

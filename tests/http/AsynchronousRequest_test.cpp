@@ -79,6 +79,7 @@ TEST_F(AsynchronousRequest, FailureRaisesOnErrorAndNoCompletion)
     } cases[] = {
         { "refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::CannotConnect },
         { "never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::Timeout },
+        { "stalls mid-body", server().url("/stall-body"), errors::Timeout },
         { "closes mid-body", server().url("/cut"), errors::ConnectionAborted },
         { "too large", server().url("/bytes?n=300000&chunked=1"), errors::ResponseTooLarge, 100000 },
     };
@@ -87,7 +88,7 @@ TEST_F(AsynchronousRequest, FailureRaisesOnErrorAndNoCompletion)
             THttpRequest request(m_ui);
             EventLog log;
             log.attach(request);
-            request.SetTotalTimeout(300);
+            request.SetInactivityTimeout(300);
             request.SetRaiseExceptions(raiseExceptions);
             request.SetMaxResponseSize(c.maxResponseSize);
             request.SetURL(c.url);
@@ -98,6 +99,22 @@ TEST_F(AsynchronousRequest, FailureRaisesOnErrorAndNoCompletion)
             EXPECT_EQ(log.count("RequestComplete"), 0) << c.name;
         }
     }
+}
+
+TEST_F(AsynchronousRequest, ErrorCodeInOnNeedAuthIsThatOfTheStatusStep)
+{
+    THttpRequest request(m_ui);
+    std::vector<std::uint32_t> codesInOnNeedAuth;
+    request.OnNeedAuth = [&](THttpRequest& sender) {
+        codesInOnNeedAuth.push_back(sender.ErrorCode());
+        sender.SetUserName("user");
+        sender.SetPassword("secret");
+    };
+    request.SetURL(server().url("/auth"));
+    request.Execute(false);
+    request.Wait();
+    EXPECT_EQ(codesInOnNeedAuth, std::vector<std::uint32_t> { errors::Success });
+    EXPECT_EQ(request.Text(), "welcome");
 }
 
 TEST_F(AsynchronousRequest, HandlerExceptionEndsOnlyThatRequest)

@@ -1,4 +1,5 @@
 #include "vantrelle/http/HttpRequest.h"
+#include "vantrelle/http/Url.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ TEST(HttpRequestProperties, DefaultsAreTheDesignSettings)
     EXPECT_EQ(request.InternetFlags(), TInternetFlags::Design());
     EXPECT_EQ(request.RequestFlags(), 0x8040F200u);
     EXPECT_EQ(request.URL(), "http://localhost/");
-    EXPECT_EQ(request.TotalTimeout(), THttpRequest::DefaultTotalTimeout);
+    EXPECT_EQ(request.InactivityTimeout(), 60000);
     EXPECT_EQ(request.MaxResponseSize(), 64u * 1024 * 1024);
 }
 
@@ -152,23 +153,31 @@ TEST(HttpRequestProperties, ExtraInfoGetsAQuestionMarkOnlyWhenItLacksAPrefix)
     }
 }
 
+// A URL that cannot be split is a failed client step: ErrorCode and OnError come before the
+// exception. A scheme other than http or https splits fine and is refused afterwards, with
+// no code and no event.
 TEST(HttpRequestProperties, RefusedUrlLeavesEveryPropertyAsItWas)
 {
     const struct {
-        const char* url;
+        std::string url;
         const char* message;
+        std::uint32_t code; // ErrorCode afterwards, and in OnError
     } cases[] = {
-        { "ftp://titles.example/file", "Invalid protocol" },
-        { "mailto:someone@titles.example", "Invalid protocol" },
-        { "titles.example/Title?1", "The URL does not use a recognized protocol" },
-        { "http:/titles.example/", "The URL is invalid" },
-        { "http:///path", "The URL has no host name" },
-        { "http://titles.example:99999/", "The port in the URL is invalid" },
-        { "http://titles.example:8o/", "The port in the URL is invalid" },
-        { "http://bad host/", "The host name in the URL is invalid" },
+        { "ftp://titles.example/file", "Invalid protocol", errors::Success },
+        { "mailto:someone@titles.example", "Invalid protocol", errors::Success },
+        { "titles.example/Title?1", "The URL does not use a recognized protocol", errors::UnrecognizedScheme },
+        { "http:/titles.example/", "The URL is invalid", errors::InvalidUrl },
+        { "http:///path", "The URL has no host name", errors::InvalidUrl },
+        { "http://titles.example:99999/", "The port in the URL is invalid", errors::InvalidUrl },
+        { "http://titles.example:8o/", "The port in the URL is invalid", errors::InvalidUrl },
+        { "http://bad host/", "The host name in the URL is invalid", errors::InvalidUrl },
+        { "http://titles.example/" + std::string(3000, 'p'), "The path of the URL is longer than 2047 characters",
+            errors::InvalidUrl },
     };
     for (const auto& c : cases) {
         THttpRequest request;
+        std::vector<std::uint32_t> codesInOnError;
+        request.OnError = [&](THttpRequest& sender) { codesInOnError.push_back(sender.ErrorCode()); };
         request.SetURL("http://before.example:8080/p?q");
         try {
             request.SetURL(c.url);
@@ -176,6 +185,8 @@ TEST(HttpRequestProperties, RefusedUrlLeavesEveryPropertyAsItWas)
         } catch (const EHttpError& e) {
             EXPECT_STREQ(e.what(), c.message) << c.url;
         }
+        EXPECT_EQ(request.ErrorCode(), c.code) << c.url;
+        EXPECT_EQ(codesInOnError, c.code ? std::vector { c.code } : std::vector<std::uint32_t> {}) << c.url;
         EXPECT_EQ(request.URL(), "http://before.example:8080/p?q") << c.url;
         EXPECT_EQ(request.HostName(), "before.example") << c.url;
         EXPECT_EQ(request.Port(), 8080) << c.url;
@@ -183,9 +194,11 @@ TEST(HttpRequestProperties, RefusedUrlLeavesEveryPropertyAsItWas)
     }
 }
 
-TEST(HttpRequestProperties, FailedRebuildPutsThePartBack)
+TEST(HttpRequestProperties, FailedRebuildPutsThePartBackAfterOnError)
 {
     THttpRequest request;
+    int errorEvents = 0;
+    request.OnError = [&](THttpRequest&) { ++errorEvents; };
     request.SetURL("http://before.example/p?q");
     EXPECT_THROW(request.SetHostName("a/b"), EHttpError);
     EXPECT_EQ(request.HostName(), "before.example");
@@ -194,6 +207,44 @@ TEST(HttpRequestProperties, FailedRebuildPutsThePartBack)
     EXPECT_THROW(request.SetExtraInfo(std::string(3000, 'q')), EHttpError);
     EXPECT_EQ(request.ExtraInfo(), "?q");
     EXPECT_EQ(request.URL(), "http://before.example/p?q");
+    EXPECT_EQ(errorEvents, 3);
+    EXPECT_EQ(request.ErrorCode(), errors::InvalidUrl);
+
+    // The next step that succeeds clears the code.
+    request.SetHostName("after.example");
+    EXPECT_EQ(request.ErrorCode(), errors::Success);
+    EXPECT_EQ(errorEvents, 3);
+}
+
+TEST(HttpRequestProperties, UrlFailureOnErrorRunsThroughTheDelivery)
+{
+    auto delivery = std::make_shared<ThreadEventDelivery>();
+    THttpRequest request(delivery);
+    std::thread::id ranOn;
+    request.OnError = [&](THttpRequest&) { ranOn = std::this_thread::get_id(); };
+    EXPECT_THROW(request.SetURL("http:///path"), EHttpError);
+    EXPECT_EQ(ranOn, delivery->threadId());
+}
+
+// Credentials go to one origin only: the same scheme, host (in any case) and port.
+TEST(HttpRequestProperties, SameOriginComparesSchemeHostAndPort)
+{
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        { "http://titles.example/a", "http://titles.example:80/b?c", true },
+        { "http://titles.example/", "http://TITLES.Example/", true },
+        { "http://titles.example/", "http://other.example/", false },
+        { "http://127.0.0.1/", "http://localhost/", false },
+        { "http://titles.example/", "http://titles.example:8080/", false },
+        { "https://titles.example/", "http://titles.example:443/", false },
+        { "https://titles.example/", "http://titles.example/", false },
+        { "http://[::1]:81/", "http://[::1]:81/x", true },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SameOrigin(CrackUrl(c.a), CrackUrl(c.b)), c.same) << c.a << " " << c.b;
 }
 
 } // namespace

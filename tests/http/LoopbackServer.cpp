@@ -72,7 +72,7 @@ LoopbackServer::LoopbackServer()
         "/redirect-ftp", [](const httplib::Request&, httplib::Response& r) { r.set_redirect("ftp://127.0.0.1/file"); });
     const auto echo = [](const httplib::Request& q, httplib::Response& r) {
         std::string text = q.method + " " + q.target + "\n";
-        text += "Accept: " + q.get_header_value("Accept") + "\n";
+        text += "Accept: " + (q.has_header("Accept") ? q.get_header_value("Accept") : "(none)") + "\n";
         text += "X-Test: " + q.get_header_value("X-Test") + "\n";
         text += "X-Other: " + q.get_header_value("X-Other") + "\n";
         text += "User-Agent: " + q.get_header_value("User-Agent") + "\n";
@@ -92,6 +92,17 @@ LoopbackServer::LoopbackServer()
         r.status = 401;
         r.set_header("WWW-Authenticate", "Basic realm=\"titles\"");
         r.set_content("who are you", "text/plain");
+    });
+    s.Get("/whoami", [](const httplib::Request& q, httplib::Response& r) {
+        r.set_content(q.get_header_value("Authorization") + "|" + q.get_header_value("Cookie"), "text/plain");
+    });
+    s.Get("/redirect-to", [](const httplib::Request& q, httplib::Response& r) {
+        if (q.get_param_value("auth") == "1" && q.get_header_value("Authorization") != "Basic dXNlcjpzZWNyZXQ=") {
+            r.status = 401;
+            r.set_header("WWW-Authenticate", "Basic realm=\"titles\"");
+            return;
+        }
+        r.set_redirect(q.get_param_value("url"));
     });
     s.Get("/big-headers", [](const httplib::Request& q, httplib::Response& r) {
         const std::size_t size = std::stoul(q.get_param_value("n"));
@@ -136,6 +147,15 @@ LoopbackServer::LoopbackServer()
                 return sink.write(piece.data(), piece.size());
             });
     });
+    s.Get("/trickle", [](const httplib::Request& q, httplib::Response& r) {
+        const std::size_t size = std::stoul(q.get_param_value("n"));
+        const std::chrono::milliseconds pause(std::stoi(q.get_param_value("ms")));
+        r.set_content_provider(
+            size, "application/octet-stream", [pause](std::size_t, std::size_t, httplib::DataSink& sink) {
+                std::this_thread::sleep_for(pause);
+                return sink.write("t", 1);
+            });
+    });
 
     m_port = s.bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
@@ -175,6 +195,45 @@ int refusedPort()
     int port = 0;
     ::close(boundLoopbackSocket(port)); // bound, never listened on, now free: connecting is refused
     return port;
+}
+
+RawServer::RawServer(std::string reply)
+    : m_reply(std::move(reply))
+{
+    m_socket = boundLoopbackSocket(m_port);
+    ::listen(m_socket, 8);
+    m_thread = std::thread([this] { serve(); });
+}
+
+RawServer::~RawServer()
+{
+    ::shutdown(m_socket, SHUT_RDWR); // ends the accept below
+    m_thread.join();
+    ::close(m_socket);
+}
+
+std::string RawServer::url(const std::string& target) const
+{
+    return "http://127.0.0.1:" + std::to_string(m_port) + target;
+}
+
+void RawServer::serve()
+{
+    for (;;) {
+        const int connection = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0)
+            return;
+        std::string request;
+        char buffer[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
+            if (count <= 0)
+                break;
+            request.append(buffer, static_cast<std::size_t>(count));
+        }
+        ::send(connection, m_reply.data(), m_reply.size(), MSG_NOSIGNAL);
+        ::close(connection);
+    }
 }
 
 SilentServer::SilentServer()

@@ -126,19 +126,38 @@ struct THttpRequestEvents {
 // them (the worker, for an asynchronous request).
 //
 // Failures: every client failure sets ErrorCode and raises OnError, then throws EHttpError
-// with the code's text. Execute lets such an exception (and one thrown by a handler) reach
-// its caller when RaiseExceptions is true, and returns false instead when it is false. In an
-// asynchronous request an exception ends that request only.
+// with the code's text; so does assigning a URL, or a part of one, that cannot be split or
+// built (InvalidUrl, UnrecognizedScheme). Execute lets such an exception (and one thrown by a
+// handler) reach its caller when RaiseExceptions is true, and returns false instead when it
+// is false. In an asynchronous request an exception ends that request only.
 //
 // A second Execute while a request of the same instance still runs cancels the running one:
 // it raises no further event, its worker is stopped, and the new request starts with fresh
 // results. (The window starts the cover download again when another film is looked up; the
 // older picture is no longer wanted.)
 //
+// A body cut short (the connection drops, a stall, a body over the limit) is reported
+// differently by the two modes:
+// - Execute(true) raises OnError, then OnRequestComplete with the part that arrived
+//   (ResponseStream, Text), then throws. With RaiseExceptions false it returns true, as for
+//   a whole body. A completion handler that must not use a partial body checks ErrorCode:
+//   it is 0 only for a whole body.
+// - Execute(false) raises OnError only: nobody would learn that the body is cut, so no
+//   OnRequestComplete is raised for it.
+//
+// Credentials: UserName and Password (assigned, or taken from the URL) go only to the scheme,
+// host and port of the request's URL, and only after that server has asked for them with a
+// 401: the first sending never carries them. A redirect to another host or port, or from
+// https to http, drops them; a line "Authorization:" or "Cookie:" of RequestHeaders is dropped
+// there too. ProxyUserName and ProxyPassword go to the proxy with every sending, before any
+// 407: the proxy is the same for every hop, and without them no proxy that asks could ever be
+// passed.
+//
 // Limits that protect the program: a body larger than MaxResponseSize (64 MiB) ends the
 // request with ResponseTooLarge; at most 20 redirects per request, only to http and https
-// URLs; every request must finish within TotalTimeout as well as connect within
-// ConnectTimeout.
+// URLs; connecting must succeed within ConnectTimeout, and once connected a request that
+// neither sends nor receives a byte for InactivityTimeout ends with Timeout. A transfer that
+// keeps moving, however slowly, is never cut.
 //
 // Properties are assigned, and Execute and the destructor called, on one thread (the
 // user-interface thread). Results describe the latest request; read them from handlers,
@@ -146,7 +165,7 @@ struct THttpRequestEvents {
 class THttpRequest : public THttpRequestEvents {
 public:
     static constexpr int DefaultConnectTimeout = 30000;
-    static constexpr int DefaultTotalTimeout = 120000;
+    static constexpr int DefaultInactivityTimeout = 60000;
     static constexpr std::uint64_t DefaultMaxResponseSize = 64ull * 1024 * 1024;
     static constexpr int MaxRedirects = 20;
     static constexpr std::size_t MaxHeaderText = 8192;
@@ -163,10 +182,10 @@ public:
     // Milliseconds allowed for connecting (30000). Zero or less: libcurl's default.
     int ConnectTimeout() const { return m_connectTimeout; }
     void SetConnectTimeout(int milliseconds) { m_connectTimeout = milliseconds; }
-    // Milliseconds allowed for the whole request, redirects and authentication included
-    // (120000). Zero or less restores the default: a request always has a limit.
-    int TotalTimeout() const { return m_totalTimeout; }
-    void SetTotalTimeout(int milliseconds);
+    // Milliseconds a connected request may go without sending or receiving a byte (60000).
+    // Zero or less restores the default: a request that stalls always ends.
+    int InactivityTimeout() const { return m_inactivityTimeout; }
+    void SetInactivityTimeout(int milliseconds);
     // Largest body accepted, in bytes (64 MiB).
     std::uint64_t MaxResponseSize() const { return m_maxResponseSize; }
     void SetMaxResponseSize(std::uint64_t bytes) { m_maxResponseSize = bytes; }
@@ -268,6 +287,9 @@ public:
     std::uint32_t ChunkOffset() const;
 
 private:
+    template <typename Step> auto checkedUrlStep(Step step);
+    std::string builtUrl(
+        bool ssl, const std::string& hostName, int port, const std::string& urlPath, const std::string& extraInfo);
     void rebuildUrl();
     void updateRunningCredentials();
     void retireCurrent();
@@ -276,7 +298,7 @@ private:
     std::shared_ptr<Transfer> m_current;
 
     int m_connectTimeout = DefaultConnectTimeout;
-    int m_totalTimeout = DefaultTotalTimeout;
+    int m_inactivityTimeout = DefaultInactivityTimeout;
     std::uint64_t m_maxResponseSize = DefaultMaxResponseSize;
     bool m_raiseExceptions = true;
     std::string m_userAgent = "Quorvane WinInet Component";

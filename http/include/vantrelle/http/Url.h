@@ -30,6 +30,10 @@ struct UrlParts {
 // when it cannot be split.
 UrlParts CrackUrl(std::string_view url);
 
+// True when both name the same scheme, host (in any case) and port: the origin of RFC 6454,
+// to which credentials given for one URL are confined.
+bool SameOrigin(const UrlParts& a, const UrlParts& b);
+
 // True for "http" and "https", the only schemes THttpRequest fetches.
 bool IsHttpScheme(std::string_view scheme);
 
