@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 
 namespace vantrelle::http {
 namespace {
@@ -485,6 +486,40 @@ TEST(ClientFailure, ReachesTheCallerAfterOnError)
 
         request.SetRaiseExceptions(false);
         EXPECT_EQ(request.Execute(true), c.completions == 1) << c.name;
+    }
+}
+
+// libcurl takes no text longer than 8000000 bytes: a setting it refuses fails the request
+// before anything is sent, instead of going out without it.
+TEST(ClientFailure, ASettingLibcurlRefusesFailsTheRequest)
+{
+    const std::string huge(9'000'000, 'a');
+    const struct {
+        const char* name;
+        std::function<void(THttpRequest&)> set;
+    } cases[] = {
+        { "user agent", [&](THttpRequest& request) { request.SetUserAgent(huge); } },
+        { "proxy", [&](THttpRequest& request) { request.SetProxy(huge); } },
+        { "method", [&](THttpRequest& request) { request.SetMethod(huge); } },
+    };
+    for (const auto& c : cases) {
+        const int before = server().hits("/text");
+        THttpRequest request;
+        EventLog log;
+        log.attach(request);
+        c.set(request);
+        request.SetURL(server().url("/text"));
+        try {
+            request.Execute(true);
+            ADD_FAILURE() << c.name << ": no exception";
+        } catch (const EHttpError& e) {
+            EXPECT_EQ(e.code(), errors::ExtendedError) << c.name;
+            EXPECT_EQ(std::string(e.what()).rfind(ErrorText(errors::ExtendedError) + "\r\nExtended error:43 - ", 0), 0u)
+                << e.what();
+        }
+        EXPECT_EQ(request.ErrorCode(), errors::ExtendedError) << c.name;
+        EXPECT_EQ(log.names(), std::vector<std::string> { "Error" }) << c.name;
+        EXPECT_EQ(server().hits("/text"), before) << c.name;
     }
 }
 
