@@ -2,10 +2,12 @@
 
 namespace vantrelle::http {
 
-RequestEvents::RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents handlers)
+RequestEvents::RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents handlers,
+    std::function<void()> beforeHandler)
     : m_owner(&owner)
     , m_delivery(std::move(delivery))
     , m_handlers(std::move(handlers))
+    , m_beforeHandler(std::move(beforeHandler))
 {
 }
 
@@ -15,6 +17,7 @@ void RequestEvents::raise(TNotifyEvent THttpRequestEvents::*event)
     if (!handler || m_stopped)
         return;
     if (!m_delivery) {
+        m_beforeHandler();
         handler(*m_owner);
         return;
     }
@@ -35,8 +38,10 @@ void RequestEvents::raise(TNotifyEvent THttpRequestEvents::*event)
     // The call may run after the request was stopped (its owner may be gone by then): it
     // checks again on the user-interface thread, where the owner is destroyed.
     m_delivery->run([this, &handler] {
-        if (!m_stopped)
+        if (!m_stopped) {
+            m_beforeHandler();
             handler(*m_owner);
+        }
     });
 }
 

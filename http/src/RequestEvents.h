@@ -4,6 +4,7 @@
 #include "vantrelle/http/HttpRequest.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -15,7 +16,10 @@ namespace vantrelle::http {
 class RequestEvents {
 public:
     RequestEvents() = default;
-    RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents handlers);
+    // `beforeHandler` runs just before each handler, on the handler's thread: there the
+    // request shows its results to the handler.
+    RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents handlers,
+        std::function<void()> beforeHandler);
 
     void raise(TNotifyEvent THttpRequestEvents::*event);
     // No event is raised from now on. True when a raise() waits at this moment for the
@@ -28,6 +32,7 @@ private:
     THttpRequest* m_owner = nullptr;
     std::shared_ptr<EventDelivery> m_delivery;
     THttpRequestEvents m_handlers;
+    std::function<void()> m_beforeHandler;
     std::mutex m_mutex;
     std::atomic<bool> m_stopped { false };
     bool m_inDelivery = false; // guarded by m_mutex

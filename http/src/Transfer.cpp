@@ -33,7 +33,7 @@ Transfer::Transfer()
 
 Transfer::Transfer(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents events,
     RequestSettings settings, Credentials credentials)
-    : m_events(owner, std::move(delivery), std::move(events))
+    : m_events(owner, std::move(delivery), std::move(events), [this] { results.errorCode = m_errorCode; })
     , m_settings(std::move(settings))
     , m_exchange(*this)
     , m_credentials(std::move(credentials))
@@ -56,10 +56,13 @@ Transfer::~Transfer()
 // ---------------------------------------------------------------------------------------
 // Events and errors
 
+// The worker of an asynchronous request shows its code only to the handlers it raises and
+// once it has ended: until then the caller sees IoPending, however far the worker has got.
 void Transfer::setErrorCode(std::uint32_t code)
 {
     m_errorCode = code;
-    results.errorCode = code;
+    if (!m_onWorker)
+        results.errorCode = code;
 }
 
 void Transfer::setError(std::uint32_t code)
@@ -117,6 +120,7 @@ void Transfer::start()
 {
     setErrorCode(errors::IoPending);
     m_thread = std::thread([self = shared_from_this()] {
+        self->m_onWorker = true;
         try {
             self->exchange();
         } catch (...) {
@@ -124,6 +128,7 @@ void Transfer::start()
             // handler's own exception has nowhere else to go.
         }
         self->closeRequest();
+        self->results.errorCode = self->m_errorCode;
         std::lock_guard lock(self->m_mutex);
         self->m_finished = true;
     });

@@ -124,6 +124,8 @@ private:
     // The latest code of this request, apart from what the results show: the thread that
     // assigns a URL may write those.
     std::uint32_t m_errorCode = 0;
+    // Set by the worker of an asynchronous request for itself; see setErrorCode.
+    bool m_onWorker = false;
     // The failure that ended reading the response, passed on after OnRequestComplete.
     std::exception_ptr m_responseFailure;
 
