@@ -4,6 +4,7 @@
 #include "vantrelle/exchange/Base64.h"
 #include "vantrelle/exchange/Csv.h"
 #include "vantrelle/pictures/Errors.h"
+#include "vantrelle/store/ReadMovies.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,13 +19,13 @@ namespace fs = std::filesystem;
 using store::FieldValue;
 using store::TField;
 
-std::vector<const TField*> chosenFields(store::TMoviesQuery& query, const std::vector<std::string>& names)
+std::vector<const TField*> chosenFields(store::TMoviesQuery& columns, const std::vector<std::string>& names)
 {
     if (names.empty())
-        return { query.Fields().begin(), query.Fields().end() };
+        return { columns.Fields().begin(), columns.Fields().end() };
     std::vector<const TField*> fields;
     for (const std::string& name : names) {
-        const TField* field = &query.FieldByName(name);
+        const TField* field = &columns.FieldByName(name);
         if (std::find(fields.begin(), fields.end(), field) != fields.end())
             throw Error("Field '" + field->FieldName() + "' is given twice");
         fields.push_back(field);
@@ -65,10 +66,9 @@ private:
 
 class MovieWriter {
 public:
-    MovieWriter(std::vector<const TField*> fields, const ExportOptions& options, store::TMoviesQuery& query)
+    MovieWriter(std::vector<const TField*> fields, const ExportOptions& options)
         : m_fields(std::move(fields))
         , m_json(options.format == DataFormat::Json)
-        , m_query(query)
     {
         if (options.coversFolder)
             m_covers.emplace(*options.coversFolder, options.outputFolder);
@@ -88,7 +88,7 @@ public:
         out += kCsvLineEnd;
     }
 
-    void row(std::string& out, bool first) const
+    void row(std::string& out, const store::MovieRecord& row, bool first) const
     {
         if (m_json)
             out += first ? "\n{" : ",\n{";
@@ -99,7 +99,7 @@ public:
                 appendJsonQuoted(out, m_fields[i]->FieldName());
                 out += ": ";
             }
-            value(out, m_fields[i]->Value());
+            value(out, row[m_fields[i]->Index()], row);
         }
         out += m_json ? "}" : kCsvLineEnd;
     }
@@ -111,7 +111,7 @@ public:
     }
 
 private:
-    void value(std::string& out, const FieldValue& value) const
+    void value(std::string& out, const FieldValue& value, const store::MovieRecord& row) const
     {
         if (const auto* number = std::get_if<std::int32_t>(&value)) {
             char digits[16];
@@ -120,7 +120,8 @@ private:
             appendText(out, *text);
         } else if (const auto* bytes = std::get_if<store::Bytes>(&value)) {
             if (m_covers && !bytes->empty()) {
-                appendText(out, m_covers->write(*bytes, m_query.aqMoviesID.AsInteger()));
+                const auto* id = std::get_if<std::int32_t>(&row[0]);
+                appendText(out, m_covers->write(*bytes, id ? *id : 0));
             } else {
                 std::string base64;
                 appendBase64(base64, *bytes);
@@ -141,27 +142,27 @@ private:
 
     std::vector<const TField*> m_fields;
     bool m_json;
-    store::TMoviesQuery& m_query;
     std::optional<CoverFiles> m_covers;
 };
 
 } // namespace
 
-std::size_t exportMovies(store::TMoviesQuery& query, const ExportOptions& options, std::ostream& out)
+std::size_t exportMovies(std::string_view connectionString, const ExportOptions& options, std::ostream& out)
 {
     constexpr std::size_t kChunk = 1 << 20;
-    const MovieWriter writer(chosenFields(query, options.fields), options, query);
+    store::TMoviesQuery columns; // never opened: its column objects name and number the columns
+    const MovieWriter writer(chosenFields(columns, options.fields), options);
     std::string buffer;
     buffer.reserve(2 * kChunk);
     writer.begin(buffer);
     std::size_t count = 0;
-    for (query.First(); !query.Eof(); query.Next()) {
-        writer.row(buffer, count++ == 0);
+    store::readMovies(connectionString, [&](store::MovieRecord&& row) {
+        writer.row(buffer, row, count++ == 0);
         if (buffer.size() >= kChunk) {
             out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
             buffer.clear();
         }
-    }
+    });
     writer.end(buffer, count == 0);
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     if (!out.flush())

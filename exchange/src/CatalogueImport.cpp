@@ -8,6 +8,7 @@
 #include "vantrelle/store/AppendMovies.h"
 #include "vantrelle/store/Errors.h"
 #include "vantrelle/store/MoviesQuery.h"
+#include "vantrelle/store/ReadMovies.h"
 
 #include <array>
 #include <fstream>
@@ -93,11 +94,7 @@ std::vector<TField*> matchColumns(
 // regard to the case of the letters A to Z (SQLite's NOCASE).
 class ExistingFilms {
 public:
-    explicit ExistingFilms(TMoviesQuery& query)
-    {
-        for (query.First(); !query.Eof(); query.Next())
-            m_keys.insert(key(query.aqMoviesNameOfMovie.Value(), query.aqMoviesYear.Value()));
-    }
+    void add(const MovieRecord& row) { m_keys.insert(key(row[1], row[17])); }
 
     bool contains(const MovieRecord& row) const { return m_keys.contains(key(row[1], row[17])); }
 
@@ -200,21 +197,21 @@ ImportResult importMovies(std::string_view file, std::string_view connectionStri
     for (std::string& column : table.columns)
         column = ansiToUtf8(column);
 
-    TMoviesQuery query;
-    query.ConnectionString = std::string(connectionString);
-    query.Open();
-    const RowConverter converter(table, matchColumns(table.columns, query, options), options);
-    std::optional<ExistingFilms> existing;
-    if (options.skipDuplicates)
-        existing.emplace(query);
-    query.Close();
+    // Read first: a catalogue that cannot be opened fails before any cover is converted.
+    ExistingFilms existing;
+    store::readMovies(connectionString, [&](MovieRecord&& row) {
+        if (options.skipDuplicates)
+            existing.add(row);
+    });
+    TMoviesQuery columns; // never opened: its column objects convert the values
+    const RowConverter converter(table, matchColumns(table.columns, columns, options), options);
 
     ImportResult result;
     std::vector<MovieRecord> rows;
     rows.reserve(table.records.size());
     for (std::size_t i = 0; i < table.records.size(); ++i) {
         MovieRecord row = converter.row(table.records[i]);
-        if (existing && existing->contains(row))
+        if (options.skipDuplicates && existing.contains(row))
             ++result.skipped;
         else
             rows.push_back(std::move(row));

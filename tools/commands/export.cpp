@@ -5,7 +5,7 @@
 #include "vantrelle/Error.h"
 #include "vantrelle/exchange/CatalogueExport.h"
 #include "vantrelle/pictures/Errors.h"
-#include "vantrelle/store/MoviesQuery.h"
+#include "vantrelle/store/ConnectionString.h"
 
 #include <fstream>
 #include <iostream>
@@ -44,21 +44,29 @@ int exportCommand(const Arguments& args)
     }
     options.format = format.value_or(output ? exchange::dataFormatOf(*output) : exchange::DataFormat::Csv);
 
-    store::TMoviesQuery query;
-    query.ConnectionString = store::connectionStringFor(catalogue);
-    query.Open();
+    const std::string connectionString = store::connectionStringFor(catalogue);
     if (!output) {
-        exchange::exportMovies(query, options, std::cout);
+        exchange::exportMovies(connectionString, options, std::cout);
         return 0;
     }
     std::error_code error;
     if (fs::equivalent(*output, catalogue, error))
         throw Error("The output file " + *output + " is the catalogue itself; it is left as it is");
     options.outputFolder = fs::absolute(*output).parent_path();
-    std::ofstream file(*output, std::ios::binary | std::ios::trunc);
-    if (!file)
-        throw pictures::EFileError("Cannot create file " + *output);
-    const std::size_t count = exchange::exportMovies(query, options, file);
+    // Written aside and renamed when complete, so a failed export leaves no half file and an older file intact.
+    const std::string part = *output + ".part";
+    std::size_t count = 0;
+    try {
+        std::ofstream file(part, std::ios::binary | std::ios::trunc);
+        if (!file)
+            throw pictures::EFileError("Cannot create file " + part);
+        count = exchange::exportMovies(connectionString, options, file);
+        file.close();
+        fs::rename(part, *output);
+    } catch (...) {
+        fs::remove(part, error);
+        throw;
+    }
     std::cout << "Exported " << count << (count == 1 ? " film" : " films") << " to " << *output << "\n";
     return 0;
 }

@@ -9,7 +9,6 @@
 
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <unistd.h>
 
 using namespace vantrelle;
@@ -36,11 +35,12 @@ std::vector<std::pair<std::string, std::string>> columnMap(const std::string& te
 
 std::string readDataFile(const std::string& name)
 {
-    std::ifstream in(name, std::ios::binary);
+    std::ifstream in(name, std::ios::binary | std::ios::ate);
     if (!in)
         throw pictures::EFileError("Cannot open file " + name);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw pictures::EFileError("Cannot read file " + name);
     return bytes;
 }

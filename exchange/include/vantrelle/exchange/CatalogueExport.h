@@ -1,13 +1,13 @@
 #pragma once
 
 #include "vantrelle/exchange/DataFormat.h"
-#include "vantrelle/store/MoviesQuery.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrelle::exchange {
@@ -23,10 +23,11 @@ struct ExportOptions {
     std::filesystem::path outputFolder = ".";
 };
 
-// Writes the films of the open query, in its order (the list's title order), to `out`, and returns how many.
+// Writes the films of the catalogue that `connectionString` names, in the list's title order, to `out`, and
+// returns how many. The rows are read one by one, never all kept.
 // CSV (Csv.h) has a header row of column names; JSON is one array with an object per film, nulls kept.
 // Integers are written in decimal, text as it is stored (UTF-8). Fails with "Field '%s' not found" for an
 // unknown field, and with EFileError when a cover file cannot be written.
-std::size_t exportMovies(store::TMoviesQuery& query, const ExportOptions& options, std::ostream& out);
+std::size_t exportMovies(std::string_view connectionString, const ExportOptions& options, std::ostream& out);
 
 } // namespace vantrelle::exchange
