@@ -212,6 +212,28 @@ void bindValue(sqlite::Statement& statement, int parameter, const FieldValue& va
         statement.bindNull(parameter);
 }
 
+// The insert of the `set` columns but ID, whose values bindInserted() binds.
+std::string insertCommand(const ColumnSet& set)
+{
+    std::string names, marks;
+    for (int k = 0; k < kMovieColumnCount; ++k) {
+        if (k == kIdColumn || !set[k])
+            continue;
+        names += (names.empty() ? "" : ", ") + std::string(kColumns[k].name);
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    return names.empty() ? "INSERT INTO Movies DEFAULT VALUES"
+                         : "INSERT INTO Movies (" + names + ") VALUES (" + marks + ")";
+}
+
+void bindInserted(sqlite::Statement& insert, const MovieRecord& values, const ColumnSet& set)
+{
+    int parameter = 1;
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        if (k != kIdColumn && set[k])
+            bindValue(insert, parameter++, values[k]);
+}
+
 } // namespace
 
 MoviesTable::MoviesTable(const std::filesystem::path& file)
@@ -283,21 +305,9 @@ std::int64_t MoviesTable::idOf(const MovieRecord& row) const
 
 MovieRecord MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
 {
-    std::string names, marks;
-    for (int k = 0; k < kMovieColumnCount; ++k) {
-        if (k == kIdColumn || !set[k])
-            continue;
-        names += (names.empty() ? "" : ", ") + std::string(kColumns[k].name);
-        marks += marks.empty() ? "?" : ", ?";
-    }
     sqlite::Transaction transaction(m_db);
-    sqlite::Statement statement(m_db,
-        names.empty() ? "INSERT INTO Movies DEFAULT VALUES"
-                      : "INSERT INTO Movies (" + names + ") VALUES (" + marks + ")");
-    int parameter = 1;
-    for (int k = 0; k < kMovieColumnCount; ++k)
-        if (k != kIdColumn && set[k])
-            bindValue(statement, parameter++, values[k]);
+    sqlite::Statement statement(m_db, insertCommand(set));
+    bindInserted(statement, values, set);
     statement.step();
     auto stored = readRowWhere("rowid", sqlite3_last_insert_rowid(m_db.handle()));
     if (!stored)
@@ -335,26 +345,17 @@ MovieRecord MoviesTable::update(const MovieRecord& original, const MovieRecord& 
     return std::move(*stored);
 }
 
-void MoviesTable::append(std::span<const MovieRecord> rows)
+MoviesTable::Appender::Appender(MoviesTable& table)
+    : m_transaction(table.m_db)
+    , m_insert(table.m_db, insertCommand(ColumnSet().set()))
 {
-    std::string names, marks;
-    for (int k = 0; k < kMovieColumnCount; ++k) {
-        if (k == kIdColumn)
-            continue;
-        names += (names.empty() ? "" : ", ") + std::string(kColumns[k].name);
-        marks += marks.empty() ? "?" : ", ?";
-    }
-    sqlite::Transaction transaction(m_db);
-    sqlite::Statement statement(m_db, "INSERT INTO Movies (" + names + ") VALUES (" + marks + ")");
-    for (const MovieRecord& row : rows) {
-        int parameter = 1;
-        for (int k = 0; k < kMovieColumnCount; ++k)
-            if (k != kIdColumn)
-                bindValue(statement, parameter++, row[k]);
-        statement.step();
-        statement.reset();
-    }
-    transaction.commit();
+}
+
+void MoviesTable::Appender::add(const MovieRecord& row)
+{
+    bindInserted(m_insert, row, ColumnSet().set());
+    m_insert.step();
+    m_insert.reset();
 }
 
 void MoviesTable::remove(const MovieRecord& original)

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string_view>
 
 namespace vantrelle::store {
@@ -36,8 +35,19 @@ public:
     // Deletes the row that was read as `original`; EUpdateConflict when it was changed since. A row that is
     // already gone counts as deleted.
     void remove(const MovieRecord& original);
-    // Adds every row (all columns but ID) in one transaction: all of them, or none after a failure.
-    void append(std::span<const MovieRecord> rows);
+
+    // Adds rows (all columns but ID) in one transaction with one prepared insert: commit() keeps them, and
+    // none is kept when the appender is destroyed before.
+    class Appender {
+    public:
+        explicit Appender(MoviesTable& table);
+        void add(const MovieRecord& row);
+        void commit() { m_transaction.commit(); }
+
+    private:
+        sqlite::Transaction m_transaction;
+        sqlite::Statement m_insert;
+    };
 
 private:
     explicit MoviesTable(const std::filesystem::path& file);

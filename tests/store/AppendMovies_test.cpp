@@ -78,6 +78,20 @@ TEST_F(AppendMovies, OneRowRefusedLeavesTheCatalogueUnchanged)
     EXPECT_EQ(titles(), std::vector<std::string> { "Abyss" });
 }
 
+TEST_F(AppendMovies, RowsAddedAreKeptOnlyByCommit)
+{
+    addFilms({ { "Abyss", 1989 } });
+    {
+        MovieAppender appender(kConnectionString);
+        appender.add(film("Left out", 2000));
+    }
+    MovieAppender appender(kConnectionString);
+    appender.add(film("Kept", 2001));
+    appender.commit();
+    openQuiet();
+    EXPECT_EQ(titles(), (std::vector<std::string> { "Abyss", "Kept" }));
+}
+
 TEST_F(AppendMovies, RefusesWhatTheQueryRefusesWithItsMessages)
 {
     const struct {
