@@ -27,6 +27,7 @@ using store::TField;
 using store::TMoviesQuery;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kProgressEvery = 256; // films
 
 std::string_view withoutByteOrderMark(std::string_view file)
 {
@@ -53,41 +54,6 @@ TField* fieldNamed(TMoviesQuery& query, std::string_view name)
         if (sameName(field->FieldName(), name))
             return field;
     return nullptr;
-}
-
-// Which catalogue column each column of the file fills; nullptr for the ones ignored. Two columns may fill the
-// same one (JSON keys in another case, a --map) as long as no record gives both.
-std::vector<TField*> matchColumns(
-    const std::vector<std::string>& columns, TMoviesQuery& query, const ImportOptions& options)
-{
-    std::vector<TField*> targets;
-    std::vector<bool> mapUsed(options.columnMap.size());
-    for (const std::string& column : columns) {
-        const std::string_view name = trimmed(column);
-        TField* field = nullptr;
-        bool mapped = false;
-        for (std::size_t m = 0; m < options.columnMap.size() && !mapped; ++m) {
-            const auto& [source, target] = options.columnMap[m];
-            if (!sameName(name, trimmed(source)))
-                continue;
-            field = fieldNamed(query, trimmed(target));
-            if (!field)
-                throw Error("--map " + source + "=" + target + ": the catalogue has no column '" + target + "'");
-            mapUsed[m] = mapped = true;
-        }
-        if (!mapped)
-            field = fieldNamed(query, name);
-        if (!field && options.ignoredColumn)
-            options.ignoredColumn(column);
-        if (field == &query.aqMoviesID)
-            field = nullptr; // the catalogue gives the IDs
-        targets.push_back(field);
-    }
-    for (std::size_t m = 0; m < options.columnMap.size(); ++m)
-        if (!mapUsed[m])
-            throw Error("--map " + options.columnMap[m].first + "=" + options.columnMap[m].second
-                + ": the file has no column '" + options.columnMap[m].first + "'");
-    return targets;
 }
 
 // The title and year of the films already in the catalogue. Titles compare as the list orders them: without
@@ -127,29 +93,47 @@ store::Bytes readCoverFile(const fs::path& file)
     return bytes;
 }
 
+// Converts the records of a file into rows of the catalogue, matching the columns of the file to the
+// catalogue's as the reader names them.
 class RowConverter {
 public:
-    RowConverter(const DataTable& table, std::vector<TField*> targets, const ImportOptions& options)
-        : m_table(table)
-        , m_targets(std::move(targets))
-        , m_options(options)
+    explicit RowConverter(const ImportOptions& options)
+        : m_options(options)
+        , m_mapUsed(options.columnMap.size())
     {
     }
 
+    // Matches the columns that `reader` has named since the last call; once it knows them all, a --map whose
+    // column the file lacks fails.
+    void matchNewColumns(const RecordReader& reader)
+    {
+        for (std::size_t k = m_names.size(); k < reader.columns().size(); ++k) {
+            m_names.push_back(ansiToUtf8(reader.columns()[k]));
+            m_targets.push_back(target(m_names.back()));
+        }
+        if (!reader.allColumnsKnown())
+            return;
+        for (std::size_t m = 0; m < m_options.columnMap.size(); ++m)
+            if (!m_mapUsed[m])
+                throw Error("--map " + m_options.columnMap[m].first + "=" + m_options.columnMap[m].second
+                    + ": the file has no column '" + m_options.columnMap[m].first + "'");
+    }
+
+    // After matchNewColumns for the columns that `record` gives.
     MovieRecord row(const Record& record) const
     {
         MovieRecord row;
         std::array<std::size_t, store::kMovieColumnCount> filledBy;
         filledBy.fill(kNone);
-        for (std::size_t k = 0; k < m_targets.size(); ++k) {
+        for (std::size_t k = 0; k < record.cells.size(); ++k) {
             const TField* field = m_targets[k];
             const std::optional<Cell>& cell = record.cells[k];
             if (!field || !cell)
                 continue;
             std::size_t& filler = filledBy[field->Index()];
             if (filler != kNone)
-                throw EDataFileError("line " + std::to_string(record.line) + ": the columns '" + m_table.columns[filler]
-                    + "' and '" + m_table.columns[k] + "' both fill " + field->FieldName());
+                throw EDataFileError("line " + std::to_string(record.line) + ": the columns '" + m_names[filler]
+                    + "' and '" + m_names[k] + "' both fill " + field->FieldName());
             filler = k;
             if (!cell->text)
                 continue;
@@ -160,13 +144,36 @@ public:
                     row[field->Index()] = field->valueFromText(*cell->text);
             } catch (const Error& e) {
                 throw EDataFileError(
-                    "line " + std::to_string(cell->line) + ", column " + m_table.columns[k] + ": " + e.what());
+                    "line " + std::to_string(cell->line) + ", column " + m_names[k] + ": " + e.what());
             }
         }
         return row;
     }
 
 private:
+    // The catalogue column that the file's column `name` fills; nullptr when it is ignored. Two columns may
+    // fill the same one (JSON keys in another case, a --map) as long as no record gives both.
+    TField* target(const std::string& name)
+    {
+        const std::string_view trimmedName = trimmed(name);
+        TField* field = nullptr;
+        bool mapped = false;
+        for (std::size_t m = 0; m < m_options.columnMap.size() && !mapped; ++m) {
+            const auto& [source, column] = m_options.columnMap[m];
+            if (!sameName(trimmedName, trimmed(source)))
+                continue;
+            field = fieldNamed(m_columns, trimmed(column));
+            if (!field)
+                throw Error("--map " + source + "=" + column + ": the catalogue has no column '" + column + "'");
+            m_mapUsed[m] = mapped = true;
+        }
+        if (!mapped)
+            field = fieldNamed(m_columns, trimmedName);
+        if (!field && m_options.ignoredColumn)
+            m_options.ignoredColumn(name);
+        return field == &m_columns.aqMoviesID ? nullptr : field; // the catalogue gives the IDs
+    }
+
     // A cover file's name, else base64 bytes; empty text is an empty cover.
     store::Bytes cover(const std::string& text) const
     {
@@ -183,9 +190,11 @@ private:
 
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-    const DataTable& m_table;
-    std::vector<TField*> m_targets;
     const ImportOptions& m_options;
+    TMoviesQuery m_columns; // never opened: its column objects convert the values
+    std::vector<bool> m_mapUsed;
+    std::vector<std::string> m_names; // the file's columns, as UTF-8
+    std::vector<TField*> m_targets; // by column of the file
 };
 
 } // namespace
@@ -193,33 +202,36 @@ private:
 ImportResult importMovies(std::string_view file, std::string_view connectionString, const ImportOptions& options)
 {
     const std::string_view text = withoutByteOrderMark(file);
-    DataTable table = options.format == DataFormat::Json ? readJson(text) : readCsv(text);
-    for (std::string& column : table.columns)
-        column = ansiToUtf8(column);
+    const auto reader = options.format == DataFormat::Json ? jsonRecords(text) : csvRecords(text);
 
-    // Read first: a catalogue that cannot be opened fails before any cover is converted.
     ExistingFilms existing;
-    store::readMovies(connectionString, [&](MovieRecord&& row) {
-        if (options.skipDuplicates)
-            existing.add(row);
-    });
-    TMoviesQuery columns; // never opened: its column objects convert the values
-    const RowConverter converter(table, matchColumns(table.columns, columns, options), options);
+    if (options.skipDuplicates)
+        store::readMovies(connectionString, [&](MovieRecord&& row) { existing.add(row); });
+    // Opened before any value is converted: a catalogue that cannot be written fails before a cover is reduced.
+    store::MovieAppender appender(connectionString);
+    RowConverter converter(options);
+    converter.matchNewColumns(*reader);
 
+    // Each record goes in as soon as it is read, so that only one is held at a time.
     ImportResult result;
-    std::vector<MovieRecord> rows;
-    rows.reserve(table.records.size());
-    for (std::size_t i = 0; i < table.records.size(); ++i) {
-        MovieRecord row = converter.row(table.records[i]);
-        if (options.skipDuplicates && existing.contains(row))
+    Record record;
+    while (reader->next(record)) {
+        converter.matchNewColumns(*reader);
+        const MovieRecord row = converter.row(record);
+        if (options.skipDuplicates && existing.contains(row)) {
             ++result.skipped;
-        else
-            rows.push_back(std::move(row));
-        if (options.progress && (i % 256 == 255 || i + 1 == table.records.size()))
-            options.progress(i + 1, table.records.size());
+        } else {
+            appender.add(row);
+            ++result.imported;
+        }
+        const std::size_t films = result.imported + result.skipped;
+        if (options.progress && films % kProgressEvery == 0)
+            options.progress(films, reader->position(), text.size());
     }
-    store::appendMovies(connectionString, rows);
-    result.imported = rows.size();
+    converter.matchNewColumns(*reader);
+    appender.commit();
+    if (options.progress)
+        options.progress(result.imported + result.skipped, text.size(), text.size());
     return result;
 }
 

@@ -9,95 +9,117 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
-class CsvReader {
+// The text of `cell`, made empty text that starts on `line`; the string it held before is reused.
+std::string& emptyText(std::optional<Cell>& cell, int line)
+{
+    if (!cell)
+        cell.emplace();
+    cell->line = line;
+    if (cell->text)
+        cell->text->clear();
+    else
+        cell->text.emplace();
+    return *cell->text;
+}
+
+class CsvReader : public RecordReader {
 public:
     explicit CsvReader(std::string_view text)
         : m_text(text)
     {
+        Record header;
+        if (m_pos >= m_text.size())
+            return;
+        if (isLineEnd(m_text[m_pos])) {
+            skipLineEnd();
+            m_columns.emplace_back();
+            return;
+        }
+        readFields(header);
+        for (auto& cell : header.cells)
+            m_columns.push_back(std::move(cell->text).value_or(std::string()));
     }
 
-    DataTable read()
+    bool allColumnsKnown() const override { return true; }
+
+    bool next(Record& record) override
     {
-        DataTable table;
-        Record record;
-        bool blank = false;
-        if (!readRecord(record, blank))
-            return table;
-        if (blank)
-            table.columns.emplace_back();
-        for (auto& cell : record.cells)
-            table.columns.push_back(std::move(cell->text).value_or(std::string()));
-        while (readRecord(record, blank)) {
-            if (blank) {
-                if (table.columns.size() != 1)
+        while (m_pos < m_text.size()) {
+            record.line = m_line;
+            if (isLineEnd(m_text[m_pos])) {
+                skipLineEnd();
+                if (m_columns.size() != 1)
                     continue;
-                record.cells.push_back(Cell { std::nullopt, record.line });
+                record.cells.resize(1);
+                record.cells[0] = Cell { std::nullopt, record.line };
+                return true;
             }
-            if (record.cells.size() != table.columns.size())
+            readFields(record);
+            if (record.cells.size() != m_columns.size())
                 throw EDataFileError("line " + std::to_string(record.line) + ": " + std::to_string(record.cells.size())
-                    + " values, but the header names " + std::to_string(table.columns.size()) + " columns");
-            table.records.push_back(std::move(record));
+                    + " values, but the header names " + std::to_string(m_columns.size()) + " columns");
+            return true;
         }
-        return table;
+        return false;
     }
 
 private:
-    // Reads the next record; false at the end of the text. `blank` tells an empty line.
-    bool readRecord(Record& record, bool& blank)
+    // Reads the fields of a line that is not empty, up to and with its line end.
+    void readFields(Record& record)
     {
-        record = Record { m_line, {} };
-        if (m_pos >= m_text.size())
-            return false;
-        blank = isLineEnd(m_text[m_pos]);
-        if (blank) {
-            skipLineEnd();
-            return true;
-        }
+        std::size_t count = 0;
         for (;;) {
-            const bool quoted = m_pos < m_text.size() && m_text[m_pos] == '"';
-            record.cells.push_back(quoted ? quotedField() : plainField());
-            if (m_pos >= m_text.size())
-                return true;
-            if (m_text[m_pos] == ',') {
+            if (count == record.cells.size())
+                record.cells.emplace_back();
+            std::optional<Cell>& cell = record.cells[count++];
+            if (m_pos < m_text.size() && m_text[m_pos] == '"')
+                quotedField(cell);
+            else
+                plainField(cell);
+            if (m_pos < m_text.size() && m_text[m_pos] == ',') {
                 ++m_pos;
                 continue;
             }
+            record.cells.resize(count);
+            if (m_pos >= m_text.size())
+                return;
             if (!isLineEnd(m_text[m_pos]))
                 throw EDataFileError("line " + std::to_string(m_line) + ": text after the closing quote of a value");
             skipLineEnd();
-            return true;
+            return;
         }
     }
 
-    Cell plainField()
+    void plainField(std::optional<Cell>& cell)
     {
         const std::size_t end = std::min(m_text.find_first_of(",\r\n", m_pos), m_text.size());
-        Cell cell { std::nullopt, m_line };
         if (end > m_pos)
-            cell.text.emplace(m_text.substr(m_pos, end - m_pos));
+            emptyText(cell, m_line).assign(m_text.substr(m_pos, end - m_pos));
+        else
+            cell = Cell { std::nullopt, m_line };
         m_pos = end;
-        return cell;
     }
 
-    Cell quotedField()
+    void quotedField(std::optional<Cell>& cell)
     {
-        Cell cell { std::string(), m_line };
+        const int line = m_line;
+        std::string& text = emptyText(cell, line);
         ++m_pos; // the opening quote
         for (;;) {
             const std::size_t quote = m_text.find('"', m_pos);
             if (quote == std::string_view::npos)
                 throw EDataFileError(
-                    "line " + std::to_string(cell.line) + ": the quoted value that starts here has no closing quote");
+                    "line " + std::to_string(line) + ": the quoted value that starts here has no closing quote");
             const std::string_view part = m_text.substr(m_pos, quote - m_pos);
             countLines(part);
-            cell.text->append(part);
+            text.append(part);
             m_pos = quote + 1;
             if (m_pos < m_text.size() && m_text[m_pos] == '"') {
-                cell.text->push_back('"');
+                text.push_back('"');
                 ++m_pos;
                 continue;
             }
-            return cell;
+            return;
         }
     }
 
@@ -117,15 +139,19 @@ private:
     }
 
     std::string_view m_text;
-    std::size_t m_pos = 0;
     int m_line = 1;
 };
 
 } // namespace
 
+std::unique_ptr<RecordReader> csvRecords(std::string_view text)
+{
+    return std::make_unique<CsvReader>(text);
+}
+
 DataTable readCsv(std::string_view text)
 {
-    return CsvReader(text).read();
+    return readAll(*csvRecords(text));
 }
 
 void appendCsvText(std::string& out, std::string_view text)

@@ -13,45 +13,54 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-class JsonReader {
+class JsonReader : public RecordReader {
 public:
     explicit JsonReader(std::string_view text)
         : m_text(text)
-    {
-    }
-
-    DataTable read()
     {
         skipSpace();
         if (peek() != '[')
             fail("a list of films in JSON is one array of objects, [ {...}, ... ]");
         ++m_pos;
+    }
+
+    bool allColumnsKnown() const override { return m_ended; }
+
+    bool next(Record& record) override
+    {
+        if (m_ended)
+            return false;
         skipSpace();
-        if (peek() == ']') {
+        if (m_objects == 0 && peek() == ']') {
             ++m_pos;
-        } else {
-            for (;;) {
-                skipSpace();
-                if (next() != '{')
-                    fail("each film is an object, { \"Column\": value, ... }");
-                readObject();
-                skipSpace();
-                const char c = next();
-                if (c == ']')
-                    break;
-                if (c != ',')
-                    fail("a comma or ] must follow an object");
-            }
+            return end();
         }
-        skipSpace();
-        if (m_pos < m_text.size())
-            fail("text after the array");
-        for (Record& record : m_table.records)
-            record.cells.resize(m_table.columns.size());
-        return std::move(m_table);
+        if (m_objects > 0) {
+            const char c = next();
+            if (c == ']')
+                return end();
+            if (c != ',')
+                fail("a comma or ] must follow an object");
+            skipSpace();
+        }
+        if (next() != '{')
+            fail("each film is an object, { \"Column\": value, ... }");
+        readObject(record);
+        ++m_objects;
+        return true;
     }
 
 private:
+    // After the closing bracket of the array.
+    bool end()
+    {
+        skipSpace();
+        if (m_pos < m_text.size())
+            fail("text after the array");
+        m_ended = true;
+        return false;
+    }
+
     [[noreturn]] void fail(const std::string& what) const
     {
         throw EDataFileError("line " + std::to_string(m_line) + ": " + what);
@@ -77,14 +86,14 @@ private:
         }
     }
 
-    // After the opening brace.
-    void readObject()
+    // After the opening brace; then after the closing one.
+    void readObject(Record& record)
     {
-        Record record { m_line, std::vector<std::optional<Cell>>(m_table.columns.size()) };
+        record.line = m_line;
+        record.cells.assign(m_columns.size(), std::nullopt);
         skipSpace();
         if (peek() == '}') {
             ++m_pos;
-            m_table.records.push_back(std::move(record));
             return;
         }
         for (;;) {
@@ -94,28 +103,27 @@ private:
             const std::size_t column = columnOf(readString());
             skipSpace();
             if (next() != ':')
-                fail("a colon must follow the key '" + m_table.columns[column] + "'");
+                fail("a colon must follow the key '" + m_columns[column] + "'");
             skipSpace();
             if (column >= record.cells.size())
                 record.cells.resize(column + 1);
             if (record.cells[column])
-                fail("the key '" + m_table.columns[column] + "' appears twice in one object");
-            record.cells[column] = Cell { readValue(m_table.columns[column]), m_line };
+                fail("the key '" + m_columns[column] + "' appears twice in one object");
+            record.cells[column] = Cell { readValue(m_columns[column]), m_line };
             skipSpace();
             const char c = next();
             if (c == '}')
-                break;
+                return;
             if (c != ',')
                 fail("a comma or } must follow a value");
         }
-        m_table.records.push_back(std::move(record));
     }
 
     std::size_t columnOf(std::string key)
     {
-        const auto [found, added] = m_columnIndex.try_emplace(key, m_table.columns.size());
+        const auto [found, added] = m_columnIndex.try_emplace(key, m_columns.size());
         if (added)
-            m_table.columns.push_back(std::move(key));
+            m_columns.push_back(std::move(key));
         return found->second;
     }
 
@@ -262,17 +270,22 @@ private:
     }
 
     std::string_view m_text;
-    std::size_t m_pos = 0;
     int m_line = 1;
-    DataTable m_table;
+    std::size_t m_objects = 0;
+    bool m_ended = false;
     std::unordered_map<std::string, std::size_t> m_columnIndex;
 };
 
 } // namespace
 
+std::unique_ptr<RecordReader> jsonRecords(std::string_view text)
+{
+    return std::make_unique<JsonReader>(text);
+}
+
 DataTable readJson(std::string_view text)
 {
-    return JsonReader(text).read();
+    return readAll(*jsonRecords(text));
 }
 
 } // namespace vantrelle::exchange

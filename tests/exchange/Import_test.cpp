@@ -3,8 +3,10 @@
 #include "../pictures/JpegEncoder.h"
 
 #include "vantrelle/exchange/Base64.h"
+#include "vantrelle/exchange/CatalogueImport.h"
 #include "vantrelle/pictures/Bitmap.h"
 
+#include <array>
 #include <filesystem>
 
 using namespace vantrelle;
@@ -94,6 +96,8 @@ const ImportCase kImportCases[] = {
     { "two columns for one", "films.csv", "Title,NameOfMovie\nAlien,Brazil\n", "--map title=NameOfMovie", 1,
         "vantrelle-tool: films.csv: line 2: the columns 'Title' and 'NameOfMovie' both fill NameOfMovie\n",
         { kAbyss } },
+    { "--map from a key no object has", "films.json", "[{\"NameOfMovie\": \"Alien\"}]", "--map Tytle=NameOfMovie", 1,
+        "vantrelle-tool: --map Tytle=NameOfMovie: the file has no column 'Tytle'\n", { kAbyss } },
     { "--map without a column", "films.csv", "Title\nAlien\n", "--map Title", 2,
         "vantrelle-tool: --map takes SOURCE=Column pairs separated by commas, not 'Title'\n", { kAbyss } },
     { "JSON", "films.json",
@@ -155,6 +159,23 @@ TEST_F(Import, RefusesMissingFilesAndArguments)
     const auto run = runTool("import films.csv Missing.mdb");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.errors.substr(0, 51), "vantrelle-tool: Could not find file 'Missing.mdb' i");
+}
+
+TEST_F(Import, TellsItsProgressInFilmsAndBytesRead)
+{
+    std::string csv = "NameOfMovie\n";
+    for (int i = 0; i < 600; ++i)
+        csv += "Film " + std::to_string(i) + "\n";
+    std::vector<std::array<std::size_t, 3>> calls;
+    exchange::ImportOptions options;
+    options.progress = [&calls](std::size_t films, std::size_t bytesRead, std::size_t bytes) {
+        calls.push_back({ films, bytesRead, bytes });
+    };
+    const auto result = exchange::importMovies(csv, store::connectionStringFor("Movies.mdb"), options);
+    EXPECT_EQ(result.imported, 600u);
+    const std::vector<std::array<std::size_t, 3>> expected = { { 256, csv.find("Film 256\n"), csv.size() },
+        { 512, csv.find("Film 512\n"), csv.size() }, { 600, csv.size(), csv.size() } };
+    EXPECT_EQ(calls, expected);
 }
 
 namespace {

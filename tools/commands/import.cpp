@@ -18,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Files with fewer films than this import too quickly to need a progress line.
-constexpr std::size_t kProgressFrom = 2000;
+// Files smaller than this import too quickly to need a progress line.
+constexpr std::size_t kProgressFrom = 512 * 1024;
 
 std::vector<std::pair<std::string, std::string>> columnMap(const std::string& text)
 {
@@ -45,9 +45,17 @@ std::string readDataFile(const std::string& name)
     return bytes;
 }
 
-void showProgress(std::size_t done, std::size_t total)
+void showProgress(std::size_t films, std::size_t bytesRead, std::size_t bytes)
 {
-    std::cerr << "\rReading films: " << done << " of " << total << (done == total ? "\n" : "") << std::flush;
+    std::cerr << "\rImporting films: " << films << " (" << bytesRead * 100 / bytes << "%)"
+              << (bytesRead == bytes ? "\n" : "") << std::flush;
+}
+
+// So that a failure's message starts a line of its own.
+void endProgressLine(bool progressShown)
+{
+    if (progressShown)
+        std::cerr << "\n";
 }
 
 int importCommand(const Arguments& args)
@@ -82,16 +90,21 @@ int importCommand(const Arguments& args)
     };
 
     const std::string bytes = readDataFile(dataFile);
-    if (isatty(STDERR_FILENO))
-        options.progress = [](std::size_t done, std::size_t total) {
-            if (total >= kProgressFrom)
-                showProgress(done, total);
+    bool progressShown = false;
+    if (isatty(STDERR_FILENO) && bytes.size() >= kProgressFrom)
+        options.progress = [&progressShown](std::size_t films, std::size_t bytesRead, std::size_t total) {
+            showProgress(films, bytesRead, total);
+            progressShown = bytesRead < total;
         };
     exchange::ImportResult result;
     try {
         result = exchange::importMovies(bytes, store::connectionStringFor(fs::absolute(catalogue)), options);
     } catch (const exchange::EDataFileError& e) {
+        endProgressLine(progressShown);
         throw exchange::EDataFileError(dataFile + ": " + e.what());
+    } catch (...) {
+        endProgressLine(progressShown);
+        throw;
     }
     std::cout << "Imported " << result.imported << (result.imported == 1 ? " film" : " films") << " into " << catalogue
               << "\n";

@@ -24,8 +24,9 @@ struct ImportOptions {
     std::filesystem::path baseFolder = ".";
     // Told once about each column of the file that the catalogue does not have; it is ignored.
     std::function<void(const std::string& column)> ignoredColumn;
-    // Told now and then how many of the file's films have been read, out of how many.
-    std::function<void(std::size_t done, std::size_t total)> progress;
+    // Told now and then how many of the file's films have been read, and how many bytes of the file, out of
+    // how many; last when all are in the catalogue.
+    std::function<void(std::size_t films, std::size_t bytesRead, std::size_t bytes)> progress;
 };
 
 struct ImportResult {
@@ -34,7 +35,8 @@ struct ImportResult {
 };
 
 // Adds the films of a CSV or JSON data file (Csv.h, Json.h; an UTF-8 byte-order mark is skipped) to the
-// catalogue that `connectionString` names, in one transaction: all of them, or none.
+// catalogue that `connectionString` names, in one transaction: all of them, or none. Each record goes into the
+// transaction as soon as it is read, so that no more than one is held.
 //
 // Columns match the catalogue's by name in any case; the ID column is ignored, since the catalogue gives the
 // IDs. Every value goes through its column's conversion, as a bound box's text does: text that is not UTF-8 is

@@ -15,11 +15,14 @@
 
 #include "vantrelle/exchange/DataTable.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace vantrelle::exchange {
 
+// Reads the header at once; `text` must outlive the reader.
+std::unique_ptr<RecordReader> csvRecords(std::string_view text);
 DataTable readCsv(std::string_view text);
 
 // Appends `text` as one field, quoted when it must be; empty text is written as "".

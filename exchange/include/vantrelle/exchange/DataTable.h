@@ -5,6 +5,7 @@
 
 #include "vantrelle/Error.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,5 +35,29 @@ struct DataTable {
     std::vector<std::string> columns; // as the file names them, in the order of first appearance
     std::vector<Record> records;
 };
+
+// Reads the records of a data file one at a time, so that a reader of any size of file holds one record.
+class RecordReader {
+public:
+    virtual ~RecordReader() = default;
+
+    // The columns named so far, as the file names them, in the order of first appearance.
+    const std::vector<std::string>& columns() const { return m_columns; }
+    // Whether columns() is complete: a CSV file names every column in its header, while each object of a JSON
+    // file may name new ones, so there only the end of the file tells.
+    virtual bool allColumnsKnown() const = 0;
+    // Reads the next record into `record`, reusing the storage it holds; false after the last one. The record
+    // has a cell for each of the columns named up to its end.
+    virtual bool next(Record& record) = 0;
+    // How many bytes of the text have been read.
+    std::size_t position() const { return m_pos; }
+
+protected:
+    std::vector<std::string> m_columns;
+    std::size_t m_pos = 0;
+};
+
+// Every record of `reader`, each with a cell for each column of the file.
+DataTable readAll(RecordReader& reader);
 
 } // namespace vantrelle::exchange

@@ -9,9 +9,13 @@
 
 #include "vantrelle/exchange/DataTable.h"
 
+#include <memory>
 #include <string_view>
 
 namespace vantrelle::exchange {
+
+// Reads the opening bracket at once; `text` must outlive the reader.
+std::unique_ptr<RecordReader> jsonRecords(std::string_view text);
 
 // The columns are the keys in the order they first appear; a record has no cell for a key its object lacks.
 DataTable readJson(std::string_view text);
