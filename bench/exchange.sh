@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Export and import of 20,000 films without covers as CSV, side by side with the sqlite3 shell doing the same
 # work: `.mode csv` output of the export's query, and `.import` of the same file (our export) into a bare table
-# with the same columns. Both sides run through `sh -c` alike, several times each; the fastest run counts.
+# with the same columns. Both sides run through `sh -c` alike, several times each and taking turns; the fastest
+# run of each counts.
 # usage: bench/exchange.sh BUILD_DIR   (scripts/bench passes its Release build)
 set -euo pipefail
 build=$(cd "${1:?usage: bench/exchange.sh BUILD_DIR}" && pwd)
@@ -28,28 +29,36 @@ query="SELECT * FROM Movies ORDER BY NameOfMovie"
 columns=$(sqlite3 Movies.mdb "SELECT group_concat(name, ', ') FROM pragma_table_info('Movies')")
 
 now() { date +%s%N; }
-fastest() { sort -n | head -1; }
-# Runs "$@" $runs times and prints the fastest run in nanoseconds; SETUP (a function name) runs before each,
-# untimed.
-timed() {
-    local setup=$1
-    shift
+# Nanoseconds that `sh -c COMMAND` takes.
+took() {
+    local start
+    start=$(now)
+    sh -c "$1"
+    echo $(($(now) - start))
+}
+# Runs our COMMAND and the REFERENCE command $runs times each, taking turns, so that a change of the machine's
+# load falls on both alike; each SETUP (a function name) runs untimed before its side's command. Prints the
+# fastest run of each side in nanoseconds: "ours reference".
+sideBySide() {
+    local setup=$1 command=$2 referenceSetup=$3 reference=$4 ours=0 theirs=0 time
     for _ in $(seq "$runs"); do
         "$setup"
-        local start
-        start=$(now)
-        "$@"
-        echo $(($(now) - start))
-    done | fastest
+        time=$(took "$command")
+        if ((ours == 0 || time < ours)); then ours=$time; fi
+        "$referenceSetup"
+        time=$(took "$reference")
+        if ((theirs == 0 || time < theirs)); then theirs=$time; fi
+    done
+    echo "$ours $theirs"
 }
 nothing() { :; }
 freshCatalogue() { rm -f Copy.mdb && "$tool" create Copy.mdb >/dev/null; }
 bareTable() { rm -f Bare.db && sqlite3 Bare.db "CREATE TABLE Bare ($columns)"; }
 
-oursExport=$(timed nothing sh -c "'$tool' export Movies.mdb > ours.csv")
-referenceExport=$(timed nothing sh -c "sqlite3 -csv -header Movies.mdb '$query' > reference.csv")
-oursImport=$(timed freshCatalogue sh -c "'$tool' import ours.csv Copy.mdb > /dev/null")
-referenceImport=$(timed bareTable sh -c "sqlite3 Bare.db '.import --csv --skip 1 ours.csv Bare'")
+read -r oursExport referenceExport < <(sideBySide nothing "'$tool' export Movies.mdb > ours.csv" \
+    nothing "sqlite3 -csv -header Movies.mdb '$query' > reference.csv")
+read -r oursImport referenceImport < <(sideBySide freshCatalogue "'$tool' import ours.csv Copy.mdb > /dev/null" \
+    bareTable "sqlite3 Bare.db '.import --csv --skip 1 ours.csv Bare'")
 
 # Both imports must hold every film as the catalogue does, in every column but the ID and the (null) cover;
 # compared as text, since the bare table keeps the file's text as it is.
