@@ -51,9 +51,9 @@ void deinterlace(const std::uint8_t* linear, std::size_t rowsDecoded, std::size_
 
 } // namespace
 
-class TGIFReader {
+class GIFReader {
 public:
-    TGIFReader(TGIFGraphic& image, TStream& stream)
+    GIFReader(TGIFGraphic& image, TStream& stream)
         : m_image(image)
         , m_stream(stream)
     {
@@ -305,7 +305,7 @@ void TGIFGraphic::LoadFromStream(TStream& stream)
     Clear();
     const std::size_t start = stream.Position();
     try {
-        TGIFReader(*this, stream).Read();
+        GIFReader(*this, stream).Read();
     } catch (...) {
         stream.Seek(start);
         Clear();

@@ -193,7 +193,7 @@ protected:
     void Warning(const std::string& message) const;
 
 private:
-    friend class TGIFReader;
+    friend class GIFReader;
     void TakeFrom(const TGIFGraphic& source);
     // Clears the image and makes `graphic` its one frame; `sourceClass` names the source in a conversion error.
     void AssignNewFrame(const TGraphic* graphic, const char* sourceClass);
