@@ -27,7 +27,7 @@ inline void copyString(std::uint8_t* dst, const std::uint8_t* src, std::size_t n
 
 } // namespace
 
-TLzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count)
+LzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count)
 {
     // Each table entry is a string already written to the output: where it starts and how long it is. An
     // entry is always the previous code's string plus the first byte of the code after it, and those two
@@ -48,7 +48,7 @@ TLzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize
     const std::uint64_t totalBits = std::uint64_t(size) * 8;
     std::uint64_t bitPosition = 0;
     std::size_t position = 0;
-    TLzwResult result;
+    LzwResult result;
 
     while (position < count) {
         if (bitPosition + codeWidth > totalBits) {

@@ -9,7 +9,7 @@ namespace vantrelle::pictures {
 inline constexpr std::size_t kLzwOutputPadding = 16;
 inline constexpr std::size_t kLzwInputPadding = 8;
 
-struct TLzwResult {
+struct LzwResult {
     std::size_t written = 0; // pixels decoded, from the start of the output
     bool underRun = false; // the data ran out before the end code or a full frame
 };
@@ -19,6 +19,6 @@ struct TLzwResult {
 // has room for count + kLzwOutputPadding bytes, and the bytes from `written` on are left undefined.
 // `minCodeSize` must be at most 11. Throws EGIFError("Circular decoder table entry") for a code that
 // names a table entry not yet defined.
-TLzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count);
+LzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count);
 
 } // namespace vantrelle::pictures

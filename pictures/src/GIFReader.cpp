@@ -277,7 +277,7 @@ private:
         const std::uint8_t fill = frame.transparent ? frame.transparentIndex : 0;
 
         std::vector<std::uint8_t>& pixels = frame.pixels;
-        TLzwResult result;
+        LzwResult result;
         if (!frame.Interlaced()) {
             pixels.resize(count + kLzwOutputPadding);
             result = DecodeLzw(data.data(), size, minCodeSize, pixels.data(), count);
