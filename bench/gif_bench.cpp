@@ -58,7 +58,7 @@ void BM_GIFGraphic(benchmark::State& state)
     const auto& file = gifFile();
     for (auto _ : state) {
         vantrelle::pictures::TGIFGraphic image;
-        vantrelle::pictures::TStream stream(file);
+        vantrelle::pictures::Stream stream(file);
         image.LoadFromStream(stream);
         benchmark::DoNotOptimize(image.Frames().front()->pixels.data());
     }

@@ -26,7 +26,7 @@ void BM_JPEGImage(benchmark::State& state)
     const auto& file = jpegFile();
     for (auto _ : state) {
         vantrelle::pictures::TJPEGImage image;
-        vantrelle::pictures::TStream stream(file);
+        vantrelle::pictures::Stream stream(file);
         image.LoadFromStream(stream);
         benchmark::DoNotOptimize(image.Bitmap().Pixels().data());
     }

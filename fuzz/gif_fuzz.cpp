@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vantrelle::pictures;
     TGIFGraphic image;
-    TStream stream(std::span<const std::uint8_t>(data, size));
+    Stream stream(std::span<const std::uint8_t>(data, size));
     try {
         image.LoadFromStream(stream);
     } catch (const EGIFError&) {

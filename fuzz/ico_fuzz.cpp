@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vantrelle::pictures;
     TIcon icon;
-    TStream stream(std::span<const std::uint8_t>(data, size));
+    Stream stream(std::span<const std::uint8_t>(data, size));
     try {
         icon.LoadFromStream(stream);
         const TBitmap image = icon.LargestImage();

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vantrelle::pictures;
     TJPEGImage image;
-    TStream stream(std::span<const std::uint8_t>(data, size));
+    Stream stream(std::span<const std::uint8_t>(data, size));
     try {
         image.LoadFromStream(stream);
         if (std::int64_t(image.Width()) * image.Height() <= 256 * 256) {

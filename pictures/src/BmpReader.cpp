@@ -258,7 +258,7 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
 
 } // namespace
 
-void TBitmap::LoadFromStream(TStream& stream)
+void TBitmap::LoadFromStream(Stream& stream)
 {
     const auto data = stream.Rest();
     if (data.empty()) {
@@ -273,7 +273,7 @@ void TBitmap::LoadFromStream(TStream& stream)
 
 void TBitmap::LoadFromBlob(std::span<const std::uint8_t> value)
 {
-    TStream stream(StripGraphicHeader(value));
+    Stream stream(StripGraphicHeader(value));
     LoadFromStream(stream);
 }
 

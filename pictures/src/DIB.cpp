@@ -79,7 +79,7 @@ void TDIBWriter::Finish()
 {
     if (m_image.empty())
         prepare();
-    TStream stream(m_image);
+    Stream stream(m_image);
     m_bitmap.LoadFromStream(stream);
 }
 

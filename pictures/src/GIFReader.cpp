@@ -53,7 +53,7 @@ void deinterlace(const std::uint8_t* linear, std::size_t rowsDecoded, std::size_
 
 class GIFReader {
 public:
-    GIFReader(TGIFGraphic& image, TStream& stream)
+    GIFReader(TGIFGraphic& image, Stream& stream)
         : m_image(image)
         , m_stream(stream)
     {
@@ -296,11 +296,11 @@ private:
     }
 
     TGIFGraphic& m_image;
-    TStream& m_stream;
+    Stream& m_stream;
     std::uint64_t m_totalPixels = 0;
 };
 
-void TGIFGraphic::LoadFromStream(TStream& stream)
+void TGIFGraphic::LoadFromStream(Stream& stream)
 {
     Clear();
     const std::size_t start = stream.Position();

@@ -20,7 +20,7 @@ void TGraphic::LoadFromFile(const std::string& fileName)
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
         throw EFileError("Cannot open file " + fileName);
-    TStream stream(bytes);
+    Stream stream(bytes);
     LoadFromStream(stream);
 }
 

@@ -72,7 +72,7 @@ TBitmap readColorImage(std::span<const std::uint8_t> dib, std::size_t headerSize
         putLe32(header + 8, std::uint32_t(les32(header + 8) / 2));
     }
     TBitmap bitmap;
-    TStream stream(file);
+    Stream stream(file);
     try {
         bitmap.LoadFromStream(stream);
     } catch (const EInvalidGraphic&) {
@@ -147,7 +147,7 @@ TBitmap whitenTransparentPixels(const TBitmap& image, std::span<const std::uint8
 
 } // namespace
 
-void TIcon::LoadFromStream(TStream& stream)
+void TIcon::LoadFromStream(Stream& stream)
 {
     const auto rest = stream.Rest();
     if (rest.size() < kHeaderSize)

@@ -216,7 +216,7 @@ TJPEGImage& TJPEGImage::operator=(const TJPEGImage& other)
 
 TJPEGImage::~TJPEGImage() = default;
 
-void TJPEGImage::LoadFromStream(TStream& stream)
+void TJPEGImage::LoadFromStream(Stream& stream)
 {
     const auto rest = stream.Rest();
     std::vector<std::uint8_t> data(rest.begin(), rest.end());

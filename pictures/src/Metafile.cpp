@@ -32,7 +32,7 @@ int TMetafile::Height() const
     return pixelsFromHundredthsOfMm(m_mmHeight);
 }
 
-void TMetafile::LoadFromStream(TStream& stream)
+void TMetafile::LoadFromStream(Stream& stream)
 {
     const auto rest = stream.Rest();
     if (const std::optional<EnhancedHeader> enhanced = readEnhancedHeader(rest)) {

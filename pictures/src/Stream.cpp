@@ -6,7 +6,7 @@
 
 namespace vantrelle::pictures {
 
-std::size_t TStream::Read(void* destination, std::size_t count)
+std::size_t Stream::Read(void* destination, std::size_t count)
 {
     const std::size_t n = count < Remaining() ? count : Remaining();
     if (n > 0)
@@ -15,7 +15,7 @@ std::size_t TStream::Read(void* destination, std::size_t count)
     return n;
 }
 
-void TStream::ReadBuffer(void* destination, std::size_t count, const char* shortMessage)
+void Stream::ReadBuffer(void* destination, std::size_t count, const char* shortMessage)
 {
     if (count > Remaining())
         throw EInvalidGraphic(shortMessage);

@@ -12,7 +12,7 @@ using vantrelle::pictures::BitmapCompression;
 using vantrelle::pictures::EInvalidGraphic;
 using vantrelle::pictures::PaletteEntry;
 using vantrelle::pictures::TBitmap;
-using vantrelle::pictures::TStream;
+using vantrelle::pictures::Stream;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -74,7 +74,7 @@ Bytes bmpFile(std::int32_t width, std::int32_t height, std::uint16_t bitsPerPixe
 TBitmap load(const Bytes& bytes)
 {
     TBitmap bitmap;
-    TStream stream(bytes);
+    Stream stream(bytes);
     bitmap.LoadFromStream(stream);
     return bitmap;
 }
@@ -223,7 +223,7 @@ TEST(BitmapRead, EmptyStreamGivesAnEmptyBitmap)
 {
     TBitmap bitmap(4, 4, 8);
     Bytes none;
-    TStream stream(none);
+    Stream stream(none);
     bitmap.LoadFromStream(stream);
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_EQ(0, bitmap.Width());
@@ -296,7 +296,7 @@ TEST(BitmapRead, MalformedFilesFailWithAClearMessage)
         EXPECT_EQ(c.message, loadError(c.bytes)) << c.name;
 
     TBitmap kept(5, 6, 24);
-    TStream stream(cases[0].bytes);
+    Stream stream(cases[0].bytes);
     EXPECT_THROW(kept.LoadFromStream(stream), EInvalidGraphic);
     EXPECT_EQ(5, kept.Width());
     EXPECT_EQ(0u, stream.Position());

@@ -71,7 +71,7 @@ Bytes reducedCover(TBitmap source)
 Bytes reducedJpegCover(const Bytes& file)
 {
     TJPEGImage image;
-    TStream stream(file);
+    Stream stream(file);
     image.LoadFromStream(stream);
     return reducedCover(image.Bitmap());
 }

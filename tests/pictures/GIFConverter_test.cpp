@@ -121,7 +121,7 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
 {
     TJPEGImage jpeg;
     const auto bytes = vantrelle::test::encodeJpeg({ 16, 8, JCS_RGB, false, true }, { 200, 100, 50 });
-    TStream stream(bytes);
+    Stream stream(bytes);
     jpeg.LoadFromStream(stream);
 
     TPicture picture;
@@ -136,7 +136,7 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
     std::vector<std::uint8_t> damaged(bytes.begin(), bytes.end() - 2);
     damaged.insert(damaged.end(), {0xFF, 0xD8, 0xFF, 0xD9});
     TJPEGImage broken;
-    TStream brokenStream(damaged);
+    Stream brokenStream(damaged);
     broken.LoadFromStream(brokenStream);
     EXPECT_THROW(gif.Assign(&broken), EJPEG);
     EXPECT_TRUE(gif.Empty());

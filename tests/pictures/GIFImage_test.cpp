@@ -22,7 +22,7 @@ struct Loaded {
 void load(Loaded& loaded, const Bytes& bytes)
 {
     loaded.image.SetWarningHandler([&](const std::string& message) { loaded.warnings.push_back(message); });
-    TStream stream(bytes);
+    Stream stream(bytes);
     loaded.image.LoadFromStream(stream);
 }
 
@@ -124,7 +124,7 @@ TEST_P(GIFFail, RaisesAndRestoresThePosition)
     Bytes file = { 'x', 'y' }; // the stream starts reading after these
     const Bytes gif = GetParam().file();
     file.insert(file.end(), gif.begin(), gif.end());
-    TStream stream(file);
+    Stream stream(file);
     stream.Seek(2);
     TGIFGraphic image;
     try {

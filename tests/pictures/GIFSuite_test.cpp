@@ -63,7 +63,7 @@ TEST(GIFSuite, EveryFileLoadsAndTheFirstFrameMatchesItsReference)
         TGIFGraphic image;
         std::vector<std::string> warnings;
         image.SetWarningHandler([&](const std::string& message) { warnings.push_back(message); });
-        TStream stream(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        Stream stream(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         ASSERT_NO_THROW(image.LoadFromStream(stream));
         ASSERT_FALSE(image.Empty());
         EXPECT_TRUE(warnings.empty()) << warnings.front();

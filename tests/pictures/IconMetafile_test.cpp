@@ -23,7 +23,7 @@ Bytes fixture(const std::string& name)
 template <class T> T load(const Bytes& bytes)
 {
     T graphic;
-    TStream stream(bytes);
+    Stream stream(bytes);
     graphic.LoadFromStream(stream);
     return graphic;
 }

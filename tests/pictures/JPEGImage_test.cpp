@@ -17,7 +17,7 @@ namespace {
 TJPEGImage loadJpeg(const std::vector<std::uint8_t>& bytes)
 {
     TJPEGImage image;
-    TStream stream(bytes);
+    Stream stream(bytes);
     image.LoadFromStream(stream);
     return image;
 }

@@ -29,7 +29,7 @@ void append32(Bytes& bytes, std::int64_t value)
 TMetafile load(const Bytes& bytes)
 {
     TMetafile metafile;
-    TStream stream(bytes);
+    Stream stream(bytes);
     metafile.LoadFromStream(stream);
     return metafile;
 }

@@ -117,7 +117,7 @@ public:
     // Reads a BMP file from the stream's position to its end. An empty rest gives an empty bitmap;
     // "Bitmap image is not valid" (or "Bitmap image is too large") for anything it cannot read.
     // On failure the bitmap is unchanged.
-    void LoadFromStream(TStream& stream) override;
+    void LoadFromStream(Stream& stream) override;
     // Reads a stored cover value: an optional 8-byte graphic header, then a BMP file.
     void LoadFromBlob(std::span<const std::uint8_t> value);
     // The value without its 8-byte graphic header (count 1, type 0x0100, size = length - 8) when

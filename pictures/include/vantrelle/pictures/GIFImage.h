@@ -158,7 +158,7 @@ public:
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TGIFGraphic>(*this); }
 
     // Reads a GIF file from the stream's position. On failure the stream is back where it was.
-    void LoadFromStream(TStream& stream) override;
+    void LoadFromStream(Stream& stream) override;
 
     void Clear();
 

@@ -19,7 +19,7 @@ public:
     virtual int Width() const = 0;
     virtual int Height() const = 0;
 
-    virtual void LoadFromStream(TStream& stream) = 0;
+    virtual void LoadFromStream(Stream& stream) = 0;
     // Reads the whole file and loads it as a stream; "Cannot open file %s" when it cannot be read.
     virtual void LoadFromFile(const std::string& fileName);
 

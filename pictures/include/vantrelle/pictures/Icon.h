@@ -26,7 +26,7 @@ public:
 
     // Keeps the rest of the stream as the icon's data; "Icon image is not valid" unless the directory
     // header's type is 0 or 1.
-    void LoadFromStream(TStream& stream) override;
+    void LoadFromStream(Stream& stream) override;
 
     // The largest image as a bitmap: its own depth and palette when it has no transparent pixel, else 24
     // bits per pixel with the transparent pixels white. "Icon image is not valid" when it cannot be decoded.

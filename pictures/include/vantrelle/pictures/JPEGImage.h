@@ -38,7 +38,7 @@ public:
 
     // Keeps every byte from the stream's position to its end and reads the header (no pixels yet).
     // EJPEG "JPEG error #%d" with libjpeg's message number when libjpeg refuses the header.
-    void LoadFromStream(TStream& stream) override;
+    void LoadFromStream(Stream& stream) override;
 
     // The decoded picture, made on the first request and then kept: 24 bits per pixel (blue, green, red)
     // for colour files, 8 bits with the quantizer's palette for grayscale files (236 grey levels,

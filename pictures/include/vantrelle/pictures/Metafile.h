@@ -32,7 +32,7 @@ public:
 
     // Reads an enhanced metafile, or a placeable Windows metafile (22-byte header with key and checksum);
     // "Metafile is not valid" for anything else.
-    void LoadFromStream(TStream& stream) override;
+    void LoadFromStream(Stream& stream) override;
 
     // The size in hundredths of a millimetre.
     int MMWidth() const { return m_mmWidth; }

@@ -13,7 +13,7 @@ public:
     int Height() const override { return 0; }
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TOleGraphic>(); }
 
-    void LoadFromStream(TStream&) override { }
+    void LoadFromStream(Stream&) override { }
     // Does not even open the file: the cover import's "Tmp" without extension gives an empty picture.
     void LoadFromFile(const std::string&) override { }
 };

@@ -8,9 +8,9 @@ namespace vantrelle::pictures {
 
 // A read position over bytes owned by the caller: what the graphic readers read from.
 // Reads never go past the end; ReadBuffer fails on a short read.
-class TStream {
+class Stream {
 public:
-    explicit TStream(std::span<const std::uint8_t> bytes)
+    explicit Stream(std::span<const std::uint8_t> bytes)
         : m_bytes(bytes)
     {
     }
