@@ -122,7 +122,7 @@ void TGIFFrame::AssignBitmap(TBitmap source)
         for (int x = 0; x < made->Width(); ++x)
             *out++ = static_cast<std::uint8_t>(made->PixelIndex(x, y));
     }
-    TGIFColorTable table;
+    GIFColorTable table;
     for (const PaletteEntry& entry : made->Palette())
         table.push_back({ entry.red, entry.green, entry.blue });
 
@@ -131,7 +131,7 @@ void TGIFFrame::AssignBitmap(TBitmap source)
     pixels = std::move(indices);
     colorTable = std::move(table);
     bitmap = std::move(made);
-    TGIFHeader& screen = m_image->Header();
+    GIFHeader& screen = m_image->Header();
     screen.width = static_cast<std::uint16_t>(std::max<int>(screen.width, std::min(left + width, MaxFrameSide)));
     screen.height = static_cast<std::uint16_t>(std::max<int>(screen.height, std::min(top + height, MaxFrameSide)));
 }
@@ -142,7 +142,7 @@ std::shared_ptr<const TBitmap> TGIFFrame::MakeBitmap()
         return bitmap;
     auto made = std::make_shared<TBitmap>(width, height, 8);
     std::vector<PaletteEntry> palette;
-    for (const TGIFColor& colour : ActiveColorTable())
+    for (const GIFColor& colour : ActiveColorTable())
         palette.push_back({ colour.red, colour.green, colour.blue, 0 });
     made->SetColorsUsed(static_cast<std::uint32_t>(std::min<std::size_t>(palette.size(), 256)));
     made->SetPalette(std::move(palette));

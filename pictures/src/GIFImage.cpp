@@ -2,15 +2,15 @@
 
 namespace vantrelle::pictures {
 
-const TGIFGraphicControlExtension* TGIFFrame::GraphicControlExtension() const
+const GIFGraphicControlExtension* TGIFFrame::GraphicControlExtension() const
 {
     for (const auto& extension : extensions)
-        if (const auto* control = std::get_if<TGIFGraphicControlExtension>(&extension))
+        if (const auto* control = std::get_if<GIFGraphicControlExtension>(&extension))
             return control;
     return nullptr;
 }
 
-const TGIFColorTable& TGIFFrame::ActiveColorTable() const
+const GIFColorTable& TGIFFrame::ActiveColorTable() const
 {
     if (colorTable.empty() && !m_image->Header().globalColorTable.empty())
         return m_image->Header().globalColorTable;
@@ -59,7 +59,7 @@ TGIFGraphic::~TGIFGraphic() = default;
 void TGIFGraphic::Clear()
 {
     m_frames.clear();
-    m_header = TGIFHeader();
+    m_header = GIFHeader();
     m_bitmap.reset();
 }
 

@@ -113,7 +113,7 @@ private:
             throw EGIFError("Invalid GIF signature");
     }
 
-    void ReadColorTable(std::uint8_t packed, TGIFColorTable& table)
+    void ReadColorTable(std::uint8_t packed, GIFColorTable& table)
     {
         const std::size_t entries = std::size_t(2) << (packed & 7);
         std::uint8_t bytes[256 * 3];
@@ -127,7 +127,7 @@ private:
     {
         std::uint8_t descriptor[7];
         Fixed(descriptor, sizeof descriptor);
-        TGIFHeader& header = m_image.m_header;
+        GIFHeader& header = m_image.m_header;
         header.width = le16(descriptor);
         header.height = le16(descriptor + 2);
         header.packed = descriptor[4];
@@ -171,10 +171,10 @@ private:
                 ReadGraphicControl(frame);
                 break;
             case kCommentLabel:
-                frame.extensions.push_back(TGIFCommentExtension { SubBlocks() });
+                frame.extensions.push_back(GIFCommentExtension { SubBlocks() });
                 break;
             case kPlainTextLabel: {
-                TGIFTextExtension text;
+                GIFTextExtension text;
                 text.header.resize(Byte());
                 Fixed(text.header.data(), text.header.size());
                 text.text = SubBlocks();
@@ -182,7 +182,7 @@ private:
                 break;
             }
             case kApplicationLabel: {
-                TGIFApplicationExtension application;
+                GIFApplicationExtension application;
                 const std::uint8_t blockSize = Byte();
                 if (blockSize < 10)
                     throw EGIFError("Unsupported Application Extension block size");
@@ -204,7 +204,7 @@ private:
         std::uint8_t bytes[6] = {};
         if (m_stream.Read(bytes, sizeof bytes) < sizeof bytes)
             m_image.Warning(kPrematureEnd);
-        TGIFGraphicControlExtension control;
+        GIFGraphicControlExtension control;
         control.blockSize = bytes[0];
         control.packed = bytes[1];
         control.delay = le16(bytes + 2);

@@ -259,7 +259,7 @@ TEST(GIFImage, ActiveColorTableAndGraphicControl)
     EXPECT_TRUE(frame.GraphicControlExtension()->Transparent());
     EXPECT_EQ(frame.transparentIndex, 2);
     EXPECT_EQ(&frame.ActiveColorTable(), &loaded.image.Header().globalColorTable);
-    EXPECT_EQ(frame.ActiveColorTable()[1], (TGIFColor { 255, 0, 0 }));
+    EXPECT_EQ(frame.ActiveColorTable()[1], (GIFColor { 255, 0, 0 }));
 
     const TGIFGraphic copy = loaded.image;
     EXPECT_EQ(&copy.Frames()[0]->Image(), &copy);

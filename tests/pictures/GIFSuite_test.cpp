@@ -77,7 +77,7 @@ TEST(GIFSuite, EveryFileLoadsAndTheFirstFrameMatchesItsReference)
         const Rgba reference = readPng(referenceFile);
         ASSERT_EQ(reference.width, frame.width);
         ASSERT_EQ(reference.height, frame.height);
-        const TGIFColorTable& table = frame.ActiveColorTable();
+        const GIFColorTable& table = frame.ActiveColorTable();
         int mismatches = 0;
         for (int y = 0; y < frame.height; ++y)
             for (int x = 0; x < frame.width; ++x) {
@@ -88,7 +88,7 @@ TEST(GIFSuite, EveryFileLoadsAndTheFirstFrameMatchesItsReference)
                     continue;
                 }
                 ASSERT_LT(index, table.size());
-                const TGIFColor colour = table[index];
+                const GIFColor colour = table[index];
                 mismatches += expected[3] != 255 || colour.red != expected[0] || colour.green != expected[1]
                     || colour.blue != expected[2];
             }

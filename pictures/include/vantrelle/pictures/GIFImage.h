@@ -31,27 +31,27 @@ class TPicture;
 inline constexpr std::uint64_t kMaxGIFFramePixels = 64ull * 1024 * 1024;
 inline constexpr std::uint64_t kMaxGIFTotalPixels = 256ull * 1024 * 1024;
 
-struct TGIFColor {
+struct GIFColor {
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
-    friend bool operator==(const TGIFColor&, const TGIFColor&) = default;
+    friend bool operator==(const GIFColor&, const GIFColor&) = default;
 };
 
-using TGIFColorTable = std::vector<TGIFColor>;
+using GIFColorTable = std::vector<GIFColor>;
 
 // The logical screen descriptor with the global colour table (GIF89a, sections 18 and 19).
-struct TGIFHeader {
+struct GIFHeader {
     std::uint16_t width = 0;
     std::uint16_t height = 0;
     std::uint8_t packed = 0;
     std::uint8_t backgroundIndex = 0;
     std::uint8_t aspectRatio = 0;
-    TGIFColorTable globalColorTable; // empty when the file has none
+    GIFColorTable globalColorTable; // empty when the file has none
 };
 
 // GIF89a, section 23.
-struct TGIFGraphicControlExtension {
+struct GIFGraphicControlExtension {
     std::uint8_t blockSize = 4;
     std::uint8_t packed = 0;
     std::uint16_t delay = 0; // hundredths of a second
@@ -63,25 +63,25 @@ struct TGIFGraphicControlExtension {
 };
 
 // GIF89a, section 24: the comment's data sub-blocks joined.
-struct TGIFCommentExtension {
+struct GIFCommentExtension {
     std::vector<std::uint8_t> text;
 };
 
 // GIF89a, section 25: the 12-byte header block and the text's data sub-blocks joined.
-struct TGIFTextExtension {
+struct GIFTextExtension {
     std::vector<std::uint8_t> header;
     std::vector<std::uint8_t> text;
 };
 
 // GIF89a, section 26: the identifier block (8-byte identifier, 3-byte authentication code, or as many
 // bytes as its block size says) and the application data sub-blocks joined.
-struct TGIFApplicationExtension {
+struct GIFApplicationExtension {
     std::vector<std::uint8_t> identifierBlock;
     std::vector<std::uint8_t> data;
 };
 
-using TGIFExtension
-    = std::variant<TGIFGraphicControlExtension, TGIFCommentExtension, TGIFTextExtension, TGIFApplicationExtension>;
+using GIFExtension
+    = std::variant<GIFGraphicControlExtension, GIFCommentExtension, GIFTextExtension, GIFApplicationExtension>;
 
 // One image of a GIF file with the extensions that stood before it.
 class TGIFFrame {
@@ -98,9 +98,9 @@ public:
     std::uint16_t width = 0;
     std::uint16_t height = 0;
     std::uint8_t packed = 0; // local table flag, interlace flag, table size (GIF89a, section 20)
-    TGIFColorTable colorTable; // the local colour table; empty when the frame has none
+    GIFColorTable colorTable; // the local colour table; empty when the frame has none
     std::vector<std::uint8_t> pixels; // width x height palette indices, rows from the top, in display order
-    std::vector<TGIFExtension> extensions;
+    std::vector<GIFExtension> extensions;
     bool transparent = false;
     std::uint8_t transparentIndex = 0;
     // The frame's bitmap: made when the frame is assigned a picture, or from the pixels on the image's
@@ -120,9 +120,9 @@ public:
     bool Empty() const { return pixels.empty(); }
     bool Interlaced() const { return (packed & 0x40) != 0; }
     // The first graphic control extension before the image, or null.
-    const TGIFGraphicControlExtension* GraphicControlExtension() const;
+    const GIFGraphicControlExtension* GraphicControlExtension() const;
     // The local table when it has entries, else the global table when that has entries, else the empty local table.
-    const TGIFColorTable& ActiveColorTable() const;
+    const GIFColorTable& ActiveColorTable() const;
 
 private:
     friend class TGIFGraphic;
@@ -135,7 +135,7 @@ private:
 };
 
 // Flags of TGIFGraphic::DrawOptions.
-enum TGIFDrawOption : std::uint32_t {
+enum GIFDrawOption : std::uint32_t {
     // On displays of 8 bits per pixel or less, frames of GIF files are drawn by dithering...
     goDither = 1,
     // ...chosen automatically from the display's depth.
@@ -180,8 +180,8 @@ public:
     std::uint32_t DrawOptions() const { return m_drawOptions; }
     void SetDrawOptions(std::uint32_t options) { m_drawOptions = options; }
 
-    TGIFHeader& Header() { return m_header; }
-    const TGIFHeader& Header() const { return m_header; }
+    GIFHeader& Header() { return m_header; }
+    const GIFHeader& Header() const { return m_header; }
     const std::vector<std::unique_ptr<TGIFFrame>>& Frames() const { return m_frames; }
     // Appends a frame made for this image and returns it.
     TGIFFrame& AddFrame(std::unique_ptr<TGIFFrame> frame);
@@ -198,7 +198,7 @@ private:
     // Clears the image and makes `graphic` its one frame; `sourceClass` names the source in a conversion error.
     void AssignNewFrame(const TGraphic* graphic, const char* sourceClass);
 
-    TGIFHeader m_header;
+    GIFHeader m_header;
     std::vector<std::unique_ptr<TGIFFrame>> m_frames;
     WarningHandler m_onWarning;
     TReductionMode m_reductionMode = TReductionMode::OptimalWithSystemColors;
