@@ -48,10 +48,10 @@ std::string lowerCase(std::string text)
 
 // The older GIF class of the registry. Its entry only shows in the filter: the later "gif" entry of
 // TGIFGraphic always wins the lookup.
-class TCompuServeGIF final : public TGIFGraphic {
+class CompuServeGIF final : public TGIFGraphic {
 public:
-    const char* ClassName() const override { return "TCompuServeGIF"; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TCompuServeGIF>(*this); }
+    const char* ClassName() const override { return "CompuServeGIF"; }
+    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<CompuServeGIF>(*this); }
 };
 
 } // namespace
@@ -113,7 +113,7 @@ TFileFormatsList& FileFormats()
         list.Add("ico", "", kIconsResource, TGraphicClass::Of<TIcon>());
         list.Add("bmp", "", kBitmapsResource, TGraphicClass::Of<TBitmap>());
         list.Add("", "", 0, TGraphicClass::Of<TOleGraphic>());
-        list.Add("gif", "CompuServe GIF Image", 0, TGraphicClass::Of<TCompuServeGIF>());
+        list.Add("gif", "CompuServe GIF Image", 0, TGraphicClass::Of<CompuServeGIF>());
         list.Add("GIF", "GIF Image", 0, TGraphicClass::Of<TGIFGraphic>());
         list.Add("jpeg", "JPEG Image File", 0, TGraphicClass::Of<TJPEGImage>());
         list.Add("jpg", "JPEG Image File", 0, TGraphicClass::Of<TJPEGImage>());

@@ -40,7 +40,7 @@ TEST(PictureFormats, TheProgramsNineEntriesInOrder)
         { "ico", "", "TIcon" },
         { "bmp", "", "TBitmap" },
         { "", "", "TOleGraphic" },
-        { "gif", "CompuServe GIF Image", "TCompuServeGIF" },
+        { "gif", "CompuServe GIF Image", "CompuServeGIF" },
         { "gif", "GIF Image", "TGIFGraphic" },
         { "jpeg", "JPEG Image File", "TJPEGImage" },
         { "jpg", "JPEG Image File", "TJPEGImage" },
