@@ -56,7 +56,7 @@ public:
 
 } // namespace
 
-bool TGraphicClass::InheritsFrom(const TGraphicClass& base) const
+bool GraphicClass::InheritsFrom(const GraphicClass& base) const
 {
     if (&base == this)
         return true;
@@ -65,12 +65,12 @@ bool TGraphicClass::InheritsFrom(const TGraphicClass& base) const
 }
 
 void TFileFormatsList::Add(const std::string& extension, const std::string& description,
-    std::uint32_t descriptionResource, const TGraphicClass& graphicClass)
+    std::uint32_t descriptionResource, const GraphicClass& graphicClass)
 {
     m_entries.push_back({ &graphicClass, lowerCase(extension), description, descriptionResource });
 }
 
-const TGraphicClass* TFileFormatsList::FindExt(const std::string& extension) const
+const GraphicClass* TFileFormatsList::FindExt(const std::string& extension) const
 {
     const std::string wanted = lowerCase(extension);
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry)
@@ -79,7 +79,7 @@ const TGraphicClass* TFileFormatsList::FindExt(const std::string& extension) con
     return nullptr;
 }
 
-std::string TFileFormatsList::BuildFilter(const TGraphicClass& base) const
+std::string TFileFormatsList::BuildFilter(const GraphicClass& base) const
 {
     std::string filter;
     std::string masks;
@@ -108,27 +108,27 @@ TFileFormatsList& FileFormats()
     static TFileFormatsList formats = [] {
         TFileFormatsList list;
         // The built-in formats, then the picture units in the order the program starts them.
-        list.Add("wmf", "", kMetafilesResource, TGraphicClass::Of<TMetafile>());
-        list.Add("emf", "", kEnhancedMetafilesResource, TGraphicClass::Of<TMetafile>());
-        list.Add("ico", "", kIconsResource, TGraphicClass::Of<TIcon>());
-        list.Add("bmp", "", kBitmapsResource, TGraphicClass::Of<TBitmap>());
-        list.Add("", "", 0, TGraphicClass::Of<TOleGraphic>());
-        list.Add("gif", "CompuServe GIF Image", 0, TGraphicClass::Of<CompuServeGIF>());
-        list.Add("GIF", "GIF Image", 0, TGraphicClass::Of<TGIFGraphic>());
-        list.Add("jpeg", "JPEG Image File", 0, TGraphicClass::Of<TJPEGImage>());
-        list.Add("jpg", "JPEG Image File", 0, TGraphicClass::Of<TJPEGImage>());
+        list.Add("wmf", "", kMetafilesResource, GraphicClass::Of<TMetafile>());
+        list.Add("emf", "", kEnhancedMetafilesResource, GraphicClass::Of<TMetafile>());
+        list.Add("ico", "", kIconsResource, GraphicClass::Of<TIcon>());
+        list.Add("bmp", "", kBitmapsResource, GraphicClass::Of<TBitmap>());
+        list.Add("", "", 0, GraphicClass::Of<TOleGraphic>());
+        list.Add("gif", "CompuServe GIF Image", 0, GraphicClass::Of<CompuServeGIF>());
+        list.Add("GIF", "GIF Image", 0, GraphicClass::Of<TGIFGraphic>());
+        list.Add("jpeg", "JPEG Image File", 0, GraphicClass::Of<TJPEGImage>());
+        list.Add("jpg", "JPEG Image File", 0, GraphicClass::Of<TJPEGImage>());
         return list;
     }();
     return formats;
 }
 
 void RegisterPictureFormat(
-    const std::string& extension, const std::string& description, const TGraphicClass& graphicClass)
+    const std::string& extension, const std::string& description, const GraphicClass& graphicClass)
 {
     FileFormats().Add(extension, description, 0, graphicClass);
 }
 
-const TGraphicClass* FindPictureFormat(const std::string& extension)
+const GraphicClass* FindPictureFormat(const std::string& extension)
 {
     return FileFormats().FindExt(extension);
 }
@@ -145,7 +145,7 @@ std::string PictureFileExtension(const std::string& fileName)
 void LoadPictureFile(TPicture& picture, const std::string& fileName)
 {
     const std::string extension = PictureFileExtension(fileName);
-    const TGraphicClass* graphicClass = FindPictureFormat(extension);
+    const GraphicClass* graphicClass = FindPictureFormat(extension);
     if (!graphicClass)
         throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
     std::unique_ptr<TGraphic> graphic = graphicClass->Create();
@@ -153,7 +153,7 @@ void LoadPictureFile(TPicture& picture, const std::string& fileName)
     picture.SetGraphic(std::move(graphic));
 }
 
-std::string PictureFilter(const TGraphicClass& base)
+std::string PictureFilter(const GraphicClass& base)
 {
     return FileFormats().BuildFilter(base);
 }

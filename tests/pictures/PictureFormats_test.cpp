@@ -22,7 +22,7 @@ using vantrelle::test::TempDir;
 
 namespace {
 
-std::string className(const TGraphicClass* graphicClass)
+std::string className(const GraphicClass* graphicClass)
 {
     return graphicClass ? graphicClass->Create()->ClassName() : "(none)";
 }
@@ -62,8 +62,8 @@ TEST(PictureFormats, FilterListsNinePairsWithGifTwice)
         "CompuServe GIF Image (*.gif)|*.gif|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|"
         "Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf");
     // Only classes deriving from the base are listed; one entry needs no "All" line.
-    EXPECT_EQ(PictureFilter(TGraphicClass::Of<TIcon>()), "Icons (*.ico)|*.ico");
-    EXPECT_EQ(PictureFilter(TGraphicClass::Of<TGIFGraphic>()),
+    EXPECT_EQ(PictureFilter(GraphicClass::Of<TIcon>()), "Icons (*.ico)|*.ico");
+    EXPECT_EQ(PictureFilter(GraphicClass::Of<TGIFGraphic>()),
         "All (*.gif;*.gif)|*.gif;*.gif|GIF Image (*.gif)|*.gif|CompuServe GIF Image (*.gif)|*.gif");
 }
 
@@ -83,8 +83,8 @@ TEST(PictureFormats, FindLowerCasesAndTheLatestRegistrationWins)
         EXPECT_EQ(className(FindPictureFormat(extension)), expected) << extension;
 
     TFileFormatsList list;
-    list.Add("gif", "first", 0, TGraphicClass::Of<TBitmap>());
-    list.Add("GIF", "second", 0, TGraphicClass::Of<TGIFGraphic>());
+    list.Add("gif", "first", 0, GraphicClass::Of<TBitmap>());
+    list.Add("GIF", "second", 0, GraphicClass::Of<TGIFGraphic>());
     EXPECT_EQ(list.Entries()[1].extension, "gif");
     EXPECT_EQ(className(list.FindExt("Gif")), "TGIFGraphic");
 }
@@ -196,10 +196,10 @@ TEST(Picture, EmptyOlePictureAndCopies)
 
 TEST(GraphicClass, InheritsFromItsBases)
 {
-    EXPECT_TRUE(TGraphicClass::Of<TGIFGraphic>().InheritsFrom(TGraphicClass::Of<TGraphic>()));
-    EXPECT_TRUE(TGraphicClass::Of<TJPEGImage>().InheritsFrom(TGraphicClass::Of<TJPEGImage>()));
-    EXPECT_FALSE(TGraphicClass::Of<TJPEGImage>().InheritsFrom(TGraphicClass::Of<TBitmap>()));
-    EXPECT_EQ(TGraphicClass::Of<TGraphic>().Create(), nullptr);
+    EXPECT_TRUE(GraphicClass::Of<TGIFGraphic>().InheritsFrom(GraphicClass::Of<TGraphic>()));
+    EXPECT_TRUE(GraphicClass::Of<TJPEGImage>().InheritsFrom(GraphicClass::Of<TJPEGImage>()));
+    EXPECT_FALSE(GraphicClass::Of<TJPEGImage>().InheritsFrom(GraphicClass::Of<TBitmap>()));
+    EXPECT_EQ(GraphicClass::Of<TGraphic>().Create(), nullptr);
 }
 
 } // namespace

@@ -18,7 +18,7 @@ int pictureInfo(const vantrelle::tool::Arguments& arguments)
     if (arguments.size() != 1)
         throw vantrelle::tool::UsageError { "picture-info takes one file name" };
     const std::string& fileName = arguments[0];
-    const TGraphicClass* graphicClass = FindPictureFormat(PictureFileExtension(fileName));
+    const GraphicClass* graphicClass = FindPictureFormat(PictureFileExtension(fileName));
     if (graphicClass)
         std::cout << "class: " << graphicClass->Create()->ClassName() << "\n";
     TPicture picture;

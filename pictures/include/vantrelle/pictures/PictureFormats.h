@@ -16,22 +16,22 @@ namespace vantrelle::pictures {
 class TPicture;
 
 // Stands for a graphic class: makes new objects of it and tells whether it derives from another.
-class TGraphicClass {
+class GraphicClass {
 public:
-    template <class T> static const TGraphicClass& Of();
+    template <class T> static const GraphicClass& Of();
 
     // A new, empty object of the class; null for an abstract class.
     std::unique_ptr<TGraphic> Create() const { return m_create(); }
     // True when the class is `base` or derives from it.
-    bool InheritsFrom(const TGraphicClass& base) const;
+    bool InheritsFrom(const GraphicClass& base) const;
 
-    TGraphicClass(const TGraphicClass&) = delete;
-    TGraphicClass& operator=(const TGraphicClass&) = delete;
+    GraphicClass(const GraphicClass&) = delete;
+    GraphicClass& operator=(const GraphicClass&) = delete;
 
 private:
     using Factory = std::unique_ptr<TGraphic> (*)();
     using Test = bool (*)(const TGraphic&);
-    TGraphicClass(Factory create, Test isInstance)
+    GraphicClass(Factory create, Test isInstance)
         : m_create(create)
         , m_isInstance(isInstance)
     {
@@ -41,10 +41,10 @@ private:
     Test m_isInstance;
 };
 
-template <class T> const TGraphicClass& TGraphicClass::Of()
+template <class T> const GraphicClass& GraphicClass::Of()
 {
     static_assert(std::is_base_of_v<TGraphic, T>);
-    static const TGraphicClass info(
+    static const GraphicClass info(
         []() -> std::unique_ptr<TGraphic> {
             if constexpr (std::is_abstract_v<T>)
                 return nullptr;
@@ -60,8 +60,8 @@ template <class T> const TGraphicClass& TGraphicClass::Of()
     return info;
 }
 
-struct TFileFormat {
-    const TGraphicClass* graphicClass = nullptr;
+struct FileFormat {
+    const GraphicClass* graphicClass = nullptr;
     std::string extension; // lower case, without the "."; may be empty
     std::string description;
     std::uint32_t descriptionResource = 0; // string resource read when the description is empty; 0 for none
@@ -71,25 +71,25 @@ class TFileFormatsList {
 public:
     // Appends an entry; the extension is stored in lower case.
     void Add(const std::string& extension, const std::string& description, std::uint32_t descriptionResource,
-        const TGraphicClass& graphicClass);
+        const GraphicClass& graphicClass);
     // The class of the latest entry whose extension equals `extension` lower-cased, or null.
-    const TGraphicClass* FindExt(const std::string& extension) const;
+    const GraphicClass* FindExt(const std::string& extension) const;
     // "All (masks)|masks|" followed by "Description (*.ext)|*.ext" pairs, last entry first, for the entries
     // with an extension whose class derives from `base`.
-    std::string BuildFilter(const TGraphicClass& base) const;
+    std::string BuildFilter(const GraphicClass& base) const;
 
-    const std::vector<TFileFormat>& Entries() const { return m_entries; }
+    const std::vector<FileFormat>& Entries() const { return m_entries; }
 
 private:
-    std::vector<TFileFormat> m_entries;
+    std::vector<FileFormat> m_entries;
 };
 
 // The registry, made with the program's nine entries on first use.
 TFileFormatsList& FileFormats();
 
 void RegisterPictureFormat(
-    const std::string& extension, const std::string& description, const TGraphicClass& graphicClass);
-const TGraphicClass* FindPictureFormat(const std::string& extension);
+    const std::string& extension, const std::string& description, const GraphicClass& graphicClass);
+const GraphicClass* FindPictureFormat(const std::string& extension);
 
 // Reads the file with the class its extension selects and makes the result the picture's graphic.
 // Throws EInvalidGraphic "Unknown picture file extension (.%s)", "Cannot open file %s" or the reader's
@@ -101,6 +101,6 @@ void LoadPictureFile(TPicture& picture, const std::string& fileName);
 std::string PictureFileExtension(const std::string& fileName);
 
 // The open-picture dialogs' filter for the registered classes deriving from `base`.
-std::string PictureFilter(const TGraphicClass& base = TGraphicClass::Of<TGraphic>());
+std::string PictureFilter(const GraphicClass& base = GraphicClass::Of<TGraphic>());
 
 } // namespace vantrelle::pictures
