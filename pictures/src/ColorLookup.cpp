@@ -6,7 +6,7 @@
 
 namespace vantrelle::pictures {
 
-TFastColorLookup::TFastColorLookup(const TLogicalPalette& palette)
+TFastColorLookup::TFastColorLookup(const LogicalPalette& palette)
     : m_entryCount(static_cast<int>(std::min<std::size_t>(palette.entries.size(), 256)))
 {
     std::copy_n(palette.entries.begin(), m_entryCount, m_entries.begin());

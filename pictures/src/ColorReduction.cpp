@@ -14,9 +14,9 @@ constexpr int FirstQuantizedEntry = 10;
 
 } // namespace
 
-TLogicalPalette BuildOptimizedPalette(TBitmap& source)
+LogicalPalette BuildOptimizedPalette(TBitmap& source)
 {
-    TLogicalPalette palette;
+    LogicalPalette palette;
     palette.entries.resize(256);
     for (std::size_t i = 0; i < 10; ++i) {
         palette.entries[i] = SystemColors[i];
@@ -39,7 +39,7 @@ std::unique_ptr<TBitmap> ReduceToPaletteBitmap(TBitmap& source, TReductionMode, 
 {
     auto result = std::make_unique<TBitmap>();
     const TDIBReader reader(source, 24);
-    const TLogicalPalette palette = BuildOptimizedPalette(source);
+    const LogicalPalette palette = BuildOptimizedPalette(source);
     TFastColorLookup lookup(palette);
     TDitherEngine walker(source.Width(), lookup);
     TDIBWriter writer(*result, palette, source.Width(), source.Height(), 8);

@@ -20,7 +20,7 @@ TDIBReader::TDIBReader(TBitmap& bitmap, int bitsPerPixel)
     m_bitmap.SetBitsPerPixel(bitsPerPixel);
 }
 
-TDIBWriter::TDIBWriter(TBitmap& bitmap, const TLogicalPalette& palette, int width, int height, int bitsPerPixel)
+TDIBWriter::TDIBWriter(TBitmap& bitmap, const LogicalPalette& palette, int width, int height, int bitsPerPixel)
     : m_bitmap(bitmap)
     , m_palette(palette)
     , m_width(width)

@@ -259,7 +259,7 @@ TEST(ReduceToPaletteBitmap, CellsWithASystemColourAnswerWithIt)
     EXPECT_EQ((std::vector<int> { 0, 12, 1 }), indices(*result));
 
     TBitmap blackAndWhite = trueColour(2, 1, { { 255, 255, 255, 0 }, { 0, 0, 0, 0 } });
-    const TLogicalPalette palette = BuildOptimizedPalette(blackAndWhite);
+    const LogicalPalette palette = BuildOptimizedPalette(blackAndWhite);
     EXPECT_EQ((Colour { 0, 0, 0, 0 }), palette.entries[10]);
     EXPECT_EQ((Colour { 255, 255, 255, 0 }), palette.entries[11]);
 }
@@ -332,7 +332,7 @@ TEST(ColorQuantizer, ReducesALevelOnlyWhenDeeperLevelsAreDone)
 
 TEST(FastColorLookup, SeedsLowestIndexSearchesWithTiesDownAndCachesPerCell)
 {
-    TLogicalPalette palette;
+    LogicalPalette palette;
     palette.entries = { { 0, 10, 0, 0 }, { 10, 0, 0, 0 }, { 200, 200, 200, 0 }, { 201, 201, 201, 0 }, { 30, 0, 0, 0 } };
     TFastColorLookup lookup(palette);
     std::uint8_t r, g, b;
@@ -359,7 +359,7 @@ TEST(FastColorLookup, SeedsLowestIndexSearchesWithTiesDownAndCachesPerCell)
 
 TEST(DitherEngine, WalksRowsInASerpentine)
 {
-    TLogicalPalette palette;
+    LogicalPalette palette;
     palette.entries = { { 0, 0, 0, 0 } };
     TFastColorLookup lookup(palette);
     TDitherEngine walker(3, lookup);
@@ -376,7 +376,7 @@ TEST(DitherEngine, WalksRowsInASerpentine)
 
 TEST(DIBWriter, HandsOverA256ColourBitmapOnlyWhenFinished)
 {
-    TLogicalPalette palette;
+    LogicalPalette palette;
     palette.entries = { { 1, 2, 3, 0 }, { 4, 5, 6, 0 } };
     TBitmap result;
     {

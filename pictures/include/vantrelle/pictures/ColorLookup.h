@@ -23,7 +23,7 @@ public:
 // lower index) the first time it is asked, and keeps that answer for every later colour in it.
 class TFastColorLookup : public TColorLookup {
 public:
-    explicit TFastColorLookup(const TLogicalPalette& palette);
+    explicit TFastColorLookup(const LogicalPalette& palette);
 
     std::uint8_t NearestIndex(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t& outRed,
         std::uint8_t& outGreen, std::uint8_t& outBlue) override;

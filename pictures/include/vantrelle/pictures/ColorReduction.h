@@ -22,7 +22,7 @@ enum class TDitherKind {
 
 // The 256-entry palette of OptimalWithSystemColors for a picture; the source is converted in place
 // to 24 bits per pixel. Entries the quantizer leaves unfilled repeat entry 0, so no lookup picks them.
-TLogicalPalette BuildOptimizedPalette(TBitmap& source);
+LogicalPalette BuildOptimizedPalette(TBitmap& source);
 
 // A new 8-bit bitmap with a 256-colour palette showing the source. The source is converted in
 // place to 24 bits per pixel. On failure nothing made here survives and the failure propagates

@@ -45,7 +45,7 @@ private:
 class TDIBWriter : public TDIB {
 public:
     // "Invalid image dimensions" (on the first row request) when width or height is 0.
-    TDIBWriter(TBitmap& bitmap, const TLogicalPalette& palette, int width, int height, int bitsPerPixel = 8);
+    TDIBWriter(TBitmap& bitmap, const LogicalPalette& palette, int width, int height, int bitsPerPixel = 8);
 
     // Row `row` (0 is the top row) for writing: width bytes, one palette index each.
     std::uint8_t* ScanLine(int row);
@@ -56,7 +56,7 @@ private:
     void prepare();
 
     TBitmap& m_bitmap;
-    const TLogicalPalette& m_palette;
+    const LogicalPalette& m_palette;
     int m_width;
     int m_height;
     int m_bitsPerPixel;

@@ -9,7 +9,7 @@
 namespace vantrelle::pictures {
 
 // A logical palette: a version (0x300) and its entries (red, green, blue, flags).
-struct TLogicalPalette {
+struct LogicalPalette {
     std::uint16_t version = 0x300;
     std::vector<PaletteEntry> entries;
 };
