@@ -123,7 +123,7 @@ void cmykToBGR(const std::uint8_t* cmyk, std::uint8_t* bgr, JDIMENSION width, bo
 
 // Decodes into `bitmap` and `cmykRow`, which the caller owns, so that a longjmp out of libjpeg skips no
 // destructor that matters.
-void decode(const std::vector<std::uint8_t>& data, TJPEGPixelFormat pixelFormat, TBitmap& bitmap,
+void decode(const std::vector<std::uint8_t>& data, JPEGPixelFormat pixelFormat, TBitmap& bitmap,
     std::vector<std::uint8_t>& cmykRow)
 {
     Decompressor decompressor(data);
@@ -147,7 +147,7 @@ void decode(const std::vector<std::uint8_t>& data, TJPEGPixelFormat pixelFormat,
         info.dither_mode = JDITHER_FS;
     } else if (cmyk) {
         info.out_color_space = JCS_CMYK;
-    } else if (pixelFormat == TJPEGPixelFormat::jf8Bit) {
+    } else if (pixelFormat == JPEGPixelFormat::jf8Bit) {
         info.out_color_space = JCS_RGB;
         info.quantize_colors = TRUE;
         info.desired_number_of_colors = TJPEGImage::QuantizedColors;
@@ -258,7 +258,7 @@ const TBitmap& TJPEGImage::Bitmap() const
     return *m_bitmap;
 }
 
-void TJPEGImage::SetPixelFormat(TJPEGPixelFormat format)
+void TJPEGImage::SetPixelFormat(JPEGPixelFormat format)
 {
     if (format != m_pixelFormat) {
         m_pixelFormat = format;

@@ -16,7 +16,7 @@
 
 namespace vantrelle::pictures {
 
-enum class TJPEGPixelFormat { jf24Bit, jf8Bit };
+enum class JPEGPixelFormat { jf24Bit, jf8Bit };
 
 class TJPEGImage : public TGraphic {
 public:
@@ -48,8 +48,8 @@ public:
     const TBitmap& Bitmap() const;
 
     // The bitmap's format for colour files; changing it drops a decoded bitmap.
-    TJPEGPixelFormat PixelFormat() const { return m_pixelFormat; }
-    void SetPixelFormat(TJPEGPixelFormat format);
+    JPEGPixelFormat PixelFormat() const { return m_pixelFormat; }
+    void SetPixelFormat(JPEGPixelFormat format);
 
     bool Grayscale() const { return m_grayscale; }
     bool ProgressiveEncoding() const { return m_progressive; }
@@ -61,7 +61,7 @@ private:
     int m_height = 0;
     bool m_grayscale = false;
     bool m_progressive = false;
-    TJPEGPixelFormat m_pixelFormat = TJPEGPixelFormat::jf24Bit;
+    JPEGPixelFormat m_pixelFormat = JPEGPixelFormat::jf24Bit;
     mutable std::unique_ptr<TBitmap> m_bitmap;
 };
 
