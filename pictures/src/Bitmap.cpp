@@ -124,7 +124,7 @@ void TBitmap::SetSize(int width, int height, int bitsPerPixel)
         throw EInvalidGraphic("Invalid pixel format");
     if (width < 0 || height < 0)
         throw EInvalidGraphic("Invalid image dimensions");
-    if (static_cast<std::int64_t>(width) * height > MaxPixels)
+    if (static_cast<std::int64_t>(width) * height > kMaxPixels)
         throw EInvalidGraphic("Bitmap image is too large");
     // A bitmap without pixels is 0 x 0, so that no loop runs over the rows of a zero-width picture.
     if (width == 0 || height == 0)

@@ -205,7 +205,7 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
     if (info.width < 0 || (topDown && runLength))
         invalidBitmap();
     const std::int64_t height = topDown ? -info.height : info.height;
-    if (info.width * height > TBitmap::MaxPixels)
+    if (info.width * height > TBitmap::kMaxPixels)
         throw EInvalidGraphic("Bitmap image is too large");
 
     BitFieldMasks masks = info.masks;

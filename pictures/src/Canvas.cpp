@@ -75,7 +75,7 @@ bool Canvas::FillPolygon(const std::vector<CanvasPoint>& points, CanvasColor col
 
 bool Canvas::DrawPolyline(const std::vector<CanvasPoint>& points, CanvasColor color, int penWidth, bool closed)
 {
-    penWidth = std::clamp(penWidth, 1, MaxPenWidth);
+    penWidth = std::clamp(penWidth, 1, kMaxPenWidth);
     const std::size_t segments = closed ? points.size() : (points.empty() ? 0 : points.size() - 1);
     const std::uint64_t perSegment = std::uint64_t(m_bitmap.Width() + m_bitmap.Height() + 2) * penWidth * penWidth;
     if (!Spend(segments * perSegment))

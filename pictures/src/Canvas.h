@@ -23,12 +23,12 @@ struct CanvasColor {
 // call that would exceed it draws nothing and returns false.
 class Canvas {
 public:
-    static constexpr int MaxPenWidth = 64;
+    static constexpr int kMaxPenWidth = 64;
 
     Canvas(TBitmap& bitmap, std::uint64_t budget);
 
     bool FillPolygon(const std::vector<CanvasPoint>& points, CanvasColor color, bool winding);
-    // A polyline of the given pen width in pixels (at least 1, at most MaxPenWidth); closed joins the ends.
+    // A polyline of the given pen width in pixels (at least 1, at most kMaxPenWidth); closed joins the ends.
     bool DrawPolyline(const std::vector<CanvasPoint>& points, CanvasColor color, int penWidth, bool closed);
 
 private:

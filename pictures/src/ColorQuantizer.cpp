@@ -11,7 +11,7 @@ TColorQuantizer::TColorQuantizer(int colorLimit, int depth)
 {
     if (colorLimit < 1 || depth < 1 || depth > 8)
         throw EInvalidGraphic("Invalid colour quantizer settings");
-    m_reducible.fill(TOctreeNode::NoNode);
+    m_reducible.fill(TOctreeNode::kNoNode);
 }
 
 std::int32_t TColorQuantizer::createNode(int level)
@@ -43,7 +43,7 @@ void TColorQuantizer::freeNode(std::int32_t node)
 
 void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
-    if (m_root == TOctreeNode::NoNode)
+    if (m_root == TOctreeNode::kNoNode)
         m_root = createNode(0);
     std::int32_t index = m_root;
     for (int level = 0;; ++level) {
@@ -59,7 +59,7 @@ void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_
         const int mask = 0x80 >> level;
         const int child = ((red & mask) >> shift) * 4 + ((green & mask) >> shift) * 2 + ((blue & mask) >> shift);
         std::int32_t next = node->children[static_cast<std::size_t>(child)];
-        if (next == TOctreeNode::NoNode) {
+        if (next == TOctreeNode::kNoNode) {
             next = createNode(level + 1); // may move the pool: index the parent afresh
             m_nodes[static_cast<std::size_t>(index)].children[static_cast<std::size_t>(child)] = next;
         }
@@ -72,19 +72,19 @@ void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_
 void TColorQuantizer::reduceTree()
 {
     int level = m_depth - 1;
-    while (level > 0 && m_reducible[static_cast<std::size_t>(level)] == TOctreeNode::NoNode)
+    while (level > 0 && m_reducible[static_cast<std::size_t>(level)] == TOctreeNode::kNoNode)
         --level;
     const std::int32_t index = m_reducible[static_cast<std::size_t>(level)];
     TOctreeNode& node = m_nodes[static_cast<std::size_t>(index)];
     m_reducible[static_cast<std::size_t>(level)] = node.nextReducible;
-    node.nextReducible = TOctreeNode::NoNode;
+    node.nextReducible = TOctreeNode::kNoNode;
 
     std::int64_t red = 0;
     std::int64_t green = 0;
     std::int64_t blue = 0;
     int children = 0;
     for (std::int32_t& slot : node.children) {
-        if (slot == TOctreeNode::NoNode)
+        if (slot == TOctreeNode::kNoNode)
             continue;
         // Children of a node of the deepest reducible level are always leaves.
         const TOctreeNode& child = m_nodes[static_cast<std::size_t>(slot)];
@@ -93,7 +93,7 @@ void TColorQuantizer::reduceTree()
         blue += child.blueSum;
         node.pixelCount += child.pixelCount;
         freeNode(slot);
-        slot = TOctreeNode::NoNode;
+        slot = TOctreeNode::kNoNode;
         ++children;
     }
     node.leaf = true;
@@ -115,7 +115,7 @@ void TColorQuantizer::Process(const TDIBReader& reader)
 std::vector<PaletteEntry> TColorQuantizer::ColorTable() const
 {
     std::vector<PaletteEntry> colours;
-    if (m_root != TOctreeNode::NoNode)
+    if (m_root != TOctreeNode::kNoNode)
         collect(m_root, colours);
     return colours;
 }
@@ -134,7 +134,7 @@ void TColorQuantizer::collect(std::int32_t index, std::vector<PaletteEntry>& col
         return;
     }
     for (const std::int32_t child : node.children)
-        if (child != TOctreeNode::NoNode)
+        if (child != TOctreeNode::kNoNode)
             collect(child, colours);
 }
 

@@ -9,8 +9,8 @@ namespace vantrelle::pictures {
 
 namespace {
 
-constexpr int QuantizedColors = 236;
-constexpr int FirstQuantizedEntry = 10;
+constexpr int kQuantizedColors = 236;
+constexpr int kFirstQuantizedEntry = 10;
 
 } // namespace
 
@@ -19,18 +19,18 @@ LogicalPalette BuildOptimizedPalette(TBitmap& source)
     LogicalPalette palette;
     palette.entries.resize(256);
     for (std::size_t i = 0; i < 10; ++i) {
-        palette.entries[i] = SystemColors[i];
-        palette.entries[246 + i] = SystemColors[10 + i];
+        palette.entries[i] = kSystemColors[i];
+        palette.entries[246 + i] = kSystemColors[10 + i];
     }
 
-    TColorQuantizer quantizer(QuantizedColors, 8);
+    TColorQuantizer quantizer(kQuantizedColors, 8);
     const TDIBReader reader(source, 24);
     quantizer.Process(reader);
     const std::vector<PaletteEntry> colours = quantizer.ColorTable();
     for (std::size_t i = 0; i < colours.size(); ++i)
-        palette.entries[FirstQuantizedEntry + i] = colours[i];
+        palette.entries[kFirstQuantizedEntry + i] = colours[i];
     // Entries the quantizer leaves unfilled repeat entry 0: the lookup always prefers the lower index.
-    for (std::size_t i = FirstQuantizedEntry + colours.size(); i < FirstQuantizedEntry + QuantizedColors; ++i)
+    for (std::size_t i = kFirstQuantizedEntry + colours.size(); i < kFirstQuantizedEntry + kQuantizedColors; ++i)
         palette.entries[i] = palette.entries[0];
     return palette;
 }

@@ -9,8 +9,8 @@ namespace vantrelle::pictures {
 
 namespace {
 
-constexpr std::size_t FileHeaderSize = 14;
-constexpr std::size_t InfoBlockSize = 40 + 256 * 4;
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::size_t kInfoBlockSize = 40 + 256 * 4;
 
 } // namespace
 
@@ -35,12 +35,12 @@ void TDIBWriter::prepare()
         throw EInvalidGraphic("Invalid image dimensions");
     if (m_bitsPerPixel != 8)
         throw EInvalidGraphic("Invalid pixel format");
-    if (static_cast<std::int64_t>(m_width) * m_height > TBitmap::MaxPixels)
+    if (static_cast<std::int64_t>(m_width) * m_height > TBitmap::kMaxPixels)
         throw EOutOfMemory("Failed to allocate memory for GIF DIB");
     m_rowBytes = TBitmap::RowBytesFor(m_width, m_bitsPerPixel);
     const std::size_t bufferSize = m_rowBytes * static_cast<std::size_t>(m_height);
     try {
-        m_image.assign(FileHeaderSize + InfoBlockSize + bufferSize, 0);
+        m_image.assign(kFileHeaderSize + kInfoBlockSize + bufferSize, 0);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory("Failed to allocate memory for GIF DIB");
     }
@@ -49,8 +49,8 @@ void TDIBWriter::prepare()
     file[0] = 'B';
     file[1] = 'M';
     putLe32(file + 2, static_cast<std::uint32_t>(m_image.size()));
-    putLe32(file + 10, static_cast<std::uint32_t>(FileHeaderSize + InfoBlockSize));
-    std::uint8_t* info = file + FileHeaderSize;
+    putLe32(file + 10, static_cast<std::uint32_t>(kFileHeaderSize + kInfoBlockSize));
+    std::uint8_t* info = file + kFileHeaderSize;
     putLe32(info, 40);
     putLe32(info + 4, static_cast<std::uint32_t>(m_width));
     putLe32(info + 8, static_cast<std::uint32_t>(m_height)); // positive: rows stored bottom-up
@@ -72,7 +72,8 @@ std::uint8_t* TDIBWriter::ScanLine(int row)
         prepare();
     if (row < 0 || row >= m_height)
         throw EInvalidGraphic("Scan line index out of range");
-    return m_image.data() + FileHeaderSize + InfoBlockSize + m_rowBytes * static_cast<std::size_t>(m_height - 1 - row);
+    return m_image.data() + kFileHeaderSize + kInfoBlockSize
+        + m_rowBytes * static_cast<std::size_t>(m_height - 1 - row);
 }
 
 void TDIBWriter::Finish()

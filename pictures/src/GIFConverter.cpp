@@ -14,7 +14,7 @@ namespace vantrelle::pictures {
 
 namespace {
 
-constexpr int MaxFrameSide = 0xFFFF;
+constexpr int kMaxFrameSide = 0xFFFF;
 
 std::string cannotAssign(const char* source, const char* target)
 {
@@ -101,7 +101,7 @@ void TGIFFrame::AssignBitmap(TBitmap source)
     if (source.Empty())
         return;
     // A GIF frame and logical screen measure at most 65535 pixels each way.
-    if (source.Width() > MaxFrameSide || source.Height() > MaxFrameSide)
+    if (source.Width() > kMaxFrameSide || source.Height() > kMaxFrameSide)
         throw EInvalidGraphic("Image is too large for a GIF frame");
 
     std::shared_ptr<TBitmap> made;
@@ -132,8 +132,8 @@ void TGIFFrame::AssignBitmap(TBitmap source)
     colorTable = std::move(table);
     bitmap = std::move(made);
     GIFHeader& screen = m_image->Header();
-    screen.width = static_cast<std::uint16_t>(std::max<int>(screen.width, std::min(left + width, MaxFrameSide)));
-    screen.height = static_cast<std::uint16_t>(std::max<int>(screen.height, std::min(top + height, MaxFrameSide)));
+    screen.width = static_cast<std::uint16_t>(std::max<int>(screen.width, std::min(left + width, kMaxFrameSide)));
+    screen.height = static_cast<std::uint16_t>(std::max<int>(screen.height, std::min(top + height, kMaxFrameSide)));
 }
 
 std::shared_ptr<const TBitmap> TGIFFrame::MakeBitmap()

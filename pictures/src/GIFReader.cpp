@@ -35,11 +35,11 @@ bool isGIFSignature(const std::uint8_t* p)
 void deinterlace(const std::uint8_t* linear, std::size_t rowsDecoded, std::size_t partialRow, std::size_t width,
     std::size_t height, std::uint8_t* picture)
 {
-    static constexpr std::size_t start[] = { 0, 4, 2, 1 };
-    static constexpr std::size_t step[] = { 8, 8, 4, 2 };
+    static constexpr std::size_t kPassStart[] = { 0, 4, 2, 1 };
+    static constexpr std::size_t kPassStep[] = { 8, 8, 4, 2 };
     std::size_t row = 0;
     for (int pass = 0; pass < 4; ++pass)
-        for (std::size_t y = start[pass]; y < height; y += step[pass], ++row) {
+        for (std::size_t y = kPassStart[pass]; y < height; y += kPassStep[pass], ++row) {
             if (row < rowsDecoded)
                 std::memcpy(picture + y * width, linear + row * width, width);
             else if (row == rowsDecoded && partialRow > 0)

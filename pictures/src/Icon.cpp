@@ -29,8 +29,8 @@ struct IconImage {
 
 bool isPng(std::span<const std::uint8_t> bytes)
 {
-    static constexpr std::uint8_t signature[] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
-    return bytes.size() >= sizeof signature && std::memcmp(bytes.data(), signature, sizeof signature) == 0;
+    static constexpr std::uint8_t kPngSignature[] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+    return bytes.size() >= sizeof kPngSignature && std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) == 0;
 }
 
 // The largest image (then the deepest) that is not a PNG; none when the directory lists no such image.

@@ -43,7 +43,7 @@ void ignoreOutput(j_common_ptr)
 void watchScans(j_common_ptr info)
 {
     const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
-    if (decompress->input_scan_number > TJPEGImage::MaxScans) {
+    if (decompress->input_scan_number > TJPEGImage::kMaxScans) {
         auto* manager = reinterpret_cast<ErrorManager*>(info->err);
         manager->code = kScanLimitExceeded;
         std::longjmp(manager->jump, 1);
@@ -53,12 +53,12 @@ void watchScans(j_common_ptr info)
 EJPEG jpegError(int code)
 {
     if (code == kScanLimitExceeded)
-        return EJPEG("JPEG image has more than " + std::to_string(TJPEGImage::MaxScans)
+        return EJPEG("JPEG image has more than " + std::to_string(TJPEGImage::kMaxScans)
             + " scans; it is refused because decoding it could take minutes");
     const std::string message = "JPEG error #" + std::to_string(code);
     if (code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE)
         return EJPEG(message + " (decoding would need more than "
-            + std::to_string(TJPEGImage::MaxDecoderMemory / (1024 * 1024)) + " MB of memory)");
+            + std::to_string(TJPEGImage::kMaxDecoderMemory / (1024 * 1024)) + " MB of memory)");
     return EJPEG(message);
 }
 
@@ -76,7 +76,7 @@ public:
             throw jpegError(m_errors.code);
         jpeg_create_decompress(&m_info);
         m_created = true;
-        m_info.mem->max_memory_to_use = TJPEGImage::MaxDecoderMemory;
+        m_info.mem->max_memory_to_use = TJPEGImage::kMaxDecoderMemory;
         m_progress.progress_monitor = watchScans;
         m_info.progress = &m_progress;
         jpeg_mem_src(&m_info, data.data(), static_cast<unsigned long>(data.size()));
@@ -142,15 +142,15 @@ void decode(const std::vector<std::uint8_t>& data, JPEGPixelFormat pixelFormat, 
     if (gray) {
         info.out_color_space = JCS_GRAYSCALE;
         info.quantize_colors = TRUE;
-        info.desired_number_of_colors = TJPEGImage::QuantizedColors;
+        info.desired_number_of_colors = TJPEGImage::kQuantizedColors;
         info.two_pass_quantize = FALSE;
         info.dither_mode = JDITHER_FS;
     } else if (cmyk) {
         info.out_color_space = JCS_CMYK;
-    } else if (pixelFormat == JPEGPixelFormat::jf8Bit) {
+    } else if (pixelFormat == JPEGPixelFormat::k8Bit) {
         info.out_color_space = JCS_RGB;
         info.quantize_colors = TRUE;
-        info.desired_number_of_colors = TJPEGImage::QuantizedColors;
+        info.desired_number_of_colors = TJPEGImage::kQuantizedColors;
         info.two_pass_quantize = TRUE;
         info.dither_mode = JDITHER_FS;
     } else {
@@ -233,9 +233,9 @@ void TJPEGImage::LoadFromStream(Stream& stream)
         grayscale = info.jpeg_color_space == JCS_GRAYSCALE;
         progressive = jpeg_has_multiple_scans(&info);
     }
-    if (std::int64_t(width) * height > TBitmap::MaxPixels)
+    if (std::int64_t(width) * height > TBitmap::kMaxPixels)
         throw EJPEG("JPEG image of " + std::to_string(width) + " x " + std::to_string(height)
-            + " pixels is larger than the limit of " + std::to_string(TBitmap::MaxPixels) + " pixels");
+            + " pixels is larger than the limit of " + std::to_string(TBitmap::kMaxPixels) + " pixels");
     stream.Seek(stream.Size());
     m_data = std::move(data);
     m_width = width;

@@ -36,16 +36,16 @@ GdiObject makeBrush(std::uint32_t style, CanvasColor color)
 
 bool stockObject(std::uint32_t index, GdiObject& object)
 {
-    static constexpr std::uint8_t brushGreys[] = { 255, 192, 128, 64, 0 }; // white ... black brush
-    constexpr CanvasColor white { 255, 255, 255 };
-    constexpr CanvasColor black { 0, 0, 0 };
+    static constexpr std::uint8_t kBrushGreys[] = { 255, 192, 128, 64, 0 }; // white ... black brush
+    constexpr CanvasColor kWhite { 255, 255, 255 };
+    constexpr CanvasColor kBlack { 0, 0, 0 };
     switch (index) {
     case kWhiteBrush:
     case kLightGrayBrush:
     case kGrayBrush:
     case kDarkGrayBrush:
     case kBlackBrush: {
-        const std::uint8_t grey = brushGreys[index - kWhiteBrush];
+        const std::uint8_t grey = kBrushGreys[index - kWhiteBrush];
         object = makeBrush(kSolidStyle, { grey, grey, grey });
         return true;
     }
@@ -53,17 +53,17 @@ bool stockObject(std::uint32_t index, GdiObject& object)
         object = makeBrush(kHollowBrushStyle, {});
         return true;
     case kWhitePen:
-        object = makePen(kSolidStyle, 0, white);
+        object = makePen(kSolidStyle, 0, kWhite);
         return true;
     case kBlackPen:
     case kDcPen:
-        object = makePen(kSolidStyle, 0, black);
+        object = makePen(kSolidStyle, 0, kBlack);
         return true;
     case kNullPen:
         object = makePen(kNullPenStyle, 0, {});
         return true;
     case kDcBrush:
-        object = makeBrush(kSolidStyle, white);
+        object = makeBrush(kSolidStyle, kWhite);
         return true;
     default:
         return false;
@@ -125,7 +125,7 @@ void MetafilePainter::outline(const std::vector<CanvasPoint>& points, bool close
         return;
     const double pixels = m_pen.width * std::max(std::fabs(mapping.scaleX), std::fabs(mapping.scaleY));
     const int penWidth
-        = std::isfinite(pixels) ? int(std::clamp(std::lround(pixels), 1L, long(Canvas::MaxPenWidth))) : 1;
+        = std::isfinite(pixels) ? int(std::clamp(std::lround(pixels), 1L, long(Canvas::kMaxPenWidth))) : 1;
     if (!m_canvas.DrawPolyline(points, m_pen.color, penWidth, closed))
         ++skipped;
 }

@@ -145,10 +145,10 @@ ModelResult modelReduce(int width, int height, const std::vector<Colour>& pixels
     if (model.root)
         model.table(model.root.get(), quantized);
     ModelResult result;
-    result.palette.assign(SystemColors.begin(), SystemColors.begin() + 10);
+    result.palette.assign(kSystemColors.begin(), kSystemColors.begin() + 10);
     result.palette.insert(result.palette.end(), quantized.begin(), quantized.end());
-    result.palette.resize(246, SystemColors[0]);
-    result.palette.insert(result.palette.end(), SystemColors.begin() + 10, SystemColors.end());
+    result.palette.resize(246, kSystemColors[0]);
+    result.palette.insert(result.palette.end(), kSystemColors.begin() + 10, kSystemColors.end());
 
     std::map<int, int> cells;
     for (int i = 0; i < 256; ++i)
@@ -210,7 +210,7 @@ TEST(ReduceToPaletteBitmap, FewColoursAreKeptExactlyInTreeOrder)
     // 100 colours in distinct 5-5-5 cells, none shared with a system colour.
     std::vector<Colour> colours;
     std::set<int> cells;
-    for (const Colour& c : SystemColors)
+    for (const Colour& c : kSystemColors)
         cells.insert(key(c));
     std::mt19937 random(7);
     while (colours.size() < 100) {
@@ -228,12 +228,12 @@ TEST(ReduceToPaletteBitmap, FewColoursAreKeptExactlyInTreeOrder)
         sorted.begin(), sorted.end(), [](const Colour& a, const Colour& b) { return treeOrder(a) < treeOrder(b); });
     const std::vector<Colour>& palette = result->Palette();
     ASSERT_EQ(256u, palette.size());
-    EXPECT_EQ(std::vector<Colour>(SystemColors.begin(), SystemColors.begin() + 10),
+    EXPECT_EQ(std::vector<Colour>(kSystemColors.begin(), kSystemColors.begin() + 10),
         std::vector<Colour>(palette.begin(), palette.begin() + 10));
     EXPECT_EQ(sorted, std::vector<Colour>(palette.begin() + 10, palette.begin() + 110));
     EXPECT_EQ(
-        std::vector<Colour>(136, SystemColors[0]), std::vector<Colour>(palette.begin() + 110, palette.begin() + 246));
-    EXPECT_EQ(std::vector<Colour>(SystemColors.begin() + 10, SystemColors.end()),
+        std::vector<Colour>(136, kSystemColors[0]), std::vector<Colour>(palette.begin() + 110, palette.begin() + 246));
+    EXPECT_EQ(std::vector<Colour>(kSystemColors.begin() + 10, kSystemColors.end()),
         std::vector<Colour>(palette.begin() + 246, palette.end()));
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)

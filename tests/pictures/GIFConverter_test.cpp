@@ -134,7 +134,7 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
     // Damaged image data (a second start-of-image marker after the scan): the decoder's error, and the
     // image is left cleared.
     std::vector<std::uint8_t> damaged(bytes.begin(), bytes.end() - 2);
-    damaged.insert(damaged.end(), {0xFF, 0xD8, 0xFF, 0xD9});
+    damaged.insert(damaged.end(), { 0xFF, 0xD8, 0xFF, 0xD9 });
     TJPEGImage broken;
     Stream brokenStream(damaged);
     broken.LoadFromStream(brokenStream);
@@ -189,7 +189,7 @@ TEST(GIFConverter, AnotherGifIsCopiedWithoutReduction)
     TGIFGraphic source = gifImage();
     addFrame(source, 0, 0, 4, 3, std::vector<std::uint8_t>(12, 2)).transparent = true;
     addFrame(source, 1, 1, 1, 1, { 3 });
-    source.SetDrawOptions(goDither);
+    source.SetDrawOptions(kGIFDither);
 
     TGIFGraphic gif;
     gif.SetDrawOptions(0);
@@ -200,7 +200,7 @@ TEST(GIFConverter, AnotherGifIsCopiedWithoutReduction)
     EXPECT_EQ(source.Header().globalColorTable, gif.Header().globalColorTable);
     EXPECT_EQ(source.Frames()[0]->pixels, gif.Frames()[0]->pixels);
     EXPECT_TRUE(gif.Frames()[0]->transparent);
-    EXPECT_EQ(std::uint32_t { goDither }, gif.DrawOptions());
+    EXPECT_EQ(std::uint32_t { kGIFDither }, gif.DrawOptions());
     EXPECT_EQ(&gif, &gif.Frames()[1]->Image());
     EXPECT_EQ((PaletteEntry { 0, 0, 255, 0 }), gif.Bitmap()->PixelColor(3, 2));
 }

@@ -82,7 +82,7 @@ TEST(JPEGImage, ColourRowsAreBlueGreenRed)
 TEST(JPEGImage, EightBitFormatQuantizesColourFiles)
 {
     TJPEGImage image = loadJpeg(encodeJpeg({}, { 200, 40, 10 }));
-    image.SetPixelFormat(JPEGPixelFormat::jf8Bit);
+    image.SetPixelFormat(JPEGPixelFormat::k8Bit);
     EXPECT_EQ(image.Bitmap().BitsPerPixel(), 8);
     EXPECT_LE(image.Bitmap().Palette().size(), 236u);
 }

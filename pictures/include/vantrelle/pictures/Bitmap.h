@@ -5,7 +5,7 @@
 // Limitations: bitmaps hold 1, 4, 8, 16, 24 or 32 bits per pixel. The reader accepts the BMP
 // info headers of 12 bytes (OS/2 1.x), 40 bytes and longer (the extra fields of V4/V5 headers are
 // skipped, their colour masks used), uncompressed, bit-field and RLE4/RLE8 pixel data. It refuses
-// other depths, JPEG/PNG/Huffman/RLE24 payloads, more than MaxPixels pixels (so a tiny file cannot
+// other depths, JPEG/PNG/Huffman/RLE24 payloads, more than kMaxPixels pixels (so a tiny file cannot
 // demand a huge allocation) and anything truncated before the pixel data. Pixel data shorter than
 // the header promises is accepted; the missing pixels stay 0.
 
@@ -45,7 +45,7 @@ enum class BitmapCompression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitF
 class TBitmap : public TGraphic {
 public:
     // Width x height above this is refused on reading and on creation ("Bitmap image is too large").
-    static constexpr std::int64_t MaxPixels = std::int64_t { 1 } << 26;
+    static constexpr std::int64_t kMaxPixels = std::int64_t { 1 } << 26;
 
     // An empty bitmap (0 x 0, 24 bits per pixel, no palette).
     TBitmap() = default;
@@ -67,7 +67,7 @@ public:
 
     // Gives the bitmap a new size and depth; every pixel becomes 0. A width or height of 0 gives
     // 0 x 0. The palette, masks and the other fields stay. Throws EInvalidGraphic for an unsupported
-    // depth, a negative size or more than MaxPixels pixels.
+    // depth, a negative size or more than kMaxPixels pixels.
     void SetSize(int width, int height, int bitsPerPixel);
     // Converts the pixels in place to another depth (as a device-independent bitmap section
     // would): to 16, 24 or 32 bits each pixel keeps its colour; to 1, 4 or 8 bits each pixel takes

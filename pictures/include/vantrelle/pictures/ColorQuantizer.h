@@ -11,17 +11,17 @@ namespace vantrelle::pictures {
 class TDIBReader;
 
 // One node of the colour octree. Nodes live in the quantizer's pool and name each other by
-// index; NoNode marks an empty child slot or the end of a reducible list.
+// index; kNoNode marks an empty child slot or the end of a reducible list.
 struct TOctreeNode {
-    static constexpr std::int32_t NoNode = -1;
+    static constexpr std::int32_t kNoNode = -1;
 
     bool leaf = false;
     std::int64_t pixelCount = 0;
     std::int64_t redSum = 0;
     std::int64_t greenSum = 0;
     std::int64_t blueSum = 0;
-    std::int32_t nextReducible = NoNode;
-    std::array<std::int32_t, 8> children { NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode };
+    std::int32_t nextReducible = kNoNode;
+    std::array<std::int32_t, 8> children { kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode };
 };
 
 // An octree colour quantizer: every colour added goes down the tree one bit of red, green and
@@ -48,7 +48,7 @@ private:
 
     int m_colorLimit;
     int m_depth;
-    std::int32_t m_root = TOctreeNode::NoNode;
+    std::int32_t m_root = TOctreeNode::kNoNode;
     int m_leafCount = 0;
     std::array<std::int32_t, 8> m_reducible {};
     std::vector<TOctreeNode> m_nodes;

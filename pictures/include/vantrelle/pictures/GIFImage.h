@@ -137,9 +137,9 @@ private:
 // Flags of TGIFGraphic::DrawOptions.
 enum GIFDrawOption : std::uint32_t {
     // On displays of 8 bits per pixel or less, frames of GIF files are drawn by dithering...
-    goDither = 1,
+    kGIFDither = 1,
     // ...chosen automatically from the display's depth.
-    goAutoDither = 2,
+    kGIFAutoDither = 2,
 };
 
 class TGIFGraphic : public TGraphic {
@@ -203,7 +203,7 @@ private:
     WarningHandler m_onWarning;
     TReductionMode m_reductionMode = TReductionMode::OptimalWithSystemColors;
     TDitherKind m_ditherKind = TDitherKind::NearestColor;
-    std::uint32_t m_drawOptions = goDither | goAutoDither;
+    std::uint32_t m_drawOptions = kGIFDither | kGIFAutoDither;
     mutable std::shared_ptr<const TBitmap> m_bitmap;
 };
 

@@ -2,8 +2,8 @@
 
 // JPEG pictures, decoded through libjpeg-turbo's IJG interface.
 //
-// Limitations: pictures of more than TBitmap::MaxPixels pixels are refused when the header is read, and
-// decoding is refused for a file of more than MaxScans scans or one that needs more than MaxDecoderMemory
+// Limitations: pictures of more than TBitmap::kMaxPixels pixels are refused when the header is read, and
+// decoding is refused for a file of more than kMaxScans scans or one that needs more than kMaxDecoderMemory
 // bytes of decoder memory, so that a small hostile file cannot take minutes or gigabytes. CMYK and YCCK
 // files are decoded to CMYK by libjpeg and turned into colour here (Adobe files store inverted inks).
 
@@ -16,14 +16,14 @@
 
 namespace vantrelle::pictures {
 
-enum class JPEGPixelFormat { jf24Bit, jf8Bit };
+enum class JPEGPixelFormat { k24Bit, k8Bit };
 
 class TJPEGImage : public TGraphic {
 public:
-    static constexpr int MaxScans = 256;
-    static constexpr long MaxDecoderMemory = 256L * 1024 * 1024;
+    static constexpr int kMaxScans = 256;
+    static constexpr long kMaxDecoderMemory = 256L * 1024 * 1024;
     // Colours of the 8-bit pictures made by libjpeg's quantizer.
-    static constexpr int QuantizedColors = 236;
+    static constexpr int kQuantizedColors = 236;
 
     TJPEGImage() = default;
     TJPEGImage(const TJPEGImage& other);
@@ -42,7 +42,7 @@ public:
 
     // The decoded picture, made on the first request and then kept: 24 bits per pixel (blue, green, red)
     // for colour files, 8 bits with the quantizer's palette for grayscale files (236 grey levels,
-    // Floyd-Steinberg) and, with jf8Bit, for colour files too (two-pass quantizer, 236 colours; CMYK files
+    // Floyd-Steinberg) and, with k8Bit, for colour files too (two-pass quantizer, 236 colours; CMYK files
     // stay 24-bit, as libjpeg cannot quantize them). Throws EJPEG when the data are damaged; the image then
     // stays as it was.
     const TBitmap& Bitmap() const;
@@ -61,7 +61,7 @@ private:
     int m_height = 0;
     bool m_grayscale = false;
     bool m_progressive = false;
-    JPEGPixelFormat m_pixelFormat = JPEGPixelFormat::jf24Bit;
+    JPEGPixelFormat m_pixelFormat = JPEGPixelFormat::k24Bit;
     mutable std::unique_ptr<TBitmap> m_bitmap;
 };
 

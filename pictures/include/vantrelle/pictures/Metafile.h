@@ -4,7 +4,7 @@
 //
 // Limitations: drawing a metafile into a bitmap covers the common records only: lines, polylines,
 // polygons, rectangles and ellipses with solid pens and brushes (and the mapping and object records they
-// rely on). Every other record is skipped and counted. Pictures over TBitmap::MaxPixels pixels are not
+// rely on). Every other record is skipped and counted. Pictures over TBitmap::kMaxPixels pixels are not
 // drawn.
 
 #include "vantrelle/pictures/Bitmap.h"

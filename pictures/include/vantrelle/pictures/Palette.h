@@ -16,7 +16,7 @@ struct LogicalPalette {
 
 // The 20 reserved colours of the default system palette, entries 0 to 19: the first ten stand at
 // the start of a 256-colour palette, the last ten at its end.
-inline constexpr std::array<PaletteEntry, 20> SystemColors { {
+inline constexpr std::array<PaletteEntry, 20> kSystemColors { {
     { 0, 0, 0, 0 },
     { 128, 0, 0, 0 },
     { 0, 128, 0, 0 },
