@@ -11,7 +11,7 @@ Canvas::Canvas(TBitmap& bitmap, std::uint64_t budget)
 {
 }
 
-bool Canvas::Spend(std::uint64_t work)
+bool Canvas::spend(std::uint64_t work)
 {
     if (work > m_budget)
         return false;
@@ -19,7 +19,7 @@ bool Canvas::Spend(std::uint64_t work)
     return true;
 }
 
-bool Canvas::FillPolygon(const std::vector<CanvasPoint>& points, CanvasColor color, bool winding)
+bool Canvas::fillPolygon(const std::vector<CanvasPoint>& points, CanvasColor color, bool winding)
 {
     const int width = m_bitmap.Width();
     const int height = m_bitmap.Height();
@@ -34,7 +34,7 @@ bool Canvas::FillPolygon(const std::vector<CanvasPoint>& points, CanvasColor col
     }
     const int firstRow = int(std::clamp(std::floor(top), 0.0, double(height)));
     const int lastRow = int(std::clamp(std::ceil(bottom), 0.0, double(height)));
-    if (!Spend(std::uint64_t(lastRow - firstRow) * (points.size() + width)))
+    if (!spend(std::uint64_t(lastRow - firstRow) * (points.size() + width)))
         return false;
 
     struct Crossing {
@@ -73,19 +73,19 @@ bool Canvas::FillPolygon(const std::vector<CanvasPoint>& points, CanvasColor col
     return true;
 }
 
-bool Canvas::DrawPolyline(const std::vector<CanvasPoint>& points, CanvasColor color, int penWidth, bool closed)
+bool Canvas::drawPolyline(const std::vector<CanvasPoint>& points, CanvasColor color, int penWidth, bool closed)
 {
     penWidth = std::clamp(penWidth, 1, kMaxPenWidth);
     const std::size_t segments = closed ? points.size() : (points.empty() ? 0 : points.size() - 1);
     const std::uint64_t perSegment = std::uint64_t(m_bitmap.Width() + m_bitmap.Height() + 2) * penWidth * penWidth;
-    if (!Spend(segments * perSegment))
+    if (!spend(segments * perSegment))
         return false;
     for (std::size_t i = 0; i < segments; ++i)
-        DrawLine(points[i], points[(i + 1) % points.size()], color, penWidth);
+        drawLine(points[i], points[(i + 1) % points.size()], color, penWidth);
     return true;
 }
 
-void Canvas::DrawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int penWidth)
+void Canvas::drawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int penWidth)
 {
     if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x) || !std::isfinite(to.y))
         return;
@@ -118,7 +118,7 @@ void Canvas::DrawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int p
     const long distanceX = std::labs(x1 - x0), distanceY = -std::labs(y1 - y0);
     long error = distanceX + distanceY;
     for (;;) {
-        Stamp(x0, y0, color, penWidth);
+        stamp(x0, y0, color, penWidth);
         if (x0 == x1 && y0 == y1)
             break;
         const long doubled = 2 * error;
@@ -133,7 +133,7 @@ void Canvas::DrawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int p
     }
 }
 
-void Canvas::Stamp(long x, long y, CanvasColor color, int penWidth)
+void Canvas::stamp(long x, long y, CanvasColor color, int penWidth)
 {
     const long half = (penWidth - 1) / 2;
     const long left = std::max(0L, x - half), right = std::min(long(m_bitmap.Width()), x - half + penWidth);

@@ -27,14 +27,14 @@ public:
 
     Canvas(TBitmap& bitmap, std::uint64_t budget);
 
-    bool FillPolygon(const std::vector<CanvasPoint>& points, CanvasColor color, bool winding);
+    bool fillPolygon(const std::vector<CanvasPoint>& points, CanvasColor color, bool winding);
     // A polyline of the given pen width in pixels (at least 1, at most kMaxPenWidth); closed joins the ends.
-    bool DrawPolyline(const std::vector<CanvasPoint>& points, CanvasColor color, int penWidth, bool closed);
+    bool drawPolyline(const std::vector<CanvasPoint>& points, CanvasColor color, int penWidth, bool closed);
 
 private:
-    bool Spend(std::uint64_t work);
-    void DrawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int penWidth);
-    void Stamp(long x, long y, CanvasColor color, int penWidth);
+    bool spend(std::uint64_t work);
+    void drawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int penWidth);
+    void stamp(long x, long y, CanvasColor color, int penWidth);
 
     TBitmap& m_bitmap;
     std::uint64_t m_budget;

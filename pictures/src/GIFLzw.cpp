@@ -27,7 +27,7 @@ inline void copyString(std::uint8_t* dst, const std::uint8_t* src, std::size_t n
 
 } // namespace
 
-LzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count)
+LzwResult decodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count)
 {
     // Each table entry is a string already written to the output: where it starts and how long it is. An
     // entry is always the previous code's string plus the first byte of the code after it, and those two

@@ -19,6 +19,6 @@ struct LzwResult {
 // has room for count + kLzwOutputPadding bytes, and the bytes from `written` on are left undefined.
 // `minCodeSize` must be at most 11. Throws EGIFError("Circular decoder table entry") for a code that
 // names a table entry not yet defined.
-LzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count);
+LzwResult decodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::uint8_t* out, std::size_t count);
 
 } // namespace vantrelle::pictures

@@ -59,74 +59,74 @@ public:
     {
     }
 
-    void Read()
+    void read()
     {
-        ReadSignature();
-        ReadScreen();
-        while (HaveByte()) {
-            const std::uint8_t next = Peek();
+        readSignature();
+        readScreen();
+        while (haveByte()) {
+            const std::uint8_t next = peek();
             if (next == 0) {
                 m_stream.Skip(1);
             } else if (next == kTrailer) {
                 break;
             } else if (next == kExtensionIntroducer || next == kImageSeparator) {
-                ReadFrame();
+                readFrame();
             } else {
                 m_image.Warning("Unknown GIF block type");
                 break;
             }
         }
-        if (HaveByte() && Byte() != kTrailer)
+        if (haveByte() && byte() != kTrailer)
             m_image.Warning("Invalid Image trailer");
     }
 
 private:
-    bool HaveByte() const { return m_stream.Remaining() > 0; }
-    std::uint8_t Peek() const { return m_stream.Rest()[0]; }
+    bool haveByte() const { return m_stream.Remaining() > 0; }
+    std::uint8_t peek() const { return m_stream.Rest()[0]; }
 
-    void Fixed(void* destination, std::size_t count)
+    void fixed(void* destination, std::size_t count)
     {
         if (m_stream.Remaining() < count)
             throw EGIFError(kPrematureEnd);
         m_stream.Read(destination, count);
     }
 
-    std::uint8_t Byte()
+    std::uint8_t byte()
     {
         std::uint8_t value;
-        Fixed(&value, 1);
+        fixed(&value, 1);
         return value;
     }
 
-    void ReadSignature()
+    void readSignature()
     {
         const std::size_t start = m_stream.Position();
         std::uint8_t signature[6];
-        Fixed(signature, sizeof signature);
+        fixed(signature, sizeof signature);
         if (isGIFSignature(signature))
             return;
         // Some files carry a 4-byte prefix before the signature.
         m_stream.Seek(start);
         m_stream.Skip(4);
-        Fixed(signature, sizeof signature);
+        fixed(signature, sizeof signature);
         if (!isGIFSignature(signature))
             throw EGIFError("Invalid GIF signature");
     }
 
-    void ReadColorTable(std::uint8_t packed, GIFColorTable& table)
+    void readColorTable(std::uint8_t packed, GIFColorTable& table)
     {
         const std::size_t entries = std::size_t(2) << (packed & 7);
         std::uint8_t bytes[256 * 3];
-        Fixed(bytes, entries * 3);
+        fixed(bytes, entries * 3);
         table.resize(entries);
         for (std::size_t i = 0; i < entries; ++i)
             table[i] = { bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2] };
     }
 
-    void ReadScreen()
+    void readScreen()
     {
         std::uint8_t descriptor[7];
-        Fixed(descriptor, sizeof descriptor);
+        fixed(descriptor, sizeof descriptor);
         GIFHeader& header = m_image.m_header;
         header.width = le16(descriptor);
         header.height = le16(descriptor + 2);
@@ -134,61 +134,61 @@ private:
         header.backgroundIndex = descriptor[5];
         header.aspectRatio = descriptor[6];
         if (header.packed & 0x80)
-            ReadColorTable(header.packed, header.globalColorTable);
+            readColorTable(header.packed, header.globalColorTable);
     }
 
     // Data sub-blocks read strictly, joined (GIF89a, section 15).
-    std::vector<std::uint8_t> SubBlocks()
+    std::vector<std::uint8_t> subBlocks()
     {
         std::vector<std::uint8_t> data;
-        for (std::uint8_t size = Byte(); size != 0; size = Byte()) {
+        for (std::uint8_t size = byte(); size != 0; size = byte()) {
             const std::size_t at = data.size();
             data.resize(at + size);
-            Fixed(data.data() + at, size);
+            fixed(data.data() + at, size);
         }
         return data;
     }
 
-    void ReadFrame()
+    void readFrame()
     {
         auto frame = std::make_unique<TGIFFrame>(m_image);
-        ReadExtensions(*frame);
-        if (HaveByte() && Peek() != kTrailer && Peek() != 0)
-            ReadImage(*frame);
+        readExtensions(*frame);
+        if (haveByte() && peek() != kTrailer && peek() != 0)
+            readImage(*frame);
         m_image.AddFrame(std::move(frame));
     }
 
-    void ReadExtensions(TGIFFrame& frame)
+    void readExtensions(TGIFFrame& frame)
     {
-        while (HaveByte() && Peek() != kImageSeparator && Peek() != kTrailer) {
-            if (Peek() != kExtensionIntroducer) {
+        while (haveByte() && peek() != kImageSeparator && peek() != kTrailer) {
+            if (peek() != kExtensionIntroducer) {
                 m_image.Warning("Invalid extension introducer");
                 return;
             }
             m_stream.Skip(1);
-            switch (Byte()) {
+            switch (byte()) {
             case kGraphicControlLabel:
-                ReadGraphicControl(frame);
+                readGraphicControl(frame);
                 break;
             case kCommentLabel:
-                frame.extensions.push_back(GIFCommentExtension { SubBlocks() });
+                frame.extensions.push_back(GIFCommentExtension { subBlocks() });
                 break;
             case kPlainTextLabel: {
                 GIFTextExtension text;
-                text.header.resize(Byte());
-                Fixed(text.header.data(), text.header.size());
-                text.text = SubBlocks();
+                text.header.resize(byte());
+                fixed(text.header.data(), text.header.size());
+                text.text = subBlocks();
                 frame.extensions.push_back(std::move(text));
                 break;
             }
             case kApplicationLabel: {
                 GIFApplicationExtension application;
-                const std::uint8_t blockSize = Byte();
+                const std::uint8_t blockSize = byte();
                 if (blockSize < 10)
                     throw EGIFError("Unsupported Application Extension block size");
                 application.identifierBlock.resize(blockSize);
-                Fixed(application.identifierBlock.data(), blockSize);
-                application.data = SubBlocks();
+                fixed(application.identifierBlock.data(), blockSize);
+                application.data = subBlocks();
                 frame.extensions.push_back(std::move(application));
                 break;
             }
@@ -199,7 +199,7 @@ private:
     }
 
     // Read leniently: a short extension keeps what it has (GIF89a, section 23).
-    void ReadGraphicControl(TGIFFrame& frame)
+    void readGraphicControl(TGIFFrame& frame)
     {
         std::uint8_t bytes[6] = {};
         if (m_stream.Read(bytes, sizeof bytes) < sizeof bytes)
@@ -216,10 +216,10 @@ private:
         frame.extensions.push_back(control);
     }
 
-    void ReadImage(TGIFFrame& frame)
+    void readImage(TGIFFrame& frame)
     {
         std::uint8_t descriptor[10];
-        Fixed(descriptor, sizeof descriptor);
+        fixed(descriptor, sizeof descriptor);
         frame.left = le16(descriptor + 1);
         frame.top = le16(descriptor + 3);
         frame.width = le16(descriptor + 5);
@@ -231,7 +231,7 @@ private:
             m_image.Warning("Image width or height is zero; the logical screen's size is used");
         }
         if (frame.packed & 0x80)
-            ReadColorTable(frame.packed, frame.colorTable);
+            readColorTable(frame.packed, frame.colorTable);
 
         // Both sides are 16-bit, so the product fits; the limits bound what a tiny file can make us allocate.
         const std::uint64_t pixels = std::uint64_t(frame.width) * frame.height;
@@ -243,19 +243,19 @@ private:
             throw EGIFError(
                 "GIF frames hold more than the limit of " + std::to_string(kMaxGIFTotalPixels) + " pixels together");
 
-        const int minCodeSize = Byte();
+        const int minCodeSize = byte();
         if (minCodeSize > kMaxMinCodeSize)
             throw EGIFError("Corrupt GIF data: LZW minimum code size " + std::to_string(minCodeSize) + " is above "
                 + std::to_string(kMaxMinCodeSize));
-        DecodePixels(frame, ImageSubBlocks(), minCodeSize, std::size_t(pixels));
+        decodePixels(frame, imageSubBlocks(), minCodeSize, std::size_t(pixels));
     }
 
     // The image's data sub-blocks, read leniently, joined and followed by the decoder's input padding.
-    std::vector<std::uint8_t> ImageSubBlocks()
+    std::vector<std::uint8_t> imageSubBlocks()
     {
         std::vector<std::uint8_t> data;
-        while (HaveByte()) {
-            const std::size_t size = Byte();
+        while (haveByte()) {
+            const std::size_t size = byte();
             if (size == 0)
                 break;
             const std::size_t at = data.size();
@@ -270,7 +270,7 @@ private:
         return data;
     }
 
-    void DecodePixels(TGIFFrame& frame, std::vector<std::uint8_t> data, int minCodeSize, std::size_t count)
+    void decodePixels(TGIFFrame& frame, std::vector<std::uint8_t> data, int minCodeSize, std::size_t count)
     {
         const std::size_t size = data.size();
         data.resize(size + kLzwInputPadding);
@@ -280,12 +280,12 @@ private:
         LzwResult result;
         if (!frame.Interlaced()) {
             pixels.resize(count + kLzwOutputPadding);
-            result = DecodeLzw(data.data(), size, minCodeSize, pixels.data(), count);
+            result = decodeLzw(data.data(), size, minCodeSize, pixels.data(), count);
             pixels.resize(count);
             std::fill(pixels.begin() + std::ptrdiff_t(result.written), pixels.end(), fill);
         } else {
             std::vector<std::uint8_t> linear(count + kLzwOutputPadding);
-            result = DecodeLzw(data.data(), size, minCodeSize, linear.data(), count);
+            result = decodeLzw(data.data(), size, minCodeSize, linear.data(), count);
             pixels.assign(count, fill);
             if (count > 0)
                 deinterlace(linear.data(), result.written / frame.width, result.written % frame.width, frame.width,
@@ -305,7 +305,7 @@ void TGIFGraphic::LoadFromStream(Stream& stream)
     Clear();
     const std::size_t start = stream.Position();
     try {
-        GIFReader(*this, stream).Read();
+        GIFReader(*this, stream).read();
     } catch (...) {
         stream.Seek(start);
         Clear();

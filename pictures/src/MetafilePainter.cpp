@@ -87,7 +87,7 @@ void MetafilePainter::select(const GdiObject& object)
 
 void MetafilePainter::polygon(const std::vector<CanvasPoint>& points)
 {
-    if (m_brush.visible && !m_canvas.FillPolygon(points, m_brush.color, winding))
+    if (m_brush.visible && !m_canvas.fillPolygon(points, m_brush.color, winding))
         ++skipped;
     outline(points, true);
 }
@@ -126,7 +126,7 @@ void MetafilePainter::outline(const std::vector<CanvasPoint>& points, bool close
     const double pixels = m_pen.width * std::max(std::fabs(mapping.scaleX), std::fabs(mapping.scaleY));
     const int penWidth
         = std::isfinite(pixels) ? int(std::clamp(std::lround(pixels), 1L, long(Canvas::kMaxPenWidth))) : 1;
-    if (!m_canvas.DrawPolyline(points, m_pen.color, penWidth, closed))
+    if (!m_canvas.drawPolyline(points, m_pen.color, penWidth, closed))
         ++skipped;
 }
 
