@@ -89,8 +89,8 @@ public:
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
 
-    jpeg_decompress_struct& Info() { return m_info; }
-    ErrorManager& Errors() { return m_errors; }
+    jpeg_decompress_struct& info() { return m_info; }
+    ErrorManager& errors() { return m_errors; }
 
 private:
     jpeg_decompress_struct m_info {};
@@ -127,9 +127,9 @@ void decode(const std::vector<std::uint8_t>& data, JPEGPixelFormat pixelFormat, 
     std::vector<std::uint8_t>& cmykRow)
 {
     Decompressor decompressor(data);
-    jpeg_decompress_struct& info = decompressor.Info();
-    if (setjmp(decompressor.Errors().jump))
-        throw jpegError(decompressor.Errors().code);
+    jpeg_decompress_struct& info = decompressor.info();
+    if (setjmp(decompressor.errors().jump))
+        throw jpegError(decompressor.errors().code);
 
     jpeg_read_header(&info, TRUE);
     info.scale_num = 1;
@@ -224,9 +224,9 @@ void TJPEGImage::LoadFromStream(Stream& stream)
     bool grayscale = false, progressive = false;
     if (!data.empty()) {
         Decompressor decompressor(data);
-        jpeg_decompress_struct& info = decompressor.Info();
-        if (setjmp(decompressor.Errors().jump))
-            throw jpegError(decompressor.Errors().code);
+        jpeg_decompress_struct& info = decompressor.info();
+        if (setjmp(decompressor.errors().jump))
+            throw jpegError(decompressor.errors().code);
         jpeg_read_header(&info, TRUE);
         width = static_cast<int>(info.image_width);
         height = static_cast<int>(info.image_height);
