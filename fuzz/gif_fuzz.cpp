@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         image.LoadFromStream(stream);
     } catch (const EGIFError&) {
-        if (stream.Position() != 0 || !image.Empty())
+        if (stream.position() != 0 || !image.Empty())
             __builtin_trap();
         return 0;
     }

@@ -260,7 +260,7 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
 
 void TBitmap::LoadFromStream(Stream& stream)
 {
-    const auto data = stream.Rest();
+    const auto data = stream.rest();
     if (data.empty()) {
         *this = TBitmap();
         return;
@@ -268,7 +268,7 @@ void TBitmap::LoadFromStream(Stream& stream)
     std::size_t consumed = 0;
     TBitmap decoded = decodeBmp(data, consumed);
     *this = std::move(decoded);
-    stream.Skip(consumed);
+    stream.skip(consumed);
 }
 
 void TBitmap::LoadFromBlob(std::span<const std::uint8_t> value)

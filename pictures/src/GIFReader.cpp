@@ -66,7 +66,7 @@ public:
         while (haveByte()) {
             const std::uint8_t next = peek();
             if (next == 0) {
-                m_stream.Skip(1);
+                m_stream.skip(1);
             } else if (next == kTrailer) {
                 break;
             } else if (next == kExtensionIntroducer || next == kImageSeparator) {
@@ -81,14 +81,14 @@ public:
     }
 
 private:
-    bool haveByte() const { return m_stream.Remaining() > 0; }
-    std::uint8_t peek() const { return m_stream.Rest()[0]; }
+    bool haveByte() const { return m_stream.remaining() > 0; }
+    std::uint8_t peek() const { return m_stream.rest()[0]; }
 
     void fixed(void* destination, std::size_t count)
     {
-        if (m_stream.Remaining() < count)
+        if (m_stream.remaining() < count)
             throw EGIFError(kPrematureEnd);
-        m_stream.Read(destination, count);
+        m_stream.read(destination, count);
     }
 
     std::uint8_t byte()
@@ -100,14 +100,14 @@ private:
 
     void readSignature()
     {
-        const std::size_t start = m_stream.Position();
+        const std::size_t start = m_stream.position();
         std::uint8_t signature[6];
         fixed(signature, sizeof signature);
         if (isGIFSignature(signature))
             return;
         // Some files carry a 4-byte prefix before the signature.
-        m_stream.Seek(start);
-        m_stream.Skip(4);
+        m_stream.seek(start);
+        m_stream.skip(4);
         fixed(signature, sizeof signature);
         if (!isGIFSignature(signature))
             throw EGIFError("Invalid GIF signature");
@@ -165,7 +165,7 @@ private:
                 m_image.Warning("Invalid extension introducer");
                 return;
             }
-            m_stream.Skip(1);
+            m_stream.skip(1);
             switch (byte()) {
             case kGraphicControlLabel:
                 readGraphicControl(frame);
@@ -202,7 +202,7 @@ private:
     void readGraphicControl(TGIFFrame& frame)
     {
         std::uint8_t bytes[6] = {};
-        if (m_stream.Read(bytes, sizeof bytes) < sizeof bytes)
+        if (m_stream.read(bytes, sizeof bytes) < sizeof bytes)
             m_image.Warning(kPrematureEnd);
         GIFGraphicControlExtension control;
         control.blockSize = bytes[0];
@@ -259,9 +259,9 @@ private:
             if (size == 0)
                 break;
             const std::size_t at = data.size();
-            const std::size_t available = std::min(size, m_stream.Remaining());
+            const std::size_t available = std::min(size, m_stream.remaining());
             data.resize(at + available);
-            m_stream.Read(data.data() + at, available);
+            m_stream.read(data.data() + at, available);
             if (available < size) {
                 m_image.Warning(kPrematureEnd);
                 break;
@@ -303,11 +303,11 @@ private:
 void TGIFGraphic::LoadFromStream(Stream& stream)
 {
     Clear();
-    const std::size_t start = stream.Position();
+    const std::size_t start = stream.position();
     try {
         GIFReader(*this, stream).read();
     } catch (...) {
-        stream.Seek(start);
+        stream.seek(start);
         Clear();
         throw;
     }

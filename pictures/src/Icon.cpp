@@ -149,14 +149,14 @@ TBitmap whitenTransparentPixels(const TBitmap& image, std::span<const std::uint8
 
 void TIcon::LoadFromStream(Stream& stream)
 {
-    const auto rest = stream.Rest();
+    const auto rest = stream.rest();
     if (rest.size() < kHeaderSize)
         throw EInvalidGraphic(kInvalidIcon);
     const std::uint16_t type = le16(rest.data() + 2);
     if (type != 0 && type != 1)
         throw EInvalidGraphic(kInvalidIcon);
     m_data.assign(rest.begin(), rest.end());
-    stream.Seek(stream.Size());
+    stream.seek(stream.Size());
     const auto largest = largestImage(m_data);
     m_width = largest ? largest->width : 0;
     m_height = largest ? largest->height : 0;

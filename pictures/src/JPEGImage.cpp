@@ -218,7 +218,7 @@ TJPEGImage::~TJPEGImage() = default;
 
 void TJPEGImage::LoadFromStream(Stream& stream)
 {
-    const auto rest = stream.Rest();
+    const auto rest = stream.rest();
     std::vector<std::uint8_t> data(rest.begin(), rest.end());
     int width = 0, height = 0;
     bool grayscale = false, progressive = false;
@@ -236,7 +236,7 @@ void TJPEGImage::LoadFromStream(Stream& stream)
     if (std::int64_t(width) * height > TBitmap::kMaxPixels)
         throw EJPEG("JPEG image of " + std::to_string(width) + " x " + std::to_string(height)
             + " pixels is larger than the limit of " + std::to_string(TBitmap::kMaxPixels) + " pixels");
-    stream.Seek(stream.Size());
+    stream.seek(stream.Size());
     m_data = std::move(data);
     m_width = width;
     m_height = height;

@@ -34,7 +34,7 @@ int TMetafile::Height() const
 
 void TMetafile::LoadFromStream(Stream& stream)
 {
-    const auto rest = stream.Rest();
+    const auto rest = stream.rest();
     if (const std::optional<EnhancedHeader> enhanced = readEnhancedHeader(rest)) {
         const MetafileBox& frame = enhanced->frame; // hundredths of a millimetre
         m_data.assign(rest.begin(), rest.end());
@@ -59,7 +59,7 @@ void TMetafile::LoadFromStream(Stream& stream)
     } else {
         throw EInvalidGraphic(kInvalidMetafile);
     }
-    stream.Seek(stream.Size());
+    stream.seek(stream.Size());
 }
 
 TMetafile::Rendering TMetafile::Render() const

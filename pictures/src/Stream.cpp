@@ -6,20 +6,20 @@
 
 namespace vantrelle::pictures {
 
-std::size_t Stream::Read(void* destination, std::size_t count)
+std::size_t Stream::read(void* destination, std::size_t count)
 {
-    const std::size_t n = count < Remaining() ? count : Remaining();
+    const std::size_t n = count < remaining() ? count : remaining();
     if (n > 0)
         std::memcpy(destination, m_bytes.data() + m_position, n);
     m_position += n;
     return n;
 }
 
-void Stream::ReadBuffer(void* destination, std::size_t count, const char* shortMessage)
+void Stream::readBuffer(void* destination, std::size_t count, const char* shortMessage)
 {
-    if (count > Remaining())
+    if (count > remaining())
         throw EInvalidGraphic(shortMessage);
-    Read(destination, count);
+    read(destination, count);
 }
 
 } // namespace vantrelle::pictures

@@ -299,7 +299,7 @@ TEST(BitmapRead, MalformedFilesFailWithAClearMessage)
     Stream stream(cases[0].bytes);
     EXPECT_THROW(kept.LoadFromStream(stream), EInvalidGraphic);
     EXPECT_EQ(5, kept.Width());
-    EXPECT_EQ(0u, stream.Position());
+    EXPECT_EQ(0u, stream.position());
 }
 
 TEST(BitmapRead, LayoutVariants)

@@ -125,7 +125,7 @@ TEST_P(GIFFail, RaisesAndRestoresThePosition)
     const Bytes gif = GetParam().file();
     file.insert(file.end(), gif.begin(), gif.end());
     Stream stream(file);
-    stream.Seek(2);
+    stream.seek(2);
     TGIFGraphic image;
     try {
         image.LoadFromStream(stream);
@@ -133,7 +133,7 @@ TEST_P(GIFFail, RaisesAndRestoresThePosition)
     } catch (const EGIFError& e) {
         EXPECT_STREQ(e.what(), GetParam().message);
     }
-    EXPECT_EQ(stream.Position(), 2u);
+    EXPECT_EQ(stream.position(), 2u);
     EXPECT_TRUE(image.Empty());
 }
 

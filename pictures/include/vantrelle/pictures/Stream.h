@@ -7,7 +7,7 @@
 namespace vantrelle::pictures {
 
 // A read position over bytes owned by the caller: what the graphic readers read from.
-// Reads never go past the end; ReadBuffer fails on a short read.
+// Reads never go past the end; readBuffer fails on a short read.
 class Stream {
 public:
     explicit Stream(std::span<const std::uint8_t> bytes)
@@ -16,19 +16,19 @@ public:
     }
 
     std::size_t Size() const { return m_bytes.size(); }
-    std::size_t Position() const { return m_position; }
-    std::size_t Remaining() const { return m_bytes.size() - m_position; }
+    std::size_t position() const { return m_position; }
+    std::size_t remaining() const { return m_bytes.size() - m_position; }
     // Moves to `position`, clamped to the end.
-    void Seek(std::size_t position) { m_position = position < m_bytes.size() ? position : m_bytes.size(); }
-    void Skip(std::size_t count) { Seek(count < Remaining() ? m_position + count : m_bytes.size()); }
+    void seek(std::size_t position) { m_position = position < m_bytes.size() ? position : m_bytes.size(); }
+    void skip(std::size_t count) { seek(count < remaining() ? m_position + count : m_bytes.size()); }
 
     // The bytes from the position to the end.
-    std::span<const std::uint8_t> Rest() const { return m_bytes.subspan(m_position); }
+    std::span<const std::uint8_t> rest() const { return m_bytes.subspan(m_position); }
 
     // Copies up to `count` bytes and returns how many were copied.
-    std::size_t Read(void* destination, std::size_t count);
+    std::size_t read(void* destination, std::size_t count);
     // Copies exactly `count` bytes or throws EInvalidGraphic with `shortMessage`, leaving the position.
-    void ReadBuffer(void* destination, std::size_t count, const char* shortMessage = "Stream read error");
+    void readBuffer(void* destination, std::size_t count, const char* shortMessage = "Stream read error");
 
 private:
     std::span<const std::uint8_t> m_bytes;
