@@ -59,7 +59,7 @@ void BM_GIFGraphic(benchmark::State& state)
     for (auto _ : state) {
         vantrelle::pictures::TGIFGraphic image;
         vantrelle::pictures::Stream stream(file);
-        image.LoadFromStream(stream);
+        image.loadFromStream(stream);
         benchmark::DoNotOptimize(image.Frames().front()->pixels.data());
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(file.size()));

@@ -27,7 +27,7 @@ void BM_JPEGImage(benchmark::State& state)
     for (auto _ : state) {
         vantrelle::pictures::TJPEGImage image;
         vantrelle::pictures::Stream stream(file);
-        image.LoadFromStream(stream);
+        image.loadFromStream(stream);
         benchmark::DoNotOptimize(image.Bitmap().Pixels().data());
     }
 }

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TGIFGraphic image;
     Stream stream(std::span<const std::uint8_t>(data, size));
     try {
-        image.LoadFromStream(stream);
+        image.loadFromStream(stream);
     } catch (const EGIFError&) {
         if (stream.position() != 0 || !image.Empty())
             __builtin_trap();

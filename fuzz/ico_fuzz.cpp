@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TIcon icon;
     Stream stream(std::span<const std::uint8_t>(data, size));
     try {
-        icon.LoadFromStream(stream);
+        icon.loadFromStream(stream);
         const TBitmap image = icon.LargestImage();
         if (!image.Empty())
             (void)image.PixelColor(image.Width() - 1, image.Height() - 1);

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TJPEGImage image;
     Stream stream(std::span<const std::uint8_t>(data, size));
     try {
-        image.LoadFromStream(stream);
+        image.loadFromStream(stream);
         if (std::int64_t(image.Width()) * image.Height() <= 256 * 256) {
             const TBitmap& bitmap = image.Bitmap();
             if (!bitmap.Empty() && (bitmap.Width() != image.Width() || bitmap.Height() != image.Height()))

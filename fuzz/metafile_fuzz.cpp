@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TMetafile metafile;
     Stream stream(std::span<const std::uint8_t>(data, size));
     try {
-        metafile.LoadFromStream(stream);
+        metafile.loadFromStream(stream);
     } catch (const EInvalidGraphic&) {
         return 0;
     }

@@ -107,7 +107,7 @@ bool TBitmap::IsSupportedDepth(int bitsPerPixel)
     }
 }
 
-std::unique_ptr<TGraphic> TBitmap::Clone() const
+std::unique_ptr<TGraphic> TBitmap::clone() const
 {
     return std::make_unique<TBitmap>(*this);
 }

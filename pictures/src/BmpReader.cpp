@@ -258,7 +258,7 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
 
 } // namespace
 
-void TBitmap::LoadFromStream(Stream& stream)
+void TBitmap::loadFromStream(Stream& stream)
 {
     const auto data = stream.rest();
     if (data.empty()) {
@@ -274,7 +274,7 @@ void TBitmap::LoadFromStream(Stream& stream)
 void TBitmap::LoadFromBlob(std::span<const std::uint8_t> value)
 {
     Stream stream(StripGraphicHeader(value));
-    LoadFromStream(stream);
+    loadFromStream(stream);
 }
 
 std::span<const std::uint8_t> TBitmap::StripGraphicHeader(std::span<const std::uint8_t> value)

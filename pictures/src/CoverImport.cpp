@@ -163,7 +163,7 @@ void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::
         fs::copy_file(fileName, tempName, fs::copy_options::overwrite_existing, ignored);
     }
 
-    picture.LoadFromFile(tempName);
+    picture.loadFromFile(tempName);
 
     TGIFGraphic converter;
     converter.SetReductionMode(TReductionMode::OptimalWithSystemColors);

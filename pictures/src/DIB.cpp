@@ -81,7 +81,7 @@ void TDIBWriter::Finish()
     if (m_image.empty())
         prepare();
     Stream stream(m_image);
-    m_bitmap.LoadFromStream(stream);
+    m_bitmap.loadFromStream(stream);
 }
 
 } // namespace vantrelle::pictures

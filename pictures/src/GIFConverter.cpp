@@ -60,7 +60,7 @@ TBitmap bitmapOf(const TGraphic& source)
         drawOpaque(canvas, icon->LargestImage(), 0, 0);
         return canvas;
     }
-    throw EConvertError(cannotAssign(source.ClassName(), "TGIFFrame"));
+    throw EConvertError(cannotAssign(source.className(), "TGIFFrame"));
 }
 
 } // namespace
@@ -165,7 +165,7 @@ void TGIFGraphic::Assign(const TGraphic* source)
         TakeFrom(*gif);
         return;
     }
-    AssignNewFrame(source, source->ClassName());
+    AssignNewFrame(source, source->className());
 }
 
 void TGIFGraphic::Assign(const TPicture& source)
@@ -181,7 +181,7 @@ void TGIFGraphic::AssignNewFrame(const TGraphic* graphic, const char* sourceClas
         frame->Assign(graphic);
     } catch (const EConvertError&) {
         Clear();
-        throw EConvertError(cannotAssign(sourceClass, ClassName()));
+        throw EConvertError(cannotAssign(sourceClass, className()));
     } catch (...) {
         Clear();
         throw;

@@ -300,7 +300,7 @@ private:
     std::uint64_t m_totalPixels = 0;
 };
 
-void TGIFGraphic::LoadFromStream(Stream& stream)
+void TGIFGraphic::loadFromStream(Stream& stream)
 {
     Clear();
     const std::size_t start = stream.position();

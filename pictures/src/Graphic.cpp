@@ -7,7 +7,7 @@
 
 namespace vantrelle::pictures {
 
-void TGraphic::LoadFromFile(const std::string& fileName)
+void TGraphic::loadFromFile(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     if (!in)
@@ -21,7 +21,7 @@ void TGraphic::LoadFromFile(const std::string& fileName)
     if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
         throw EFileError("Cannot open file " + fileName);
     Stream stream(bytes);
-    LoadFromStream(stream);
+    loadFromStream(stream);
 }
 
 } // namespace vantrelle::pictures

@@ -74,7 +74,7 @@ TBitmap readColorImage(std::span<const std::uint8_t> dib, std::size_t headerSize
     TBitmap bitmap;
     Stream stream(file);
     try {
-        bitmap.LoadFromStream(stream);
+        bitmap.loadFromStream(stream);
     } catch (const EInvalidGraphic&) {
         throw EInvalidGraphic(kInvalidIcon);
     }
@@ -147,7 +147,7 @@ TBitmap whitenTransparentPixels(const TBitmap& image, std::span<const std::uint8
 
 } // namespace
 
-void TIcon::LoadFromStream(Stream& stream)
+void TIcon::loadFromStream(Stream& stream)
 {
     const auto rest = stream.rest();
     if (rest.size() < kHeaderSize)

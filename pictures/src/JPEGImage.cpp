@@ -216,7 +216,7 @@ TJPEGImage& TJPEGImage::operator=(const TJPEGImage& other)
 
 TJPEGImage::~TJPEGImage() = default;
 
-void TJPEGImage::LoadFromStream(Stream& stream)
+void TJPEGImage::loadFromStream(Stream& stream)
 {
     const auto rest = stream.rest();
     std::vector<std::uint8_t> data(rest.begin(), rest.end());

@@ -32,7 +32,7 @@ int TMetafile::Height() const
     return pixelsFromHundredthsOfMm(m_mmHeight);
 }
 
-void TMetafile::LoadFromStream(Stream& stream)
+void TMetafile::loadFromStream(Stream& stream)
 {
     const auto rest = stream.rest();
     if (const std::optional<EnhancedHeader> enhanced = readEnhancedHeader(rest)) {

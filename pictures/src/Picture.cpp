@@ -14,10 +14,10 @@ void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic)
 void TPicture::Assign(const TPicture& other)
 {
     if (&other != this)
-        SetGraphic(other.m_graphic ? other.m_graphic->Clone() : nullptr);
+        SetGraphic(other.m_graphic ? other.m_graphic->clone() : nullptr);
 }
 
-void TPicture::LoadFromFile(const std::string& fileName)
+void TPicture::loadFromFile(const std::string& fileName)
 {
     LoadPictureFile(*this, fileName);
 }

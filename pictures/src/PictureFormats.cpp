@@ -50,8 +50,8 @@ std::string lowerCase(std::string text)
 // TGIFGraphic always wins the lookup.
 class CompuServeGIF final : public TGIFGraphic {
 public:
-    const char* ClassName() const override { return "CompuServeGIF"; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<CompuServeGIF>(*this); }
+    const char* className() const override { return "CompuServeGIF"; }
+    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<CompuServeGIF>(*this); }
 };
 
 } // namespace
@@ -149,7 +149,7 @@ void LoadPictureFile(TPicture& picture, const std::string& fileName)
     if (!graphicClass)
         throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
     std::unique_ptr<TGraphic> graphic = graphicClass->Create();
-    graphic->LoadFromFile(fileName);
+    graphic->loadFromFile(fileName);
     picture.SetGraphic(std::move(graphic));
 }
 

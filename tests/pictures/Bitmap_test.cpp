@@ -75,7 +75,7 @@ TBitmap load(const Bytes& bytes)
 {
     TBitmap bitmap;
     Stream stream(bytes);
-    bitmap.LoadFromStream(stream);
+    bitmap.loadFromStream(stream);
     return bitmap;
 }
 
@@ -224,7 +224,7 @@ TEST(BitmapRead, EmptyStreamGivesAnEmptyBitmap)
     TBitmap bitmap(4, 4, 8);
     Bytes none;
     Stream stream(none);
-    bitmap.LoadFromStream(stream);
+    bitmap.loadFromStream(stream);
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_EQ(0, bitmap.Width());
 
@@ -297,7 +297,7 @@ TEST(BitmapRead, MalformedFilesFailWithAClearMessage)
 
     TBitmap kept(5, 6, 24);
     Stream stream(cases[0].bytes);
-    EXPECT_THROW(kept.LoadFromStream(stream), EInvalidGraphic);
+    EXPECT_THROW(kept.loadFromStream(stream), EInvalidGraphic);
     EXPECT_EQ(5, kept.Width());
     EXPECT_EQ(0u, stream.position());
 }

@@ -45,7 +45,7 @@ Rgb readPng(const std::filesystem::path& file)
 TBitmap loadFile(const std::filesystem::path& file)
 {
     TBitmap bitmap;
-    bitmap.LoadFromFile(file.string());
+    bitmap.loadFromFile(file.string());
     return bitmap;
 }
 

@@ -72,7 +72,7 @@ Bytes reducedJpegCover(const Bytes& file)
 {
     TJPEGImage image;
     Stream stream(file);
-    image.LoadFromStream(stream);
+    image.loadFromStream(stream);
     return reducedCover(image.Bitmap());
 }
 

@@ -64,7 +64,7 @@ TGIFFrame& addFrame(TGIFGraphic& gif, int left, int top, int width, int height, 
 
 class Strange : public TOleGraphic {
 public:
-    const char* ClassName() const override { return "TStrange"; }
+    const char* className() const override { return "TStrange"; }
     bool Empty() const override { return false; }
 };
 
@@ -122,10 +122,10 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
     TJPEGImage jpeg;
     const auto bytes = vantrelle::test::encodeJpeg({ 16, 8, JCS_RGB, false, true }, { 200, 100, 50 });
     Stream stream(bytes);
-    jpeg.LoadFromStream(stream);
+    jpeg.loadFromStream(stream);
 
     TPicture picture;
-    picture.SetGraphic(jpeg.Clone());
+    picture.SetGraphic(jpeg.clone());
     TGIFGraphic gif;
     gif.Assign(picture);
     ASSERT_EQ(1u, gif.Frames().size());
@@ -137,7 +137,7 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
     damaged.insert(damaged.end(), { 0xFF, 0xD8, 0xFF, 0xD9 });
     TJPEGImage broken;
     Stream brokenStream(damaged);
-    broken.LoadFromStream(brokenStream);
+    broken.loadFromStream(brokenStream);
     EXPECT_THROW(gif.Assign(&broken), EJPEG);
     EXPECT_TRUE(gif.Empty());
     EXPECT_EQ(0, gif.Width());

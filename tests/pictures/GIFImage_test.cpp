@@ -23,7 +23,7 @@ void load(Loaded& loaded, const Bytes& bytes)
 {
     loaded.image.SetWarningHandler([&](const std::string& message) { loaded.warnings.push_back(message); });
     Stream stream(bytes);
-    loaded.image.LoadFromStream(stream);
+    loaded.image.loadFromStream(stream);
 }
 
 const Bytes kTwoByTwo = { 0, 1, 2, 3 };
@@ -128,7 +128,7 @@ TEST_P(GIFFail, RaisesAndRestoresThePosition)
     stream.seek(2);
     TGIFGraphic image;
     try {
-        image.LoadFromStream(stream);
+        image.loadFromStream(stream);
         FAIL() << "no exception";
     } catch (const EGIFError& e) {
         EXPECT_STREQ(e.what(), GetParam().message);

@@ -64,7 +64,7 @@ TEST(GIFSuite, EveryFileLoadsAndTheFirstFrameMatchesItsReference)
         std::vector<std::string> warnings;
         image.SetWarningHandler([&](const std::string& message) { warnings.push_back(message); });
         Stream stream(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-        ASSERT_NO_THROW(image.LoadFromStream(stream));
+        ASSERT_NO_THROW(image.loadFromStream(stream));
         ASSERT_FALSE(image.Empty());
         EXPECT_TRUE(warnings.empty()) << warnings.front();
 

@@ -24,7 +24,7 @@ template <class T> T load(const Bytes& bytes)
 {
     T graphic;
     Stream stream(bytes);
-    graphic.LoadFromStream(stream);
+    graphic.loadFromStream(stream);
     return graphic;
 }
 

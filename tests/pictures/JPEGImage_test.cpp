@@ -18,7 +18,7 @@ TJPEGImage loadJpeg(const std::vector<std::uint8_t>& bytes)
 {
     TJPEGImage image;
     Stream stream(bytes);
-    image.LoadFromStream(stream);
+    image.loadFromStream(stream);
     return image;
 }
 

@@ -30,7 +30,7 @@ TMetafile load(const Bytes& bytes)
 {
     TMetafile metafile;
     Stream stream(bytes);
-    metafile.LoadFromStream(stream);
+    metafile.loadFromStream(stream);
     return metafile;
 }
 

@@ -24,7 +24,7 @@ namespace {
 
 std::string className(const GraphicClass* graphicClass)
 {
-    return graphicClass ? graphicClass->Create()->ClassName() : "(none)";
+    return graphicClass ? graphicClass->Create()->className() : "(none)";
 }
 
 TEST(PictureFormats, TheProgramsNineEntriesInOrder)
@@ -147,7 +147,7 @@ TEST_P(LoadPictureFileCase, ChoosesTheClassByExtension)
     if (*c.error == '\0') {
         LoadPictureFile(picture, path);
         ASSERT_NE(picture.Graphic(), nullptr);
-        EXPECT_STREQ(picture.Graphic()->ClassName(), c.graphicClass);
+        EXPECT_STREQ(picture.Graphic()->className(), c.graphicClass);
         EXPECT_EQ(changes, 1);
         return;
     }

@@ -47,7 +47,7 @@ TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
     vantrelle::test::writeFile(dir / "cover.jpg", std::string(jpeg.begin(), jpeg.end()));
     ASSERT_EQ(0, runTool("reduce " + (dir / "cover.jpg").string() + " " + (dir / "jpeg.bmp").string()));
     TBitmap fromJpeg;
-    fromJpeg.LoadFromFile((dir / "jpeg.bmp").string());
+    fromJpeg.loadFromFile((dir / "jpeg.bmp").string());
     EXPECT_EQ(8, fromJpeg.BitsPerPixel());
     EXPECT_EQ(8, fromJpeg.Width());
 

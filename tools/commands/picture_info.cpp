@@ -20,7 +20,7 @@ int pictureInfo(const vantrelle::tool::Arguments& arguments)
     const std::string& fileName = arguments[0];
     const GraphicClass* graphicClass = FindPictureFormat(PictureFileExtension(fileName));
     if (graphicClass)
-        std::cout << "class: " << graphicClass->Create()->ClassName() << "\n";
+        std::cout << "class: " << graphicClass->Create()->className() << "\n";
     TPicture picture;
     try {
         LoadPictureFile(picture, fileName);

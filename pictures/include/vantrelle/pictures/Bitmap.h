@@ -59,11 +59,11 @@ public:
 
     static bool IsSupportedDepth(int bitsPerPixel);
 
-    const char* ClassName() const override { return "TBitmap"; }
+    const char* className() const override { return "TBitmap"; }
     bool Empty() const override { return m_width == 0 || m_height == 0; }
     int Width() const override { return m_width; }
     int Height() const override { return m_height; }
-    std::unique_ptr<TGraphic> Clone() const override;
+    std::unique_ptr<TGraphic> clone() const override;
 
     // Gives the bitmap a new size and depth; every pixel becomes 0. A width or height of 0 gives
     // 0 x 0. The palette, masks and the other fields stay. Throws EInvalidGraphic for an unsupported
@@ -117,7 +117,7 @@ public:
     // Reads a BMP file from the stream's position to its end. An empty rest gives an empty bitmap;
     // "Bitmap image is not valid" (or "Bitmap image is too large") for anything it cannot read.
     // On failure the bitmap is unchanged.
-    void LoadFromStream(Stream& stream) override;
+    void loadFromStream(Stream& stream) override;
     // Reads a stored cover value: an optional 8-byte graphic header, then a BMP file.
     void LoadFromBlob(std::span<const std::uint8_t> value);
     // The value without its 8-byte graphic header (count 1, type 0x0100, size = length - 8) when

@@ -151,14 +151,14 @@ public:
     TGIFGraphic& operator=(const TGIFGraphic& other);
     ~TGIFGraphic() override;
 
-    const char* ClassName() const override { return "TGIFGraphic"; }
+    const char* className() const override { return "TGIFGraphic"; }
     bool Empty() const override { return m_frames.empty(); }
     int Width() const override { return m_header.width; }
     int Height() const override { return m_header.height; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TGIFGraphic>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TGIFGraphic>(*this); }
 
     // Reads a GIF file from the stream's position. On failure the stream is back where it was.
-    void LoadFromStream(Stream& stream) override;
+    void loadFromStream(Stream& stream) override;
 
     void Clear();
 

@@ -14,17 +14,17 @@ class TGraphic {
 public:
     virtual ~TGraphic() = default;
 
-    virtual const char* ClassName() const = 0;
+    virtual const char* className() const = 0;
     virtual bool Empty() const = 0;
     virtual int Width() const = 0;
     virtual int Height() const = 0;
 
-    virtual void LoadFromStream(Stream& stream) = 0;
+    virtual void loadFromStream(Stream& stream) = 0;
     // Reads the whole file and loads it as a stream; "Cannot open file %s" when it cannot be read.
-    virtual void LoadFromFile(const std::string& fileName);
+    virtual void loadFromFile(const std::string& fileName);
 
     // A deep copy of the same class.
-    virtual std::unique_ptr<TGraphic> Clone() const = 0;
+    virtual std::unique_ptr<TGraphic> clone() const = 0;
 
 protected:
     TGraphic() = default;

@@ -17,16 +17,16 @@ namespace vantrelle::pictures {
 
 class TIcon : public TGraphic {
 public:
-    const char* ClassName() const override { return "TIcon"; }
+    const char* className() const override { return "TIcon"; }
     bool Empty() const override { return m_data.empty(); }
     // The size of the largest image the directory lists (0 x 0 when it lists none).
     int Width() const override { return m_width; }
     int Height() const override { return m_height; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TIcon>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TIcon>(*this); }
 
     // Keeps the rest of the stream as the icon's data; "Icon image is not valid" unless the directory
     // header's type is 0 or 1.
-    void LoadFromStream(Stream& stream) override;
+    void loadFromStream(Stream& stream) override;
 
     // The largest image as a bitmap: its own depth and palette when it has no transparent pixel, else 24
     // bits per pixel with the transparent pixels white. "Icon image is not valid" when it cannot be decoded.

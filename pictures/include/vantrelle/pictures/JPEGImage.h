@@ -30,15 +30,15 @@ public:
     TJPEGImage& operator=(const TJPEGImage& other);
     ~TJPEGImage() override;
 
-    const char* ClassName() const override { return "TJPEGImage"; }
+    const char* className() const override { return "TJPEGImage"; }
     bool Empty() const override { return m_data.empty(); }
     int Width() const override { return m_width; }
     int Height() const override { return m_height; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TJPEGImage>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TJPEGImage>(*this); }
 
     // Keeps every byte from the stream's position to its end and reads the header (no pixels yet).
     // EJPEG "JPEG error #%d" with libjpeg's message number when libjpeg refuses the header.
-    void LoadFromStream(Stream& stream) override;
+    void loadFromStream(Stream& stream) override;
 
     // The decoded picture, made on the first request and then kept: 24 bits per pixel (blue, green, red)
     // for colour files, 8 bits with the quantizer's palette for grayscale files (236 grey levels,

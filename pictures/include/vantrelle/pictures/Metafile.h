@@ -23,16 +23,16 @@ public:
         int skippedRecords = 0;
     };
 
-    const char* ClassName() const override { return "TMetafile"; }
+    const char* className() const override { return "TMetafile"; }
     bool Empty() const override { return m_data.empty(); }
     // The size in pixels at 96 pixels per inch.
     int Width() const override;
     int Height() const override;
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TMetafile>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TMetafile>(*this); }
 
     // Reads an enhanced metafile, or a placeable Windows metafile (22-byte header with key and checksum);
     // "Metafile is not valid" for anything else.
-    void LoadFromStream(Stream& stream) override;
+    void loadFromStream(Stream& stream) override;
 
     // The size in hundredths of a millimetre.
     int MMWidth() const { return m_mmWidth; }

@@ -7,15 +7,15 @@ namespace vantrelle::pictures {
 // The class the registry gives file names without an extension. It reads nothing and stays empty.
 class TOleGraphic : public TGraphic {
 public:
-    const char* ClassName() const override { return "TOleGraphic"; }
+    const char* className() const override { return "TOleGraphic"; }
     bool Empty() const override { return true; }
     int Width() const override { return 0; }
     int Height() const override { return 0; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TOleGraphic>(); }
+    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TOleGraphic>(); }
 
-    void LoadFromStream(Stream&) override { }
+    void loadFromStream(Stream&) override { }
     // Does not even open the file: the cover import's "Tmp" without extension gives an empty picture.
-    void LoadFromFile(const std::string&) override { }
+    void loadFromFile(const std::string&) override { }
 };
 
 } // namespace vantrelle::pictures

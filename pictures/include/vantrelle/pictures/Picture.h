@@ -30,10 +30,10 @@ public:
     int Width() const { return m_graphic ? m_graphic->Width() : 0; }
     int Height() const { return m_graphic ? m_graphic->Height() : 0; }
 
-    void SetOnChange(ChangeHandler onChange) { m_onChange = std::move(onChange); }
+    void setOnChange(ChangeHandler onChange) { m_onChange = std::move(onChange); }
 
     // LoadPictureFile(*this, fileName).
-    void LoadFromFile(const std::string& fileName);
+    void loadFromFile(const std::string& fileName);
 
 private:
     std::unique_ptr<TGraphic> m_graphic;
