@@ -52,7 +52,7 @@ struct Fixture {
         : input(dir / "picture.bmp")
         , picture(makePicture())
     {
-        picture.SaveToFile(input.string());
+        picture.saveToFile(input.string());
         std::unordered_set<std::uint32_t> colours;
         for (int y = 0; y < Height; ++y)
             for (int x = 0; x < Width; ++x) {

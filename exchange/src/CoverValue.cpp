@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 bool isCoverBitmap(std::span<const std::uint8_t> bytes)
 {
-    const auto file = pictures::TBitmap::StripGraphicHeader(bytes);
+    const auto file = pictures::TBitmap::stripGraphicHeader(bytes);
     return file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
 }
 

@@ -89,10 +89,10 @@ void storePixel(std::uint8_t* row, int x, int bitsPerPixel, std::uint32_t value)
 
 TBitmap::TBitmap(int width, int height, int bitsPerPixel)
 {
-    SetSize(width, height, bitsPerPixel);
+    setSize(width, height, bitsPerPixel);
 }
 
-bool TBitmap::IsSupportedDepth(int bitsPerPixel)
+bool TBitmap::isSupportedDepth(int bitsPerPixel)
 {
     switch (bitsPerPixel) {
     case 1:
@@ -112,15 +112,15 @@ std::unique_ptr<TGraphic> TBitmap::clone() const
     return std::make_unique<TBitmap>(*this);
 }
 
-std::size_t TBitmap::RowBytesFor(int width, int bitsPerPixel)
+std::size_t TBitmap::rowBytesFor(int width, int bitsPerPixel)
 {
     const std::size_t bits = static_cast<std::size_t>(width < 0 ? 0 : width) * static_cast<std::size_t>(bitsPerPixel);
     return (bits + 31) / 32 * 4;
 }
 
-void TBitmap::SetSize(int width, int height, int bitsPerPixel)
+void TBitmap::setSize(int width, int height, int bitsPerPixel)
 {
-    if (!IsSupportedDepth(bitsPerPixel))
+    if (!isSupportedDepth(bitsPerPixel))
         throw EInvalidGraphic("Invalid pixel format");
     if (width < 0 || height < 0)
         throw EInvalidGraphic("Invalid image dimensions");
@@ -129,7 +129,7 @@ void TBitmap::SetSize(int width, int height, int bitsPerPixel)
     // A bitmap without pixels is 0 x 0, so that no loop runs over the rows of a zero-width picture.
     if (width == 0 || height == 0)
         width = height = 0;
-    std::vector<std::uint8_t> pixels(RowBytesFor(width, bitsPerPixel) * static_cast<std::size_t>(height));
+    std::vector<std::uint8_t> pixels(rowBytesFor(width, bitsPerPixel) * static_cast<std::size_t>(height));
     m_pixels = std::move(pixels);
     m_width = width;
     m_height = height;
@@ -145,7 +145,7 @@ const std::uint8_t* TBitmap::ScanLine(int y) const
 {
     if (y < 0 || y >= m_height)
         throw EInvalidGraphic("Scan line index out of range");
-    return m_pixels.data() + RowBytes() * static_cast<std::size_t>(y);
+    return m_pixels.data() + rowBytes() * static_cast<std::size_t>(y);
 }
 
 int TBitmap::PixelIndex(int x, int y) const
@@ -191,9 +191,9 @@ PaletteEntry TBitmap::PixelColor(int x, int y) const
     }
 }
 
-void TBitmap::SetBitsPerPixel(int bitsPerPixel)
+void TBitmap::setBitsPerPixel(int bitsPerPixel)
 {
-    if (!IsSupportedDepth(bitsPerPixel))
+    if (!isSupportedDepth(bitsPerPixel))
         throw EInvalidGraphic("Invalid pixel format");
     if (bitsPerPixel == m_bitsPerPixel)
         return;
@@ -231,7 +231,7 @@ void TBitmap::SetPalette(std::vector<PaletteEntry> palette)
     m_palette = std::move(palette);
 }
 
-void TBitmap::SetResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter)
+void TBitmap::setResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter)
 {
     m_xPelsPerMeter = xPelsPerMeter;
     m_yPelsPerMeter = yPelsPerMeter;

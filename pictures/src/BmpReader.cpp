@@ -87,7 +87,7 @@ InfoHeader readInfoHeader(FieldReader& in)
     } else {
         invalidBitmap();
     }
-    if (planes != 1 || !TBitmap::IsSupportedDepth(info.bitsPerPixel))
+    if (planes != 1 || !TBitmap::isSupportedDepth(info.bitsPerPixel))
         invalidBitmap();
     return info;
 }
@@ -227,12 +227,12 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
     TBitmap bitmap(static_cast<int>(info.width), static_cast<int>(height), info.bitsPerPixel);
     bitmap.SetPalette(std::move(palette));
     bitmap.SetColorsUsed(info.colorsUsed != 0 ? static_cast<std::uint32_t>(kept) : 0);
-    bitmap.SetColorsImportant(info.colorsImportant);
-    bitmap.SetResolution(info.xPelsPerMeter, info.yPelsPerMeter);
+    bitmap.setColorsImportant(info.colorsImportant);
+    bitmap.setResolution(info.xPelsPerMeter, info.yPelsPerMeter);
     bitmap.SetCompression(compression == BitmapCompression::BitFields ? compression : BitmapCompression::Rgb);
     bitmap.SetMasks(compression == BitmapCompression::BitFields ? masks : BitFieldMasks {});
 
-    const std::uint64_t rowBytes = bitmap.RowBytes();
+    const std::uint64_t rowBytes = bitmap.rowBytes();
     std::uint64_t pixelSize = info.imageSize != 0 ? info.imageSize : rowBytes * static_cast<std::uint64_t>(height);
     if (runLength && info.imageSize == 0)
         pixelSize = in.remaining();
@@ -273,11 +273,11 @@ void TBitmap::loadFromStream(Stream& stream)
 
 void TBitmap::LoadFromBlob(std::span<const std::uint8_t> value)
 {
-    Stream stream(StripGraphicHeader(value));
+    Stream stream(stripGraphicHeader(value));
     loadFromStream(stream);
 }
 
-std::span<const std::uint8_t> TBitmap::StripGraphicHeader(std::span<const std::uint8_t> value)
+std::span<const std::uint8_t> TBitmap::stripGraphicHeader(std::span<const std::uint8_t> value)
 {
     if (value.size() < 8)
         return value;

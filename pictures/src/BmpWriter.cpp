@@ -83,7 +83,7 @@ std::vector<std::uint8_t> TBitmap::SaveToBytes() const
     }
     // The padding at the end of each row is written as zeros, whatever the row buffer holds there.
     const std::size_t usedBytes = (static_cast<std::size_t>(m_width) * m_bitsPerPixel + 7) / 8;
-    const std::size_t padding = RowBytes() - usedBytes;
+    const std::size_t padding = rowBytes() - usedBytes;
     for (int y = m_height - 1; y >= 0; --y) {
         const std::uint8_t* row = ScanLine(y);
         out.insert(out.end(), row, row + usedBytes);
@@ -92,7 +92,7 @@ std::vector<std::uint8_t> TBitmap::SaveToBytes() const
     return out;
 }
 
-void TBitmap::SaveToFile(const std::string& fileName) const
+void TBitmap::saveToFile(const std::string& fileName) const
 {
     const std::vector<std::uint8_t> bytes = SaveToBytes();
     std::ofstream file(fileName, std::ios::binary | std::ios::trunc);

@@ -17,7 +17,7 @@ constexpr std::size_t kInfoBlockSize = 40 + 256 * 4;
 TDIBReader::TDIBReader(TBitmap& bitmap, int bitsPerPixel)
     : m_bitmap(bitmap)
 {
-    m_bitmap.SetBitsPerPixel(bitsPerPixel);
+    m_bitmap.setBitsPerPixel(bitsPerPixel);
 }
 
 TDIBWriter::TDIBWriter(TBitmap& bitmap, const LogicalPalette& palette, int width, int height, int bitsPerPixel)
@@ -37,7 +37,7 @@ void TDIBWriter::prepare()
         throw EInvalidGraphic("Invalid pixel format");
     if (static_cast<std::int64_t>(m_width) * m_height > TBitmap::kMaxPixels)
         throw EOutOfMemory("Failed to allocate memory for GIF DIB");
-    m_rowBytes = TBitmap::RowBytesFor(m_width, m_bitsPerPixel);
+    m_rowBytes = TBitmap::rowBytesFor(m_width, m_bitsPerPixel);
     const std::size_t bufferSize = m_rowBytes * static_cast<std::size_t>(m_height);
     try {
         m_image.assign(kFileHeaderSize + kInfoBlockSize + bufferSize, 0);

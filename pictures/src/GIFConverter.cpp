@@ -53,7 +53,7 @@ TBitmap bitmapOf(const TGraphic& source)
     if (const auto* gif = dynamic_cast<const TGIFGraphic*>(&source))
         return gif->Bitmap() != nullptr ? *gif->Bitmap() : TBitmap();
     if (const auto* metafile = dynamic_cast<const TMetafile*>(&source))
-        return metafile->Render().bitmap;
+        return metafile->render().bitmap;
     if (const auto* icon = dynamic_cast<const TIcon*>(&source)) {
         // Icons do not copy into a bitmap: they are drawn onto a white 24-bit one of their size.
         TBitmap canvas = whiteBitmap(icon->Width(), icon->Height());

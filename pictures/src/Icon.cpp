@@ -99,7 +99,7 @@ std::uint64_t maskOffset(std::span<const std::uint8_t> dib, std::size_t headerSi
             offset += 4 * (used != 0 && used < (1ull << bits) ? used : 1ull << bits);
         }
     }
-    return offset + std::uint64_t(image.RowBytes()) * std::uint64_t(image.Height());
+    return offset + std::uint64_t(image.rowBytes()) * std::uint64_t(image.Height());
 }
 
 // Transparent pixels (AND mask bit set, or the alpha of a 32-bit image that has one) become white.
@@ -107,7 +107,7 @@ TBitmap whitenTransparentPixels(const TBitmap& image, std::span<const std::uint8
 {
     const int width = image.Width();
     const int height = image.Height();
-    const std::size_t maskRow = TBitmap::RowBytesFor(width, 1);
+    const std::size_t maskRow = TBitmap::rowBytesFor(width, 1);
     const bool haveMask = maskAt <= dib.size() && dib.size() - maskAt >= std::uint64_t(maskRow) * height;
 
     bool haveAlpha = false;
@@ -133,7 +133,7 @@ TBitmap whitenTransparentPixels(const TBitmap& image, std::span<const std::uint8
         return image;
 
     TBitmap result = image;
-    result.SetBitsPerPixel(24);
+    result.setBitsPerPixel(24);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = result.ScanLine(y);
         for (int x = 0; x < width; ++x) {

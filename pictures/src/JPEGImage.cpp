@@ -157,7 +157,7 @@ void decode(const std::vector<std::uint8_t>& data, JPEGPixelFormat pixelFormat, 
         info.out_color_space = JCS_EXT_BGR;
     }
     jpeg_start_decompress(&info);
-    bitmap.SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+    bitmap.setSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
         info.output_components == 1 ? 8 : 24);
 
     const bool quantized = info.quantize_colors;
@@ -258,7 +258,7 @@ const TBitmap& TJPEGImage::Bitmap() const
     return *m_bitmap;
 }
 
-void TJPEGImage::SetPixelFormat(JPEGPixelFormat format)
+void TJPEGImage::setPixelFormat(JPEGPixelFormat format)
 {
     if (format != m_pixelFormat) {
         m_pixelFormat = format;

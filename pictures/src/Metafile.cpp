@@ -62,12 +62,12 @@ void TMetafile::loadFromStream(Stream& stream)
     stream.seek(stream.Size());
 }
 
-TMetafile::Rendering TMetafile::Render() const
+TMetafile::Rendering TMetafile::render() const
 {
     Rendering rendering;
     if (Empty() || Width() == 0 || Height() == 0)
         return rendering;
-    rendering.bitmap.SetSize(Width(), Height(), 24);
+    rendering.bitmap.setSize(Width(), Height(), 24);
     std::fill(rendering.bitmap.Pixels().begin(), rendering.bitmap.Pixels().end(), std::uint8_t(255));
     MetafilePainter painter(rendering.bitmap);
     if (m_enhanced)

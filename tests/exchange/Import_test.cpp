@@ -203,10 +203,10 @@ protected:
         std::filesystem::create_directories("data/pictures");
         pictures::TBitmap deep(5, 3, 24);
         deep.ScanLine(0)[0] = 200;
-        deep.SaveToFile("data/pictures/deep.bmp");
+        deep.saveToFile("data/pictures/deep.bmp");
         pictures::TBitmap paletted(4, 4, 8);
         paletted.SetPalette({ { 1, 2, 3, 0 }, { 4, 5, 6, 0 } });
-        paletted.SaveToFile("data/pictures/paletted.bmp");
+        paletted.saveToFile("data/pictures/paletted.bmp");
         test::JpegOptions options;
         options.width = 30;
         options.height = 45;

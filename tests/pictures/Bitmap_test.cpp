@@ -130,15 +130,15 @@ TEST_P(RoundTrip, WritesTheLayoutAndReadsBackEveryPixel)
     bitmap.SetColorsUsed(c.colorsUsed);
     bitmap.SetCompression(c.compression);
     bitmap.SetMasks(c.masks);
-    bitmap.SetResolution(3780, -1);
-    bitmap.SetColorsImportant(7);
+    bitmap.setResolution(3780, -1);
+    bitmap.setColorsImportant(7);
     const std::size_t used = (13 * static_cast<std::size_t>(c.bitsPerPixel) + 7) / 8;
     for (int y = 0; y < 5; ++y)
         for (std::size_t i = 0; i < used; ++i)
             bitmap.ScanLine(y)[i] = static_cast<std::uint8_t>(y * 31 + i * 7 + 1);
 
     const Bytes bytes = bitmap.SaveToBytes();
-    const std::size_t imageSize = bitmap.RowBytes() * 5;
+    const std::size_t imageSize = bitmap.rowBytes() * 5;
     ASSERT_EQ(14 + c.headerAndPalette + imageSize, bytes.size());
     EXPECT_EQ(bytes.size(), u32At(bytes, 2));
     EXPECT_EQ(14 + c.headerAndPalette, u32At(bytes, 10));
@@ -156,11 +156,11 @@ TEST_P(RoundTrip, WritesTheLayoutAndReadsBackEveryPixel)
     EXPECT_EQ(13, back.Width());
     EXPECT_EQ(5, back.Height());
     EXPECT_EQ(c.bitsPerPixel, back.BitsPerPixel());
-    EXPECT_EQ(c.compression, back.Compression());
-    EXPECT_EQ(c.masks, back.Masks());
-    EXPECT_EQ(3780, back.XPelsPerMeter());
-    EXPECT_EQ(-1, back.YPelsPerMeter());
-    EXPECT_EQ(7u, back.ColorsImportant());
+    EXPECT_EQ(c.compression, back.compression());
+    EXPECT_EQ(c.masks, back.masks());
+    EXPECT_EQ(3780, back.xPelsPerMeter());
+    EXPECT_EQ(-1, back.yPelsPerMeter());
+    EXPECT_EQ(7u, back.colorsImportant());
     EXPECT_EQ(colours(bitmap), colours(back));
     EXPECT_EQ(bytes, back.SaveToBytes());
 }
@@ -246,10 +246,10 @@ TEST(BitmapRead, GraphicHeaderIsSkippedOnlyWhenItMatches)
         return b;
     };
     const auto size = static_cast<std::uint32_t>(file.size());
-    EXPECT_EQ(file.size(), TBitmap::StripGraphicHeader(prefixed(1, 0x0100, size)).size());
+    EXPECT_EQ(file.size(), TBitmap::stripGraphicHeader(prefixed(1, 0x0100, size)).size());
     for (const Bytes& notAHeader : { prefixed(1, 0x0100, size + 1), prefixed(2, 0x0100, size),
              prefixed(1, 0x0101, size), Bytes { 1, 0, 0, 1, 0, 0, 0 } }) {
-        EXPECT_EQ(notAHeader.size(), TBitmap::StripGraphicHeader(notAHeader).size());
+        EXPECT_EQ(notAHeader.size(), TBitmap::stripGraphicHeader(notAHeader).size());
     }
 
     TBitmap bitmap;
@@ -340,7 +340,7 @@ TEST(BitmapRead, LayoutVariants)
     EXPECT_EQ((PaletteEntry { 255, 0, 255, 0 }), load(masked).PixelColor(0, 0));
     const TBitmap oversized = load(bmpFile(1, 1, 1, 0, greyPalette(300), { 1, 0, 0, 0 }));
     EXPECT_EQ(2u, oversized.Palette().size());
-    EXPECT_EQ(2u, oversized.ColorsUsed());
+    EXPECT_EQ(2u, oversized.colorsUsed());
 }
 
 Bytes rle(int width, int height, int bitsPerPixel, const Bytes& data)
@@ -365,7 +365,7 @@ TEST(BitmapRead, RunLengthEncodedPixels)
     // run of 1 in the top row and the end of the bitmap.
     const Bytes rle8 { 2, 7, 0, 3, 4, 5, 6, 0, 0, 0, 0, 2, 1, 1, 1, 9, 0, 1 };
     const TBitmap eight = load(rle(5, 3, 8, rle8));
-    EXPECT_EQ(BitmapCompression::Rgb, eight.Compression());
+    EXPECT_EQ(BitmapCompression::Rgb, eight.compression());
     EXPECT_EQ(
         (std::vector<std::vector<int>> { { 0, 9, 0, 0, 0 }, { 0, 0, 0, 0, 0 }, { 7, 7, 4, 5, 6 } }), indices(eight));
 
@@ -402,16 +402,16 @@ TEST(Bitmap, ConvertsBetweenDepthsKeepingColours)
     bitmap.SetPalette({ { 255, 0, 0, 0 }, { 0, 255, 0, 0 }, { 10, 20, 30, 0 } });
     bitmap.ScanLine(0)[0] = 0x21;
     bitmap.ScanLine(0)[1] = 0x00;
-    bitmap.SetBitsPerPixel(24);
+    bitmap.setBitsPerPixel(24);
     EXPECT_EQ(
         (std::vector<PaletteEntry> { { 10, 20, 30, 0 }, { 0, 255, 0, 0 }, { 255, 0, 0, 0 } }), colours(bitmap)[0]);
-    bitmap.SetBitsPerPixel(16);
+    bitmap.setBitsPerPixel(16);
     EXPECT_EQ((PaletteEntry { 8, 16, 25, 0 }), bitmap.PixelColor(0, 0));
-    bitmap.SetBitsPerPixel(24);
-    bitmap.SetBitsPerPixel(8); // nearest palette entry
+    bitmap.setBitsPerPixel(24);
+    bitmap.setBitsPerPixel(8); // nearest palette entry
     EXPECT_EQ((std::vector<int> { 2, 1, 0 }),
         (std::vector<int> { bitmap.ScanLine(0)[0], bitmap.ScanLine(0)[1], bitmap.ScanLine(0)[2] }));
-    EXPECT_THROW(bitmap.SetBitsPerPixel(2), EInvalidGraphic);
+    EXPECT_THROW(bitmap.setBitsPerPixel(2), EInvalidGraphic);
     EXPECT_THROW(bitmap.ScanLine(1), EInvalidGraphic);
     EXPECT_THROW(TBitmap(1 << 14, 1 << 14, 8), EInvalidGraphic);
 }

@@ -241,8 +241,8 @@ TEST(ReduceToPaletteBitmap, FewColoursAreKeptExactlyInTreeOrder)
 
     // The source stays converted to 24 bits; the result is what the cover column stores.
     EXPECT_EQ(24, source.BitsPerPixel());
-    EXPECT_EQ(256u, result->ColorsUsed());
-    EXPECT_EQ(256u, result->ColorsImportant());
+    EXPECT_EQ(256u, result->colorsUsed());
+    EXPECT_EQ(256u, result->colorsImportant());
     EXPECT_EQ(14u + 40 + 1024 + 12 * 10, result->SaveToBytes().size());
 }
 
@@ -392,7 +392,7 @@ TEST(DIBWriter, HandsOverA256ColourBitmapOnlyWhenFinished)
     writer.Finish();
     EXPECT_EQ(8, result.BitsPerPixel());
     EXPECT_EQ(256u, result.Palette().size());
-    EXPECT_EQ(2u, result.ColorsImportant());
+    EXPECT_EQ(2u, result.colorsImportant());
     EXPECT_EQ((Colour { 4, 5, 6, 0 }), result.PixelColor(2, 0));
     EXPECT_EQ((Colour { 4, 5, 6, 0 }), result.PixelColor(0, 1));
     EXPECT_EQ((Colour { 1, 2, 3, 0 }), result.PixelColor(0, 0));

@@ -51,7 +51,7 @@ TBitmap trueColourBitmap()
 {
     TBitmap bitmap(20, 10, 24);
     for (int y = 0; y < bitmap.Height(); ++y)
-        for (std::size_t x = 0; x < bitmap.RowBytes(); ++x)
+        for (std::size_t x = 0; x < bitmap.rowBytes(); ++x)
             bitmap.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 11 + y * 29);
     return bitmap;
 }

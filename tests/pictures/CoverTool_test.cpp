@@ -47,7 +47,7 @@ TEST(CoverTool, WritesTheBytesTheCoverColumnStores)
     const auto exif = vantrelle::test::encodeJpeg(options, { 10, 120, 230 });
     writeFile("poster.jpg", std::string(jfif.begin(), jfif.end()));
     writeFile("exif.jpg", std::string(exif.begin(), exif.end()));
-    TBitmap(4, 4, 24).SaveToFile("cover.bmp");
+    TBitmap(4, 4, 24).saveToFile("cover.bmp");
 
     ASSERT_EQ(0, runTool("cover poster.jpg out.bmp"));
     EXPECT_EQ(coverOf(dir / "poster.jpg", ""), readFile("out.bmp"));

@@ -22,7 +22,7 @@ TBitmap gradient(int width, int height, int bitsPerPixel)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < 3 * width; ++x)
             bitmap.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 29 + y * 71);
-    bitmap.SetBitsPerPixel(bitsPerPixel);
+    bitmap.setBitsPerPixel(bitsPerPixel);
     return bitmap;
 }
 

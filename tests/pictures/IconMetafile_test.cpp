@@ -122,10 +122,10 @@ TEST(Metafile, PlaceableHeaderAndItsChecksum)
 {
     const Bytes wmf = fixture("shapes.wmf");
     const TMetafile metafile = load<TMetafile>(wmf);
-    EXPECT_FALSE(metafile.Enhanced());
+    EXPECT_FALSE(metafile.enhanced());
     // A 200 x 100 box at 96 units per inch.
-    EXPECT_EQ(metafile.MMWidth(), 200 * 2540 / 96);
-    EXPECT_EQ(metafile.MMHeight(), 100 * 2540 / 96);
+    EXPECT_EQ(metafile.mmWidth(), 200 * 2540 / 96);
+    EXPECT_EQ(metafile.mmHeight(), 100 * 2540 / 96);
     EXPECT_EQ(metafile.Width(), 200);
     EXPECT_EQ(metafile.Height(), 100);
 
@@ -134,7 +134,7 @@ TEST(Metafile, PlaceableHeaderAndItsChecksum)
     Bytes zeroInch = wmf;
     put16(zeroInch, 14, 0);
     put16(zeroInch, 20, (wmf[20] | (wmf[21] << 8)) ^ 96);
-    EXPECT_EQ(load<TMetafile>(zeroInch).MMWidth(), 200 * 2540 / 96);
+    EXPECT_EQ(load<TMetafile>(zeroInch).mmWidth(), 200 * 2540 / 96);
     for (const Bytes& bytes : { badChecksum, Bytes(wmf.begin(), wmf.begin() + 21), Bytes(120, 0) }) {
         try {
             load<TMetafile>(bytes);
@@ -149,9 +149,9 @@ TEST(Metafile, EnhancedHeaderGivesTheFrame)
 {
     const Bytes emf = fixture("shapes.emf");
     const TMetafile metafile = load<TMetafile>(emf);
-    EXPECT_TRUE(metafile.Enhanced());
-    EXPECT_EQ(metafile.MMWidth(), 10000);
-    EXPECT_EQ(metafile.MMHeight(), 5000);
+    EXPECT_TRUE(metafile.enhanced());
+    EXPECT_EQ(metafile.mmWidth(), 10000);
+    EXPECT_EQ(metafile.mmHeight(), 5000);
     // An enhanced header needs more than 100 bytes.
     EXPECT_THROW(load<TMetafile>(Bytes(emf.begin(), emf.begin() + 100)), EInvalidGraphic);
 }
@@ -172,7 +172,7 @@ TEST(Metafile, RendersTheCommonRecordsAndCountsTheOthers)
         { "shapes.emf", 2, 2, { 255, 255, 255, 0 } },
     };
     for (const RenderCase& c : cases) {
-        const TMetafile::Rendering rendering = load<TMetafile>(fixture(c.file)).Render();
+        const TMetafile::Rendering rendering = load<TMetafile>(fixture(c.file)).render();
         ASSERT_EQ(rendering.bitmap.BitsPerPixel(), 24);
         EXPECT_EQ(rendering.bitmap.PixelColor(c.x, c.y), c.colour) << c.file << " " << c.x << "," << c.y;
         EXPECT_EQ(rendering.skippedRecords, 1) << c.file; // the text record

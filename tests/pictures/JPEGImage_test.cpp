@@ -43,8 +43,8 @@ TEST_P(JPEGDecode, GivesTheBitmapOfItsKind)
     const TJPEGImage image = loadJpeg(encodeJpeg(c.options, c.sample));
     EXPECT_EQ(image.Width(), c.options.width);
     EXPECT_EQ(image.Height(), c.options.height);
-    EXPECT_EQ(image.Grayscale(), c.options.colorSpace == JCS_GRAYSCALE);
-    EXPECT_EQ(image.ProgressiveEncoding(), c.options.progressive);
+    EXPECT_EQ(image.grayscale(), c.options.colorSpace == JCS_GRAYSCALE);
+    EXPECT_EQ(image.progressiveEncoding(), c.options.progressive);
 
     const TBitmap& bitmap = image.Bitmap();
     EXPECT_EQ(&bitmap, &image.Bitmap()) << "decoded once and kept";
@@ -82,7 +82,7 @@ TEST(JPEGImage, ColourRowsAreBlueGreenRed)
 TEST(JPEGImage, EightBitFormatQuantizesColourFiles)
 {
     TJPEGImage image = loadJpeg(encodeJpeg({}, { 200, 40, 10 }));
-    image.SetPixelFormat(JPEGPixelFormat::k8Bit);
+    image.setPixelFormat(JPEGPixelFormat::k8Bit);
     EXPECT_EQ(image.Bitmap().BitsPerPixel(), 8);
     EXPECT_LE(image.Bitmap().Palette().size(), 236u);
 }

@@ -187,7 +187,7 @@ class MetafilePlayers : public ::testing::TestWithParam<PlayerCase> { };
 TEST_P(MetafilePlayers, DrawAndCount)
 {
     const PlayerCase& c = GetParam();
-    const TMetafile::Rendering rendering = load(c.metafile).Render();
+    const TMetafile::Rendering rendering = load(c.metafile).render();
     ASSERT_EQ(rendering.bitmap.Width(), 100);
     ASSERT_EQ(rendering.bitmap.Height(), 100);
     EXPECT_EQ(rendering.bitmap.PixelColor(c.x, c.y), c.colour);

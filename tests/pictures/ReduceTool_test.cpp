@@ -26,10 +26,10 @@ TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 120; ++x)
             picture.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 13);
-    picture.SaveToFile((dir / "in.BMP").string());
+    picture.saveToFile((dir / "in.BMP").string());
     TBitmap palettePicture(3, 3, 4);
     palettePicture.SetPalette({ { 1, 2, 3, 0 } });
-    palettePicture.SaveToFile((dir / "pal.bmp").string());
+    palettePicture.saveToFile((dir / "pal.bmp").string());
 
     ASSERT_EQ(0, runTool("reduce " + (dir / "in.BMP").string() + " " + (dir / "out.bmp").string()));
     TBitmap expected = picture;

@@ -24,7 +24,7 @@ int reduce(const vantrelle::tool::Arguments& args)
     const TBitmap* bitmap = converter.Bitmap();
     if (bitmap == nullptr || bitmap->Empty())
         throw vantrelle::Error("The picture " + args[0] + " has no pixels: the cover would be empty");
-    bitmap->SaveToFile(args[1]);
+    bitmap->saveToFile(args[1]);
     return 0;
 }
 

@@ -57,7 +57,7 @@ public:
     TBitmap(TBitmap&&) noexcept = default;
     TBitmap& operator=(TBitmap&&) noexcept = default;
 
-    static bool IsSupportedDepth(int bitsPerPixel);
+    static bool isSupportedDepth(int bitsPerPixel);
 
     const char* className() const override { return "TBitmap"; }
     bool Empty() const override { return m_width == 0 || m_height == 0; }
@@ -68,18 +68,18 @@ public:
     // Gives the bitmap a new size and depth; every pixel becomes 0. A width or height of 0 gives
     // 0 x 0. The palette, masks and the other fields stay. Throws EInvalidGraphic for an unsupported
     // depth, a negative size or more than kMaxPixels pixels.
-    void SetSize(int width, int height, int bitsPerPixel);
+    void setSize(int width, int height, int bitsPerPixel);
     // Converts the pixels in place to another depth (as a device-independent bitmap section
     // would): to 16, 24 or 32 bits each pixel keeps its colour; to 1, 4 or 8 bits each pixel takes
     // the nearest palette entry among the first 2^depth (the palette is kept).
-    void SetBitsPerPixel(int bitsPerPixel);
+    void setBitsPerPixel(int bitsPerPixel);
 
     int BitsPerPixel() const { return m_bitsPerPixel; }
     // Bytes of one stored row: the row's bits rounded up to a multiple of 4 bytes, as in a BMP file.
-    std::size_t RowBytes() const { return RowBytesFor(m_width, m_bitsPerPixel); }
-    static std::size_t RowBytesFor(int width, int bitsPerPixel);
+    std::size_t rowBytes() const { return rowBytesFor(m_width, m_bitsPerPixel); }
+    static std::size_t rowBytesFor(int width, int bitsPerPixel);
 
-    // Row y, 0 being the top row; RowBytes() bytes. Pixels of 1 and 4 bits are packed most
+    // Row y, 0 being the top row; rowBytes() bytes. Pixels of 1 and 4 bits are packed most
     // significant first; 16-bit pixels are little-endian words; 24-bit pixels are blue, green, red;
     // 32-bit pixels blue, green, red, unused. Throws EInvalidGraphic when y is out of range.
     std::uint8_t* ScanLine(int y);
@@ -100,19 +100,19 @@ public:
     const std::vector<PaletteEntry>& Palette() const { return m_palette; }
     void SetPalette(std::vector<PaletteEntry> palette);
 
-    BitmapCompression Compression() const { return m_compression; }
+    BitmapCompression compression() const { return m_compression; }
     void SetCompression(BitmapCompression compression) { m_compression = compression; }
-    BitFieldMasks Masks() const { return m_masks; }
+    BitFieldMasks masks() const { return m_masks; }
     void SetMasks(BitFieldMasks masks) { m_masks = masks; }
 
     // Header fields as held by the bitmap; 0 for a bitmap made in memory.
-    std::int32_t XPelsPerMeter() const { return m_xPelsPerMeter; }
-    std::int32_t YPelsPerMeter() const { return m_yPelsPerMeter; }
-    void SetResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter);
-    std::uint32_t ColorsUsed() const { return m_colorsUsed; }
+    std::int32_t xPelsPerMeter() const { return m_xPelsPerMeter; }
+    std::int32_t yPelsPerMeter() const { return m_yPelsPerMeter; }
+    void setResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter);
+    std::uint32_t colorsUsed() const { return m_colorsUsed; }
     void SetColorsUsed(std::uint32_t colorsUsed) { m_colorsUsed = colorsUsed; }
-    std::uint32_t ColorsImportant() const { return m_colorsImportant; }
-    void SetColorsImportant(std::uint32_t colorsImportant) { m_colorsImportant = colorsImportant; }
+    std::uint32_t colorsImportant() const { return m_colorsImportant; }
+    void setColorsImportant(std::uint32_t colorsImportant) { m_colorsImportant = colorsImportant; }
 
     // Reads a BMP file from the stream's position to its end. An empty rest gives an empty bitmap;
     // "Bitmap image is not valid" (or "Bitmap image is too large") for anything it cannot read.
@@ -122,13 +122,13 @@ public:
     void LoadFromBlob(std::span<const std::uint8_t> value);
     // The value without its 8-byte graphic header (count 1, type 0x0100, size = length - 8) when
     // it has one, else the value itself.
-    static std::span<const std::uint8_t> StripGraphicHeader(std::span<const std::uint8_t> value);
+    static std::span<const std::uint8_t> stripGraphicHeader(std::span<const std::uint8_t> value);
 
     // The BMP file bytes of the bitmap (a 14-byte file header, a 40-byte info header, the masks
     // for BitFields, the palette, the rows bottom row first). Empty for an empty bitmap.
     std::vector<std::uint8_t> SaveToBytes() const;
     // Writes SaveToBytes() to a file; "Cannot create file %s" when it cannot be written.
-    void SaveToFile(const std::string& fileName) const;
+    void saveToFile(const std::string& fileName) const;
 
 private:
     int m_width = 0;

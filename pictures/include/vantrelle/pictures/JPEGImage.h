@@ -48,11 +48,11 @@ public:
     const TBitmap& Bitmap() const;
 
     // The bitmap's format for colour files; changing it drops a decoded bitmap.
-    JPEGPixelFormat PixelFormat() const { return m_pixelFormat; }
-    void SetPixelFormat(JPEGPixelFormat format);
+    JPEGPixelFormat pixelFormat() const { return m_pixelFormat; }
+    void setPixelFormat(JPEGPixelFormat format);
 
-    bool Grayscale() const { return m_grayscale; }
-    bool ProgressiveEncoding() const { return m_progressive; }
+    bool grayscale() const { return m_grayscale; }
+    bool progressiveEncoding() const { return m_progressive; }
     const std::vector<std::uint8_t>& Data() const { return m_data; }
 
 private:

@@ -35,14 +35,14 @@ public:
     void loadFromStream(Stream& stream) override;
 
     // The size in hundredths of a millimetre.
-    int MMWidth() const { return m_mmWidth; }
-    int MMHeight() const { return m_mmHeight; }
+    int mmWidth() const { return m_mmWidth; }
+    int mmHeight() const { return m_mmHeight; }
     // True for an enhanced metafile, false for a Windows metafile.
-    bool Enhanced() const { return m_enhanced; }
+    bool enhanced() const { return m_enhanced; }
     const std::vector<std::uint8_t>& Data() const { return m_data; }
 
     // Draws the records onto a white 24-bit bitmap of Width() x Height() pixels.
-    Rendering Render() const;
+    Rendering render() const;
 
 private:
     std::vector<std::uint8_t> m_data; // the records, without the placeable header for a Windows metafile
