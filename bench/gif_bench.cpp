@@ -60,7 +60,7 @@ void BM_GIFGraphic(benchmark::State& state)
         vantrelle::pictures::TGIFGraphic image;
         vantrelle::pictures::Stream stream(file);
         image.loadFromStream(stream);
-        benchmark::DoNotOptimize(image.Frames().front()->pixels.data());
+        benchmark::DoNotOptimize(image.frames().front()->pixels.data());
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(file.size()));
 }

@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
         return 0;
     }
-    for (const auto& frame : image.Frames()) {
+    for (const auto& frame : image.frames()) {
         if (!frame->Empty() && frame->pixels.size() != std::size_t(frame->width) * frame->height)
             __builtin_trap();
-        (void)frame->ActiveColorTable();
+        (void)frame->activeColorTable();
     }
     return 0;
 }

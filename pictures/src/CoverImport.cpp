@@ -166,7 +166,7 @@ void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::
     picture.loadFromFile(tempName);
 
     TGIFGraphic converter;
-    converter.SetReductionMode(TReductionMode::OptimalWithSystemColors);
+    converter.setReductionMode(TReductionMode::OptimalWithSystemColors);
     // Declared after the converter so that the copy is deleted before the converter is freed.
     const TempCopyRemover remover(tempName, isTempCopy);
     converter.Assign(picture.Graphic());

@@ -86,16 +86,16 @@ void TGIFFrame::Assign(const TPicture& source)
 void TGIFFrame::Assign(const TGraphic* source)
 {
     if (const auto* picture = dynamic_cast<const TBitmap*>(source)) {
-        AssignBitmap(*picture);
+        assignBitmap(*picture);
         return;
     }
     Clear();
     if (source == nullptr || source->Empty())
         return;
-    AssignBitmap(bitmapOf(*source));
+    assignBitmap(bitmapOf(*source));
 }
 
-void TGIFFrame::AssignBitmap(TBitmap source)
+void TGIFFrame::assignBitmap(TBitmap source)
 {
     Clear();
     if (source.Empty())
@@ -108,7 +108,7 @@ void TGIFFrame::AssignBitmap(TBitmap source)
     if (source.BitsPerPixel() <= 8) {
         made = std::make_shared<TBitmap>(std::move(source));
     } else {
-        made = ReduceToPaletteBitmap(source, m_image->ReductionMode(), m_image->DitherKind());
+        made = ReduceToPaletteBitmap(source, m_image->reductionMode(), m_image->ditherKind());
     }
 
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(source.Width()) * source.Height());
@@ -131,18 +131,18 @@ void TGIFFrame::AssignBitmap(TBitmap source)
     pixels = std::move(indices);
     colorTable = std::move(table);
     bitmap = std::move(made);
-    GIFHeader& screen = m_image->Header();
+    GIFHeader& screen = m_image->header();
     screen.width = static_cast<std::uint16_t>(std::max<int>(screen.width, std::min(left + width, kMaxFrameSide)));
     screen.height = static_cast<std::uint16_t>(std::max<int>(screen.height, std::min(top + height, kMaxFrameSide)));
 }
 
-std::shared_ptr<const TBitmap> TGIFFrame::MakeBitmap()
+std::shared_ptr<const TBitmap> TGIFFrame::makeBitmap()
 {
     if (bitmap || Empty())
         return bitmap;
     auto made = std::make_shared<TBitmap>(width, height, 8);
     std::vector<PaletteEntry> palette;
-    for (const GIFColor& colour : ActiveColorTable())
+    for (const GIFColor& colour : activeColorTable())
         palette.push_back({ colour.red, colour.green, colour.blue, 0 });
     made->SetColorsUsed(static_cast<std::uint32_t>(std::min<std::size_t>(palette.size(), 256)));
     made->SetPalette(std::move(palette));
@@ -162,18 +162,18 @@ void TGIFGraphic::Assign(const TGraphic* source)
         return;
     }
     if (const auto* gif = dynamic_cast<const TGIFGraphic*>(source)) {
-        TakeFrom(*gif);
+        takeFrom(*gif);
         return;
     }
-    AssignNewFrame(source, source->className());
+    assignNewFrame(source, source->className());
 }
 
 void TGIFGraphic::Assign(const TPicture& source)
 {
-    AssignNewFrame(source.Graphic(), "TPicture");
+    assignNewFrame(source.Graphic(), "TPicture");
 }
 
-void TGIFGraphic::AssignNewFrame(const TGraphic* graphic, const char* sourceClass)
+void TGIFGraphic::assignNewFrame(const TGraphic* graphic, const char* sourceClass)
 {
     Clear();
     auto frame = std::make_unique<TGIFFrame>(*this);
@@ -186,7 +186,7 @@ void TGIFGraphic::AssignNewFrame(const TGraphic* graphic, const char* sourceClas
         Clear();
         throw;
     }
-    AddFrame(std::move(frame));
+    addFrame(std::move(frame));
 }
 
 const TBitmap* TGIFGraphic::Bitmap() const
@@ -196,7 +196,7 @@ const TBitmap* TGIFGraphic::Bitmap() const
     if (m_bitmap)
         return m_bitmap.get();
     TGIFFrame& first = *m_frames.front();
-    std::shared_ptr<const TBitmap> picture = first.MakeBitmap();
+    std::shared_ptr<const TBitmap> picture = first.makeBitmap();
     if (first.width == m_header.width && first.height == m_header.height) {
         // The frame's bitmap is never changed once made, so the image shows it without a copy.
         m_bitmap = picture ? std::move(picture) : std::make_shared<const TBitmap>();

@@ -2,7 +2,7 @@
 
 namespace vantrelle::pictures {
 
-const GIFGraphicControlExtension* TGIFFrame::GraphicControlExtension() const
+const GIFGraphicControlExtension* TGIFFrame::graphicControlExtension() const
 {
     for (const auto& extension : extensions)
         if (const auto* control = std::get_if<GIFGraphicControlExtension>(&extension))
@@ -10,10 +10,10 @@ const GIFGraphicControlExtension* TGIFFrame::GraphicControlExtension() const
     return nullptr;
 }
 
-const GIFColorTable& TGIFFrame::ActiveColorTable() const
+const GIFColorTable& TGIFFrame::activeColorTable() const
 {
-    if (colorTable.empty() && !m_image->Header().globalColorTable.empty())
-        return m_image->Header().globalColorTable;
+    if (colorTable.empty() && !m_image->header().globalColorTable.empty())
+        return m_image->header().globalColorTable;
     return colorTable;
 }
 
@@ -35,13 +35,13 @@ TGIFGraphic::TGIFGraphic(const TGIFGraphic& other)
 TGIFGraphic& TGIFGraphic::operator=(const TGIFGraphic& other)
 {
     if (this != &other) {
-        TakeFrom(other);
+        takeFrom(other);
         m_onWarning = other.m_onWarning;
     }
     return *this;
 }
 
-void TGIFGraphic::TakeFrom(const TGIFGraphic& source)
+void TGIFGraphic::takeFrom(const TGIFGraphic& source)
 {
     TGIFGraphic copy(source);
     m_header = std::move(copy.m_header);
@@ -63,7 +63,7 @@ void TGIFGraphic::Clear()
     m_bitmap.reset();
 }
 
-TGIFFrame& TGIFGraphic::AddFrame(std::unique_ptr<TGIFFrame> frame)
+TGIFFrame& TGIFGraphic::addFrame(std::unique_ptr<TGIFFrame> frame)
 {
     frame->m_image = this;
     m_frames.push_back(std::move(frame));
@@ -71,7 +71,7 @@ TGIFFrame& TGIFGraphic::AddFrame(std::unique_ptr<TGIFFrame> frame)
     return *m_frames.back();
 }
 
-void TGIFGraphic::Warning(const std::string& message) const
+void TGIFGraphic::warning(const std::string& message) const
 {
     if (m_onWarning)
         m_onWarning(message);

@@ -72,12 +72,12 @@ public:
             } else if (next == kExtensionIntroducer || next == kImageSeparator) {
                 readFrame();
             } else {
-                m_image.Warning("Unknown GIF block type");
+                m_image.warning("Unknown GIF block type");
                 break;
             }
         }
         if (haveByte() && byte() != kTrailer)
-            m_image.Warning("Invalid Image trailer");
+            m_image.warning("Invalid Image trailer");
     }
 
 private:
@@ -155,14 +155,14 @@ private:
         readExtensions(*frame);
         if (haveByte() && peek() != kTrailer && peek() != 0)
             readImage(*frame);
-        m_image.AddFrame(std::move(frame));
+        m_image.addFrame(std::move(frame));
     }
 
     void readExtensions(TGIFFrame& frame)
     {
         while (haveByte() && peek() != kImageSeparator && peek() != kTrailer) {
             if (peek() != kExtensionIntroducer) {
-                m_image.Warning("Invalid extension introducer");
+                m_image.warning("Invalid extension introducer");
                 return;
             }
             m_stream.skip(1);
@@ -203,13 +203,13 @@ private:
     {
         std::uint8_t bytes[6] = {};
         if (m_stream.read(bytes, sizeof bytes) < sizeof bytes)
-            m_image.Warning(kPrematureEnd);
+            m_image.warning(kPrematureEnd);
         GIFGraphicControlExtension control;
         control.blockSize = bytes[0];
         control.packed = bytes[1];
         control.delay = le16(bytes + 2);
         control.transparentIndex = bytes[4];
-        if (control.Transparent() && !frame.transparent) {
+        if (control.transparent() && !frame.transparent) {
             frame.transparent = true;
             frame.transparentIndex = control.transparentIndex;
         }
@@ -228,7 +228,7 @@ private:
         if (frame.width == 0 || frame.height == 0) {
             frame.width = m_image.m_header.width;
             frame.height = m_image.m_header.height;
-            m_image.Warning("Image width or height is zero; the logical screen's size is used");
+            m_image.warning("Image width or height is zero; the logical screen's size is used");
         }
         if (frame.packed & 0x80)
             readColorTable(frame.packed, frame.colorTable);
@@ -263,7 +263,7 @@ private:
             data.resize(at + available);
             m_stream.read(data.data() + at, available);
             if (available < size) {
-                m_image.Warning(kPrematureEnd);
+                m_image.warning(kPrematureEnd);
                 break;
             }
         }
@@ -278,7 +278,7 @@ private:
 
         std::vector<std::uint8_t>& pixels = frame.pixels;
         LzwResult result;
-        if (!frame.Interlaced()) {
+        if (!frame.interlaced()) {
             pixels.resize(count + kLzwOutputPadding);
             result = decodeLzw(data.data(), size, minCodeSize, pixels.data(), count);
             pixels.resize(count);
@@ -292,7 +292,7 @@ private:
                     frame.height, pixels.data());
         }
         if (result.underRun)
-            m_image.Warning("Decoder bit buffer under-run");
+            m_image.warning("Decoder bit buffer under-run");
     }
 
     TGIFGraphic& m_image;

@@ -45,9 +45,9 @@ std::vector<std::uint8_t> reducedBytes(TBitmap source)
 TGIFGraphic gifImage()
 {
     TGIFGraphic gif;
-    gif.Header().width = 4;
-    gif.Header().height = 3;
-    gif.Header().globalColorTable = { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 }, { 9, 9, 9 } };
+    gif.header().width = 4;
+    gif.header().height = 3;
+    gif.header().globalColorTable = { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 }, { 9, 9, 9 } };
     return gif;
 }
 
@@ -59,7 +59,7 @@ TGIFFrame& addFrame(TGIFGraphic& gif, int left, int top, int width, int height, 
     frame->width = static_cast<std::uint16_t>(width);
     frame->height = static_cast<std::uint16_t>(height);
     frame->pixels = std::move(pixels);
-    return gif.AddFrame(std::move(frame));
+    return gif.addFrame(std::move(frame));
 }
 
 class Strange : public TOleGraphic {
@@ -77,7 +77,7 @@ TEST(GIFConverter, TrueColourBitmapsBecomeOneReducedFrame)
         TGIFGraphic gif;
         gif.Assign(&source);
 
-        ASSERT_EQ(1u, gif.Frames().size()) << depth;
+        ASSERT_EQ(1u, gif.frames().size()) << depth;
         EXPECT_EQ(7, gif.Width());
         EXPECT_EQ(5, gif.Height());
         EXPECT_EQ(depth, source.BitsPerPixel()); // the caller's picture is not converted
@@ -85,7 +85,7 @@ TEST(GIFConverter, TrueColourBitmapsBecomeOneReducedFrame)
         ASSERT_NE(nullptr, bitmap);
         EXPECT_EQ(reducedBytes(source), bitmap->SaveToBytes()) << depth;
 
-        const TGIFFrame& frame = *gif.Frames()[0];
+        const TGIFFrame& frame = *gif.frames()[0];
         ASSERT_EQ(256u, frame.colorTable.size());
         EXPECT_EQ(bitmap->Palette()[11].red, frame.colorTable[11].red);
         ASSERT_EQ(35u, frame.pixels.size());
@@ -106,7 +106,7 @@ TEST(GIFConverter, PaletteBitmapsKeepTheirOwnColours)
 
         TGIFGraphic gif;
         gif.Assign(&source);
-        const TGIFFrame& frame = *gif.Frames()[0];
+        const TGIFFrame& frame = *gif.frames()[0];
         ASSERT_EQ(palette.size(), frame.colorTable.size()) << depth;
         EXPECT_EQ(palette[1].red, frame.colorTable[1].red);
         const std::vector<std::uint8_t> expectedTop = depth == 1 ? std::vector<std::uint8_t> { 1, 0, 0, 0, 0 }
@@ -128,7 +128,7 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
     picture.SetGraphic(jpeg.clone());
     TGIFGraphic gif;
     gif.Assign(picture);
-    ASSERT_EQ(1u, gif.Frames().size());
+    ASSERT_EQ(1u, gif.frames().size());
     EXPECT_EQ(reducedBytes(jpeg.Bitmap()), gif.Bitmap()->SaveToBytes());
 
     // Damaged image data (a second start-of-image marker after the scan): the decoder's error, and the
@@ -152,13 +152,13 @@ TEST(GIFConverter, EmptyAndUnconvertiblePictures)
     // An empty picture leaves one empty frame; its Bitmap is empty, not null.
     const TOleGraphic empty;
     gif.Assign(&empty);
-    ASSERT_EQ(1u, gif.Frames().size());
-    EXPECT_TRUE(gif.Frames()[0]->Empty());
+    ASSERT_EQ(1u, gif.frames().size());
+    EXPECT_TRUE(gif.frames()[0]->Empty());
     ASSERT_NE(nullptr, gif.Bitmap());
     EXPECT_TRUE(gif.Bitmap()->Empty());
     const TPicture nothing;
     gif.Assign(nothing);
-    EXPECT_EQ(1u, gif.Frames().size());
+    EXPECT_EQ(1u, gif.frames().size());
 
     gif.Assign(&three);
     const Strange strange;
@@ -178,7 +178,7 @@ TEST(GIFConverter, EmptyAndUnconvertiblePictures)
 
     gif.Assign(&three);
     gif.Assign(&gif); // itself: nothing happens
-    EXPECT_EQ(1u, gif.Frames().size());
+    EXPECT_EQ(1u, gif.frames().size());
     gif.Assign(static_cast<const TGraphic*>(nullptr));
     EXPECT_TRUE(gif.Empty());
     EXPECT_EQ(0, gif.Height());
@@ -189,19 +189,19 @@ TEST(GIFConverter, AnotherGifIsCopiedWithoutReduction)
     TGIFGraphic source = gifImage();
     addFrame(source, 0, 0, 4, 3, std::vector<std::uint8_t>(12, 2)).transparent = true;
     addFrame(source, 1, 1, 1, 1, { 3 });
-    source.SetDrawOptions(kGIFDither);
+    source.setDrawOptions(kGIFDither);
 
     TGIFGraphic gif;
-    gif.SetDrawOptions(0);
+    gif.setDrawOptions(0);
     const TBitmap other = gradient(2, 2, 24);
     gif.Assign(&other);
     gif.Assign(&source);
-    ASSERT_EQ(2u, gif.Frames().size());
-    EXPECT_EQ(source.Header().globalColorTable, gif.Header().globalColorTable);
-    EXPECT_EQ(source.Frames()[0]->pixels, gif.Frames()[0]->pixels);
-    EXPECT_TRUE(gif.Frames()[0]->transparent);
-    EXPECT_EQ(std::uint32_t { kGIFDither }, gif.DrawOptions());
-    EXPECT_EQ(&gif, &gif.Frames()[1]->Image());
+    ASSERT_EQ(2u, gif.frames().size());
+    EXPECT_EQ(source.header().globalColorTable, gif.header().globalColorTable);
+    EXPECT_EQ(source.frames()[0]->pixels, gif.frames()[0]->pixels);
+    EXPECT_TRUE(gif.frames()[0]->transparent);
+    EXPECT_EQ(std::uint32_t { kGIFDither }, gif.drawOptions());
+    EXPECT_EQ(&gif, &gif.frames()[1]->image());
     EXPECT_EQ((PaletteEntry { 0, 0, 255, 0 }), gif.Bitmap()->PixelColor(3, 2));
 }
 

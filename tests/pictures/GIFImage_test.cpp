@@ -21,7 +21,7 @@ struct Loaded {
 
 void load(Loaded& loaded, const Bytes& bytes)
 {
-    loaded.image.SetWarningHandler([&](const std::string& message) { loaded.warnings.push_back(message); });
+    loaded.image.setWarningHandler([&](const std::string& message) { loaded.warnings.push_back(message); });
     Stream stream(bytes);
     loaded.image.loadFromStream(stream);
 }
@@ -46,10 +46,10 @@ TEST_P(GIFRead, FramesAndWarnings)
 {
     Loaded loaded;
     load(loaded, GetParam().file());
-    EXPECT_EQ(loaded.image.Frames().size(), GetParam().frames);
+    EXPECT_EQ(loaded.image.frames().size(), GetParam().frames);
     EXPECT_EQ(loaded.warnings, GetParam().warnings);
     EXPECT_EQ(loaded.image.Width(), 2);
-    EXPECT_EQ(loaded.image.Frames().front()->pixels, kTwoByTwo);
+    EXPECT_EQ(loaded.image.frames().front()->pixels, kTwoByTwo);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GIFRead,
@@ -200,9 +200,9 @@ TEST(GIFImage, TruncatedFrameKeepsItsRowsAndFillsTheRest)
         const std::uint8_t fill = transparent ? 3 : 0;
         Bytes expected = rows;
         expected.resize(16, fill);
-        ASSERT_EQ(loaded.image.Frames().size(), 1u);
-        EXPECT_EQ(loaded.image.Frames()[0]->pixels, expected) << "transparent " << transparent;
-        EXPECT_EQ(loaded.image.Frames()[0]->transparent, transparent);
+        ASSERT_EQ(loaded.image.frames().size(), 1u);
+        EXPECT_EQ(loaded.image.frames()[0]->pixels, expected) << "transparent " << transparent;
+        EXPECT_EQ(loaded.image.frames()[0]->transparent, transparent);
         EXPECT_EQ(loaded.warnings, std::vector<std::string> { "Decoder bit buffer under-run" });
     }
 }
@@ -213,8 +213,8 @@ TEST(GIFImage, SubBlockLongerThanTheDataIsReadAsFarAsItGoes)
     Bytes file = GifBuilder(2, 2).raw({ 0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 200 }).raw(lzw).bytes();
     Loaded loaded;
     load(loaded, file);
-    ASSERT_EQ(loaded.image.Frames().size(), 1u);
-    EXPECT_EQ(loaded.image.Frames()[0]->pixels, (Bytes { 1, 2, 3, 1 }));
+    ASSERT_EQ(loaded.image.frames().size(), 1u);
+    EXPECT_EQ(loaded.image.frames()[0]->pixels, (Bytes { 1, 2, 3, 1 }));
     EXPECT_EQ(loaded.warnings, std::vector<std::string> { "Premature end of data" });
 }
 
@@ -225,7 +225,7 @@ TEST(GIFImage, InterlacedRowsArriveInPassOrder)
     Loaded loaded;
     load(loaded, GifBuilder(1, 10).pixels(1, 10, coded, true).trailer().bytes());
     const Bytes expected = { 0, 1, 3, 2, 2, 3, 0, 0, 1, 1 };
-    EXPECT_EQ(loaded.image.Frames()[0]->pixels, expected);
+    EXPECT_EQ(loaded.image.frames()[0]->pixels, expected);
 }
 
 TEST(GIFImage, CompressedCodesGrowAndReuseTheTable)
@@ -235,7 +235,7 @@ TEST(GIFImage, CompressedCodesGrowAndReuseTheTable)
     const Bytes lzw = packCodes({ { 4, 3 }, { 1, 3 }, { 6, 3 }, { 6, 3 }, { 7, 4 }, { 5, 4 } });
     Loaded loaded;
     load(loaded, GifBuilder(4, 2).image(4, 2, lzw).trailer().bytes());
-    EXPECT_EQ(loaded.image.Frames()[0]->pixels, Bytes(8, 1));
+    EXPECT_EQ(loaded.image.frames()[0]->pixels, Bytes(8, 1));
     EXPECT_TRUE(loaded.warnings.empty());
 }
 
@@ -243,7 +243,7 @@ TEST(GIFImage, ZeroSizeImageTakesTheScreenSize)
 {
     Loaded loaded;
     load(loaded, GifBuilder(2, 2).pixels(0, 0, kTwoByTwo).trailer().bytes());
-    const TGIFFrame& frame = *loaded.image.Frames()[0];
+    const TGIFFrame& frame = *loaded.image.frames()[0];
     EXPECT_EQ(frame.width, 2);
     EXPECT_EQ(frame.height, 2);
     EXPECT_EQ(frame.pixels, kTwoByTwo);
@@ -254,16 +254,16 @@ TEST(GIFImage, ActiveColorTableAndGraphicControl)
 {
     Loaded loaded;
     load(loaded, GifBuilder(2, 2).graphicControl(true, 2).pixels(2, 2, kTwoByTwo).trailer().bytes());
-    const TGIFFrame& frame = *loaded.image.Frames()[0];
-    ASSERT_NE(frame.GraphicControlExtension(), nullptr);
-    EXPECT_TRUE(frame.GraphicControlExtension()->Transparent());
+    const TGIFFrame& frame = *loaded.image.frames()[0];
+    ASSERT_NE(frame.graphicControlExtension(), nullptr);
+    EXPECT_TRUE(frame.graphicControlExtension()->transparent());
     EXPECT_EQ(frame.transparentIndex, 2);
-    EXPECT_EQ(&frame.ActiveColorTable(), &loaded.image.Header().globalColorTable);
-    EXPECT_EQ(frame.ActiveColorTable()[1], (GIFColor { 255, 0, 0 }));
+    EXPECT_EQ(&frame.activeColorTable(), &loaded.image.header().globalColorTable);
+    EXPECT_EQ(frame.activeColorTable()[1], (GIFColor { 255, 0, 0 }));
 
     const TGIFGraphic copy = loaded.image;
-    EXPECT_EQ(&copy.Frames()[0]->Image(), &copy);
-    EXPECT_EQ(copy.Frames()[0]->pixels, kTwoByTwo);
+    EXPECT_EQ(&copy.frames()[0]->image(), &copy);
+    EXPECT_EQ(copy.frames()[0]->pixels, kTwoByTwo);
 }
 
 } // namespace

@@ -62,14 +62,14 @@ TEST(GIFSuite, EveryFileLoadsAndTheFirstFrameMatchesItsReference)
         const std::string bytes = vantrelle::test::readFile(file);
         TGIFGraphic image;
         std::vector<std::string> warnings;
-        image.SetWarningHandler([&](const std::string& message) { warnings.push_back(message); });
+        image.setWarningHandler([&](const std::string& message) { warnings.push_back(message); });
         Stream stream(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         ASSERT_NO_THROW(image.loadFromStream(stream));
         ASSERT_FALSE(image.Empty());
         EXPECT_TRUE(warnings.empty()) << warnings.front();
 
         const fs::path referenceFile = kSuite / "frames" / (file.stem().string() + "-0.png");
-        const TGIFFrame& frame = *image.Frames().front();
+        const TGIFFrame& frame = *image.frames().front();
         const bool coversScreen
             = frame.left == 0 && frame.top == 0 && frame.width == image.Width() && frame.height == image.Height();
         if (!fs::exists(referenceFile) || !coversScreen)
@@ -77,7 +77,7 @@ TEST(GIFSuite, EveryFileLoadsAndTheFirstFrameMatchesItsReference)
         const Rgba reference = readPng(referenceFile);
         ASSERT_EQ(reference.width, frame.width);
         ASSERT_EQ(reference.height, frame.height);
-        const GIFColorTable& table = frame.ActiveColorTable();
+        const GIFColorTable& table = frame.activeColorTable();
         int mismatches = 0;
         for (int y = 0; y < frame.height; ++y)
             for (int x = 0; x < frame.width; ++x) {

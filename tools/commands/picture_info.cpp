@@ -31,7 +31,7 @@ int pictureInfo(const vantrelle::tool::Arguments& arguments)
     const TGraphic* graphic = picture.Graphic();
     std::size_t frames = graphic->Empty() ? 0 : 1;
     if (const auto* gif = dynamic_cast<const TGIFGraphic*>(graphic))
-        frames = gif->Frames().size();
+        frames = gif->frames().size();
     std::cout << "width: " << graphic->Width() << "\nheight: " << graphic->Height() << "\nframes: " << frames << "\n";
     return 0;
 }

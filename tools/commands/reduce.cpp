@@ -19,7 +19,7 @@ int reduce(const vantrelle::tool::Arguments& args)
     TPicture picture;
     LoadPictureFile(picture, args[0]);
     TGIFGraphic converter;
-    converter.SetReductionMode(TReductionMode::OptimalWithSystemColors);
+    converter.setReductionMode(TReductionMode::OptimalWithSystemColors);
     converter.Assign(picture.Graphic());
     const TBitmap* bitmap = converter.Bitmap();
     if (bitmap == nullptr || bitmap->Empty())

@@ -57,9 +57,9 @@ struct GIFGraphicControlExtension {
     std::uint16_t delay = 0; // hundredths of a second
     std::uint8_t transparentIndex = 0;
 
-    int Disposal() const { return (packed >> 2) & 7; }
-    bool UserInput() const { return (packed & 2) != 0; }
-    bool Transparent() const { return (packed & 1) != 0; }
+    int disposal() const { return (packed >> 2) & 7; }
+    bool userInput() const { return (packed & 2) != 0; }
+    bool transparent() const { return (packed & 1) != 0; }
 };
 
 // GIF89a, section 24: the comment's data sub-blocks joined.
@@ -91,7 +91,7 @@ public:
     {
     }
 
-    TGIFGraphic& Image() const { return *m_image; }
+    TGIFGraphic& image() const { return *m_image; }
 
     std::uint16_t left = 0;
     std::uint16_t top = 0;
@@ -118,23 +118,23 @@ public:
     void Clear();
 
     bool Empty() const { return pixels.empty(); }
-    bool Interlaced() const { return (packed & 0x40) != 0; }
+    bool interlaced() const { return (packed & 0x40) != 0; }
     // The first graphic control extension before the image, or null.
-    const GIFGraphicControlExtension* GraphicControlExtension() const;
+    const GIFGraphicControlExtension* graphicControlExtension() const;
     // The local table when it has entries, else the global table when that has entries, else the empty local table.
-    const GIFColorTable& ActiveColorTable() const;
+    const GIFColorTable& activeColorTable() const;
 
 private:
     friend class TGIFGraphic;
-    void AssignBitmap(TBitmap source);
+    void assignBitmap(TBitmap source);
     // The frame's bitmap, made from the pixels and the active colour table when it has none; null
     // for an empty frame.
-    std::shared_ptr<const TBitmap> MakeBitmap();
+    std::shared_ptr<const TBitmap> makeBitmap();
 
     TGIFGraphic* m_image;
 };
 
-// Flags of TGIFGraphic::DrawOptions.
+// Flags of TGIFGraphic::drawOptions().
 enum GIFDrawOption : std::uint32_t {
     // On displays of 8 bits per pixel or less, frames of GIF files are drawn by dithering...
     kGIFDither = 1,
@@ -173,30 +173,30 @@ public:
     // frame 0 is empty. Made on the first request and kept until a frame is added or the image is cleared.
     const TBitmap* Bitmap() const;
 
-    TReductionMode ReductionMode() const { return m_reductionMode; }
-    void SetReductionMode(TReductionMode mode) { m_reductionMode = mode; }
-    TDitherKind DitherKind() const { return m_ditherKind; }
-    void SetDitherKind(TDitherKind kind) { m_ditherKind = kind; }
-    std::uint32_t DrawOptions() const { return m_drawOptions; }
-    void SetDrawOptions(std::uint32_t options) { m_drawOptions = options; }
+    TReductionMode reductionMode() const { return m_reductionMode; }
+    void setReductionMode(TReductionMode mode) { m_reductionMode = mode; }
+    TDitherKind ditherKind() const { return m_ditherKind; }
+    void setDitherKind(TDitherKind kind) { m_ditherKind = kind; }
+    std::uint32_t drawOptions() const { return m_drawOptions; }
+    void setDrawOptions(std::uint32_t options) { m_drawOptions = options; }
 
-    GIFHeader& Header() { return m_header; }
-    const GIFHeader& Header() const { return m_header; }
-    const std::vector<std::unique_ptr<TGIFFrame>>& Frames() const { return m_frames; }
+    GIFHeader& header() { return m_header; }
+    const GIFHeader& header() const { return m_header; }
+    const std::vector<std::unique_ptr<TGIFFrame>>& frames() const { return m_frames; }
     // Appends a frame made for this image and returns it.
-    TGIFFrame& AddFrame(std::unique_ptr<TGIFFrame> frame);
+    TGIFFrame& addFrame(std::unique_ptr<TGIFFrame> frame);
 
     // Receives the reader's warnings ("Premature end of data", "Unknown GIF block type", ...); none by default.
-    void SetWarningHandler(WarningHandler handler) { m_onWarning = std::move(handler); }
+    void setWarningHandler(WarningHandler handler) { m_onWarning = std::move(handler); }
 
 protected:
-    void Warning(const std::string& message) const;
+    void warning(const std::string& message) const;
 
 private:
     friend class GIFReader;
-    void TakeFrom(const TGIFGraphic& source);
+    void takeFrom(const TGIFGraphic& source);
     // Clears the image and makes `graphic` its one frame; `sourceClass` names the source in a conversion error.
-    void AssignNewFrame(const TGraphic* graphic, const char* sourceClass);
+    void assignNewFrame(const TGraphic* graphic, const char* sourceClass);
 
     GIFHeader m_header;
     std::vector<std::unique_ptr<TGIFFrame>> m_frames;
