@@ -56,21 +56,21 @@ public:
 
 } // namespace
 
-bool GraphicClass::InheritsFrom(const GraphicClass& base) const
+bool GraphicClass::inheritsFrom(const GraphicClass& base) const
 {
     if (&base == this)
         return true;
-    const std::unique_ptr<TGraphic> sample = Create();
+    const std::unique_ptr<TGraphic> sample = create();
     return sample && base.m_isInstance(*sample);
 }
 
-void TFileFormatsList::Add(const std::string& extension, const std::string& description,
+void TFileFormatsList::add(const std::string& extension, const std::string& description,
     std::uint32_t descriptionResource, const GraphicClass& graphicClass)
 {
     m_entries.push_back({ &graphicClass, lowerCase(extension), description, descriptionResource });
 }
 
-const GraphicClass* TFileFormatsList::FindExt(const std::string& extension) const
+const GraphicClass* TFileFormatsList::findExt(const std::string& extension) const
 {
     const std::string wanted = lowerCase(extension);
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry)
@@ -79,13 +79,13 @@ const GraphicClass* TFileFormatsList::FindExt(const std::string& extension) cons
     return nullptr;
 }
 
-std::string TFileFormatsList::BuildFilter(const GraphicClass& base) const
+std::string TFileFormatsList::buildFilter(const GraphicClass& base) const
 {
     std::string filter;
     std::string masks;
     int count = 0;
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
-        if (entry->extension.empty() || !entry->graphicClass->InheritsFrom(base))
+        if (entry->extension.empty() || !entry->graphicClass->inheritsFrom(base))
             continue;
         if (count > 0) {
             filter += '|';
@@ -103,20 +103,20 @@ std::string TFileFormatsList::BuildFilter(const GraphicClass& base) const
     return filter;
 }
 
-TFileFormatsList& FileFormats()
+TFileFormatsList& fileFormats()
 {
     static TFileFormatsList formats = [] {
         TFileFormatsList list;
         // The built-in formats, then the picture units in the order the program starts them.
-        list.Add("wmf", "", kMetafilesResource, GraphicClass::Of<TMetafile>());
-        list.Add("emf", "", kEnhancedMetafilesResource, GraphicClass::Of<TMetafile>());
-        list.Add("ico", "", kIconsResource, GraphicClass::Of<TIcon>());
-        list.Add("bmp", "", kBitmapsResource, GraphicClass::Of<TBitmap>());
-        list.Add("", "", 0, GraphicClass::Of<TOleGraphic>());
-        list.Add("gif", "CompuServe GIF Image", 0, GraphicClass::Of<CompuServeGIF>());
-        list.Add("GIF", "GIF Image", 0, GraphicClass::Of<TGIFGraphic>());
-        list.Add("jpeg", "JPEG Image File", 0, GraphicClass::Of<TJPEGImage>());
-        list.Add("jpg", "JPEG Image File", 0, GraphicClass::Of<TJPEGImage>());
+        list.add("wmf", "", kMetafilesResource, GraphicClass::of<TMetafile>());
+        list.add("emf", "", kEnhancedMetafilesResource, GraphicClass::of<TMetafile>());
+        list.add("ico", "", kIconsResource, GraphicClass::of<TIcon>());
+        list.add("bmp", "", kBitmapsResource, GraphicClass::of<TBitmap>());
+        list.add("", "", 0, GraphicClass::of<TOleGraphic>());
+        list.add("gif", "CompuServe GIF Image", 0, GraphicClass::of<CompuServeGIF>());
+        list.add("GIF", "GIF Image", 0, GraphicClass::of<TGIFGraphic>());
+        list.add("jpeg", "JPEG Image File", 0, GraphicClass::of<TJPEGImage>());
+        list.add("jpg", "JPEG Image File", 0, GraphicClass::of<TJPEGImage>());
         return list;
     }();
     return formats;
@@ -125,15 +125,15 @@ TFileFormatsList& FileFormats()
 void RegisterPictureFormat(
     const std::string& extension, const std::string& description, const GraphicClass& graphicClass)
 {
-    FileFormats().Add(extension, description, 0, graphicClass);
+    fileFormats().add(extension, description, 0, graphicClass);
 }
 
 const GraphicClass* FindPictureFormat(const std::string& extension)
 {
-    return FileFormats().FindExt(extension);
+    return fileFormats().findExt(extension);
 }
 
-std::string PictureFileExtension(const std::string& fileName)
+std::string pictureFileExtension(const std::string& fileName)
 {
     const std::size_t delimiter = fileName.find_last_of("\\:/");
     const std::size_t dot = fileName.find_last_of('.');
@@ -144,18 +144,18 @@ std::string PictureFileExtension(const std::string& fileName)
 
 void LoadPictureFile(TPicture& picture, const std::string& fileName)
 {
-    const std::string extension = PictureFileExtension(fileName);
+    const std::string extension = pictureFileExtension(fileName);
     const GraphicClass* graphicClass = FindPictureFormat(extension);
     if (!graphicClass)
         throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
-    std::unique_ptr<TGraphic> graphic = graphicClass->Create();
+    std::unique_ptr<TGraphic> graphic = graphicClass->create();
     graphic->loadFromFile(fileName);
     picture.SetGraphic(std::move(graphic));
 }
 
 std::string PictureFilter(const GraphicClass& base)
 {
-    return FileFormats().BuildFilter(base);
+    return fileFormats().buildFilter(base);
 }
 
 } // namespace vantrelle::pictures

@@ -24,7 +24,7 @@ namespace {
 
 std::string className(const GraphicClass* graphicClass)
 {
-    return graphicClass ? graphicClass->Create()->className() : "(none)";
+    return graphicClass ? graphicClass->create()->className() : "(none)";
 }
 
 TEST(PictureFormats, TheProgramsNineEntriesInOrder)
@@ -45,7 +45,7 @@ TEST(PictureFormats, TheProgramsNineEntriesInOrder)
         { "jpeg", "JPEG Image File", "TJPEGImage" },
         { "jpg", "JPEG Image File", "TJPEGImage" },
     };
-    const auto& entries = FileFormats().Entries();
+    const auto& entries = fileFormats().entries();
     ASSERT_EQ(entries.size(), std::size(expected));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].extension, expected[i].extension) << i;
@@ -62,8 +62,8 @@ TEST(PictureFormats, FilterListsNinePairsWithGifTwice)
         "CompuServe GIF Image (*.gif)|*.gif|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|"
         "Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf");
     // Only classes deriving from the base are listed; one entry needs no "All" line.
-    EXPECT_EQ(PictureFilter(GraphicClass::Of<TIcon>()), "Icons (*.ico)|*.ico");
-    EXPECT_EQ(PictureFilter(GraphicClass::Of<TGIFGraphic>()),
+    EXPECT_EQ(PictureFilter(GraphicClass::of<TIcon>()), "Icons (*.ico)|*.ico");
+    EXPECT_EQ(PictureFilter(GraphicClass::of<TGIFGraphic>()),
         "All (*.gif;*.gif)|*.gif;*.gif|GIF Image (*.gif)|*.gif|CompuServe GIF Image (*.gif)|*.gif");
 }
 
@@ -83,10 +83,10 @@ TEST(PictureFormats, FindLowerCasesAndTheLatestRegistrationWins)
         EXPECT_EQ(className(FindPictureFormat(extension)), expected) << extension;
 
     TFileFormatsList list;
-    list.Add("gif", "first", 0, GraphicClass::Of<TBitmap>());
-    list.Add("GIF", "second", 0, GraphicClass::Of<TGIFGraphic>());
-    EXPECT_EQ(list.Entries()[1].extension, "gif");
-    EXPECT_EQ(className(list.FindExt("Gif")), "TGIFGraphic");
+    list.add("gif", "first", 0, GraphicClass::of<TBitmap>());
+    list.add("GIF", "second", 0, GraphicClass::of<TGIFGraphic>());
+    EXPECT_EQ(list.entries()[1].extension, "gif");
+    EXPECT_EQ(className(list.findExt("Gif")), "TGIFGraphic");
 }
 
 TEST(PictureFormats, ExtensionFollowsTheLastPathDelimiter)
@@ -102,7 +102,7 @@ TEST(PictureFormats, ExtensionFollowsTheLastPathDelimiter)
         { "Tmp.", "" },
     };
     for (const auto& [name, expected] : cases)
-        EXPECT_EQ(PictureFileExtension(name), expected) << name;
+        EXPECT_EQ(pictureFileExtension(name), expected) << name;
 }
 
 struct LoadCase {
@@ -196,10 +196,10 @@ TEST(Picture, EmptyOlePictureAndCopies)
 
 TEST(GraphicClass, InheritsFromItsBases)
 {
-    EXPECT_TRUE(GraphicClass::Of<TGIFGraphic>().InheritsFrom(GraphicClass::Of<TGraphic>()));
-    EXPECT_TRUE(GraphicClass::Of<TJPEGImage>().InheritsFrom(GraphicClass::Of<TJPEGImage>()));
-    EXPECT_FALSE(GraphicClass::Of<TJPEGImage>().InheritsFrom(GraphicClass::Of<TBitmap>()));
-    EXPECT_EQ(GraphicClass::Of<TGraphic>().Create(), nullptr);
+    EXPECT_TRUE(GraphicClass::of<TGIFGraphic>().inheritsFrom(GraphicClass::of<TGraphic>()));
+    EXPECT_TRUE(GraphicClass::of<TJPEGImage>().inheritsFrom(GraphicClass::of<TJPEGImage>()));
+    EXPECT_FALSE(GraphicClass::of<TJPEGImage>().inheritsFrom(GraphicClass::of<TBitmap>()));
+    EXPECT_EQ(GraphicClass::of<TGraphic>().create(), nullptr);
 }
 
 } // namespace

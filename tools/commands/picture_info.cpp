@@ -18,9 +18,9 @@ int pictureInfo(const vantrelle::tool::Arguments& arguments)
     if (arguments.size() != 1)
         throw vantrelle::tool::UsageError { "picture-info takes one file name" };
     const std::string& fileName = arguments[0];
-    const GraphicClass* graphicClass = FindPictureFormat(PictureFileExtension(fileName));
+    const GraphicClass* graphicClass = FindPictureFormat(pictureFileExtension(fileName));
     if (graphicClass)
-        std::cout << "class: " << graphicClass->Create()->className() << "\n";
+        std::cout << "class: " << graphicClass->create()->className() << "\n";
     TPicture picture;
     try {
         LoadPictureFile(picture, fileName);

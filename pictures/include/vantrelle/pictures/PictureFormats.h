@@ -18,12 +18,12 @@ class TPicture;
 // Stands for a graphic class: makes new objects of it and tells whether it derives from another.
 class GraphicClass {
 public:
-    template <class T> static const GraphicClass& Of();
+    template <class T> static const GraphicClass& of();
 
     // A new, empty object of the class; null for an abstract class.
-    std::unique_ptr<TGraphic> Create() const { return m_create(); }
+    std::unique_ptr<TGraphic> create() const { return m_create(); }
     // True when the class is `base` or derives from it.
-    bool InheritsFrom(const GraphicClass& base) const;
+    bool inheritsFrom(const GraphicClass& base) const;
 
     GraphicClass(const GraphicClass&) = delete;
     GraphicClass& operator=(const GraphicClass&) = delete;
@@ -41,7 +41,7 @@ private:
     Test m_isInstance;
 };
 
-template <class T> const GraphicClass& GraphicClass::Of()
+template <class T> const GraphicClass& GraphicClass::of()
 {
     static_assert(std::is_base_of_v<TGraphic, T>);
     static const GraphicClass info(
@@ -70,22 +70,22 @@ struct FileFormat {
 class TFileFormatsList {
 public:
     // Appends an entry; the extension is stored in lower case.
-    void Add(const std::string& extension, const std::string& description, std::uint32_t descriptionResource,
+    void add(const std::string& extension, const std::string& description, std::uint32_t descriptionResource,
         const GraphicClass& graphicClass);
     // The class of the latest entry whose extension equals `extension` lower-cased, or null.
-    const GraphicClass* FindExt(const std::string& extension) const;
+    const GraphicClass* findExt(const std::string& extension) const;
     // "All (masks)|masks|" followed by "Description (*.ext)|*.ext" pairs, last entry first, for the entries
     // with an extension whose class derives from `base`.
-    std::string BuildFilter(const GraphicClass& base) const;
+    std::string buildFilter(const GraphicClass& base) const;
 
-    const std::vector<FileFormat>& Entries() const { return m_entries; }
+    const std::vector<FileFormat>& entries() const { return m_entries; }
 
 private:
     std::vector<FileFormat> m_entries;
 };
 
 // The registry, made with the program's nine entries on first use.
-TFileFormatsList& FileFormats();
+TFileFormatsList& fileFormats();
 
 void RegisterPictureFormat(
     const std::string& extension, const std::string& description, const GraphicClass& graphicClass);
@@ -98,9 +98,9 @@ void LoadPictureFile(TPicture& picture, const std::string& fileName);
 
 // The extension of a file name as LoadPictureFile takes it: after the last "." that follows the last path
 // delimiter ("\", ":" or "/"); empty when there is none.
-std::string PictureFileExtension(const std::string& fileName);
+std::string pictureFileExtension(const std::string& fileName);
 
 // The open-picture dialogs' filter for the registered classes deriving from `base`.
-std::string PictureFilter(const GraphicClass& base = GraphicClass::Of<TGraphic>());
+std::string PictureFilter(const GraphicClass& base = GraphicClass::of<TGraphic>());
 
 } // namespace vantrelle::pictures
