@@ -41,7 +41,7 @@ void TColorQuantizer::freeNode(std::int32_t node)
     m_freeNodes.push_back(node);
 }
 
-void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+void TColorQuantizer::addColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
     if (m_root == TOctreeNode::kNoNode)
         m_root = createNode(0);
@@ -103,16 +103,16 @@ void TColorQuantizer::reduceTree()
     m_leafCount -= children - 1;
 }
 
-void TColorQuantizer::Process(const TDIBReader& reader)
+void TColorQuantizer::process(const TDIBReader& reader)
 {
     for (int y = 0; y < reader.Height(); ++y) {
         const std::uint8_t* row = reader.ScanLine(y);
         for (int x = 0; x < reader.Width(); ++x, row += 3)
-            AddColor(row[2], row[1], row[0]);
+            addColor(row[2], row[1], row[0]);
     }
 }
 
-std::vector<PaletteEntry> TColorQuantizer::ColorTable() const
+std::vector<PaletteEntry> TColorQuantizer::colorTable() const
 {
     std::vector<PaletteEntry> colours;
     if (m_root != TOctreeNode::kNoNode)

@@ -25,8 +25,8 @@ LogicalPalette BuildOptimizedPalette(TBitmap& source)
 
     TColorQuantizer quantizer(kQuantizedColors, 8);
     const TDIBReader reader(source, 24);
-    quantizer.Process(reader);
-    const std::vector<PaletteEntry> colours = quantizer.ColorTable();
+    quantizer.process(reader);
+    const std::vector<PaletteEntry> colours = quantizer.colorTable();
     for (std::size_t i = 0; i < colours.size(); ++i)
         palette.entries[kFirstQuantizedEntry + i] = colours[i];
     // Entries the quantizer leaves unfilled repeat entry 0: the lookup always prefers the lower index.
@@ -46,14 +46,14 @@ std::unique_ptr<TBitmap> ReduceToPaletteBitmap(TBitmap& source, TReductionMode, 
     for (int y = 0; y < source.Height(); ++y) {
         const std::uint8_t* in = reader.ScanLine(y);
         std::uint8_t* out = writer.ScanLine(y);
-        while (!walker.RowDone()) {
-            const int x = walker.Column();
+        while (!walker.rowDone()) {
+            const int x = walker.column();
             const std::uint8_t* pixel = in + 3 * x;
-            out[x] = walker.Dither(pixel[2], pixel[1], pixel[0]);
+            out[x] = walker.dither(pixel[2], pixel[1], pixel[0]);
         }
-        walker.NextLine();
+        walker.nextLine();
     }
-    writer.Finish();
+    writer.finish();
     return result;
 }
 

@@ -76,7 +76,7 @@ std::uint8_t* TDIBWriter::ScanLine(int row)
         + m_rowBytes * static_cast<std::size_t>(m_height - 1 - row);
 }
 
-void TDIBWriter::Finish()
+void TDIBWriter::finish()
 {
     if (m_image.empty())
         prepare();

@@ -8,7 +8,7 @@ TDitherEngine::TDitherEngine(int width, TColorLookup& lookup)
 {
 }
 
-std::uint8_t TDitherEngine::Dither(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+std::uint8_t TDitherEngine::dither(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
     std::uint8_t chosenRed;
     std::uint8_t chosenGreen;
@@ -18,7 +18,7 @@ std::uint8_t TDitherEngine::Dither(std::uint8_t red, std::uint8_t green, std::ui
     return index;
 }
 
-void TDitherEngine::NextLine()
+void TDitherEngine::nextLine()
 {
     m_direction = -m_direction;
     m_column = m_direction == 1 ? 0 : m_width - 1;

@@ -301,10 +301,10 @@ TEST(ColorQuantizer, ReducesTheNewestDeepestNodeFirst)
     for (int i = 1; added.size() < 237; ++i)
         added.push_back({ static_cast<std::uint8_t>(2 * i), 100, 0, 0 });
     for (std::size_t i = 0; i < added.size(); ++i) {
-        quantizer.AddColor(added[i].red, added[i].green, added[i].blue);
-        ASSERT_EQ(std::min<int>(static_cast<int>(i) + 1, 236), quantizer.LeafCount());
+        quantizer.addColor(added[i].red, added[i].green, added[i].blue);
+        ASSERT_EQ(std::min<int>(static_cast<int>(i) + 1, 236), quantizer.leafCount());
     }
-    const std::vector<Colour> table = quantizer.ColorTable();
+    const std::vector<Colour> table = quantizer.colorTable();
     const std::set<std::uint32_t> kept = [&] {
         std::set<std::uint32_t> s;
         for (const Colour& c : table)
@@ -322,12 +322,12 @@ TEST(ColorQuantizer, ReducesALevelOnlyWhenDeeperLevelsAreDone)
     // Limit 2: the third colour folds every level-7 node (single children, no gain), then the newest
     // level-6 node (white's, single child), then black's, which merges black and (0,0,2).
     TColorQuantizer quantizer(2, 8);
-    quantizer.AddColor(0, 0, 0);
-    quantizer.AddColor(255, 255, 255);
-    quantizer.AddColor(0, 0, 2);
-    EXPECT_EQ((std::vector<Colour> { { 0, 0, 1, 0 }, { 255, 255, 255, 0 } }), quantizer.ColorTable());
-    quantizer.AddColor(0, 0, 0); // lands on the merged leaf
-    EXPECT_EQ((std::vector<Colour> { { 0, 0, 0, 0 }, { 255, 255, 255, 0 } }), quantizer.ColorTable());
+    quantizer.addColor(0, 0, 0);
+    quantizer.addColor(255, 255, 255);
+    quantizer.addColor(0, 0, 2);
+    EXPECT_EQ((std::vector<Colour> { { 0, 0, 1, 0 }, { 255, 255, 255, 0 } }), quantizer.colorTable());
+    quantizer.addColor(0, 0, 0); // lands on the merged leaf
+    EXPECT_EQ((std::vector<Colour> { { 0, 0, 0, 0 }, { 255, 255, 255, 0 } }), quantizer.colorTable());
 }
 
 TEST(FastColorLookup, SeedsLowestIndexSearchesWithTiesDownAndCachesPerCell)
@@ -365,11 +365,11 @@ TEST(DitherEngine, WalksRowsInASerpentine)
     TDitherEngine walker(3, lookup);
     std::vector<int> columns;
     for (int row = 0; row < 3; ++row) {
-        while (!walker.RowDone()) {
-            columns.push_back(walker.Column());
-            walker.Dither(1, 2, 3);
+        while (!walker.rowDone()) {
+            columns.push_back(walker.column());
+            walker.dither(1, 2, 3);
         }
-        walker.NextLine();
+        walker.nextLine();
     }
     EXPECT_EQ((std::vector<int> { 0, 1, 2, 2, 1, 0, 0, 1, 2 }), columns);
 }
@@ -389,7 +389,7 @@ TEST(DIBWriter, HandsOverA256ColourBitmapOnlyWhenFinished)
     TDIBWriter writer(result, palette, 3, 2, 8);
     writer.ScanLine(0)[2] = 1;
     writer.ScanLine(1)[0] = 1;
-    writer.Finish();
+    writer.finish();
     EXPECT_EQ(8, result.BitsPerPixel());
     EXPECT_EQ(256u, result.Palette().size());
     EXPECT_EQ(2u, result.colorsImportant());

@@ -27,7 +27,7 @@ public:
 
     std::uint8_t NearestIndex(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t& outRed,
         std::uint8_t& outGreen, std::uint8_t& outBlue) override;
-    int EntryCount() const { return m_entryCount; }
+    int entryCount() const { return m_entryCount; }
 
     static int Key(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
     {

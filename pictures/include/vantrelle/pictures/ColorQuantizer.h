@@ -33,12 +33,12 @@ public:
     TColorQuantizer(int colorLimit, int depth);
 
     // Adds every pixel of the reader's (24-bit) bitmap: rows from the top, columns left to right.
-    void Process(const TDIBReader& reader);
-    void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    void process(const TDIBReader& reader);
+    void addColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // The leaf colours in tree order (children 0 to 7, depth first): each sum divided by the
     // leaf's pixel count, truncated; black for a leaf without pixels.
-    std::vector<PaletteEntry> ColorTable() const;
-    int LeafCount() const { return m_leafCount; }
+    std::vector<PaletteEntry> colorTable() const;
+    int leafCount() const { return m_leafCount; }
 
 private:
     std::int32_t createNode(int level);

@@ -39,7 +39,7 @@ private:
     TBitmap& m_bitmap;
 };
 
-// Collects the rows of a new picture of 8 bits per pixel with a palette and, on Finish, hands it
+// Collects the rows of a new picture of 8 bits per pixel with a palette and, on finish(), hands it
 // to its bitmap as a BMP file image: a 1064-byte info block (40-byte header and 256 colours) and
 // the rows bottom row first. The info block and pixel buffer are made on the first row request.
 class TDIBWriter : public TDIB {
@@ -50,7 +50,7 @@ public:
     // Row `row` (0 is the top row) for writing: width bytes, one palette index each.
     std::uint8_t* ScanLine(int row);
     // Hands the picture to the bitmap. Without it, destroying the writer leaves the bitmap as it was.
-    void Finish();
+    void finish();
 
 private:
     void prepare();

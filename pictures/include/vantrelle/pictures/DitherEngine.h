@@ -17,14 +17,14 @@ public:
     TDitherEngine& operator=(const TDitherEngine&) = delete;
 
     // The column of the next pixel; the row is done once it leaves 0 .. width - 1.
-    int Column() const { return m_column; }
-    int Direction() const { return m_direction; }
-    bool RowDone() const { return m_column < 0 || m_column >= m_width; }
+    int column() const { return m_column; }
+    int direction() const { return m_direction; }
+    bool rowDone() const { return m_column < 0 || m_column >= m_width; }
 
-    // The index of the pixel at Column(), whose colour is given; then moves on by one pixel.
-    virtual std::uint8_t Dither(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    // The index of the pixel at column(), whose colour is given; then moves on by one pixel.
+    virtual std::uint8_t dither(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // Turns round for the next row.
-    virtual void NextLine();
+    virtual void nextLine();
 
 protected:
     TColorLookup& m_lookup;
