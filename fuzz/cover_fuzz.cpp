@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (picture.Graphic() != nullptr && dynamic_cast<const vantrelle::pictures::TBitmap*>(picture.Graphic()) == nullptr)
         __builtin_trap();
-    if (std::filesystem::exists(vantrelle::pictures::CoverTempName(extension)))
+    if (std::filesystem::exists(vantrelle::pictures::coverTempName(extension)))
         __builtin_trap();
     return 0;
 }

@@ -132,7 +132,7 @@ private:
 
 } // namespace
 
-std::string RecognizeCoverExtension(std::span<const std::uint8_t> head, const std::string& coverExtension)
+std::string recognizeCoverExtension(std::span<const std::uint8_t> head, const std::string& coverExtension)
 {
     // The head is searched as one text: zero bytes become 0x01 so that none of them ends it.
     std::string text(head.begin(), head.end());
@@ -144,7 +144,7 @@ std::string RecognizeCoverExtension(std::span<const std::uint8_t> head, const st
     return coverExtension;
 }
 
-std::string CoverTempName(const std::string& coverExtension)
+std::string coverTempName(const std::string& coverExtension)
 {
     return "Tmp" + coverExtension;
 }
@@ -152,9 +152,9 @@ std::string CoverTempName(const std::string& coverExtension)
 void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::string& fileName)
 {
     const CoverHead head = readHead(fileName);
-    coverExtension = RecognizeCoverExtension(std::span(head.bytes).first(head.count), coverExtension);
+    coverExtension = recognizeCoverExtension(std::span(head.bytes).first(head.count), coverExtension);
 
-    const std::string tempName = CoverTempName(coverExtension);
+    const std::string tempName = coverTempName(coverExtension);
     // The file may itself be the temporary copy; copying it onto itself would empty it.
     const bool isTempCopy = sameFile(fileName, tempName);
     if (!isTempCopy) {

@@ -23,10 +23,10 @@ inline constexpr std::size_t kCoverHeadSize = 101;
 inline constexpr const char* kDownloadedCoverName = "Picture.tmp";
 
 // ".jpg" when the head holds "JFIF", else ".gif" when it holds "GIF", else `coverExtension` unchanged.
-std::string RecognizeCoverExtension(std::span<const std::uint8_t> head, const std::string& coverExtension);
+std::string recognizeCoverExtension(std::span<const std::uint8_t> head, const std::string& coverExtension);
 
 // The name of the import's temporary copy: "Tmp" followed by the extension.
-std::string CoverTempName(const std::string& coverExtension);
+std::string coverTempName(const std::string& coverExtension);
 
 // Makes the picture show the file as a palette bitmap (empty for a file that loads as an empty picture).
 // `coverExtension` is the remembered extension with its leading "."; a recognised JPEG or GIF file changes it,
