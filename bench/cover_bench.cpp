@@ -58,7 +58,7 @@ TBitmap decodeBare(const std::vector<std::uint8_t>& file)
     vantrelle::bench::decodeJpegBare(file, JCS_EXT_BGR, [&](int width, int height, int y) {
         if (y == 0)
             bitmap = TBitmap(width, height, 24);
-        return bitmap.ScanLine(y);
+        return bitmap.scanLine(y);
     });
     return bitmap;
 }
@@ -84,7 +84,7 @@ void BM_CoverImportAgainstParts(benchmark::State& state)
             vantrelle::pictures::TPicture picture;
             std::string extension;
             vantrelle::pictures::ImportCoverFile(picture, extension, "poster.jpg");
-            benchmark::DoNotOptimize(picture.Graphic());
+            benchmark::DoNotOptimize(picture.graphic());
         }
         whole += threadSeconds() - start;
 

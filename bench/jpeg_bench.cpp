@@ -28,7 +28,7 @@ void BM_JPEGImage(benchmark::State& state)
         vantrelle::pictures::TJPEGImage image;
         vantrelle::pictures::Stream stream(file);
         image.loadFromStream(stream);
-        benchmark::DoNotOptimize(image.Bitmap().Pixels().data());
+        benchmark::DoNotOptimize(image.Bitmap().pixels().data());
     }
 }
 

@@ -32,7 +32,7 @@ TBitmap makePicture()
     const std::vector<std::uint8_t> rgb = vantrelle::bench::photoLikeRgb(Width, Height, 42, 16);
     TBitmap picture(Width, Height, 24);
     for (int y = 0; y < Height; ++y) {
-        std::uint8_t* row = picture.ScanLine(y);
+        std::uint8_t* row = picture.scanLine(y);
         for (int x = 0; x < Width; ++x) {
             const std::uint8_t* p = &rgb[(std::size_t(y) * Width + x) * 3];
             row[3 * x] = p[2];
@@ -56,7 +56,7 @@ struct Fixture {
         std::unordered_set<std::uint32_t> colours;
         for (int y = 0; y < Height; ++y)
             for (int x = 0; x < Width; ++x) {
-                const std::uint8_t* p = picture.ScanLine(y) + 3 * x;
+                const std::uint8_t* p = picture.scanLine(y) + 3 * x;
                 colours.insert(p[0] | (p[1] << 8) | (p[2] << 16));
             }
         vantrelle::bench::reportInfo("reduce.distinct_colours", static_cast<double>(colours.size()), "colours");
@@ -92,7 +92,7 @@ void BM_ReduceTool(benchmark::State& state)
             vantrelle::bench::reportInfo("reduce.tool_peak_memory", kilobytes / 1024.0, "MiB");
     }
     vantrelle::bench::reportInfo(
-        "reduce.picture_memory", static_cast<double>(f.picture.Pixels().size()) / (1024.0 * 1024.0), "MiB");
+        "reduce.picture_memory", static_cast<double>(f.picture.pixels().size()) / (1024.0 * 1024.0), "MiB");
 }
 // Fixed iteration counts: each benchmark function runs once, so each info line is reported once.
 BENCHMARK(BM_ReduceTool)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);

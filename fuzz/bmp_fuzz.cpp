@@ -12,25 +12,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     vantrelle::pictures::TBitmap bitmap;
     try {
-        bitmap.LoadFromBlob(std::span<const std::uint8_t>(data, size));
+        bitmap.loadFromBlob(std::span<const std::uint8_t>(data, size));
     } catch (const vantrelle::pictures::EInvalidGraphic&) {
         return 0;
     }
     // Writing back and re-reading is checked on small pictures only, to keep the runs fast.
-    if (!bitmap.Empty() && std::int64_t { bitmap.Width() } * bitmap.Height() <= 1 << 20) {
-        const auto bytes = bitmap.SaveToBytes();
+    if (!bitmap.empty() && std::int64_t { bitmap.width() } * bitmap.height() <= 1 << 20) {
+        const auto bytes = bitmap.saveToBytes();
         vantrelle::pictures::TBitmap again;
-        again.LoadFromBlob(bytes);
-        if (again.SaveToBytes() != bytes)
+        again.loadFromBlob(bytes);
+        if (again.saveToBytes() != bytes)
             __builtin_trap();
-        (void)bitmap.PixelColor(bitmap.Width() - 1, bitmap.Height() - 1);
+        (void)bitmap.pixelColor(bitmap.width() - 1, bitmap.height() - 1);
 
-        if (std::int64_t { bitmap.Width() } * bitmap.Height() > 1 << 16)
+        if (std::int64_t { bitmap.width() } * bitmap.height() > 1 << 16)
             return 0;
         vantrelle::pictures::TGIFGraphic converter;
         converter.Assign(&bitmap);
         const vantrelle::pictures::TBitmap* reduced = converter.Bitmap();
-        if (reduced == nullptr || reduced->Width() != bitmap.Width() || reduced->BitsPerPixel() > 8)
+        if (reduced == nullptr || reduced->width() != bitmap.width() || reduced->bitsPerPixel() > 8)
             __builtin_trap();
     }
     return 0;

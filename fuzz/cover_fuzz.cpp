@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const vantrelle::Error&) {
         return 0;
     }
-    if (picture.Graphic() != nullptr && dynamic_cast<const vantrelle::pictures::TBitmap*>(picture.Graphic()) == nullptr)
+    if (picture.graphic() != nullptr && dynamic_cast<const vantrelle::pictures::TBitmap*>(picture.graphic()) == nullptr)
         __builtin_trap();
     if (std::filesystem::exists(vantrelle::pictures::coverTempName(extension)))
         __builtin_trap();

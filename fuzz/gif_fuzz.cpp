@@ -15,12 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         image.loadFromStream(stream);
     } catch (const EGIFError&) {
-        if (stream.position() != 0 || !image.Empty())
+        if (stream.position() != 0 || !image.empty())
             __builtin_trap();
         return 0;
     }
     for (const auto& frame : image.frames()) {
-        if (!frame->Empty() && frame->pixels.size() != std::size_t(frame->width) * frame->height)
+        if (!frame->empty() && frame->pixels.size() != std::size_t(frame->width) * frame->height)
             __builtin_trap();
         (void)frame->activeColorTable();
     }

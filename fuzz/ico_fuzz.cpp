@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Stream stream(std::span<const std::uint8_t>(data, size));
     try {
         icon.loadFromStream(stream);
-        const TBitmap image = icon.LargestImage();
-        if (!image.Empty())
-            (void)image.PixelColor(image.Width() - 1, image.Height() - 1);
+        const TBitmap image = icon.largestImage();
+        if (!image.empty())
+            (void)image.pixelColor(image.width() - 1, image.height() - 1);
     } catch (const EInvalidGraphic&) {
     }
     return 0;

@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Stream stream(std::span<const std::uint8_t>(data, size));
     try {
         image.loadFromStream(stream);
-        if (std::int64_t(image.Width()) * image.Height() <= 256 * 256) {
+        if (std::int64_t(image.width()) * image.height() <= 256 * 256) {
             const TBitmap& bitmap = image.Bitmap();
-            if (!bitmap.Empty() && (bitmap.Width() != image.Width() || bitmap.Height() != image.Height()))
+            if (!bitmap.empty() && (bitmap.width() != image.width() || bitmap.height() != image.height()))
                 __builtin_trap();
         }
     } catch (const EJPEG&) {

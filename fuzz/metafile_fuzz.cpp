@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EInvalidGraphic&) {
         return 0;
     }
-    if (std::int64_t(metafile.Width()) * metafile.Height() <= 512 * 512) {
+    if (std::int64_t(metafile.width()) * metafile.height() <= 512 * 512) {
         const TMetafile::Rendering rendering = metafile.render();
         if (rendering.skippedRecords < 0)
             __builtin_trap();

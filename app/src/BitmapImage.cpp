@@ -16,35 +16,35 @@ namespace {
 
 QImage indexedImage(const TBitmap& bitmap)
 {
-    QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_Indexed8);
+    QImage image(bitmap.width(), bitmap.height(), QImage::Format_Indexed8);
     // Every index the depth allows has a colour, so no pixel falls outside the table.
-    QList<QRgb> colours(1 << bitmap.BitsPerPixel(), qRgb(0, 0, 0));
-    const std::vector<PaletteEntry>& palette = bitmap.Palette();
+    QList<QRgb> colours(1 << bitmap.bitsPerPixel(), qRgb(0, 0, 0));
+    const std::vector<PaletteEntry>& palette = bitmap.palette();
     for (std::size_t i = 0; i < palette.size() && i < static_cast<std::size_t>(colours.size()); ++i)
         colours[static_cast<qsizetype>(i)] = qRgb(palette[i].red, palette[i].green, palette[i].blue);
     image.setColorTable(colours);
-    for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int y = 0; y < bitmap.height(); ++y) {
         uchar* target = image.scanLine(y);
-        for (int x = 0; x < bitmap.Width(); ++x)
-            target[x] = static_cast<uchar>(bitmap.PixelIndex(x, y));
+        for (int x = 0; x < bitmap.width(); ++x)
+            target[x] = static_cast<uchar>(bitmap.pixelIndex(x, y));
     }
     return image;
 }
 
 QImage trueColourImage(const TBitmap& bitmap)
 {
-    if (bitmap.BitsPerPixel() == 24) {
-        QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_BGR888);
-        for (int y = 0; y < bitmap.Height(); ++y)
-            std::memcpy(image.scanLine(y), bitmap.ScanLine(y), static_cast<std::size_t>(bitmap.Width()) * 3);
+    if (bitmap.bitsPerPixel() == 24) {
+        QImage image(bitmap.width(), bitmap.height(), QImage::Format_BGR888);
+        for (int y = 0; y < bitmap.height(); ++y)
+            std::memcpy(image.scanLine(y), bitmap.scanLine(y), static_cast<std::size_t>(bitmap.width()) * 3);
         return image;
     }
     // 16 and 32 bits: the masks decide where each colour lies.
-    QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
-    for (int y = 0; y < bitmap.Height(); ++y) {
+    QImage image(bitmap.width(), bitmap.height(), QImage::Format_RGB32);
+    for (int y = 0; y < bitmap.height(); ++y) {
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            const PaletteEntry colour = bitmap.PixelColor(x, y);
+        for (int x = 0; x < bitmap.width(); ++x) {
+            const PaletteEntry colour = bitmap.pixelColor(x, y);
             target[x] = qRgb(colour.red, colour.green, colour.blue);
         }
     }
@@ -54,8 +54,8 @@ QImage trueColourImage(const TBitmap& bitmap)
 TBitmap bitmapWithRows(const QImage& image, int bitsPerPixel, std::size_t rowBytes)
 {
     TBitmap bitmap(image.width(), image.height(), bitsPerPixel);
-    for (int y = 0; y < bitmap.Height(); ++y)
-        std::memcpy(bitmap.ScanLine(y), image.constScanLine(y), rowBytes);
+    for (int y = 0; y < bitmap.height(); ++y)
+        std::memcpy(bitmap.scanLine(y), image.constScanLine(y), rowBytes);
     return bitmap;
 }
 
@@ -65,17 +65,17 @@ void takeColourTable(TBitmap& bitmap, const QImage& image)
     for (const QRgb colour : image.colorTable())
         palette.push_back({ static_cast<std::uint8_t>(qRed(colour)), static_cast<std::uint8_t>(qGreen(colour)),
             static_cast<std::uint8_t>(qBlue(colour)), 0 });
-    bitmap.SetPalette(std::move(palette));
-    bitmap.SetColorsUsed(static_cast<std::uint32_t>(bitmap.Palette().size()));
+    bitmap.setPalette(std::move(palette));
+    bitmap.setColorsUsed(static_cast<std::uint32_t>(bitmap.palette().size()));
 }
 
 } // namespace
 
 QImage toQImage(const TBitmap& bitmap)
 {
-    if (bitmap.Empty())
+    if (bitmap.empty())
         return QImage();
-    return bitmap.BitsPerPixel() <= 8 ? indexedImage(bitmap) : trueColourImage(bitmap);
+    return bitmap.bitsPerPixel() <= 8 ? indexedImage(bitmap) : trueColourImage(bitmap);
 }
 
 TBitmap fromQImage(const QImage& image)
@@ -99,7 +99,7 @@ TBitmap fromQImage(const QImage& image)
 
 QImage graphicImage(const pictures::TGraphic& graphic)
 {
-    if (graphic.Empty())
+    if (graphic.empty())
         return QImage();
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(&graphic))
         return toQImage(*bitmap);
@@ -108,7 +108,7 @@ QImage graphicImage(const pictures::TGraphic& graphic)
     if (const auto* gif = dynamic_cast<const pictures::TGIFGraphic*>(&graphic))
         return gif->Bitmap() ? toQImage(*gif->Bitmap()) : QImage();
     if (const auto* icon = dynamic_cast<const pictures::TIcon*>(&graphic))
-        return toQImage(icon->LargestImage());
+        return toQImage(icon->largestImage());
     return QImage();
 }
 

@@ -169,7 +169,7 @@ void TForm1::createButtons()
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(312, 276, 177, 117);
-    Image1->Picture().SetGraphic(std::make_unique<pictures::TBitmap>(placeholderCover()));
+    Image1->Picture().setGraphic(std::make_unique<pictures::TBitmap>(placeholderCover()));
 }
 
 void TForm1::setTabOrders()

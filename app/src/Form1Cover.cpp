@@ -26,7 +26,7 @@ void TForm1::ImportCoverFile(const std::string& FileName)
 // goes back to the download, which it ends; nothing is shown.
 void TForm1::useDownloadedCover(std::span<const std::uint8_t> body)
 {
-    pictures::ImportDownloadedCover(DBImage1->Picture(), CoverExtension, body);
+    pictures::importDownloadedCover(DBImage1->Picture(), CoverExtension, body);
 }
 
 void TForm1::DBImage1DblClick()

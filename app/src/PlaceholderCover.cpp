@@ -54,12 +54,12 @@ pictures::TBitmap placeholderCover()
         const auto grey = static_cast<std::uint8_t>(level);
         greys[static_cast<std::size_t>(level)] = { grey, grey, grey, 0 };
     }
-    cover.SetPalette(std::move(greys));
+    cover.setPalette(std::move(greys));
 
     // Four by four samples per pixel smooth the edges; the mean is kept to steps of 8 grey levels.
     constexpr int samples = 4;
     for (int y = 0; y < coverHeight; ++y) {
-        std::uint8_t* row = cover.ScanLine(y);
+        std::uint8_t* row = cover.scanLine(y);
         for (int x = 0; x < coverWidth; ++x) {
             int sum = 0;
             for (int sy = 0; sy < samples; ++sy) {

@@ -77,13 +77,13 @@ store::TField* TDBImage::Field() const
 
 void TDBImage::assignBitmap(const TBitmap* bitmap)
 {
-    m_picture.SetGraphic(bitmap ? std::make_unique<TBitmap>(*bitmap) : nullptr);
+    m_picture.setGraphic(bitmap ? std::make_unique<TBitmap>(*bitmap) : nullptr);
 }
 
 void TDBImage::pictureChanged()
 {
     m_image = QImage();
-    if (const pictures::TGraphic* graphic = m_picture.Graphic()) {
+    if (const pictures::TGraphic* graphic = m_picture.graphic()) {
         try {
             m_image = graphicImage(*graphic);
         } catch (const std::exception&) {
@@ -105,13 +105,13 @@ void TDBImage::readColumn()
     if (!value.empty()) {
         try {
             auto loaded = std::make_unique<TBitmap>();
-            loaded->LoadFromBlob(std::span(reinterpret_cast<const std::uint8_t*>(value.data()), value.size()));
+            loaded->loadFromBlob(std::span(reinterpret_cast<const std::uint8_t*>(value.data()), value.size()));
             bitmap = std::move(loaded);
         } catch (const std::exception& error) {
             failure = error.what();
         }
     }
-    m_picture.SetGraphic(std::move(bitmap));
+    m_picture.setGraphic(std::move(bitmap));
     m_modified = false;
     reportReadFailureLater(std::move(failure));
 }
@@ -141,8 +141,8 @@ void TDBImage::writeChange()
     if (!field)
         return;
     std::vector<std::uint8_t> bytes;
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(m_picture.Graphic()))
-        bytes = bitmap->SaveToBytes();
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(m_picture.graphic()))
+        bytes = bitmap->saveToBytes();
     {
         // Setting the column tells the bound controls, this one too: the picture already shows it.
         const QScopedValueRollback<bool> writing(m_writing, true);
@@ -162,10 +162,10 @@ void TDBImage::copyToClipboard()
 
 void TDBImage::cutToClipboard()
 {
-    if (!Editing() || !m_picture.Graphic() || m_picture.Graphic()->Empty())
+    if (!Editing() || !m_picture.graphic() || m_picture.graphic()->empty())
         return;
     copyToClipboard();
-    m_picture.SetGraphic(nullptr);
+    m_picture.setGraphic(nullptr);
 }
 
 void TDBImage::pasteFromClipboard()
@@ -179,7 +179,7 @@ void TDBImage::pasteFromClipboard()
     const QImage image = clipboard->image();
     if (image.isNull())
         return;
-    m_picture.SetGraphic(std::make_unique<TBitmap>(fromQImage(image)));
+    m_picture.setGraphic(std::make_unique<TBitmap>(fromQImage(image)));
 }
 
 void TDBImage::DataSetChanged()

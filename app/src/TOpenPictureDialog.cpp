@@ -73,8 +73,8 @@ void TOpenPictureDialog::showPreview(const QString& path)
     try {
         pictures::TPicture picture;
         pictures::LoadPictureFile(picture, path.toStdString());
-        if (picture.Graphic())
-            m_preview = graphicImage(*picture.Graphic());
+        if (picture.graphic())
+            m_preview = graphicImage(*picture.graphic());
     } catch (const std::exception&) {
         // Only the preview fails (it stays empty): the user may still choose the file, and its import says
         // what is wrong.

@@ -28,14 +28,14 @@ store::Bytes importCoverPicture(const fs::path& file, const std::string& extensi
         pictures::ImportCoverFile(picture, remembered, absolute);
     }
     // The cover control stores only bitmaps; anything else, or a bitmap without pixels, leaves the column null.
-    const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(picture.Graphic());
-    return bitmap ? bitmap->SaveToBytes() : store::Bytes();
+    const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(picture.graphic());
+    return bitmap ? bitmap->saveToBytes() : store::Bytes();
 }
 
 store::Bytes coverValue(store::Bytes bytes, const std::string& extension)
 {
     if (isCoverBitmap(bytes)) {
-        pictures::TBitmap().LoadFromBlob(bytes);
+        pictures::TBitmap().loadFromBlob(bytes);
         return bytes;
     }
     const ScratchWorkingDir scratch;

@@ -136,29 +136,29 @@ void TBitmap::setSize(int width, int height, int bitsPerPixel)
     m_bitsPerPixel = bitsPerPixel;
 }
 
-std::uint8_t* TBitmap::ScanLine(int y)
+std::uint8_t* TBitmap::scanLine(int y)
 {
-    return const_cast<std::uint8_t*>(std::as_const(*this).ScanLine(y));
+    return const_cast<std::uint8_t*>(std::as_const(*this).scanLine(y));
 }
 
-const std::uint8_t* TBitmap::ScanLine(int y) const
+const std::uint8_t* TBitmap::scanLine(int y) const
 {
     if (y < 0 || y >= m_height)
         throw EInvalidGraphic("Scan line index out of range");
     return m_pixels.data() + rowBytes() * static_cast<std::size_t>(y);
 }
 
-int TBitmap::PixelIndex(int x, int y) const
+int TBitmap::pixelIndex(int x, int y) const
 {
-    const std::uint8_t* row = ScanLine(y);
+    const std::uint8_t* row = scanLine(y);
     if (x < 0 || x >= m_width)
         throw EInvalidGraphic("Pixel index out of range");
     return m_bitsPerPixel <= 8 ? packedIndex(row, x, m_bitsPerPixel) : 0;
 }
 
-PaletteEntry TBitmap::PixelColor(int x, int y) const
+PaletteEntry TBitmap::pixelColor(int x, int y) const
 {
-    const std::uint8_t* row = ScanLine(y);
+    const std::uint8_t* row = scanLine(y);
     if (x < 0 || x >= m_width)
         throw EInvalidGraphic("Pixel index out of range");
     switch (m_bitsPerPixel) {
@@ -200,18 +200,18 @@ void TBitmap::setBitsPerPixel(int bitsPerPixel)
     TBitmap converted(m_width, m_height, bitsPerPixel);
     const std::size_t indexLimit = std::size_t { 1 } << std::min(bitsPerPixel, 8);
     for (int y = 0; y < m_height; ++y) {
-        const std::uint8_t* source = ScanLine(y);
-        std::uint8_t* target = converted.ScanLine(y);
+        const std::uint8_t* source = scanLine(y);
+        std::uint8_t* target = converted.scanLine(y);
         for (int x = 0; x < m_width; ++x) {
             if (bitsPerPixel <= 8) {
                 const bool indexed = m_bitsPerPixel <= 8;
                 const int index = indexed ? packedIndex(source, x, m_bitsPerPixel) : 0;
                 const bool keep = indexed && static_cast<std::size_t>(index) < indexLimit;
                 storePixel(
-                    target, x, bitsPerPixel, keep ? index : nearestEntry(m_palette, indexLimit, PixelColor(x, y)));
+                    target, x, bitsPerPixel, keep ? index : nearestEntry(m_palette, indexLimit, pixelColor(x, y)));
                 continue;
             }
-            const PaletteEntry colour = PixelColor(x, y);
+            const PaletteEntry colour = pixelColor(x, y);
             const std::uint32_t value = bitsPerPixel == 16
                 ? ((colour.red >> 3) << 10) | ((colour.green >> 3) << 5) | (colour.blue >> 3)
                 : (colour.red << 16) | (colour.green << 8) | colour.blue;
@@ -224,7 +224,7 @@ void TBitmap::setBitsPerPixel(int bitsPerPixel)
         m_compression = BitmapCompression::Rgb;
 }
 
-void TBitmap::SetPalette(std::vector<PaletteEntry> palette)
+void TBitmap::setPalette(std::vector<PaletteEntry> palette)
 {
     if (palette.size() > 256)
         palette.resize(256);

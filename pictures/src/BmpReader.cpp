@@ -120,8 +120,8 @@ BitmapCompression checkedCompression(const InfoHeader& info)
 // picture makes the file invalid; data that simply stop leave the remaining pixels 0.
 void decodeRunLength(std::span<const std::uint8_t> data, TBitmap& bitmap, bool fourBit)
 {
-    const std::int64_t width = bitmap.Width();
-    const std::int64_t height = bitmap.Height();
+    const std::int64_t width = bitmap.width();
+    const std::int64_t height = bitmap.height();
     std::int64_t x = 0;
     std::int64_t y = 0;
     // Pixels past the right edge are dropped, as Windows does: some encoders code a row's padding
@@ -129,7 +129,7 @@ void decodeRunLength(std::span<const std::uint8_t> data, TBitmap& bitmap, bool f
     auto put = [&](std::int64_t column, unsigned index) {
         if (column >= width)
             return;
-        std::uint8_t* row = bitmap.ScanLine(static_cast<int>(height - 1 - y));
+        std::uint8_t* row = bitmap.scanLine(static_cast<int>(height - 1 - y));
         if (fourBit) {
             const int shift = column % 2 == 0 ? 4 : 0;
             std::uint8_t& cell = row[column / 2];
@@ -225,12 +225,12 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
     }
 
     TBitmap bitmap(static_cast<int>(info.width), static_cast<int>(height), info.bitsPerPixel);
-    bitmap.SetPalette(std::move(palette));
-    bitmap.SetColorsUsed(info.colorsUsed != 0 ? static_cast<std::uint32_t>(kept) : 0);
+    bitmap.setPalette(std::move(palette));
+    bitmap.setColorsUsed(info.colorsUsed != 0 ? static_cast<std::uint32_t>(kept) : 0);
     bitmap.setColorsImportant(info.colorsImportant);
     bitmap.setResolution(info.xPelsPerMeter, info.yPelsPerMeter);
-    bitmap.SetCompression(compression == BitmapCompression::BitFields ? compression : BitmapCompression::Rgb);
-    bitmap.SetMasks(compression == BitmapCompression::BitFields ? masks : BitFieldMasks {});
+    bitmap.setCompression(compression == BitmapCompression::BitFields ? compression : BitmapCompression::Rgb);
+    bitmap.setMasks(compression == BitmapCompression::BitFields ? masks : BitFieldMasks {});
 
     const std::uint64_t rowBytes = bitmap.rowBytes();
     std::uint64_t pixelSize = info.imageSize != 0 ? info.imageSize : rowBytes * static_cast<std::uint64_t>(height);
@@ -238,7 +238,7 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
         pixelSize = in.remaining();
     const auto pixels = in.take(std::min<std::uint64_t>(pixelSize, in.remaining()));
     consumed = in.position();
-    if (bitmap.Empty())
+    if (bitmap.empty())
         return bitmap;
 
     if (runLength) {
@@ -251,7 +251,7 @@ TBitmap decodeBmp(std::span<const std::uint8_t> data, std::size_t& consumed)
             break;
         const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(rowBytes, pixels.size() - start));
         const int y = static_cast<int>(topDown ? fileRow : height - 1 - fileRow);
-        std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(start), count, bitmap.ScanLine(y));
+        std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(start), count, bitmap.scanLine(y));
     }
     return bitmap;
 }
@@ -271,7 +271,7 @@ void TBitmap::loadFromStream(Stream& stream)
     stream.skip(consumed);
 }
 
-void TBitmap::LoadFromBlob(std::span<const std::uint8_t> value)
+void TBitmap::loadFromBlob(std::span<const std::uint8_t> value)
 {
     Stream stream(stripGraphicHeader(value));
     loadFromStream(stream);

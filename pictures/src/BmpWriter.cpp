@@ -32,10 +32,10 @@ private:
 
 } // namespace
 
-std::vector<std::uint8_t> TBitmap::SaveToBytes() const
+std::vector<std::uint8_t> TBitmap::saveToBytes() const
 {
     std::vector<std::uint8_t> out;
-    if (Empty())
+    if (empty())
         return out;
 
     // N: the colours-used count, else the full table of a palette depth; above 8 bits a palette
@@ -85,7 +85,7 @@ std::vector<std::uint8_t> TBitmap::SaveToBytes() const
     const std::size_t usedBytes = (static_cast<std::size_t>(m_width) * m_bitsPerPixel + 7) / 8;
     const std::size_t padding = rowBytes() - usedBytes;
     for (int y = m_height - 1; y >= 0; --y) {
-        const std::uint8_t* row = ScanLine(y);
+        const std::uint8_t* row = scanLine(y);
         out.insert(out.end(), row, row + usedBytes);
         out.insert(out.end(), padding, 0);
     }
@@ -94,7 +94,7 @@ std::vector<std::uint8_t> TBitmap::SaveToBytes() const
 
 void TBitmap::saveToFile(const std::string& fileName) const
 {
-    const std::vector<std::uint8_t> bytes = SaveToBytes();
+    const std::vector<std::uint8_t> bytes = saveToBytes();
     std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
     if (!file)
         throw EFileError("Cannot create file " + fileName);

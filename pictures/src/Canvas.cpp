@@ -21,8 +21,8 @@ bool Canvas::spend(std::uint64_t work)
 
 bool Canvas::fillPolygon(const std::vector<CanvasPoint>& points, CanvasColor color, bool winding)
 {
-    const int width = m_bitmap.Width();
-    const int height = m_bitmap.Height();
+    const int width = m_bitmap.width();
+    const int height = m_bitmap.height();
     if (points.size() < 3 || width == 0 || height == 0)
         return true;
     double top = points[0].y, bottom = points[0].y;
@@ -54,7 +54,7 @@ bool Canvas::fillPolygon(const std::vector<CanvasPoint>& points, CanvasColor col
             crossings.push_back({ x, b.y > a.y ? 1 : -1 });
         }
         std::sort(crossings.begin(), crossings.end(), [](const Crossing& l, const Crossing& r) { return l.x < r.x; });
-        std::uint8_t* row = m_bitmap.ScanLine(y);
+        std::uint8_t* row = m_bitmap.scanLine(y);
         int inside = 0;
         for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
             inside = winding ? inside + crossings[i].direction : inside ^ 1;
@@ -77,7 +77,7 @@ bool Canvas::drawPolyline(const std::vector<CanvasPoint>& points, CanvasColor co
 {
     penWidth = std::clamp(penWidth, 1, kMaxPenWidth);
     const std::size_t segments = closed ? points.size() : (points.empty() ? 0 : points.size() - 1);
-    const std::uint64_t perSegment = std::uint64_t(m_bitmap.Width() + m_bitmap.Height() + 2) * penWidth * penWidth;
+    const std::uint64_t perSegment = std::uint64_t(m_bitmap.width() + m_bitmap.height() + 2) * penWidth * penWidth;
     if (!spend(segments * perSegment))
         return false;
     for (std::size_t i = 0; i < segments; ++i)
@@ -92,7 +92,7 @@ void Canvas::drawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int p
     // Clip to the bitmap widened by the pen (Liang-Barsky), so that the walk below stays short.
     const double margin = penWidth;
     const double minX = -margin, minY = -margin;
-    const double maxX = m_bitmap.Width() + margin, maxY = m_bitmap.Height() + margin;
+    const double maxX = m_bitmap.width() + margin, maxY = m_bitmap.height() + margin;
     double t0 = 0, t1 = 1;
     const double dx = to.x - from.x, dy = to.y - from.y;
     const double p[4] = { -dx, dx, -dy, dy };
@@ -136,10 +136,10 @@ void Canvas::drawLine(CanvasPoint from, CanvasPoint to, CanvasColor color, int p
 void Canvas::stamp(long x, long y, CanvasColor color, int penWidth)
 {
     const long half = (penWidth - 1) / 2;
-    const long left = std::max(0L, x - half), right = std::min(long(m_bitmap.Width()), x - half + penWidth);
-    const long top = std::max(0L, y - half), bottom = std::min(long(m_bitmap.Height()), y - half + penWidth);
+    const long left = std::max(0L, x - half), right = std::min(long(m_bitmap.width()), x - half + penWidth);
+    const long top = std::max(0L, y - half), bottom = std::min(long(m_bitmap.height()), y - half + penWidth);
     for (long row = top; row < bottom; ++row) {
-        std::uint8_t* pixels = m_bitmap.ScanLine(int(row));
+        std::uint8_t* pixels = m_bitmap.scanLine(int(row));
         for (long column = left; column < right; ++column) {
             pixels[3 * column] = color.blue;
             pixels[3 * column + 1] = color.green;

@@ -16,7 +16,7 @@ TFastColorLookup::TFastColorLookup(const LogicalPalette& palette)
         m_red[static_cast<std::size_t>(i)] = e.red;
         m_green[static_cast<std::size_t>(i)] = e.green;
         m_blue[static_cast<std::size_t>(i)] = e.blue;
-        std::int16_t& slot = m_inverse[static_cast<std::size_t>(Key(e.red, e.green, e.blue))];
+        std::int16_t& slot = m_inverse[static_cast<std::size_t>(key(e.red, e.green, e.blue))];
         if (slot == -1)
             slot = static_cast<std::int16_t>(i);
     }
@@ -25,7 +25,7 @@ TFastColorLookup::TFastColorLookup(const LogicalPalette& palette)
 std::uint8_t TFastColorLookup::NearestIndex(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
     std::uint8_t& outRed, std::uint8_t& outGreen, std::uint8_t& outBlue)
 {
-    std::int16_t& slot = m_inverse[static_cast<std::size_t>(Key(red, green, blue))];
+    std::int16_t& slot = m_inverse[static_cast<std::size_t>(key(red, green, blue))];
     if (slot == -1) {
         // Distance and index packed into one key: the smallest key is the nearest entry, and among equal
         // distances the lowest index, as a strict-less scan would find; a loop the compiler vectorizes.

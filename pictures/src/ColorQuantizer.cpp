@@ -105,9 +105,9 @@ void TColorQuantizer::reduceTree()
 
 void TColorQuantizer::process(const TDIBReader& reader)
 {
-    for (int y = 0; y < reader.Height(); ++y) {
-        const std::uint8_t* row = reader.ScanLine(y);
-        for (int x = 0; x < reader.Width(); ++x, row += 3)
+    for (int y = 0; y < reader.height(); ++y) {
+        const std::uint8_t* row = reader.scanLine(y);
+        for (int x = 0; x < reader.width(); ++x, row += 3)
             addColor(row[2], row[1], row[0]);
     }
 }

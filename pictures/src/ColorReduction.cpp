@@ -41,11 +41,11 @@ std::unique_ptr<TBitmap> ReduceToPaletteBitmap(TBitmap& source, TReductionMode, 
     const TDIBReader reader(source, 24);
     const LogicalPalette palette = BuildOptimizedPalette(source);
     TFastColorLookup lookup(palette);
-    TDitherEngine walker(source.Width(), lookup);
-    TDIBWriter writer(*result, palette, source.Width(), source.Height(), 8);
-    for (int y = 0; y < source.Height(); ++y) {
-        const std::uint8_t* in = reader.ScanLine(y);
-        std::uint8_t* out = writer.ScanLine(y);
+    TDitherEngine walker(source.width(), lookup);
+    TDIBWriter writer(*result, palette, source.width(), source.height(), 8);
+    for (int y = 0; y < source.height(); ++y) {
+        const std::uint8_t* in = reader.scanLine(y);
+        std::uint8_t* out = writer.scanLine(y);
         while (!walker.rowDone()) {
             const int x = walker.column();
             const std::uint8_t* pixel = in + 3 * x;

@@ -169,12 +169,12 @@ void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::
     converter.setReductionMode(TReductionMode::OptimalWithSystemColors);
     // Declared after the converter so that the copy is deleted before the converter is freed.
     const TempCopyRemover remover(tempName, isTempCopy);
-    converter.Assign(picture.Graphic());
+    converter.Assign(picture.graphic());
     const TBitmap* bitmap = converter.Bitmap();
-    picture.SetGraphic(bitmap ? std::make_unique<TBitmap>(*bitmap) : nullptr);
+    picture.setGraphic(bitmap ? std::make_unique<TBitmap>(*bitmap) : nullptr);
 }
 
-void ImportDownloadedCover(TPicture& picture, std::string& coverExtension, std::span<const std::uint8_t> body)
+void importDownloadedCover(TPicture& picture, std::string& coverExtension, std::span<const std::uint8_t> body)
 {
     {
         std::ofstream file(kDownloadedCoverName, std::ios::binary | std::ios::trunc);

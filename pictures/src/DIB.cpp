@@ -66,7 +66,7 @@ void TDIBWriter::prepare()
     }
 }
 
-std::uint8_t* TDIBWriter::ScanLine(int row)
+std::uint8_t* TDIBWriter::scanLine(int row)
 {
     if (m_image.empty())
         prepare();

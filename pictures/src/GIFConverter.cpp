@@ -25,19 +25,19 @@ std::string cannotAssign(const char* source, const char* target)
 TBitmap whiteBitmap(int width, int height)
 {
     TBitmap bitmap(width, height, 24);
-    std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), 0xFF);
+    std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), 0xFF);
     return bitmap;
 }
 
 // Copies `picture` opaque onto the 24-bit `target` with its top-left corner at (left, top), clipped.
 void drawOpaque(TBitmap& target, const TBitmap& picture, int left, int top)
 {
-    const int right = std::min(target.Width(), left + picture.Width());
-    const int bottom = std::min(target.Height(), top + picture.Height());
+    const int right = std::min(target.width(), left + picture.width());
+    const int bottom = std::min(target.height(), top + picture.height());
     for (int y = std::max(top, 0); y < bottom; ++y) {
-        std::uint8_t* row = target.ScanLine(y);
+        std::uint8_t* row = target.scanLine(y);
         for (int x = std::max(left, 0); x < right; ++x) {
-            const PaletteEntry colour = picture.PixelColor(x - left, y - top);
+            const PaletteEntry colour = picture.pixelColor(x - left, y - top);
             row[3 * x] = colour.blue;
             row[3 * x + 1] = colour.green;
             row[3 * x + 2] = colour.red;
@@ -56,8 +56,8 @@ TBitmap bitmapOf(const TGraphic& source)
         return metafile->render().bitmap;
     if (const auto* icon = dynamic_cast<const TIcon*>(&source)) {
         // Icons do not copy into a bitmap: they are drawn onto a white 24-bit one of their size.
-        TBitmap canvas = whiteBitmap(icon->Width(), icon->Height());
-        drawOpaque(canvas, icon->LargestImage(), 0, 0);
+        TBitmap canvas = whiteBitmap(icon->width(), icon->height());
+        drawOpaque(canvas, icon->largestImage(), 0, 0);
         return canvas;
     }
     throw EConvertError(cannotAssign(source.className(), "TGIFFrame"));
@@ -65,7 +65,7 @@ TBitmap bitmapOf(const TGraphic& source)
 
 } // namespace
 
-void TGIFFrame::Clear()
+void TGIFFrame::clear()
 {
     width = 0;
     height = 0;
@@ -80,7 +80,7 @@ void TGIFFrame::Clear()
 
 void TGIFFrame::Assign(const TPicture& source)
 {
-    Assign(source.Graphic());
+    Assign(source.graphic());
 }
 
 void TGIFFrame::Assign(const TGraphic* source)
@@ -89,45 +89,45 @@ void TGIFFrame::Assign(const TGraphic* source)
         assignBitmap(*picture);
         return;
     }
-    Clear();
-    if (source == nullptr || source->Empty())
+    clear();
+    if (source == nullptr || source->empty())
         return;
     assignBitmap(bitmapOf(*source));
 }
 
 void TGIFFrame::assignBitmap(TBitmap source)
 {
-    Clear();
-    if (source.Empty())
+    clear();
+    if (source.empty())
         return;
     // A GIF frame and logical screen measure at most 65535 pixels each way.
-    if (source.Width() > kMaxFrameSide || source.Height() > kMaxFrameSide)
+    if (source.width() > kMaxFrameSide || source.height() > kMaxFrameSide)
         throw EInvalidGraphic("Image is too large for a GIF frame");
 
     std::shared_ptr<TBitmap> made;
-    if (source.BitsPerPixel() <= 8) {
+    if (source.bitsPerPixel() <= 8) {
         made = std::make_shared<TBitmap>(std::move(source));
     } else {
         made = ReduceToPaletteBitmap(source, m_image->reductionMode(), m_image->ditherKind());
     }
 
-    std::vector<std::uint8_t> indices(static_cast<std::size_t>(source.Width()) * source.Height());
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(source.width()) * source.height());
     auto out = indices.begin();
-    for (int y = 0; y < made->Height(); ++y) {
-        const std::uint8_t* row = made->ScanLine(y);
-        if (made->BitsPerPixel() == 8) {
-            out = std::copy_n(row, made->Width(), out);
+    for (int y = 0; y < made->height(); ++y) {
+        const std::uint8_t* row = made->scanLine(y);
+        if (made->bitsPerPixel() == 8) {
+            out = std::copy_n(row, made->width(), out);
             continue;
         }
-        for (int x = 0; x < made->Width(); ++x)
-            *out++ = static_cast<std::uint8_t>(made->PixelIndex(x, y));
+        for (int x = 0; x < made->width(); ++x)
+            *out++ = static_cast<std::uint8_t>(made->pixelIndex(x, y));
     }
     GIFColorTable table;
-    for (const PaletteEntry& entry : made->Palette())
+    for (const PaletteEntry& entry : made->palette())
         table.push_back({ entry.red, entry.green, entry.blue });
 
-    width = static_cast<std::uint16_t>(source.Width());
-    height = static_cast<std::uint16_t>(source.Height());
+    width = static_cast<std::uint16_t>(source.width());
+    height = static_cast<std::uint16_t>(source.height());
     pixels = std::move(indices);
     colorTable = std::move(table);
     bitmap = std::move(made);
@@ -138,17 +138,17 @@ void TGIFFrame::assignBitmap(TBitmap source)
 
 std::shared_ptr<const TBitmap> TGIFFrame::makeBitmap()
 {
-    if (bitmap || Empty())
+    if (bitmap || empty())
         return bitmap;
     auto made = std::make_shared<TBitmap>(width, height, 8);
     std::vector<PaletteEntry> palette;
     for (const GIFColor& colour : activeColorTable())
         palette.push_back({ colour.red, colour.green, colour.blue, 0 });
-    made->SetColorsUsed(static_cast<std::uint32_t>(std::min<std::size_t>(palette.size(), 256)));
-    made->SetPalette(std::move(palette));
+    made->setColorsUsed(static_cast<std::uint32_t>(std::min<std::size_t>(palette.size(), 256)));
+    made->setPalette(std::move(palette));
     // Transparent pixels keep the colour of their table entry: no mask is applied.
     for (int y = 0; y < height && static_cast<std::size_t>(y + 1) * width <= pixels.size(); ++y)
-        std::memcpy(made->ScanLine(y), pixels.data() + static_cast<std::size_t>(y) * width, width);
+        std::memcpy(made->scanLine(y), pixels.data() + static_cast<std::size_t>(y) * width, width);
     bitmap = std::move(made);
     return bitmap;
 }
@@ -158,7 +158,7 @@ void TGIFGraphic::Assign(const TGraphic* source)
     if (source == this)
         return;
     if (source == nullptr) {
-        Clear();
+        clear();
         return;
     }
     if (const auto* gif = dynamic_cast<const TGIFGraphic*>(source)) {
@@ -170,20 +170,20 @@ void TGIFGraphic::Assign(const TGraphic* source)
 
 void TGIFGraphic::Assign(const TPicture& source)
 {
-    assignNewFrame(source.Graphic(), "TPicture");
+    assignNewFrame(source.graphic(), "TPicture");
 }
 
 void TGIFGraphic::assignNewFrame(const TGraphic* graphic, const char* sourceClass)
 {
-    Clear();
+    clear();
     auto frame = std::make_unique<TGIFFrame>(*this);
     try {
         frame->Assign(graphic);
     } catch (const EConvertError&) {
-        Clear();
+        clear();
         throw EConvertError(cannotAssign(sourceClass, className()));
     } catch (...) {
-        Clear();
+        clear();
         throw;
     }
     addFrame(std::move(frame));

@@ -56,7 +56,7 @@ void TGIFGraphic::takeFrom(const TGIFGraphic& source)
 
 TGIFGraphic::~TGIFGraphic() = default;
 
-void TGIFGraphic::Clear()
+void TGIFGraphic::clear()
 {
     m_frames.clear();
     m_header = GIFHeader();

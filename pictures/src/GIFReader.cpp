@@ -302,13 +302,13 @@ private:
 
 void TGIFGraphic::loadFromStream(Stream& stream)
 {
-    Clear();
+    clear();
     const std::size_t start = stream.position();
     try {
         GIFReader(*this, stream).read();
     } catch (...) {
         stream.seek(start);
-        Clear();
+        clear();
         throw;
     }
 }

@@ -34,7 +34,7 @@ bool isPng(std::span<const std::uint8_t> bytes)
 }
 
 // The largest image (then the deepest) that is not a PNG; none when the directory lists no such image.
-std::optional<IconImage> largestImage(std::span<const std::uint8_t> data)
+std::optional<IconImage> largestEntry(std::span<const std::uint8_t> data)
 {
     std::optional<IconImage> best;
     const std::size_t count = le16(data.data() + 4);
@@ -78,7 +78,7 @@ TBitmap readColorImage(std::span<const std::uint8_t> dib, std::size_t headerSize
     } catch (const EInvalidGraphic&) {
         throw EInvalidGraphic(kInvalidIcon);
     }
-    if (bitmap.Empty())
+    if (bitmap.empty())
         throw EInvalidGraphic(kInvalidIcon);
     return bitmap;
 }
@@ -86,7 +86,7 @@ TBitmap readColorImage(std::span<const std::uint8_t> dib, std::size_t headerSize
 // Where the AND mask starts: after the header, the bit-field masks, the palette and the colour rows.
 std::uint64_t maskOffset(std::span<const std::uint8_t> dib, std::size_t headerSize, const TBitmap& image)
 {
-    const int bits = image.BitsPerPixel();
+    const int bits = image.bitsPerPixel();
     std::uint64_t offset = headerSize;
     if (headerSize == kCoreHeaderSize) {
         if (bits <= 8)
@@ -99,26 +99,26 @@ std::uint64_t maskOffset(std::span<const std::uint8_t> dib, std::size_t headerSi
             offset += 4 * (used != 0 && used < (1ull << bits) ? used : 1ull << bits);
         }
     }
-    return offset + std::uint64_t(image.rowBytes()) * std::uint64_t(image.Height());
+    return offset + std::uint64_t(image.rowBytes()) * std::uint64_t(image.height());
 }
 
 // Transparent pixels (AND mask bit set, or the alpha of a 32-bit image that has one) become white.
 TBitmap whitenTransparentPixels(const TBitmap& image, std::span<const std::uint8_t> dib, std::uint64_t maskAt)
 {
-    const int width = image.Width();
-    const int height = image.Height();
+    const int width = image.width();
+    const int height = image.height();
     const std::size_t maskRow = TBitmap::rowBytesFor(width, 1);
     const bool haveMask = maskAt <= dib.size() && dib.size() - maskAt >= std::uint64_t(maskRow) * height;
 
     bool haveAlpha = false;
-    if (image.BitsPerPixel() == 32)
+    if (image.bitsPerPixel() == 32)
         for (int y = 0; y < height && !haveAlpha; ++y)
             for (int x = 0; x < width && !haveAlpha; ++x)
-                haveAlpha = image.ScanLine(y)[4 * x + 3] != 0;
+                haveAlpha = image.scanLine(y)[4 * x + 3] != 0;
 
     const auto alphaAt = [&](int x, int y) -> int {
         if (haveAlpha)
-            return image.ScanLine(y)[4 * x + 3];
+            return image.scanLine(y)[4 * x + 3];
         if (!haveMask)
             return 255;
         const std::uint8_t* row = dib.data() + maskAt + std::size_t(height - 1 - y) * maskRow; // bottom-up
@@ -135,7 +135,7 @@ TBitmap whitenTransparentPixels(const TBitmap& image, std::span<const std::uint8
     TBitmap result = image;
     result.setBitsPerPixel(24);
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = result.ScanLine(y);
+        std::uint8_t* row = result.scanLine(y);
         for (int x = 0; x < width; ++x) {
             const int alpha = alphaAt(x, y);
             for (int c = 0; c < 3; ++c)
@@ -156,17 +156,17 @@ void TIcon::loadFromStream(Stream& stream)
     if (type != 0 && type != 1)
         throw EInvalidGraphic(kInvalidIcon);
     m_data.assign(rest.begin(), rest.end());
-    stream.seek(stream.Size());
-    const auto largest = largestImage(m_data);
+    stream.seek(stream.size());
+    const auto largest = largestEntry(m_data);
     m_width = largest ? largest->width : 0;
     m_height = largest ? largest->height : 0;
 }
 
-TBitmap TIcon::LargestImage() const
+TBitmap TIcon::largestImage() const
 {
     if (m_data.size() < kHeaderSize)
         return TBitmap();
-    const auto largest = largestImage(m_data);
+    const auto largest = largestEntry(m_data);
     if (!largest || largest->bytes.size() < 4)
         throw EInvalidGraphic(kInvalidIcon);
     const std::span<const std::uint8_t> dib = largest->bytes;

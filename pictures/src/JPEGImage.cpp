@@ -169,18 +169,18 @@ void decode(const std::vector<std::uint8_t>& data, JPEGPixelFormat pixelFormat, 
                 ? PaletteEntry { red, red, red, 0 }
                 : PaletteEntry { red, info.colormap[1][i], info.colormap[2][i], 0 };
         }
-        bitmap.SetPalette(std::move(palette));
+        bitmap.setPalette(std::move(palette));
     }
     if (cmyk)
         cmykRow.resize(std::size_t(info.output_width) * 4);
     const bool inverted = info.saw_Adobe_marker;
     while (info.output_scanline < info.output_height) {
         const int y = static_cast<int>(info.output_scanline);
-        JSAMPROW row = cmyk ? cmykRow.data() : bitmap.ScanLine(y);
+        JSAMPROW row = cmyk ? cmykRow.data() : bitmap.scanLine(y);
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
             break; // the data ran out; libjpeg has already filled the rest
         if (cmyk)
-            cmykToBGR(cmykRow.data(), bitmap.ScanLine(y), info.output_width, inverted);
+            cmykToBGR(cmykRow.data(), bitmap.scanLine(y), info.output_width, inverted);
     }
     jpeg_finish_decompress(&info);
 }
@@ -236,7 +236,7 @@ void TJPEGImage::loadFromStream(Stream& stream)
     if (std::int64_t(width) * height > TBitmap::kMaxPixels)
         throw EJPEG("JPEG image of " + std::to_string(width) + " x " + std::to_string(height)
             + " pixels is larger than the limit of " + std::to_string(TBitmap::kMaxPixels) + " pixels");
-    stream.seek(stream.Size());
+    stream.seek(stream.size());
     m_data = std::move(data);
     m_width = width;
     m_height = height;

@@ -22,12 +22,12 @@ int pixelsFromHundredthsOfMm(std::int64_t size)
 
 } // namespace
 
-int TMetafile::Width() const
+int TMetafile::width() const
 {
     return pixelsFromHundredthsOfMm(m_mmWidth);
 }
 
-int TMetafile::Height() const
+int TMetafile::height() const
 {
     return pixelsFromHundredthsOfMm(m_mmHeight);
 }
@@ -59,21 +59,21 @@ void TMetafile::loadFromStream(Stream& stream)
     } else {
         throw EInvalidGraphic(kInvalidMetafile);
     }
-    stream.seek(stream.Size());
+    stream.seek(stream.size());
 }
 
 TMetafile::Rendering TMetafile::render() const
 {
     Rendering rendering;
-    if (Empty() || Width() == 0 || Height() == 0)
+    if (empty() || width() == 0 || height() == 0)
         return rendering;
-    rendering.bitmap.setSize(Width(), Height(), 24);
-    std::fill(rendering.bitmap.Pixels().begin(), rendering.bitmap.Pixels().end(), std::uint8_t(255));
+    rendering.bitmap.setSize(width(), height(), 24);
+    std::fill(rendering.bitmap.pixels().begin(), rendering.bitmap.pixels().end(), std::uint8_t(255));
     MetafilePainter painter(rendering.bitmap);
     if (m_enhanced)
-        playEnhancedMetafile(m_data, painter, Width(), Height());
+        playEnhancedMetafile(m_data, painter, width(), height());
     else
-        playWindowsMetafile(m_data, painter, Width(), Height(), { m_left, m_top, m_right, m_bottom });
+        playWindowsMetafile(m_data, painter, width(), height(), { m_left, m_top, m_right, m_bottom });
     rendering.skippedRecords = painter.skipped;
     return rendering;
 }

@@ -4,7 +4,7 @@
 
 namespace vantrelle::pictures {
 
-void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic)
+void TPicture::setGraphic(std::unique_ptr<TGraphic> graphic)
 {
     m_graphic = std::move(graphic);
     if (m_onChange)
@@ -14,7 +14,7 @@ void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic)
 void TPicture::Assign(const TPicture& other)
 {
     if (&other != this)
-        SetGraphic(other.m_graphic ? other.m_graphic->clone() : nullptr);
+        setGraphic(other.m_graphic ? other.m_graphic->clone() : nullptr);
 }
 
 void TPicture::loadFromFile(const std::string& fileName)

@@ -150,7 +150,7 @@ void LoadPictureFile(TPicture& picture, const std::string& fileName)
         throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
     std::unique_ptr<TGraphic> graphic = graphicClass->create();
     graphic->loadFromFile(fileName);
-    picture.SetGraphic(std::move(graphic));
+    picture.setGraphic(std::move(graphic));
 }
 
 std::string PictureFilter(const GraphicClass& base)

@@ -57,8 +57,8 @@ QByteArray toolCover(const QString& file, const QString& extension)
 
 bool showsABitmap(const app::TForm1& form)
 {
-    const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(form.DBImage1->Picture().Graphic());
-    return bitmap && !bitmap->Empty();
+    const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(form.DBImage1->Picture().graphic());
+    return bitmap && !bitmap->empty();
 }
 
 // The import's temporary files left in the working directory.
@@ -212,7 +212,7 @@ private slots:
             QTest::qWait(100);
         }
         form->Editcurrentmovie1->trigger();
-        const pictures::TGraphic* before = form->DBImage1->Picture().Graphic();
+        const pictures::TGraphic* before = form->DBImage1->Picture().graphic();
         {
             ModalAnswer answer(QMessageBox::Ok, [](QWidget* modal) {
                 QVERIFY(qobject_cast<app::TOpenPictureDialog*>(modal));
@@ -222,7 +222,7 @@ private slots:
             QCOMPARE(answer.texts(), QStringList());
         }
         QCOMPARE(form->CoverExtension, std::string(".bmp"));
-        QCOMPARE(form->DBImage1->Picture().Graphic(), before);
+        QCOMPARE(form->DBImage1->Picture().graphic(), before);
         QVERIFY(!form->DBImage1->modified());
         QCOMPARE(form->aqMovies->State(), store::qsEdit);
     }
@@ -254,13 +254,13 @@ private slots:
         auto form = test::openWindow();
         ModalAnswer answer;
         form->CoverExtension = ".jpg";
-        const pictures::TGraphic* before = form->DBImage1->Picture().Graphic();
+        const pictures::TGraphic* before = form->DBImage1->Picture().graphic();
 
         // The service's error page: nothing is recognised, the JPEG decoder refuses it, and no message shows.
         form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Covers/missing.jpg");
         form->TitleLookup1->Http2->Execute(false);
         QTRY_VERIFY_WITH_TIMEOUT(!form->TitleLookup1->Http2->Busy(), 20000);
-        QCOMPARE(form->DBImage1->Picture().Graphic(), before);
+        QCOMPARE(form->DBImage1->Picture().graphic(), before);
         QCOMPARE(leftovers(), QStringList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp.jpg") }));
 
         // A poster that arrives while browsing (its film saved or cancelled) is shown, never stored.

@@ -37,14 +37,14 @@ const QString notABitmap = QStringLiteral("Bitmap image is not valid.");
 
 QByteArray bytesOf(const TBitmap& bitmap)
 {
-    const std::vector<std::uint8_t> bytes = bitmap.SaveToBytes();
+    const std::vector<std::uint8_t> bytes = bitmap.saveToBytes();
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
 TBitmap bitmapOf(const QByteArray& bytes)
 {
     TBitmap bitmap;
-    bitmap.LoadFromBlob(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
+    bitmap.loadFromBlob(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
     return bitmap;
 }
 
@@ -53,12 +53,12 @@ TBitmap bitmapOf(const QByteArray& bytes)
 TBitmap fourColours()
 {
     TBitmap bitmap(2, 2, 8);
-    bitmap.SetPalette({ { 30, 90, 200, 0 }, { 200, 30, 40, 0 }, { 240, 220, 20, 0 }, { 20, 160, 60, 0 } });
-    bitmap.SetColorsUsed(4);
-    bitmap.ScanLine(0)[0] = 1;
-    bitmap.ScanLine(0)[1] = 0;
-    bitmap.ScanLine(1)[0] = 3;
-    bitmap.ScanLine(1)[1] = 2;
+    bitmap.setPalette({ { 30, 90, 200, 0 }, { 200, 30, 40, 0 }, { 240, 220, 20, 0 }, { 20, 160, 60, 0 } });
+    bitmap.setColorsUsed(4);
+    bitmap.scanLine(0)[0] = 1;
+    bitmap.scanLine(0)[1] = 0;
+    bitmap.scanLine(1)[0] = 3;
+    bitmap.scanLine(1)[1] = 2;
     return bitmap;
 }
 const QStringList fourColoursShown { "#c81e28", "#1e5ac8", "#14a03c", "#f0dc14" };
@@ -236,13 +236,13 @@ private slots:
         QCOMPARE(stored->size(), 11198);
         QVERIFY(stored->startsWith("BM"));
         const TBitmap cover = bitmapOf(*stored);
-        QCOMPARE(cover.BitsPerPixel(), 8);
-        QCOMPARE(cover.Palette().size(), std::size_t { 256 });
-        for (std::size_t i = 0; i < cover.Palette().size(); ++i) {
+        QCOMPARE(cover.bitsPerPixel(), 8);
+        QCOMPARE(cover.palette().size(), std::size_t { 256 });
+        for (std::size_t i = 0; i < cover.palette().size(); ++i) {
             const auto grey = static_cast<std::uint8_t>(i);
-            QCOMPARE(cover.Palette()[i], (PaletteEntry { grey, grey, grey, 0 }));
+            QCOMPARE(cover.palette()[i], (PaletteEntry { grey, grey, grey, 0 }));
         }
-        QCOMPARE(cover.PixelColor(0, 0), (PaletteEntry { 255, 255, 255, 0 }));
+        QCOMPARE(cover.pixelColor(0, 0), (PaletteEntry { 255, 255, 255, 0 }));
     }
 
     void cutAndPasteDoNothingWhileBrowsing_data()
@@ -342,11 +342,11 @@ private slots:
         QVERIFY(stored.has_value());
         QVERIFY(stored->startsWith("BM"));
         const TBitmap cover = bitmapOf(*stored);
-        QCOMPARE(QSize(cover.Width(), cover.Height()), pasted.size());
-        QCOMPARE(cover.BitsPerPixel(), storedDepth);
+        QCOMPARE(QSize(cover.width(), cover.height()), pasted.size());
+        QCOMPARE(cover.bitsPerPixel(), storedDepth);
         for (int y = 0; y < pasted.height(); ++y) {
             for (int x = 0; x < pasted.width(); ++x) {
-                const PaletteEntry colour = cover.PixelColor(x, y);
+                const PaletteEntry colour = cover.pixelColor(x, y);
                 QCOMPARE(QColor(colour.red, colour.green, colour.blue), pasted.pixelColor(x, y));
             }
         }
@@ -496,26 +496,26 @@ private slots:
             std::vector<PaletteEntry> palette;
             for (int i = 0; i < (1 << depth); ++i)
                 palette.push_back({ std::uint8_t(i * 7), std::uint8_t(255 - i), std::uint8_t(i * 13 % 256), 0 });
-            bitmap.SetPalette(palette);
+            bitmap.setPalette(palette);
         }
         if (bitFields) {
-            bitmap.SetCompression(BitmapCompression::BitFields);
-            bitmap.SetMasks(depth == 16 ? BitFieldMasks { 0xF800, 0x07E0, 0x001F }
+            bitmap.setCompression(BitmapCompression::BitFields);
+            bitmap.setMasks(depth == 16 ? BitFieldMasks { 0xF800, 0x07E0, 0x001F }
                                         : BitFieldMasks { 0x000003FF, 0x000FFC00, 0x3FF00000 });
         }
         std::uint8_t next = 11;
-        for (std::uint8_t& byte : bitmap.Pixels())
+        for (std::uint8_t& byte : bitmap.pixels())
             byte = next += 37;
 
         const QImage image = toQImage(bitmap);
         const TBitmap back = fromQImage(image);
         QCOMPARE(image.size(), QSize(5, 3));
-        QCOMPARE(back.BitsPerPixel(), imageDepth);
-        for (int y = 0; y < bitmap.Height(); ++y) {
-            for (int x = 0; x < bitmap.Width(); ++x) {
-                const PaletteEntry colour = bitmap.PixelColor(x, y);
+        QCOMPARE(back.bitsPerPixel(), imageDepth);
+        for (int y = 0; y < bitmap.height(); ++y) {
+            for (int x = 0; x < bitmap.width(); ++x) {
+                const PaletteEntry colour = bitmap.pixelColor(x, y);
                 QCOMPARE(image.pixelColor(x, y), QColor(colour.red, colour.green, colour.blue));
-                QCOMPARE(back.PixelColor(x, y), colour);
+                QCOMPARE(back.pixelColor(x, y), colour);
             }
         }
     }

@@ -15,9 +15,9 @@ Bytes smallBitmap(int bitsPerPixel)
 {
     pictures::TBitmap bitmap(3, 2, bitsPerPixel);
     if (bitsPerPixel <= 8)
-        bitmap.SetPalette({ { 255, 0, 0, 0 }, { 0, 0, 255, 0 } });
-    bitmap.ScanLine(1)[0] = 1;
-    return bitmap.SaveToBytes();
+        bitmap.setPalette({ { 255, 0, 0, 0 }, { 0, 0, 255, 0 } });
+    bitmap.scanLine(1)[0] = 1;
+    return bitmap.saveToBytes();
 }
 
 std::string base64(const Bytes& bytes)

@@ -202,10 +202,10 @@ protected:
     {
         std::filesystem::create_directories("data/pictures");
         pictures::TBitmap deep(5, 3, 24);
-        deep.ScanLine(0)[0] = 200;
+        deep.scanLine(0)[0] = 200;
         deep.saveToFile("data/pictures/deep.bmp");
         pictures::TBitmap paletted(4, 4, 8);
-        paletted.SetPalette({ { 1, 2, 3, 0 }, { 4, 5, 6, 0 } });
+        paletted.setPalette({ { 1, 2, 3, 0 }, { 4, 5, 6, 0 } });
         paletted.saveToFile("data/pictures/paletted.bmp");
         test::JpegOptions options;
         options.width = 30;

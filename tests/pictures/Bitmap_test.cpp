@@ -11,8 +11,8 @@ using vantrelle::pictures::BitFieldMasks;
 using vantrelle::pictures::BitmapCompression;
 using vantrelle::pictures::EInvalidGraphic;
 using vantrelle::pictures::PaletteEntry;
-using vantrelle::pictures::TBitmap;
 using vantrelle::pictures::Stream;
+using vantrelle::pictures::TBitmap;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -102,10 +102,10 @@ std::vector<PaletteEntry> greyPalette(int entries)
 // The pixel rows of a bitmap as the colours they show, row by row.
 std::vector<std::vector<PaletteEntry>> colours(const TBitmap& bitmap)
 {
-    std::vector<std::vector<PaletteEntry>> rows(bitmap.Height());
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            rows[y].push_back(bitmap.PixelColor(x, y));
+    std::vector<std::vector<PaletteEntry>> rows(bitmap.height());
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x)
+            rows[y].push_back(bitmap.pixelColor(x, y));
     return rows;
 }
 
@@ -126,18 +126,18 @@ TEST_P(RoundTrip, WritesTheLayoutAndReadsBackEveryPixel)
 {
     const DepthCase& c = GetParam();
     TBitmap bitmap(13, 5, c.bitsPerPixel); // odd width: every depth needs row padding
-    bitmap.SetPalette(greyPalette(static_cast<int>(c.paletteSize)));
-    bitmap.SetColorsUsed(c.colorsUsed);
-    bitmap.SetCompression(c.compression);
-    bitmap.SetMasks(c.masks);
+    bitmap.setPalette(greyPalette(static_cast<int>(c.paletteSize)));
+    bitmap.setColorsUsed(c.colorsUsed);
+    bitmap.setCompression(c.compression);
+    bitmap.setMasks(c.masks);
     bitmap.setResolution(3780, -1);
     bitmap.setColorsImportant(7);
     const std::size_t used = (13 * static_cast<std::size_t>(c.bitsPerPixel) + 7) / 8;
     for (int y = 0; y < 5; ++y)
         for (std::size_t i = 0; i < used; ++i)
-            bitmap.ScanLine(y)[i] = static_cast<std::uint8_t>(y * 31 + i * 7 + 1);
+            bitmap.scanLine(y)[i] = static_cast<std::uint8_t>(y * 31 + i * 7 + 1);
 
-    const Bytes bytes = bitmap.SaveToBytes();
+    const Bytes bytes = bitmap.saveToBytes();
     const std::size_t imageSize = bitmap.rowBytes() * 5;
     ASSERT_EQ(14 + c.headerAndPalette + imageSize, bytes.size());
     EXPECT_EQ(bytes.size(), u32At(bytes, 2));
@@ -150,19 +150,19 @@ TEST_P(RoundTrip, WritesTheLayoutAndReadsBackEveryPixel)
         (c.headerAndPalette - 40 - (c.compression == BitmapCompression::BitFields ? 12 : 0)) / 4, u32At(bytes, 46));
     EXPECT_EQ(7u, u32At(bytes, 50));
     // The bottom row comes first.
-    EXPECT_EQ(bitmap.ScanLine(4)[0], bytes[14 + c.headerAndPalette]);
+    EXPECT_EQ(bitmap.scanLine(4)[0], bytes[14 + c.headerAndPalette]);
 
     const TBitmap back = load(bytes);
-    EXPECT_EQ(13, back.Width());
-    EXPECT_EQ(5, back.Height());
-    EXPECT_EQ(c.bitsPerPixel, back.BitsPerPixel());
+    EXPECT_EQ(13, back.width());
+    EXPECT_EQ(5, back.height());
+    EXPECT_EQ(c.bitsPerPixel, back.bitsPerPixel());
     EXPECT_EQ(c.compression, back.compression());
     EXPECT_EQ(c.masks, back.masks());
     EXPECT_EQ(3780, back.xPelsPerMeter());
     EXPECT_EQ(-1, back.yPelsPerMeter());
     EXPECT_EQ(7u, back.colorsImportant());
     EXPECT_EQ(colours(bitmap), colours(back));
-    EXPECT_EQ(bytes, back.SaveToBytes());
+    EXPECT_EQ(bytes, back.saveToBytes());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDepth, RoundTrip,
@@ -184,10 +184,10 @@ TEST(BitmapWrite, PlaceholderCoverIs11198Bytes)
     TBitmap cover(90, 110, 8);
     std::vector<PaletteEntry> palette = greyPalette(256);
     palette[1] = { 10, 20, 30, 0 };
-    cover.SetPalette(palette);
-    cover.ScanLine(109)[0] = 200; // bottom-left pixel
-    cover.ScanLine(0)[89] = 17; // top-right pixel
-    const Bytes bytes = cover.SaveToBytes();
+    cover.setPalette(palette);
+    cover.scanLine(109)[0] = 200; // bottom-left pixel
+    cover.scanLine(0)[89] = 17; // top-right pixel
+    const Bytes bytes = cover.saveToBytes();
 
     ASSERT_EQ(11198u, bytes.size());
     EXPECT_EQ('B', bytes[0]);
@@ -207,13 +207,13 @@ TEST(BitmapWrite, PlaceholderCoverIs11198Bytes)
 
 TEST(BitmapWrite, EmptyBitmapWritesNothingAndRowPaddingIsZero)
 {
-    EXPECT_TRUE(TBitmap().SaveToBytes().empty());
-    EXPECT_TRUE(TBitmap(0, 7, 8).SaveToBytes().empty());
+    EXPECT_TRUE(TBitmap().saveToBytes().empty());
+    EXPECT_TRUE(TBitmap(0, 7, 8).saveToBytes().empty());
 
     TBitmap bitmap(1, 1, 8);
-    bitmap.ScanLine(0)[0] = 9;
-    bitmap.ScanLine(0)[3] = 0xEE; // junk in the padding is not written
-    const Bytes bytes = bitmap.SaveToBytes();
+    bitmap.scanLine(0)[0] = 9;
+    bitmap.scanLine(0)[3] = 0xEE; // junk in the padding is not written
+    const Bytes bytes = bitmap.saveToBytes();
     EXPECT_EQ((Bytes { 9, 0, 0, 0 }), Bytes(bytes.end() - 4, bytes.end()));
 }
 
@@ -225,13 +225,13 @@ TEST(BitmapRead, EmptyStreamGivesAnEmptyBitmap)
     Bytes none;
     Stream stream(none);
     bitmap.loadFromStream(stream);
-    EXPECT_TRUE(bitmap.Empty());
-    EXPECT_EQ(0, bitmap.Width());
+    EXPECT_TRUE(bitmap.empty());
+    EXPECT_EQ(0, bitmap.width());
 
     // A picture without pixels, however tall, is read as 0 x 0 at once.
     const TBitmap zeroWidth = load(bmpFile(0, -0x38FFFFFE, 16, 0, {}, {}));
-    EXPECT_TRUE(zeroWidth.Empty());
-    EXPECT_EQ(0, zeroWidth.Height());
+    EXPECT_TRUE(zeroWidth.empty());
+    EXPECT_EQ(0, zeroWidth.height());
 }
 
 TEST(BitmapRead, GraphicHeaderIsSkippedOnlyWhenItMatches)
@@ -253,9 +253,9 @@ TEST(BitmapRead, GraphicHeaderIsSkippedOnlyWhenItMatches)
     }
 
     TBitmap bitmap;
-    bitmap.LoadFromBlob(prefixed(1, 0x0100, size));
-    EXPECT_EQ((PaletteEntry { 6, 5, 4, 0 }), bitmap.PixelColor(1, 0));
-    EXPECT_THROW(bitmap.LoadFromBlob(prefixed(1, 0x0100, size - 1)), EInvalidGraphic);
+    bitmap.loadFromBlob(prefixed(1, 0x0100, size));
+    EXPECT_EQ((PaletteEntry { 6, 5, 4, 0 }), bitmap.pixelColor(1, 0));
+    EXPECT_THROW(bitmap.loadFromBlob(prefixed(1, 0x0100, size - 1)), EInvalidGraphic);
 }
 
 TEST(BitmapRead, MalformedFilesFailWithAClearMessage)
@@ -298,7 +298,7 @@ TEST(BitmapRead, MalformedFilesFailWithAClearMessage)
     TBitmap kept(5, 6, 24);
     Stream stream(cases[0].bytes);
     EXPECT_THROW(kept.loadFromStream(stream), EInvalidGraphic);
-    EXPECT_EQ(5, kept.Width());
+    EXPECT_EQ(5, kept.width());
     EXPECT_EQ(0u, stream.position());
 }
 
@@ -314,32 +314,32 @@ TEST(BitmapRead, LayoutVariants)
     os2.insert(os2.end(), { 10, 20, 30, 40, 50, 60 });
     os2.insert(os2.end(), { 0x80, 0, 0, 0, 0x40, 0, 0, 0 }); // bottom row, then top row
     const TBitmap old = load(os2);
-    EXPECT_EQ(1, old.BitsPerPixel());
-    EXPECT_EQ((PaletteEntry { 30, 20, 10, 0 }), old.PixelColor(0, 0));
-    EXPECT_EQ((PaletteEntry { 60, 50, 40, 0 }), old.PixelColor(1, 0));
-    EXPECT_EQ((PaletteEntry { 60, 50, 40, 0 }), old.PixelColor(0, 1));
-    EXPECT_EQ((PaletteEntry { 30, 20, 10, 0 }), old.PixelColor(1, 1));
+    EXPECT_EQ(1, old.bitsPerPixel());
+    EXPECT_EQ((PaletteEntry { 30, 20, 10, 0 }), old.pixelColor(0, 0));
+    EXPECT_EQ((PaletteEntry { 60, 50, 40, 0 }), old.pixelColor(1, 0));
+    EXPECT_EQ((PaletteEntry { 60, 50, 40, 0 }), old.pixelColor(0, 1));
+    EXPECT_EQ((PaletteEntry { 30, 20, 10, 0 }), old.pixelColor(1, 1));
 
     // Top-down rows (negative height).
     const TBitmap topDown = load(bmpFile(1, -2, 8, 0, greyPalette(2), { 1, 0, 0, 0, 0, 0, 0, 0 }));
-    EXPECT_EQ(2, topDown.Height());
-    EXPECT_EQ(1, topDown.ScanLine(0)[0]);
+    EXPECT_EQ(2, topDown.height());
+    EXPECT_EQ(1, topDown.scanLine(0)[0]);
 
     // Pixel data shorter than promised: the missing (top) rows stay 0. The image size bounds the read.
     const TBitmap shortData = load(bmpFile(1, 3, 8, 0, greyPalette(2), { 1, 0, 0, 0, 1 }));
     EXPECT_EQ((std::vector<int> { 0, 1, 1 }),
-        (std::vector<int> { shortData.ScanLine(0)[0], shortData.ScanLine(1)[0], shortData.ScanLine(2)[0] }));
+        (std::vector<int> { shortData.scanLine(0)[0], shortData.scanLine(1)[0], shortData.scanLine(2)[0] }));
     const TBitmap sized = load(bmpFile(1, 2, 8, 0, greyPalette(2), { 1, 0, 0, 0, 1, 0, 0, 0 }, 4));
-    EXPECT_EQ(0, sized.ScanLine(0)[0]);
+    EXPECT_EQ(0, sized.scanLine(0)[0]);
 
     // Masks after a 40-byte header; more than 256 colours used is cut to the depth's table.
     Bytes masked = bmpFile(1, 1, 16, 3, {}, {});
     for (std::uint32_t mask : { 0xF800u, 0x07E0u, 0x001Fu })
         appendU32(masked, mask);
     masked.insert(masked.end(), { 0x1F, 0xF8, 0, 0 });
-    EXPECT_EQ((PaletteEntry { 255, 0, 255, 0 }), load(masked).PixelColor(0, 0));
+    EXPECT_EQ((PaletteEntry { 255, 0, 255, 0 }), load(masked).pixelColor(0, 0));
     const TBitmap oversized = load(bmpFile(1, 1, 1, 0, greyPalette(300), { 1, 0, 0, 0 }));
-    EXPECT_EQ(2u, oversized.Palette().size());
+    EXPECT_EQ(2u, oversized.palette().size());
     EXPECT_EQ(2u, oversized.colorsUsed());
 }
 
@@ -351,11 +351,11 @@ Bytes rle(int width, int height, int bitsPerPixel, const Bytes& data)
 
 std::vector<std::vector<int>> indices(const TBitmap& bitmap)
 {
-    std::vector<std::vector<int>> rows(bitmap.Height());
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            rows[y].push_back(bitmap.BitsPerPixel() == 8 ? bitmap.ScanLine(y)[x]
-                                                         : (bitmap.ScanLine(y)[x / 2] >> (x % 2 ? 0 : 4)) & 15);
+    std::vector<std::vector<int>> rows(bitmap.height());
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x)
+            rows[y].push_back(bitmap.bitsPerPixel() == 8 ? bitmap.scanLine(y)[x]
+                                                         : (bitmap.scanLine(y)[x / 2] >> (x % 2 ? 0 : 4)) & 15);
     return rows;
 }
 
@@ -399,20 +399,20 @@ TEST(BitmapRead, RunLengthEncodedPixels)
 TEST(Bitmap, ConvertsBetweenDepthsKeepingColours)
 {
     TBitmap bitmap(3, 1, 4);
-    bitmap.SetPalette({ { 255, 0, 0, 0 }, { 0, 255, 0, 0 }, { 10, 20, 30, 0 } });
-    bitmap.ScanLine(0)[0] = 0x21;
-    bitmap.ScanLine(0)[1] = 0x00;
+    bitmap.setPalette({ { 255, 0, 0, 0 }, { 0, 255, 0, 0 }, { 10, 20, 30, 0 } });
+    bitmap.scanLine(0)[0] = 0x21;
+    bitmap.scanLine(0)[1] = 0x00;
     bitmap.setBitsPerPixel(24);
     EXPECT_EQ(
         (std::vector<PaletteEntry> { { 10, 20, 30, 0 }, { 0, 255, 0, 0 }, { 255, 0, 0, 0 } }), colours(bitmap)[0]);
     bitmap.setBitsPerPixel(16);
-    EXPECT_EQ((PaletteEntry { 8, 16, 25, 0 }), bitmap.PixelColor(0, 0));
+    EXPECT_EQ((PaletteEntry { 8, 16, 25, 0 }), bitmap.pixelColor(0, 0));
     bitmap.setBitsPerPixel(24);
     bitmap.setBitsPerPixel(8); // nearest palette entry
     EXPECT_EQ((std::vector<int> { 2, 1, 0 }),
-        (std::vector<int> { bitmap.ScanLine(0)[0], bitmap.ScanLine(0)[1], bitmap.ScanLine(0)[2] }));
+        (std::vector<int> { bitmap.scanLine(0)[0], bitmap.scanLine(0)[1], bitmap.scanLine(0)[2] }));
     EXPECT_THROW(bitmap.setBitsPerPixel(2), EInvalidGraphic);
-    EXPECT_THROW(bitmap.ScanLine(1), EInvalidGraphic);
+    EXPECT_THROW(bitmap.scanLine(1), EInvalidGraphic);
     EXPECT_THROW(TBitmap(1 << 14, 1 << 14, 8), EInvalidGraphic);
 }
 

@@ -72,17 +72,17 @@ TEST_P(GoodFiles, ReadAndMatchTheReference)
     const GoodCase& c = GetParam();
     TBitmap bitmap;
     ASSERT_NO_THROW(bitmap = loadFile(suite / c.file));
-    ASSERT_FALSE(bitmap.Empty());
+    ASSERT_FALSE(bitmap.empty());
     if (c.reference == nullptr)
         return;
     const Rgb reference = readPng(suite / "reference" / c.reference);
-    ASSERT_EQ(reference.width, bitmap.Width());
-    ASSERT_EQ(reference.height, bitmap.Height());
+    ASSERT_EQ(reference.width, bitmap.width());
+    ASSERT_EQ(reference.height, bitmap.height());
     int mismatches = 0;
     std::string first;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            const auto colour = bitmap.PixelColor(x, y);
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x) {
+            const auto colour = bitmap.pixelColor(x, y);
             const std::uint8_t* want = &reference.pixels[(static_cast<std::size_t>(y) * reference.width + x) * 3];
             if (colour.red != want[0] || colour.green != want[1] || colour.blue != want[2]) {
                 if (mismatches++ == 0)
@@ -161,7 +161,7 @@ TEST(BmpSuite, QuestionableFilesAreReadOrRefused)
     for (const auto& entry : std::filesystem::directory_iterator(suite / "q")) {
         try {
             const TBitmap bitmap = loadFile(entry.path());
-            EXPECT_FALSE(bitmap.Empty()) << entry.path().filename();
+            EXPECT_FALSE(bitmap.empty()) << entry.path().filename();
             ++read;
         } catch (const EInvalidGraphic& e) {
             EXPECT_TRUE(std::string(e.what()).starts_with("Bitmap image is")) << entry.path().filename();

@@ -27,7 +27,7 @@ TBitmap trueColour(int width, int height, const std::vector<Colour>& pixels)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const Colour& c = pixels[static_cast<std::size_t>(y * width + x)];
-            std::uint8_t* p = bitmap.ScanLine(y) + 3 * x;
+            std::uint8_t* p = bitmap.scanLine(y) + 3 * x;
             p[0] = c.blue;
             p[1] = c.green;
             p[2] = c.red;
@@ -37,7 +37,7 @@ TBitmap trueColour(int width, int height, const std::vector<Colour>& pixels)
 
 int key(const Colour& c)
 {
-    return TFastColorLookup::Key(c.red, c.green, c.blue);
+    return TFastColorLookup::key(c.red, c.green, c.blue);
 }
 
 // The octree's leaf order for exact colours: the bits of red, green and blue interleaved from the top.
@@ -52,9 +52,9 @@ std::uint32_t treeOrder(const Colour& c)
 std::vector<int> indices(const TBitmap& bitmap)
 {
     std::vector<int> all;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            all.push_back(bitmap.ScanLine(y)[x]);
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x)
+            all.push_back(bitmap.scanLine(y)[x]);
     return all;
 }
 
@@ -199,8 +199,8 @@ TEST(ReduceToPaletteBitmap, MatchesTheModelOnNoisyPictures)
         const auto result
             = ReduceToPaletteBitmap(source, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor);
         const ModelResult expected = modelReduce(width, height, pixels);
-        ASSERT_EQ(8, result->BitsPerPixel());
-        EXPECT_EQ(expected.palette, result->Palette()) << width << "x" << height;
+        ASSERT_EQ(8, result->bitsPerPixel());
+        EXPECT_EQ(expected.palette, result->palette()) << width << "x" << height;
         EXPECT_EQ(expected.indices, indices(*result)) << width << "x" << height;
     }
 }
@@ -226,7 +226,7 @@ TEST(ReduceToPaletteBitmap, FewColoursAreKeptExactlyInTreeOrder)
     std::vector<Colour> sorted = colours;
     std::sort(
         sorted.begin(), sorted.end(), [](const Colour& a, const Colour& b) { return treeOrder(a) < treeOrder(b); });
-    const std::vector<Colour>& palette = result->Palette();
+    const std::vector<Colour>& palette = result->palette();
     ASSERT_EQ(256u, palette.size());
     EXPECT_EQ(std::vector<Colour>(kSystemColors.begin(), kSystemColors.begin() + 10),
         std::vector<Colour>(palette.begin(), palette.begin() + 10));
@@ -237,13 +237,13 @@ TEST(ReduceToPaletteBitmap, FewColoursAreKeptExactlyInTreeOrder)
         std::vector<Colour>(palette.begin() + 246, palette.end()));
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)
-            EXPECT_EQ(colours[static_cast<std::size_t>(y * 10 + x)], result->PixelColor(x, y));
+            EXPECT_EQ(colours[static_cast<std::size_t>(y * 10 + x)], result->pixelColor(x, y));
 
     // The source stays converted to 24 bits; the result is what the cover column stores.
-    EXPECT_EQ(24, source.BitsPerPixel());
+    EXPECT_EQ(24, source.bitsPerPixel());
     EXPECT_EQ(256u, result->colorsUsed());
     EXPECT_EQ(256u, result->colorsImportant());
-    EXPECT_EQ(14u + 40 + 1024 + 12 * 10, result->SaveToBytes().size());
+    EXPECT_EQ(14u + 40 + 1024 + 12 * 10, result->saveToBytes().size());
 }
 
 TEST(ReduceToPaletteBitmap, CellsWithASystemColourAnswerWithIt)
@@ -253,9 +253,9 @@ TEST(ReduceToPaletteBitmap, CellsWithASystemColourAnswerWithIt)
     TBitmap source = trueColour(3, 1, { { 0, 0, 0, 0 }, { 255, 255, 255, 0 }, { 129, 1, 2, 0 } });
     const auto result
         = ReduceToPaletteBitmap(source, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor);
-    EXPECT_EQ((Colour { 0, 0, 0, 0 }), result->Palette()[10]);
-    EXPECT_EQ((Colour { 129, 1, 2, 0 }), result->Palette()[11]);
-    EXPECT_EQ((Colour { 255, 255, 255, 0 }), result->Palette()[12]);
+    EXPECT_EQ((Colour { 0, 0, 0, 0 }), result->palette()[10]);
+    EXPECT_EQ((Colour { 129, 1, 2, 0 }), result->palette()[11]);
+    EXPECT_EQ((Colour { 255, 255, 255, 0 }), result->palette()[12]);
     EXPECT_EQ((std::vector<int> { 0, 12, 1 }), indices(*result));
 
     TBitmap blackAndWhite = trueColour(2, 1, { { 255, 255, 255, 0 }, { 0, 0, 0, 0 } });
@@ -267,12 +267,12 @@ TEST(ReduceToPaletteBitmap, CellsWithASystemColourAnswerWithIt)
 TEST(ReduceToPaletteBitmap, ConvertsOtherDepthsAndRefusesEmptySources)
 {
     TBitmap source(2, 1, 16);
-    source.ScanLine(0)[0] = 0x1F; // 5-5-5 blue
+    source.scanLine(0)[0] = 0x1F; // 5-5-5 blue
     const auto result
         = ReduceToPaletteBitmap(source, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor);
-    EXPECT_EQ(24, source.BitsPerPixel());
-    EXPECT_EQ((Colour { 0, 0, 255, 0 }), result->PixelColor(0, 0));
-    EXPECT_EQ((Colour { 0, 0, 0, 0 }), result->PixelColor(1, 0));
+    EXPECT_EQ(24, source.bitsPerPixel());
+    EXPECT_EQ((Colour { 0, 0, 255, 0 }), result->pixelColor(0, 0));
+    EXPECT_EQ((Colour { 0, 0, 0, 0 }), result->pixelColor(1, 0));
 
     for (TBitmap empty : { TBitmap(), TBitmap(0, 3, 24), TBitmap(3, 0, 24) }) {
         try {
@@ -381,25 +381,25 @@ TEST(DIBWriter, HandsOverA256ColourBitmapOnlyWhenFinished)
     TBitmap result;
     {
         TDIBWriter writer(result, palette, 3, 2, 8);
-        writer.ScanLine(0)[2] = 1;
-        writer.ScanLine(1)[0] = 1;
+        writer.scanLine(0)[2] = 1;
+        writer.scanLine(1)[0] = 1;
     }
-    EXPECT_TRUE(result.Empty()); // not finished: nothing handed over
+    EXPECT_TRUE(result.empty()); // not finished: nothing handed over
 
     TDIBWriter writer(result, palette, 3, 2, 8);
-    writer.ScanLine(0)[2] = 1;
-    writer.ScanLine(1)[0] = 1;
+    writer.scanLine(0)[2] = 1;
+    writer.scanLine(1)[0] = 1;
     writer.finish();
-    EXPECT_EQ(8, result.BitsPerPixel());
-    EXPECT_EQ(256u, result.Palette().size());
+    EXPECT_EQ(8, result.bitsPerPixel());
+    EXPECT_EQ(256u, result.palette().size());
     EXPECT_EQ(2u, result.colorsImportant());
-    EXPECT_EQ((Colour { 4, 5, 6, 0 }), result.PixelColor(2, 0));
-    EXPECT_EQ((Colour { 4, 5, 6, 0 }), result.PixelColor(0, 1));
-    EXPECT_EQ((Colour { 1, 2, 3, 0 }), result.PixelColor(0, 0));
-    EXPECT_EQ((Colour {}), result.Palette()[2]);
+    EXPECT_EQ((Colour { 4, 5, 6, 0 }), result.pixelColor(2, 0));
+    EXPECT_EQ((Colour { 4, 5, 6, 0 }), result.pixelColor(0, 1));
+    EXPECT_EQ((Colour { 1, 2, 3, 0 }), result.pixelColor(0, 0));
+    EXPECT_EQ((Colour {}), result.palette()[2]);
 
     TDIBWriter empty(result, palette, 0, 2, 8);
-    EXPECT_THROW(empty.ScanLine(0), EInvalidGraphic);
+    EXPECT_THROW(empty.scanLine(0), EInvalidGraphic);
 }
 
 } // namespace

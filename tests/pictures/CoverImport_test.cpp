@@ -50,22 +50,22 @@ Bytes gifFile()
 TBitmap trueColourBitmap()
 {
     TBitmap bitmap(20, 10, 24);
-    for (int y = 0; y < bitmap.Height(); ++y)
+    for (int y = 0; y < bitmap.height(); ++y)
         for (std::size_t x = 0; x < bitmap.rowBytes(); ++x)
-            bitmap.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 11 + y * 29);
+            bitmap.scanLine(y)[x] = static_cast<std::uint8_t>(x * 11 + y * 29);
     return bitmap;
 }
 
 Bytes bmpFile()
 {
-    return trueColourBitmap().SaveToBytes();
+    return trueColourBitmap().saveToBytes();
 }
 
 // The cover the import must make of a true-colour picture: its bitmap reduced on its own.
 Bytes reducedCover(TBitmap source)
 {
     return ReduceToPaletteBitmap(source, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor)
-        ->SaveToBytes();
+        ->saveToBytes();
 }
 
 Bytes reducedJpegCover(const Bytes& file)
@@ -80,12 +80,12 @@ Bytes reducedJpegCover(const Bytes& file)
 Bytes gifCover()
 {
     TBitmap expected(2, 2, 8);
-    expected.SetPalette({ { 0, 0, 0, 0 }, { 255, 0, 0, 0 }, { 0, 255, 0, 0 }, { 0, 0, 255, 0 } });
-    expected.SetColorsUsed(4);
-    expected.ScanLine(0)[1] = 1;
-    expected.ScanLine(1)[0] = 2;
-    expected.ScanLine(1)[1] = 3;
-    return expected.SaveToBytes();
+    expected.setPalette({ { 0, 0, 0, 0 }, { 255, 0, 0, 0 }, { 0, 255, 0, 0 }, { 0, 0, 255, 0 } });
+    expected.setColorsUsed(4);
+    expected.scanLine(0)[1] = 1;
+    expected.scanLine(1)[0] = 2;
+    expected.scanLine(1)[1] = 3;
+    return expected.saveToBytes();
 }
 
 // "JFIF" starting at `offset` of a file that is otherwise filler text.
@@ -110,14 +110,14 @@ protected:
     {
         auto marker = std::make_unique<TBitmap>(1, 1, 8);
         previous = marker.get();
-        picture.SetGraphic(std::move(marker));
+        picture.setGraphic(std::move(marker));
     }
 
     // The BMP bytes the picture would be stored as; empty for an empty bitmap, "no bitmap" otherwise.
     std::string cover() const
     {
-        const auto* bitmap = dynamic_cast<const TBitmap*>(picture.Graphic());
-        return bitmap ? text(bitmap->SaveToBytes()) : "no bitmap";
+        const auto* bitmap = dynamic_cast<const TBitmap*>(picture.graphic());
+        return bitmap ? text(bitmap->saveToBytes()) : "no bitmap";
     }
 
     std::vector<std::string> files() const
@@ -178,7 +178,7 @@ TEST_P(CoverImportCases, RecognisesCopiesLoadsAndReduces)
     if (c.error.empty())
         EXPECT_EQ(text(c.cover), cover());
     else
-        EXPECT_EQ(previous, picture.Graphic()) << "a failed load keeps the previous picture";
+        EXPECT_EQ(previous, picture.graphic()) << "a failed load keeps the previous picture";
 }
 
 const std::vector<std::string> posterOnly = { "poster" };
@@ -223,7 +223,7 @@ TEST_F(CoverImportTest, DamagedImageDataFailInTheConversionAndTheCopyIsDeleted)
 
     EXPECT_EQ(".jpg", extension);
     EXPECT_EQ(std::vector<std::string> { "poster.jpg" }, files());
-    ASSERT_NE(nullptr, dynamic_cast<const TJPEGImage*>(picture.Graphic())) << "the loaded picture stays";
+    ASSERT_NE(nullptr, dynamic_cast<const TJPEGImage*>(picture.graphic())) << "the loaded picture stays";
 }
 
 TEST_F(CoverImportTest, AFileThatCannotBeOpenedChangesNothing)
@@ -245,7 +245,7 @@ TEST_F(CoverImportTest, AFileThatCannotBeOpenedChangesNothing)
     for (const auto& c : cases) {
         EXPECT_EQ(c.error, import(c.fileName)) << c.fileName;
         EXPECT_EQ(".bmp", extension);
-        EXPECT_EQ(previous, picture.Graphic());
+        EXPECT_EQ(previous, picture.graphic());
     }
     EXPECT_EQ((std::vector<std::string> { "folder", "loop", "plain" }), files());
 }
@@ -293,11 +293,11 @@ TEST_F(CoverImportTest, AnEarlierCopyIsReplaced)
 TEST_F(CoverImportTest, ADownloadIsWrittenImportedAndDeleted)
 {
     extension = ".jpg"; // from the poster URL
-    ImportDownloadedCover(picture, extension, jpegFile(false));
+    importDownloadedCover(picture, extension, jpegFile(false));
     EXPECT_EQ(text(reducedJpegCover(jpegFile(false))), cover());
     EXPECT_EQ(std::vector<std::string> {}, files());
 
-    ImportDownloadedCover(picture, extension, gifFile());
+    importDownloadedCover(picture, extension, gifFile());
     EXPECT_EQ(".gif", extension);
     EXPECT_EQ(gifCover(), bytesOf(cover()));
     EXPECT_EQ(std::vector<std::string> {}, files());
@@ -308,12 +308,12 @@ TEST_F(CoverImportTest, AServerErrorPageFailsAndLeavesBothFiles)
     extension = ".jpg";
     const std::string page = "<html><head><title>404 Not Found</title></head><body>Not Found</body></html>";
     try {
-        ImportDownloadedCover(picture, extension, bytesOf(page));
+        importDownloadedCover(picture, extension, bytesOf(page));
         FAIL() << "no exception";
     } catch (const EJPEG& e) {
         EXPECT_EQ(notAJpeg, e.what());
     }
-    EXPECT_EQ(previous, picture.Graphic());
+    EXPECT_EQ(previous, picture.graphic());
     EXPECT_EQ((std::vector<std::string> { "Picture.tmp", "Tmp.jpg" }), files());
     EXPECT_EQ(page, readFile("Picture.tmp"));
     EXPECT_EQ(page, readFile("Tmp.jpg"));
@@ -323,13 +323,13 @@ TEST_F(CoverImportTest, ADownloadThatCannotBeWrittenIsNotImported)
 {
     fs::create_directory(kDownloadedCoverName);
     try {
-        ImportDownloadedCover(picture, extension, gifFile());
+        importDownloadedCover(picture, extension, gifFile());
         FAIL() << "no exception";
     } catch (const EFileError& e) {
         EXPECT_EQ(std::string("Cannot create file Picture.tmp"), e.what());
     }
     EXPECT_EQ("", extension);
-    EXPECT_EQ(previous, picture.Graphic());
+    EXPECT_EQ(previous, picture.graphic());
 }
 
 } // namespace

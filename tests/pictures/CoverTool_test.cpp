@@ -31,7 +31,7 @@ std::string coverOf(const std::filesystem::path& file, std::string extension)
     vantrelle::test::ScopedWorkingDir workingDir(scratch.path());
     TPicture picture;
     ImportCoverFile(picture, extension, file.string());
-    const auto bytes = dynamic_cast<const TBitmap&>(*picture.Graphic()).SaveToBytes();
+    const auto bytes = dynamic_cast<const TBitmap&>(*picture.graphic()).saveToBytes();
     return std::string(bytes.begin(), bytes.end());
 }
 

@@ -21,7 +21,7 @@ TBitmap gradient(int width, int height, int bitsPerPixel)
     TBitmap bitmap(width, height, 24);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < 3 * width; ++x)
-            bitmap.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 29 + y * 71);
+            bitmap.scanLine(y)[x] = static_cast<std::uint8_t>(x * 29 + y * 71);
     bitmap.setBitsPerPixel(bitsPerPixel);
     return bitmap;
 }
@@ -29,16 +29,16 @@ TBitmap gradient(int width, int height, int bitsPerPixel)
 std::vector<PaletteEntry> colours(const TBitmap& bitmap)
 {
     std::vector<PaletteEntry> all;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            all.push_back(bitmap.PixelColor(x, y));
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x)
+            all.push_back(bitmap.pixelColor(x, y));
     return all;
 }
 
 std::vector<std::uint8_t> reducedBytes(TBitmap source)
 {
     return ReduceToPaletteBitmap(source, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor)
-        ->SaveToBytes();
+        ->saveToBytes();
 }
 
 // A GIF image made in memory: a 4 x 3 screen with a global table and frames given by the test.
@@ -65,7 +65,7 @@ TGIFFrame& addFrame(TGIFGraphic& gif, int left, int top, int width, int height, 
 class Strange : public TOleGraphic {
 public:
     const char* className() const override { return "TStrange"; }
-    bool Empty() const override { return false; }
+    bool empty() const override { return false; }
 };
 
 // ---- Assigning pictures ----
@@ -78,18 +78,18 @@ TEST(GIFConverter, TrueColourBitmapsBecomeOneReducedFrame)
         gif.Assign(&source);
 
         ASSERT_EQ(1u, gif.frames().size()) << depth;
-        EXPECT_EQ(7, gif.Width());
-        EXPECT_EQ(5, gif.Height());
-        EXPECT_EQ(depth, source.BitsPerPixel()); // the caller's picture is not converted
+        EXPECT_EQ(7, gif.width());
+        EXPECT_EQ(5, gif.height());
+        EXPECT_EQ(depth, source.bitsPerPixel()); // the caller's picture is not converted
         const TBitmap* bitmap = gif.Bitmap();
         ASSERT_NE(nullptr, bitmap);
-        EXPECT_EQ(reducedBytes(source), bitmap->SaveToBytes()) << depth;
+        EXPECT_EQ(reducedBytes(source), bitmap->saveToBytes()) << depth;
 
         const TGIFFrame& frame = *gif.frames()[0];
         ASSERT_EQ(256u, frame.colorTable.size());
-        EXPECT_EQ(bitmap->Palette()[11].red, frame.colorTable[11].red);
+        EXPECT_EQ(bitmap->palette()[11].red, frame.colorTable[11].red);
         ASSERT_EQ(35u, frame.pixels.size());
-        EXPECT_EQ(bitmap->ScanLine(4)[6], frame.pixels[34]);
+        EXPECT_EQ(bitmap->scanLine(4)[6], frame.pixels[34]);
     }
 }
 
@@ -100,9 +100,9 @@ TEST(GIFConverter, PaletteBitmapsKeepTheirOwnColours)
         std::vector<PaletteEntry> palette;
         for (int i = 0; i < (1 << depth) && i < 20; ++i)
             palette.push_back({ static_cast<std::uint8_t>(i * 10), 7, static_cast<std::uint8_t>(200 - i), 0 });
-        source.SetPalette(palette);
-        source.ScanLine(0)[0] = 0x80 | (depth > 1 ? 0x10 : 0); // pixel 0 (and pixel 1 at 4 bits) set
-        source.ScanLine(1)[0] = 1;
+        source.setPalette(palette);
+        source.scanLine(0)[0] = 0x80 | (depth > 1 ? 0x10 : 0); // pixel 0 (and pixel 1 at 4 bits) set
+        source.scanLine(1)[0] = 1;
 
         TGIFGraphic gif;
         gif.Assign(&source);
@@ -113,7 +113,7 @@ TEST(GIFConverter, PaletteBitmapsKeepTheirOwnColours)
             : depth == 4                                         ? std::vector<std::uint8_t> { 9, 0, 0, 0, 0 }
                                                                  : std::vector<std::uint8_t> { 0x90, 0, 0, 0, 0 };
         EXPECT_EQ(expectedTop, std::vector<std::uint8_t>(frame.pixels.begin(), frame.pixels.begin() + 5)) << depth;
-        EXPECT_EQ(source.SaveToBytes(), gif.Bitmap()->SaveToBytes()) << depth;
+        EXPECT_EQ(source.saveToBytes(), gif.Bitmap()->saveToBytes()) << depth;
     }
 }
 
@@ -125,11 +125,11 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
     jpeg.loadFromStream(stream);
 
     TPicture picture;
-    picture.SetGraphic(jpeg.clone());
+    picture.setGraphic(jpeg.clone());
     TGIFGraphic gif;
     gif.Assign(picture);
     ASSERT_EQ(1u, gif.frames().size());
-    EXPECT_EQ(reducedBytes(jpeg.Bitmap()), gif.Bitmap()->SaveToBytes());
+    EXPECT_EQ(reducedBytes(jpeg.Bitmap()), gif.Bitmap()->saveToBytes());
 
     // Damaged image data (a second start-of-image marker after the scan): the decoder's error, and the
     // image is left cleared.
@@ -139,8 +139,8 @@ TEST(GIFConverter, JpegPicturesGiveTheirDecodedBitmap)
     Stream brokenStream(damaged);
     broken.loadFromStream(brokenStream);
     EXPECT_THROW(gif.Assign(&broken), EJPEG);
-    EXPECT_TRUE(gif.Empty());
-    EXPECT_EQ(0, gif.Width());
+    EXPECT_TRUE(gif.empty());
+    EXPECT_EQ(0, gif.width());
 }
 
 TEST(GIFConverter, EmptyAndUnconvertiblePictures)
@@ -153,9 +153,9 @@ TEST(GIFConverter, EmptyAndUnconvertiblePictures)
     const TOleGraphic empty;
     gif.Assign(&empty);
     ASSERT_EQ(1u, gif.frames().size());
-    EXPECT_TRUE(gif.frames()[0]->Empty());
+    EXPECT_TRUE(gif.frames()[0]->empty());
     ASSERT_NE(nullptr, gif.Bitmap());
-    EXPECT_TRUE(gif.Bitmap()->Empty());
+    EXPECT_TRUE(gif.Bitmap()->empty());
     const TPicture nothing;
     gif.Assign(nothing);
     EXPECT_EQ(1u, gif.frames().size());
@@ -168,20 +168,20 @@ TEST(GIFConverter, EmptyAndUnconvertiblePictures)
     } catch (const EConvertError& e) {
         EXPECT_STREQ("Cannot assign a TStrange to a TGIFGraphic", e.what());
     }
-    EXPECT_TRUE(gif.Empty());
-    EXPECT_EQ(0, gif.Width());
+    EXPECT_TRUE(gif.empty());
+    EXPECT_EQ(0, gif.width());
     EXPECT_EQ(nullptr, gif.Bitmap());
 
     TBitmap tooWide(70000, 1, 24);
     EXPECT_THROW(gif.Assign(&tooWide), EInvalidGraphic);
-    EXPECT_TRUE(gif.Empty());
+    EXPECT_TRUE(gif.empty());
 
     gif.Assign(&three);
     gif.Assign(&gif); // itself: nothing happens
     EXPECT_EQ(1u, gif.frames().size());
     gif.Assign(static_cast<const TGraphic*>(nullptr));
-    EXPECT_TRUE(gif.Empty());
-    EXPECT_EQ(0, gif.Height());
+    EXPECT_TRUE(gif.empty());
+    EXPECT_EQ(0, gif.height());
 }
 
 TEST(GIFConverter, AnotherGifIsCopiedWithoutReduction)
@@ -202,7 +202,7 @@ TEST(GIFConverter, AnotherGifIsCopiedWithoutReduction)
     EXPECT_TRUE(gif.frames()[0]->transparent);
     EXPECT_EQ(std::uint32_t { kGIFDither }, gif.drawOptions());
     EXPECT_EQ(&gif, &gif.frames()[1]->image());
-    EXPECT_EQ((PaletteEntry { 0, 0, 255, 0 }), gif.Bitmap()->PixelColor(3, 2));
+    EXPECT_EQ((PaletteEntry { 0, 0, 255, 0 }), gif.Bitmap()->pixelColor(3, 2));
 }
 
 // ---- The image's bitmap ----
@@ -218,21 +218,21 @@ TEST(GIFConverter, BitmapShowsFrameZeroOnTheLogicalScreen)
     first.transparentIndex = 3;
     const TBitmap* bitmap = gif.Bitmap();
     ASSERT_NE(nullptr, bitmap);
-    EXPECT_EQ(8, bitmap->BitsPerPixel());
-    EXPECT_EQ((PaletteEntry { 9, 9, 9, 0 }), bitmap->PixelColor(3, 0));
-    EXPECT_EQ((PaletteEntry { 0, 255, 0, 0 }), bitmap->PixelColor(2, 1));
+    EXPECT_EQ(8, bitmap->bitsPerPixel());
+    EXPECT_EQ((PaletteEntry { 9, 9, 9, 0 }), bitmap->pixelColor(3, 0));
+    EXPECT_EQ((PaletteEntry { 0, 255, 0, 0 }), bitmap->pixelColor(2, 1));
     EXPECT_EQ(bitmap, gif.Bitmap()); // kept
 
     // A later frame plays no part, but adding it drops the kept bitmap.
     addFrame(gif, 0, 0, 4, 3, std::vector<std::uint8_t>(12, 1));
-    EXPECT_EQ((PaletteEntry { 255, 0, 0, 0 }), gif.Bitmap()->PixelColor(0, 0));
+    EXPECT_EQ((PaletteEntry { 255, 0, 0, 0 }), gif.Bitmap()->pixelColor(0, 0));
 
     // A frame smaller than the screen, with its own table, is drawn on white at its place.
     TGIFGraphic small = gifImage();
     addFrame(small, 1, 1, 2, 1, { 1, 0 }).colorTable = { { 10, 20, 30 }, { 40, 50, 60 } };
     const TBitmap* screen = small.Bitmap();
-    ASSERT_EQ(4, screen->Width());
-    ASSERT_EQ(3, screen->Height());
+    ASSERT_EQ(4, screen->width());
+    ASSERT_EQ(3, screen->height());
     EXPECT_EQ(
         (std::vector<PaletteEntry> { { 255, 255, 255, 0 }, { 255, 255, 255, 0 }, { 255, 255, 255, 0 },
             { 255, 255, 255, 0 }, { 255, 255, 255, 0 }, { 40, 50, 60, 0 }, { 10, 20, 30, 0 }, { 255, 255, 255, 0 },

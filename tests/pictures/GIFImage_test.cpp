@@ -48,7 +48,7 @@ TEST_P(GIFRead, FramesAndWarnings)
     load(loaded, GetParam().file());
     EXPECT_EQ(loaded.image.frames().size(), GetParam().frames);
     EXPECT_EQ(loaded.warnings, GetParam().warnings);
-    EXPECT_EQ(loaded.image.Width(), 2);
+    EXPECT_EQ(loaded.image.width(), 2);
     EXPECT_EQ(loaded.image.frames().front()->pixels, kTwoByTwo);
 }
 
@@ -134,7 +134,7 @@ TEST_P(GIFFail, RaisesAndRestoresThePosition)
         EXPECT_STREQ(e.what(), GetParam().message);
     }
     EXPECT_EQ(stream.position(), 2u);
-    EXPECT_TRUE(image.Empty());
+    EXPECT_TRUE(image.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GIFFail,

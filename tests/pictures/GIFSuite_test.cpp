@@ -65,13 +65,13 @@ TEST(GIFSuite, EveryFileLoadsAndTheFirstFrameMatchesItsReference)
         image.setWarningHandler([&](const std::string& message) { warnings.push_back(message); });
         Stream stream(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         ASSERT_NO_THROW(image.loadFromStream(stream));
-        ASSERT_FALSE(image.Empty());
+        ASSERT_FALSE(image.empty());
         EXPECT_TRUE(warnings.empty()) << warnings.front();
 
         const fs::path referenceFile = kSuite / "frames" / (file.stem().string() + "-0.png");
         const TGIFFrame& frame = *image.frames().front();
         const bool coversScreen
-            = frame.left == 0 && frame.top == 0 && frame.width == image.Width() && frame.height == image.Height();
+            = frame.left == 0 && frame.top == 0 && frame.width == image.width() && frame.height == image.height();
         if (!fs::exists(referenceFile) || !coversScreen)
             continue;
         const Rgba reference = readPng(referenceFile);

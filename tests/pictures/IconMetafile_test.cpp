@@ -92,30 +92,30 @@ TEST(Icon, DirectoryTypeMustBeZeroOrOne)
 TEST(Icon, LargestImageIsChosenAndDecoded)
 {
     const TIcon icon = load<TIcon>(fixture("two.ico"));
-    EXPECT_EQ(icon.Width(), 16);
-    EXPECT_EQ(icon.Height(), 16);
-    const TBitmap image = icon.LargestImage();
-    EXPECT_EQ(image.Width(), 16);
-    EXPECT_EQ(image.Height(), 16);
+    EXPECT_EQ(icon.width(), 16);
+    EXPECT_EQ(icon.height(), 16);
+    const TBitmap image = icon.largestImage();
+    EXPECT_EQ(image.width(), 16);
+    EXPECT_EQ(image.height(), 16);
 }
 
 TEST(Icon, TransparentPixelsBecomeWhite)
 {
-    const TBitmap opaque = load<TIcon>(twoByTwoIcon(false)).LargestImage();
-    EXPECT_EQ(opaque.PixelColor(0, 0), (PaletteEntry { 0, 0, 255, 0 }));
-    EXPECT_EQ(opaque.PixelColor(1, 0), (PaletteEntry { 0, 255, 0, 0 }));
-    EXPECT_EQ(opaque.PixelColor(0, 1), (PaletteEntry { 255, 0, 0, 0 }));
+    const TBitmap opaque = load<TIcon>(twoByTwoIcon(false)).largestImage();
+    EXPECT_EQ(opaque.pixelColor(0, 0), (PaletteEntry { 0, 0, 255, 0 }));
+    EXPECT_EQ(opaque.pixelColor(1, 0), (PaletteEntry { 0, 255, 0, 0 }));
+    EXPECT_EQ(opaque.pixelColor(0, 1), (PaletteEntry { 255, 0, 0, 0 }));
 
-    const TBitmap masked = load<TIcon>(twoByTwoIcon(true)).LargestImage();
-    EXPECT_EQ(masked.PixelColor(0, 0), (PaletteEntry { 255, 255, 255, 0 }));
-    EXPECT_EQ(masked.PixelColor(1, 0), (PaletteEntry { 0, 255, 0, 0 }));
+    const TBitmap masked = load<TIcon>(twoByTwoIcon(true)).largestImage();
+    EXPECT_EQ(masked.pixelColor(0, 0), (PaletteEntry { 255, 255, 255, 0 }));
+    EXPECT_EQ(masked.pixelColor(1, 0), (PaletteEntry { 0, 255, 0, 0 }));
 }
 
 TEST(Icon, ImageOutsideTheFileIsNotValid)
 {
     Bytes icon = twoByTwoIcon(false);
     put32(icon, 6 + 12, 5000);
-    EXPECT_THROW(load<TIcon>(icon).LargestImage(), EInvalidGraphic);
+    EXPECT_THROW(load<TIcon>(icon).largestImage(), EInvalidGraphic);
 }
 
 TEST(Metafile, PlaceableHeaderAndItsChecksum)
@@ -126,8 +126,8 @@ TEST(Metafile, PlaceableHeaderAndItsChecksum)
     // A 200 x 100 box at 96 units per inch.
     EXPECT_EQ(metafile.mmWidth(), 200 * 2540 / 96);
     EXPECT_EQ(metafile.mmHeight(), 100 * 2540 / 96);
-    EXPECT_EQ(metafile.Width(), 200);
-    EXPECT_EQ(metafile.Height(), 100);
+    EXPECT_EQ(metafile.width(), 200);
+    EXPECT_EQ(metafile.height(), 100);
 
     Bytes badChecksum = wmf;
     badChecksum[20] ^= 1;
@@ -173,8 +173,8 @@ TEST(Metafile, RendersTheCommonRecordsAndCountsTheOthers)
     };
     for (const RenderCase& c : cases) {
         const TMetafile::Rendering rendering = load<TMetafile>(fixture(c.file)).render();
-        ASSERT_EQ(rendering.bitmap.BitsPerPixel(), 24);
-        EXPECT_EQ(rendering.bitmap.PixelColor(c.x, c.y), c.colour) << c.file << " " << c.x << "," << c.y;
+        ASSERT_EQ(rendering.bitmap.bitsPerPixel(), 24);
+        EXPECT_EQ(rendering.bitmap.pixelColor(c.x, c.y), c.colour) << c.file << " " << c.x << "," << c.y;
         EXPECT_EQ(rendering.skippedRecords, 1) << c.file; // the text record
     }
 }

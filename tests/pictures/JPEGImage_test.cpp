@@ -41,20 +41,20 @@ TEST_P(JPEGDecode, GivesTheBitmapOfItsKind)
 {
     const DecodeCase& c = GetParam();
     const TJPEGImage image = loadJpeg(encodeJpeg(c.options, c.sample));
-    EXPECT_EQ(image.Width(), c.options.width);
-    EXPECT_EQ(image.Height(), c.options.height);
+    EXPECT_EQ(image.width(), c.options.width);
+    EXPECT_EQ(image.height(), c.options.height);
     EXPECT_EQ(image.grayscale(), c.options.colorSpace == JCS_GRAYSCALE);
     EXPECT_EQ(image.progressiveEncoding(), c.options.progressive);
 
     const TBitmap& bitmap = image.Bitmap();
     EXPECT_EQ(&bitmap, &image.Bitmap()) << "decoded once and kept";
-    ASSERT_EQ(bitmap.BitsPerPixel(), c.bitsPerPixel);
-    ASSERT_EQ(bitmap.Width(), c.options.width);
+    ASSERT_EQ(bitmap.bitsPerPixel(), c.bitsPerPixel);
+    ASSERT_EQ(bitmap.width(), c.options.width);
     if (c.bitsPerPixel == 8) {
-        EXPECT_LE(bitmap.Palette().size(), 236u);
+        EXPECT_LE(bitmap.palette().size(), 236u);
     }
     for (const auto& [x, y] : { std::pair { 0, 0 }, std::pair { c.options.width - 1, c.options.height - 1 } }) {
-        const PaletteEntry colour = bitmap.PixelColor(x, y);
+        const PaletteEntry colour = bitmap.pixelColor(x, y);
         EXPECT_NEAR(colour.red, c.expected.red, 6) << x << "," << y;
         EXPECT_NEAR(colour.green, c.expected.green, 6) << x << "," << y;
         EXPECT_NEAR(colour.blue, c.expected.blue, 6) << x << "," << y;
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Files, JPEGDecode,
 TEST(JPEGImage, ColourRowsAreBlueGreenRed)
 {
     const TJPEGImage image = loadJpeg(encodeJpeg({}, { 255, 0, 0 }));
-    const std::uint8_t* row = image.Bitmap().ScanLine(0);
+    const std::uint8_t* row = image.Bitmap().scanLine(0);
     EXPECT_LT(row[0], 8);
     EXPECT_LT(row[1], 8);
     EXPECT_GT(row[2], 247);
@@ -83,15 +83,15 @@ TEST(JPEGImage, EightBitFormatQuantizesColourFiles)
 {
     TJPEGImage image = loadJpeg(encodeJpeg({}, { 200, 40, 10 }));
     image.setPixelFormat(JPEGPixelFormat::k8Bit);
-    EXPECT_EQ(image.Bitmap().BitsPerPixel(), 8);
-    EXPECT_LE(image.Bitmap().Palette().size(), 236u);
+    EXPECT_EQ(image.Bitmap().bitsPerPixel(), 8);
+    EXPECT_LE(image.Bitmap().palette().size(), 236u);
 }
 
 TEST(JPEGImage, EmptyDataGiveAnEmptyImage)
 {
     const TJPEGImage image = loadJpeg({});
-    EXPECT_TRUE(image.Empty());
-    EXPECT_TRUE(image.Bitmap().Empty());
+    EXPECT_TRUE(image.empty());
+    EXPECT_TRUE(image.Bitmap().empty());
 }
 
 TEST(JPEGImage, BadHeaderRaisesLibjpegsMessageNumber)

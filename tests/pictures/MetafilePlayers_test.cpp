@@ -188,9 +188,9 @@ TEST_P(MetafilePlayers, DrawAndCount)
 {
     const PlayerCase& c = GetParam();
     const TMetafile::Rendering rendering = load(c.metafile).render();
-    ASSERT_EQ(rendering.bitmap.Width(), 100);
-    ASSERT_EQ(rendering.bitmap.Height(), 100);
-    EXPECT_EQ(rendering.bitmap.PixelColor(c.x, c.y), c.colour);
+    ASSERT_EQ(rendering.bitmap.width(), 100);
+    ASSERT_EQ(rendering.bitmap.height(), 100);
+    EXPECT_EQ(rendering.bitmap.pixelColor(c.x, c.y), c.colour);
     EXPECT_EQ(rendering.skippedRecords, c.skipped);
 }
 

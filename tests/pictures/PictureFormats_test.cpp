@@ -141,13 +141,13 @@ TEST_P(LoadPictureFileCase, ChoosesTheClassByExtension)
     TPicture picture([&](TPicture&) { ++changes; });
     auto previous = std::make_unique<TBitmap>(3, 3, 24);
     const TGraphic* previousGraphic = previous.get();
-    picture.SetGraphic(std::move(previous));
+    picture.setGraphic(std::move(previous));
     changes = 0;
 
     if (*c.error == '\0') {
         LoadPictureFile(picture, path);
-        ASSERT_NE(picture.Graphic(), nullptr);
-        EXPECT_STREQ(picture.Graphic()->className(), c.graphicClass);
+        ASSERT_NE(picture.graphic(), nullptr);
+        EXPECT_STREQ(picture.graphic()->className(), c.graphicClass);
         EXPECT_EQ(changes, 1);
         return;
     }
@@ -160,7 +160,7 @@ TEST_P(LoadPictureFileCase, ChoosesTheClassByExtension)
     } catch (const vantrelle::Error& e) {
         EXPECT_EQ(std::string(e.what()), expected);
     }
-    EXPECT_EQ(picture.Graphic(), previousGraphic);
+    EXPECT_EQ(picture.graphic(), previousGraphic);
     EXPECT_EQ(changes, 0);
 }
 
@@ -182,16 +182,16 @@ TEST(Picture, EmptyOlePictureAndCopies)
 {
     TPicture picture;
     LoadPictureFile(picture, "Tmp");
-    ASSERT_NE(picture.Graphic(), nullptr);
-    EXPECT_TRUE(picture.Graphic()->Empty());
-    EXPECT_EQ(picture.Width(), 0);
+    ASSERT_NE(picture.graphic(), nullptr);
+    EXPECT_TRUE(picture.graphic()->empty());
+    EXPECT_EQ(picture.width(), 0);
 
     TPicture copy;
-    picture.SetGraphic(std::make_unique<TBitmap>(4, 2, 8));
+    picture.setGraphic(std::make_unique<TBitmap>(4, 2, 8));
     copy.Assign(picture);
-    ASSERT_NE(copy.Graphic(), picture.Graphic());
-    EXPECT_EQ(copy.Width(), 4);
-    EXPECT_EQ(copy.Height(), 2);
+    ASSERT_NE(copy.graphic(), picture.graphic());
+    EXPECT_EQ(copy.width(), 4);
+    EXPECT_EQ(copy.height(), 2);
 }
 
 TEST(GraphicClass, InheritsFromItsBases)

@@ -25,17 +25,17 @@ TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
     TBitmap picture(40, 30, 24);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 120; ++x)
-            picture.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 13);
+            picture.scanLine(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 13);
     picture.saveToFile((dir / "in.BMP").string());
     TBitmap palettePicture(3, 3, 4);
-    palettePicture.SetPalette({ { 1, 2, 3, 0 } });
+    palettePicture.setPalette({ { 1, 2, 3, 0 } });
     palettePicture.saveToFile((dir / "pal.bmp").string());
 
     ASSERT_EQ(0, runTool("reduce " + (dir / "in.BMP").string() + " " + (dir / "out.bmp").string()));
     TBitmap expected = picture;
     const std::vector<std::uint8_t> bytes
         = ReduceToPaletteBitmap(expected, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor)
-              ->SaveToBytes();
+              ->saveToBytes();
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), vantrelle::test::readFile(dir / "out.bmp"));
 
     // A palette picture keeps its own colours and depth.
@@ -48,8 +48,8 @@ TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
     ASSERT_EQ(0, runTool("reduce " + (dir / "cover.jpg").string() + " " + (dir / "jpeg.bmp").string()));
     TBitmap fromJpeg;
     fromJpeg.loadFromFile((dir / "jpeg.bmp").string());
-    EXPECT_EQ(8, fromJpeg.BitsPerPixel());
-    EXPECT_EQ(8, fromJpeg.Width());
+    EXPECT_EQ(8, fromJpeg.bitsPerPixel());
+    EXPECT_EQ(8, fromJpeg.width());
 
     vantrelle::test::writeFile(dir / "in.png", "not read");
     vantrelle::test::writeFile(dir / "Tmp", "no extension: an empty picture");

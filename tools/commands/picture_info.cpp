@@ -28,11 +28,11 @@ int pictureInfo(const vantrelle::tool::Arguments& arguments)
         std::cout << "error: " << e.what() << "\n";
         return 1;
     }
-    const TGraphic* graphic = picture.Graphic();
-    std::size_t frames = graphic->Empty() ? 0 : 1;
+    const TGraphic* graphic = picture.graphic();
+    std::size_t frames = graphic->empty() ? 0 : 1;
     if (const auto* gif = dynamic_cast<const TGIFGraphic*>(graphic))
         frames = gif->frames().size();
-    std::cout << "width: " << graphic->Width() << "\nheight: " << graphic->Height() << "\nframes: " << frames << "\n";
+    std::cout << "width: " << graphic->width() << "\nheight: " << graphic->height() << "\nframes: " << frames << "\n";
     return 0;
 }
 

@@ -20,9 +20,9 @@ int reduce(const vantrelle::tool::Arguments& args)
     LoadPictureFile(picture, args[0]);
     TGIFGraphic converter;
     converter.setReductionMode(TReductionMode::OptimalWithSystemColors);
-    converter.Assign(picture.Graphic());
+    converter.Assign(picture.graphic());
     const TBitmap* bitmap = converter.Bitmap();
-    if (bitmap == nullptr || bitmap->Empty())
+    if (bitmap == nullptr || bitmap->empty())
         throw vantrelle::Error("The picture " + args[0] + " has no pixels: the cover would be empty");
     bitmap->saveToFile(args[1]);
     return 0;

@@ -36,7 +36,7 @@ namespace vantrelle::app {
 // editing. Escape re-reads the column while the query is browsing; while editing it is left to the
 // window, which cancels.
 //
-// The application changes the picture through Picture() (TPicture::SetGraphic, Assign, LoadFromFile)
+// The application changes the picture through Picture() (TPicture::setGraphic, Assign, loadFromFile)
 // or assignBitmap(). Such a change made while the query is neither inserting nor editing (a cover
 // download that completes after its film was saved) is shown until the row is read again but does
 // not set the changed flag: it can never be written, and a write can never fail on leaving the

@@ -60,9 +60,9 @@ public:
     static bool isSupportedDepth(int bitsPerPixel);
 
     const char* className() const override { return "TBitmap"; }
-    bool Empty() const override { return m_width == 0 || m_height == 0; }
-    int Width() const override { return m_width; }
-    int Height() const override { return m_height; }
+    bool empty() const override { return m_width == 0 || m_height == 0; }
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
     std::unique_ptr<TGraphic> clone() const override;
 
     // Gives the bitmap a new size and depth; every pixel becomes 0. A width or height of 0 gives
@@ -74,7 +74,7 @@ public:
     // the nearest palette entry among the first 2^depth (the palette is kept).
     void setBitsPerPixel(int bitsPerPixel);
 
-    int BitsPerPixel() const { return m_bitsPerPixel; }
+    int bitsPerPixel() const { return m_bitsPerPixel; }
     // Bytes of one stored row: the row's bits rounded up to a multiple of 4 bytes, as in a BMP file.
     std::size_t rowBytes() const { return rowBytesFor(m_width, m_bitsPerPixel); }
     static std::size_t rowBytesFor(int width, int bitsPerPixel);
@@ -82,35 +82,35 @@ public:
     // Row y, 0 being the top row; rowBytes() bytes. Pixels of 1 and 4 bits are packed most
     // significant first; 16-bit pixels are little-endian words; 24-bit pixels are blue, green, red;
     // 32-bit pixels blue, green, red, unused. Throws EInvalidGraphic when y is out of range.
-    std::uint8_t* ScanLine(int y);
-    const std::uint8_t* ScanLine(int y) const;
+    std::uint8_t* scanLine(int y);
+    const std::uint8_t* scanLine(int y) const;
     // All rows, top row first.
-    std::span<std::uint8_t> Pixels() { return m_pixels; }
-    std::span<const std::uint8_t> Pixels() const { return m_pixels; }
+    std::span<std::uint8_t> pixels() { return m_pixels; }
+    std::span<const std::uint8_t> pixels() const { return m_pixels; }
 
     // The colour of a pixel (flags 0): through the palette for 1-8 bits (black for an index past
     // its end), through the masks for 16 and 32 bits (the default 5-5-5 / 8-8-8 layout unless the
     // compression is BitFields).
-    PaletteEntry PixelColor(int x, int y) const;
+    PaletteEntry pixelColor(int x, int y) const;
 
     // The palette index of a pixel of 1, 4 or 8 bits; 0 for deeper pixels.
-    int PixelIndex(int x, int y) const;
+    int pixelIndex(int x, int y) const;
 
     // At most 256 entries; longer palettes are cut.
-    const std::vector<PaletteEntry>& Palette() const { return m_palette; }
-    void SetPalette(std::vector<PaletteEntry> palette);
+    const std::vector<PaletteEntry>& palette() const { return m_palette; }
+    void setPalette(std::vector<PaletteEntry> palette);
 
     BitmapCompression compression() const { return m_compression; }
-    void SetCompression(BitmapCompression compression) { m_compression = compression; }
+    void setCompression(BitmapCompression compression) { m_compression = compression; }
     BitFieldMasks masks() const { return m_masks; }
-    void SetMasks(BitFieldMasks masks) { m_masks = masks; }
+    void setMasks(BitFieldMasks masks) { m_masks = masks; }
 
     // Header fields as held by the bitmap; 0 for a bitmap made in memory.
     std::int32_t xPelsPerMeter() const { return m_xPelsPerMeter; }
     std::int32_t yPelsPerMeter() const { return m_yPelsPerMeter; }
     void setResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter);
     std::uint32_t colorsUsed() const { return m_colorsUsed; }
-    void SetColorsUsed(std::uint32_t colorsUsed) { m_colorsUsed = colorsUsed; }
+    void setColorsUsed(std::uint32_t colorsUsed) { m_colorsUsed = colorsUsed; }
     std::uint32_t colorsImportant() const { return m_colorsImportant; }
     void setColorsImportant(std::uint32_t colorsImportant) { m_colorsImportant = colorsImportant; }
 
@@ -119,15 +119,15 @@ public:
     // On failure the bitmap is unchanged.
     void loadFromStream(Stream& stream) override;
     // Reads a stored cover value: an optional 8-byte graphic header, then a BMP file.
-    void LoadFromBlob(std::span<const std::uint8_t> value);
+    void loadFromBlob(std::span<const std::uint8_t> value);
     // The value without its 8-byte graphic header (count 1, type 0x0100, size = length - 8) when
     // it has one, else the value itself.
     static std::span<const std::uint8_t> stripGraphicHeader(std::span<const std::uint8_t> value);
 
     // The BMP file bytes of the bitmap (a 14-byte file header, a 40-byte info header, the masks
     // for BitFields, the palette, the rows bottom row first). Empty for an empty bitmap.
-    std::vector<std::uint8_t> SaveToBytes() const;
-    // Writes SaveToBytes() to a file; "Cannot create file %s" when it cannot be written.
+    std::vector<std::uint8_t> saveToBytes() const;
+    // Writes saveToBytes() to a file; "Cannot create file %s" when it cannot be written.
     void saveToFile(const std::string& fileName) const;
 
 private:

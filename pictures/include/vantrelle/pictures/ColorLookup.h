@@ -29,7 +29,7 @@ public:
         std::uint8_t& outGreen, std::uint8_t& outBlue) override;
     int entryCount() const { return m_entryCount; }
 
-    static int Key(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+    static int key(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
     {
         return (blue >> 3) * 1024 + (green >> 3) * 32 + (red >> 3);
     }

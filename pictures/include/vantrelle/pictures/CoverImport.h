@@ -38,6 +38,6 @@ void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::
 
 // Writes a downloaded poster to "Picture.tmp", imports it and deletes it. After a failure "Picture.tmp" stays;
 // EFileError "Cannot create file Picture.tmp" or "Stream write error" when it cannot be written.
-void ImportDownloadedCover(TPicture& picture, std::string& coverExtension, std::span<const std::uint8_t> body);
+void importDownloadedCover(TPicture& picture, std::string& coverExtension, std::span<const std::uint8_t> body);
 
 } // namespace vantrelle::pictures

@@ -31,9 +31,9 @@ class TDIBReader : public TDIB {
 public:
     TDIBReader(TBitmap& bitmap, int bitsPerPixel);
 
-    const std::uint8_t* ScanLine(int row) const { return m_bitmap.ScanLine(row); }
-    int Width() const { return m_bitmap.Width(); }
-    int Height() const { return m_bitmap.Height(); }
+    const std::uint8_t* scanLine(int row) const { return m_bitmap.scanLine(row); }
+    int width() const { return m_bitmap.width(); }
+    int height() const { return m_bitmap.height(); }
 
 private:
     TBitmap& m_bitmap;
@@ -48,7 +48,7 @@ public:
     TDIBWriter(TBitmap& bitmap, const LogicalPalette& palette, int width, int height, int bitsPerPixel = 8);
 
     // Row `row` (0 is the top row) for writing: width bytes, one palette index each.
-    std::uint8_t* ScanLine(int row);
+    std::uint8_t* scanLine(int row);
     // Hands the picture to the bitmap. Without it, destroying the writer leaves the bitmap as it was.
     void finish();
 

@@ -27,7 +27,7 @@ public:
         , m_errorCode(errorCode)
     {
     }
-    int ErrorCode() const { return m_errorCode; }
+    int errorCode() const { return m_errorCode; }
 
 private:
     int m_errorCode;

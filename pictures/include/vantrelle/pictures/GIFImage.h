@@ -115,9 +115,9 @@ public:
     void Assign(const TGraphic* source);
     void Assign(const TPicture& source);
     // Empties the frame: no size, pixels, colour table, extensions, transparency or bitmap.
-    void Clear();
+    void clear();
 
-    bool Empty() const { return pixels.empty(); }
+    bool empty() const { return pixels.empty(); }
     bool interlaced() const { return (packed & 0x40) != 0; }
     // The first graphic control extension before the image, or null.
     const GIFGraphicControlExtension* graphicControlExtension() const;
@@ -152,15 +152,15 @@ public:
     ~TGIFGraphic() override;
 
     const char* className() const override { return "TGIFGraphic"; }
-    bool Empty() const override { return m_frames.empty(); }
-    int Width() const override { return m_header.width; }
-    int Height() const override { return m_header.height; }
+    bool empty() const override { return m_frames.empty(); }
+    int width() const override { return m_header.width; }
+    int height() const override { return m_header.height; }
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TGIFGraphic>(*this); }
 
     // Reads a GIF file from the stream's position. On failure the stream is back where it was.
     void loadFromStream(Stream& stream) override;
 
-    void Clear();
+    void clear();
 
     // Takes a picture: itself does nothing; null clears the image; another TGIFGraphic is copied with
     // its header, frames and settings (nothing is reduced); any other picture becomes the one frame of

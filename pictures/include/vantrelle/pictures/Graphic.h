@@ -15,9 +15,9 @@ public:
     virtual ~TGraphic() = default;
 
     virtual const char* className() const = 0;
-    virtual bool Empty() const = 0;
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
+    virtual bool empty() const = 0;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
 
     virtual void loadFromStream(Stream& stream) = 0;
     // Reads the whole file and loads it as a stream; "Cannot open file %s" when it cannot be read.

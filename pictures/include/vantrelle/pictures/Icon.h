@@ -18,10 +18,10 @@ namespace vantrelle::pictures {
 class TIcon : public TGraphic {
 public:
     const char* className() const override { return "TIcon"; }
-    bool Empty() const override { return m_data.empty(); }
+    bool empty() const override { return m_data.empty(); }
     // The size of the largest image the directory lists (0 x 0 when it lists none).
-    int Width() const override { return m_width; }
-    int Height() const override { return m_height; }
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TIcon>(*this); }
 
     // Keeps the rest of the stream as the icon's data; "Icon image is not valid" unless the directory
@@ -30,9 +30,9 @@ public:
 
     // The largest image as a bitmap: its own depth and palette when it has no transparent pixel, else 24
     // bits per pixel with the transparent pixels white. "Icon image is not valid" when it cannot be decoded.
-    TBitmap LargestImage() const;
+    TBitmap largestImage() const;
 
-    const std::vector<std::uint8_t>& Data() const { return m_data; }
+    const std::vector<std::uint8_t>& data() const { return m_data; }
 
 private:
     std::vector<std::uint8_t> m_data;

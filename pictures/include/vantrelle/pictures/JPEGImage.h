@@ -31,9 +31,9 @@ public:
     ~TJPEGImage() override;
 
     const char* className() const override { return "TJPEGImage"; }
-    bool Empty() const override { return m_data.empty(); }
-    int Width() const override { return m_width; }
-    int Height() const override { return m_height; }
+    bool empty() const override { return m_data.empty(); }
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TJPEGImage>(*this); }
 
     // Keeps every byte from the stream's position to its end and reads the header (no pixels yet).
@@ -53,7 +53,7 @@ public:
 
     bool grayscale() const { return m_grayscale; }
     bool progressiveEncoding() const { return m_progressive; }
-    const std::vector<std::uint8_t>& Data() const { return m_data; }
+    const std::vector<std::uint8_t>& data() const { return m_data; }
 
 private:
     std::vector<std::uint8_t> m_data;

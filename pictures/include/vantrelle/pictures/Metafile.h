@@ -24,10 +24,10 @@ public:
     };
 
     const char* className() const override { return "TMetafile"; }
-    bool Empty() const override { return m_data.empty(); }
+    bool empty() const override { return m_data.empty(); }
     // The size in pixels at 96 pixels per inch.
-    int Width() const override;
-    int Height() const override;
+    int width() const override;
+    int height() const override;
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TMetafile>(*this); }
 
     // Reads an enhanced metafile, or a placeable Windows metafile (22-byte header with key and checksum);
@@ -39,9 +39,9 @@ public:
     int mmHeight() const { return m_mmHeight; }
     // True for an enhanced metafile, false for a Windows metafile.
     bool enhanced() const { return m_enhanced; }
-    const std::vector<std::uint8_t>& Data() const { return m_data; }
+    const std::vector<std::uint8_t>& data() const { return m_data; }
 
-    // Draws the records onto a white 24-bit bitmap of Width() x Height() pixels.
+    // Draws the records onto a white 24-bit bitmap of width() x height() pixels.
     Rendering render() const;
 
 private:

@@ -8,9 +8,9 @@ namespace vantrelle::pictures {
 class TOleGraphic : public TGraphic {
 public:
     const char* className() const override { return "TOleGraphic"; }
-    bool Empty() const override { return true; }
-    int Width() const override { return 0; }
-    int Height() const override { return 0; }
+    bool empty() const override { return true; }
+    int width() const override { return 0; }
+    int height() const override { return 0; }
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TOleGraphic>(); }
 
     void loadFromStream(Stream&) override { }

@@ -21,14 +21,14 @@ public:
     TPicture& operator=(const TPicture&) = delete;
 
     // Null when the picture is empty.
-    TGraphic* Graphic() const { return m_graphic.get(); }
+    TGraphic* graphic() const { return m_graphic.get(); }
     // Frees the previous graphic, takes this one (null empties the picture) and notifies the owner.
-    void SetGraphic(std::unique_ptr<TGraphic> graphic);
+    void setGraphic(std::unique_ptr<TGraphic> graphic);
     // Takes a copy of the other picture's graphic.
     void Assign(const TPicture& other);
 
-    int Width() const { return m_graphic ? m_graphic->Width() : 0; }
-    int Height() const { return m_graphic ? m_graphic->Height() : 0; }
+    int width() const { return m_graphic ? m_graphic->width() : 0; }
+    int height() const { return m_graphic ? m_graphic->height() : 0; }
 
     void setOnChange(ChangeHandler onChange) { m_onChange = std::move(onChange); }
 

@@ -15,7 +15,7 @@ public:
     {
     }
 
-    std::size_t Size() const { return m_bytes.size(); }
+    std::size_t size() const { return m_bytes.size(); }
     std::size_t position() const { return m_position; }
     std::size_t remaining() const { return m_bytes.size() - m_position; }
     // Moves to `position`, clamped to the end.
