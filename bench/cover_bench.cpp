@@ -24,12 +24,12 @@ namespace {
 
 using vantrelle::pictures::TBitmap;
 
-constexpr int Width = 1000;
-constexpr int Height = 1500;
+constexpr int kWidth = 1000;
+constexpr int kHeight = 1500;
 
 std::vector<std::uint8_t> makePoster()
 {
-    return vantrelle::bench::encodeJpeg(vantrelle::bench::photoLikeRgb(Width, Height, 7), Width, Height, 85);
+    return vantrelle::bench::encodeJpeg(vantrelle::bench::photoLikeRgb(kWidth, kHeight, 7), kWidth, kHeight, 85);
 }
 
 struct Fixture {

@@ -23,18 +23,18 @@ namespace {
 
 using vantrelle::pictures::TBitmap;
 
-constexpr int Width = 1000;
-constexpr int Height = 1500;
+constexpr int kWidth = 1000;
+constexpr int kHeight = 1500;
 
 // A photograph-like spread of several hundred thousand colours, stored blue-green-red.
 TBitmap makePicture()
 {
-    const std::vector<std::uint8_t> rgb = vantrelle::bench::photoLikeRgb(Width, Height, 42, 16);
-    TBitmap picture(Width, Height, 24);
-    for (int y = 0; y < Height; ++y) {
+    const std::vector<std::uint8_t> rgb = vantrelle::bench::photoLikeRgb(kWidth, kHeight, 42, 16);
+    TBitmap picture(kWidth, kHeight, 24);
+    for (int y = 0; y < kHeight; ++y) {
         std::uint8_t* row = picture.scanLine(y);
-        for (int x = 0; x < Width; ++x) {
-            const std::uint8_t* p = &rgb[(std::size_t(y) * Width + x) * 3];
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint8_t* p = &rgb[(std::size_t(y) * kWidth + x) * 3];
             row[3 * x] = p[2];
             row[3 * x + 1] = p[1];
             row[3 * x + 2] = p[0];
@@ -54,8 +54,8 @@ struct Fixture {
     {
         picture.saveToFile(input.string());
         std::unordered_set<std::uint32_t> colours;
-        for (int y = 0; y < Height; ++y)
-            for (int x = 0; x < Width; ++x) {
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
                 const std::uint8_t* p = picture.scanLine(y) + 3 * x;
                 colours.insert(p[0] | (p[1] << 8) | (p[2] << 16));
             }
@@ -126,7 +126,7 @@ void BM_ReduceInProcess(benchmark::State& state)
         benchmark::DoNotOptimize(result);
     }
     vantrelle::bench::reportInfo("reduce.throughput",
-        static_cast<double>(state.iterations()) * Width * Height / 1e6 / reducing.count(), "Mpixel/s");
+        static_cast<double>(state.iterations()) * kWidth * kHeight / 1e6 / reducing.count(), "Mpixel/s");
 }
 BENCHMARK(BM_ReduceInProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
