@@ -115,7 +115,7 @@ TEST(JPEGImage, TooManyScansAreRefusedWhenDecoding)
         if (file[i] == 0xFF && file[i + 1] == 0xDA)
             lastScan = i;
     const std::vector<std::uint8_t> scan(file.begin() + std::ptrdiff_t(lastScan), file.end() - 2);
-    file.resize(file.size() - 2);
+    file.erase(file.end() - 2, file.end()); // the end marker goes after the copies
     for (int i = 0; i < 300; ++i)
         file.insert(file.end(), scan.begin(), scan.end());
     file.insert(file.end(), { 0xFF, 0xD9 });
