@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -68,9 +69,12 @@ QStringList leftovers()
 }
 
 // Types the path into the dialog's file name box and accepts. (selectFile leaves the box alone while it has the
-// focus.)
+// focus.) A file still selected in the list from an earlier choice would win over the typed name, and typing only
+// unselects it while the box has the focus, which a busy machine may not have given it yet: the list is cleared first.
 void typeFileName(app::TOpenPictureDialog* dialog, const QString& path)
 {
+    if (auto* list = dialog->findChild<QListView*>(QStringLiteral("listView")))
+        list->clearSelection();
     if (auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
         box->setText(path);
     static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept is protected
