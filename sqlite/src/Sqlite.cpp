@@ -12,7 +12,7 @@ Database::Database(const std::filesystem::path& file, int flags, Failure fail)
         const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result);
         sqlite3_close(m_db);
         m_db = nullptr;
-        this->fail(message);
+        this->fail(result, message);
     }
     sqlite3_extended_result_codes(m_db, 1);
 }
@@ -25,13 +25,13 @@ Database::~Database()
 void Database::check(int result) const
 {
     if (result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE)
-        fail(sqlite3_errmsg(m_db));
+        fail(result, sqlite3_errmsg(m_db));
 }
 
-void Database::fail(const std::string& message) const
+void Database::fail(int result, const std::string& message) const
 {
     if (m_fail)
-        m_fail(message);
+        m_fail(result, message);
     throw Error(message);
 }
 
@@ -44,7 +44,7 @@ Statement::Statement(const Database& db, std::string_view sql)
     : m_db(db)
 {
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        m_db.fail("statement too long");
+        m_db.fail(SQLITE_ERROR, "statement too long");
     m_db.check(sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &m_stmt, nullptr));
 }
 

@@ -7,9 +7,13 @@
 
 namespace vantrelle::store {
 
-// The store reports every failure of the engine as EEngineError with SQLite's message.
-[[noreturn]] inline void throwEngineError(const std::string& message)
+// The store reports every failure of the engine as EEngineError with SQLite's message. When SQLite gave up
+// waiting for another program's lock, the error is EEngineBusy and says first what happened and what to do.
+[[noreturn]] inline void throwEngineError(int result, const std::string& message)
 {
+    const int primary = result & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        throw EEngineBusy("The catalogue is in use by another program. Try again when it has finished.\n" + message);
     throw EEngineError(message);
 }
 

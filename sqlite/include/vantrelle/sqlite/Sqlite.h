@@ -17,9 +17,10 @@ public:
     using vantrelle::Error::Error;
 };
 
-// Throws the caller's own exception for SQLite's message, so a module keeps reporting engine failures in its
-// terms (the store's EEngineError). When it returns anyway, sqlite::Error is thrown.
-using Failure = void (*)(const std::string& message);
+// Throws the caller's own exception for SQLite's result code and message, so a module keeps reporting engine
+// failures in its terms (the store's EEngineError, or EEngineBusy when another program holds the file). The
+// binding's own failures come with SQLITE_ERROR. When it returns anyway, sqlite::Error is thrown.
+using Failure = void (*)(int result, const std::string& message);
 
 // An open SQLite connection. Every SQLite call's result goes through check().
 class Database {
@@ -32,7 +33,7 @@ public:
     sqlite3* handle() const { return m_db; }
     // Throws with SQLite's message unless `result` is SQLITE_OK (or one of the step results).
     void check(int result) const;
-    [[noreturn]] void fail(const std::string& message) const;
+    [[noreturn]] void fail(int result, const std::string& message) const;
     void exec(std::string_view sql) const;
 
 private:

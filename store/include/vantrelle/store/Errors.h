@@ -18,6 +18,13 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+// The engine gave up waiting while another program held the catalogue (a write of its own under way).
+// Nothing changed; the same operation can simply be tried again.
+class EEngineBusy : public EEngineError {
+public:
+    using EEngineError::EEngineError;
+};
+
 // A post or delete refused because another program changed or deleted the row after the query read it.
 // Nothing of either side is lost: the table keeps the other program's row, the query keeps the user's values.
 class EUpdateConflict : public EEngineError {
