@@ -256,6 +256,10 @@ TEST(BitmapRead, GraphicHeaderIsSkippedOnlyWhenItMatches)
     bitmap.loadFromBlob(prefixed(1, 0x0100, size));
     EXPECT_EQ((PaletteEntry { 6, 5, 4, 0 }), bitmap.pixelColor(1, 0));
     EXPECT_THROW(bitmap.loadFromBlob(prefixed(1, 0x0100, size - 1)), EInvalidGraphic);
+
+    const Bytes headerOnly { 1, 0, 0, 1, 0, 0, 0, 0 }; // count 1, type 0x0100, size 0
+    bitmap.loadFromBlob(headerOnly);
+    EXPECT_TRUE(bitmap.empty());
 }
 
 TEST(BitmapRead, MalformedFilesFailWithAClearMessage)

@@ -38,6 +38,7 @@ TEST_F(Fields, IntegerTextIsParsedStrictly)
         { "2147483648", std::nullopt },
         { "-2147483649", std::nullopt },
         { "$80000000", std::nullopt },
+        { "$FFFFFFFF", std::nullopt },
         { "99999999999999999999", std::nullopt },
         { "120 ", std::nullopt },
         { "120 min", std::nullopt },

@@ -23,7 +23,8 @@ namespace vantrelle::app {
 // The column holds a BMP file, optionally behind an 8-byte graphic header. The control reads it
 // whenever the current row changes or is read again, and draws it stretched over its whole inside
 // (the window-background colour when there is none), with a sunken edge and, while it has the
-// keyboard focus, a one-pixel frame. A value that cannot be read shows as no picture; its error is
+// keyboard focus, a one-pixel frame. A value that is only the graphic header shows an empty picture and
+// reports nothing. A value that cannot be read shows as no picture; its error is
 // reported once the query's operation is over, so the other controls still show the new row (and a
 // row only passed through inside one operation, such as the saved row before the reopen, is not
 // reported).

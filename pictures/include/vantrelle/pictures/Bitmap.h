@@ -118,7 +118,8 @@ public:
     // "Bitmap image is not valid" (or "Bitmap image is too large") for anything it cannot read.
     // On failure the bitmap is unchanged.
     void loadFromStream(Stream& stream) override;
-    // Reads a stored cover value: an optional 8-byte graphic header, then a BMP file.
+    // Reads a stored cover value: an optional 8-byte graphic header, then a BMP file. A value that is only
+    // the graphic header (its size 0) reads as an empty bitmap, without an error.
     void loadFromBlob(std::span<const std::uint8_t> value);
     // The value without its 8-byte graphic header (count 1, type 0x0100, size = length - 8) when
     // it has one, else the value itself.

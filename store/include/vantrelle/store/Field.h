@@ -29,7 +29,8 @@ enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 // (TDataLink::RecordChanged). A failed set leaves the column as it was.
 //
 // Text is the system's 8-bit text: on setting it is converted by the code-page rule (vantrelle/CodePage.h)
-// and cut to Size() Unicode characters; on reading it comes back as UTF-8.
+// and cut to Size() Unicode characters; on reading it comes back as UTF-8. A text that is not wholly valid
+// UTF-8 is taken as Windows-1252 as a whole (stored text too), so no value ever mixes the two encodings.
 class TField {
 public:
     TField(const TField&) = delete;
@@ -88,7 +89,9 @@ private:
 
 // A 32-bit signed integer column. Text for it is parsed strictly: leading blanks, an optional sign, then
 // decimal digits or hexadecimal digits after "$", "x", "X" or "0x", nothing after, within 32 bits; otherwise
-// "'%s' is not a valid integer value for field '%s'". Empty text sets null.
+// "'%s' is not a valid integer value for field '%s'". Empty text sets null. Hexadecimal text is a magnitude
+// like decimal text: "$7FFFFFFF" is the largest, and "$80000000" or "$FFFFFFFF" are refused, not wrapped round
+// to negative numbers.
 class TIntegerField : public TField {
 public:
     TIntegerField(TMoviesQuery& query, int index, std::string name);
