@@ -1,4 +1,5 @@
-// Opens the movies query on arbitrary bytes as the catalogue file and reads every column of every row.
+// Opens the movies query on arbitrary bytes as the catalogue file, reads every column of every row and the
+// warning about unreadable values, saves a change to the first film and opens the file again.
 #include "vantrelle/Error.h"
 #include "vantrelle/store/MoviesQuery.h"
 
@@ -25,11 +26,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int recNo = 1; recNo <= query.RecordCount(); ++recNo)
             for (const vantrelle::store::TField* field : query.Fields())
                 total += query.DisplayTextAt(recNo, *field).size();
+        total += query.OpenWarning().size();
         (void)total;
+        if (!query.IsEmpty()) {
+            query.Edit();
+            query.aqMoviesGenre.SetAsString("Drama");
+            query.Post();
+            query.Close();
+            query.Open();
+        }
     } catch (const vantrelle::Error&) {
         // refused with a message: what a damaged file must give
     }
+    // A write may leave a journal beside the file; none may reach the next input.
     std::error_code ignored;
-    std::filesystem::remove(file, ignored);
+    for (const char* suffix : { "", "-journal", "-wal", "-shm" })
+        std::filesystem::remove(file.string() + suffix, ignored);
     return 0;
 }

@@ -109,8 +109,9 @@ std::string expectedTypeName(TFieldType type)
     return "Unknown";
 }
 
-bool typeCompatible(TFieldType type, std::string_view typeName)
+bool typeCompatible(TFieldType type, std::string_view declaredType, bool autoIncrement)
 {
+    const std::string typeName = columnTypeName(declaredType, autoIncrement);
     switch (type) {
     case TFieldType::ftAutoInc:
     case TFieldType::ftInteger:
@@ -118,7 +119,8 @@ bool typeCompatible(TFieldType type, std::string_view typeName)
     case TFieldType::ftWideString:
         return typeName == "WideString" || typeName == "String";
     case TFieldType::ftBlob:
-        return typeName == "Blob" || typeName == "Memo" || typeName == "WideMemo";
+        return typeName == "Blob" || typeName == "Memo" || typeName == "WideMemo"
+            || (typeName == "WideString" && declaredType.find('(') == std::string_view::npos);
     }
     return false;
 }

@@ -14,7 +14,9 @@ std::string columnTypeName(std::string_view declaredType, bool autoIncrement);
 // The type name a column object expects ("AutoInc", "Integer", "WideString", "Blob").
 std::string expectedTypeName(TFieldType type);
 
-// Whether a column of type `typeName` can be bound to a column object of type `type`.
-bool typeCompatible(TFieldType type, std::string_view typeName);
+// Whether a column declared as `declaredType` can be bound to a column object of type `type`. Cover takes
+// every long type: the long binary and long text types, and any text type declared without a size, which
+// SQLite never bounds.
+bool typeCompatible(TFieldType type, std::string_view declaredType, bool autoIncrement);
 
 } // namespace vantrelle::store

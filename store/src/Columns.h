@@ -36,5 +36,6 @@ inline constexpr std::array<ColumnSpec, kMovieColumnCount> kColumns = { {
 } };
 
 inline constexpr int kIdColumn = 0;
+inline constexpr int kTitleColumn = 1;
 
 } // namespace vantrelle::store

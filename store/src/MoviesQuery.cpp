@@ -120,11 +120,14 @@ void TMoviesQuery::Open()
     if (Active())
         return;
     std::vector<Row> rows;
-    auto table = MoviesTable::open(ConnectionString, [&](MovieRecord&& values) {
-        rows.push_back({ std::move(values), m_nextSerial++ });
+    std::vector<UnreadableValue> unreadable;
+    auto table = MoviesTable::open(ConnectionString, [&](StoredRow&& stored) {
+        unreadable.insert(unreadable.end(), stored.unreadable.begin(), stored.unreadable.end());
+        rows.push_back({ std::move(stored), m_nextSerial++ });
     });
     m_table = std::move(table);
     m_rows = std::move(rows);
+    m_unreadable = std::move(unreadable);
     m_current = m_rows.empty() ? -1 : 0;
     m_bof = true;
     m_eof = m_rows.empty();
@@ -138,6 +141,7 @@ void TMoviesQuery::Open()
 void TMoviesQuery::releaseResult()
 {
     std::vector<Row>().swap(m_rows);
+    m_unreadable.clear();
     m_buffer = {};
     m_modified.reset();
     m_insertedAt = -1;
@@ -158,7 +162,7 @@ void TMoviesQuery::Close()
 void TMoviesQuery::doInsert()
 {
     const int at = m_current < 0 ? 0 : m_current;
-    m_rows.insert(m_rows.begin() + at, Row { MovieRecord {}, m_nextSerial++ });
+    m_rows.insert(m_rows.begin() + at, Row { {}, m_nextSerial++ });
     m_insertedAt = at;
     m_current = at;
     m_bof = m_eof = false;
@@ -197,10 +201,10 @@ void TMoviesQuery::Edit()
 void TMoviesQuery::postRow()
 {
     if (m_state == qsInsert) {
-        m_rows[m_insertedAt].values = m_table->insert(m_buffer, m_modified);
+        static_cast<StoredRow&>(m_rows[m_insertedAt]) = m_table->insert(m_buffer, m_modified);
         m_insertedAt = -1;
     } else if (m_modified.any()) {
-        m_rows[m_current].values = m_table->update(m_rows[m_current].values, m_buffer, m_modified);
+        static_cast<StoredRow&>(m_rows[m_current]) = m_table->update(m_rows[m_current], m_buffer, m_modified);
     }
     m_buffer = {};
     m_modified.reset();
@@ -248,7 +252,7 @@ void TMoviesQuery::Delete()
     }
     if (m_rows.empty())
         throw EDatabaseError("Cannot perform this operation on an empty dataset");
-    m_table->remove(m_rows[m_current].values);
+    m_table->remove(m_rows[m_current]);
     m_rows.erase(m_rows.begin() + m_current);
     if (m_current >= RecordCount())
         m_current = RecordCount() - 1;

@@ -3,6 +3,7 @@
 #include "ColumnTypes.h"
 #include "Columns.h"
 #include "IntegerText.h"
+#include "StoredText.h"
 
 #include "vantrelle/CodePage.h"
 #include "vantrelle/store/ConnectionString.h"
@@ -28,12 +29,6 @@ constexpr std::string_view kDeletedBeforeSave
     = "Another program deleted this movie after the list was read; the changes were not saved";
 constexpr std::string_view kChangedBeforeDelete
     = "Another program changed this movie after the list was read; it was not deleted";
-
-std::string quotedText(std::string_view text)
-{
-    std::string result(1, '\''); // built by appending: GCC 12 warns falsely on "'" + std::string (-Wrestrict)
-    return result.append(text).append("'");
-}
 
 std::string quoted(const fs::path& file)
 {
@@ -94,10 +89,10 @@ void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const std::array<int, kMo
         if (table && origin)
             sqlite3_table_column_metadata(db, sqlite3_column_database_name(stmt, index[k]), table, origin, nullptr,
                 nullptr, nullptr, nullptr, &autoIncrement);
-        const std::string actual = columnTypeName(declared ? declared : "", autoIncrement != 0);
-        if (!typeCompatible(kColumns[k].type, actual))
-            throw EDatabaseError(std::string("Type mismatch for field '") + kColumns[k].name
-                + "', expecting: " + expectedTypeName(kColumns[k].type) + " actual: " + actual);
+        const std::string_view declaredType = declared ? declared : "";
+        if (!typeCompatible(kColumns[k].type, declaredType, autoIncrement != 0))
+            throw EDatabaseError(std::string("Type mismatch for field '") + kColumns[k].name + "', expecting: "
+                + expectedTypeName(kColumns[k].type) + " actual: " + columnTypeName(declaredType, autoIncrement != 0));
     }
 }
 
@@ -107,14 +102,9 @@ std::string_view textOf(sqlite3_stmt* stmt, int i)
     return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "";
 }
 
-std::string shortened(std::string_view text)
-{
-    std::string unicode = ansiToUtf8(text);
-    return utf8Length(unicode) > 40 ? std::string(utf8Prefix(unicode, 40)) + "..." : unicode;
-}
-
-// A value that another program stored with a storage class other than the column's is read as the column's
-// type where it converts (integral numbers, integer text, numbers as text, text as bytes).
+// Reads a row as the columns' types. A value that another program stored with another storage class is
+// converted where it can be (integral numbers, integer text, numbers as text, text as bytes); empty text in
+// an integer column is null, as when it is set. Any other value reads as null and is listed as unreadable.
 class ValueReader {
 public:
     ValueReader(sqlite3_stmt* stmt, const std::array<int, kMovieColumnCount>& index)
@@ -123,42 +113,51 @@ public:
     {
     }
 
-    MovieRecord row() const
+    StoredRow row() const
     {
-        MovieRecord values;
+        StoredRow row;
         for (int k = 0; k < kMovieColumnCount; ++k)
-            values[k] = value(k);
-        return values;
+            read(k, row);
+        const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
+        const auto* title = std::get_if<std::string>(&row.values[kTitleColumn]);
+        for (UnreadableValue& value : row.unreadable) {
+            value.id = id ? std::optional(*id) : std::nullopt;
+            value.title = title ? *title : std::string();
+        }
+        return row;
     }
 
 private:
-    FieldValue value(int k) const
+    void read(int k, StoredRow& row) const
     {
         const int i = m_index[k];
         const int storage = sqlite3_column_type(m_stmt, i);
         if (storage == SQLITE_NULL)
-            return {};
+            return;
         switch (kColumns[k].type) {
         case TFieldType::ftAutoInc:
         case TFieldType::ftInteger:
-            return integer(k, storage);
+            if (const auto value = integer(i, storage))
+                row.values[k] = *value;
+            else if (storage == SQLITE_BLOB)
+                unreadable(k, "binary data", "a 32-bit integer", row);
+            else if (storage != SQLITE_TEXT || sqlite3_column_bytes(m_stmt, i) > 0)
+                unreadable(k, quotedText(shortenedText(textOf(m_stmt, i))), "a 32-bit integer", row);
+            return;
         case TFieldType::ftWideString:
-            if (storage == SQLITE_BLOB)
-                return ansiToUtf8(blobOf(i));
-            return ansiToUtf8(textOf(m_stmt, i));
+            row.values[k] = ansiToUtf8(storage == SQLITE_BLOB ? blobOf(i) : textOf(m_stmt, i));
+            return;
         case TFieldType::ftBlob:
             if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
-                fail(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes");
-            if (storage == SQLITE_TEXT)
-                return toBytes(textOf(m_stmt, i));
-            return toBytes(blobOf(i));
+                unreadable(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes", row);
+            else
+                row.values[k] = toBytes(storage == SQLITE_TEXT ? textOf(m_stmt, i) : blobOf(i));
+            return;
         }
-        return {};
     }
 
-    FieldValue integer(int k, int storage) const
+    std::optional<std::int32_t> integer(int i, int storage) const
     {
-        const int i = m_index[k];
         constexpr auto low = std::numeric_limits<std::int32_t>::min();
         constexpr auto high = std::numeric_limits<std::int32_t>::max();
         if (storage == SQLITE_INTEGER) {
@@ -170,12 +169,9 @@ private:
             if (std::isfinite(value) && value == std::trunc(value) && value >= low && value <= high)
                 return static_cast<std::int32_t>(value);
         } else if (storage == SQLITE_TEXT) {
-            if (const auto value = parseInteger(textOf(m_stmt, i)))
-                return *value;
+            return parseInteger(textOf(m_stmt, i));
         }
-        if (storage == SQLITE_BLOB)
-            fail(k, "binary data", "a 32-bit integer");
-        fail(k, quotedText(shortened(textOf(m_stmt, i))), "a 32-bit integer");
+        return std::nullopt;
     }
 
     std::string_view blobOf(int i) const
@@ -186,14 +182,9 @@ private:
 
     static Bytes toBytes(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
 
-    [[noreturn]] void fail(int k, const std::string& what, const std::string& expected) const
+    static void unreadable(int k, std::string stored, std::string expected, StoredRow& row)
     {
-        const int idColumn = m_index[kIdColumn];
-        const std::string row = sqlite3_column_type(m_stmt, idColumn) == SQLITE_INTEGER
-            ? "the movie with ID " + std::to_string(sqlite3_column_int64(m_stmt, idColumn))
-            : "a movie without an ID";
-        throw EDatabaseError("The column " + std::string(kColumns[k].name) + " of " + row + " holds " + what
-            + ", which is not " + expected);
+        row.unreadable.push_back({ kColumns[k].name, std::nullopt, {}, std::move(stored), std::move(expected) });
     }
 
     sqlite3_stmt* m_stmt;
@@ -239,6 +230,7 @@ void bindInserted(sqlite::Statement& insert, const MovieRecord& values, const Co
 MoviesTable::MoviesTable(const std::filesystem::path& file)
     : m_db(file, SQLITE_OPEN_READWRITE, throwEngineError)
 {
+    // Another program's write holds the file only briefly; a longer wait would freeze the window.
     m_db.check(sqlite3_busy_timeout(m_db.handle(), 5000));
     // Every committed write is on disk before the post returns (the default; set so it never drifts).
     m_db.exec("PRAGMA synchronous = FULL");
@@ -256,6 +248,8 @@ std::unique_ptr<MoviesTable> MoviesTable::connect(std::string_view connectionStr
             "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND "
             "name = 'Movies' COLLATE NOCASE");
         hasMovies = find.step();
+    } catch (const EEngineBusy&) {
+        throw; // says all by itself
     } catch (const EEngineError& e) {
         throw EEngineError("Cannot open " + quoted(file) + ": " + e.what());
     }
@@ -265,7 +259,7 @@ std::unique_ptr<MoviesTable> MoviesTable::connect(std::string_view connectionStr
 }
 
 std::unique_ptr<MoviesTable> MoviesTable::open(
-    std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink)
+    std::string_view connectionString, const std::function<void(StoredRow&&)>& sink)
 {
     auto table = connect(connectionString);
     sqlite::Statement select(table->m_db, TMoviesQuery::CommandText);
@@ -285,7 +279,7 @@ std::unique_ptr<MoviesTable> MoviesTable::openToWrite(std::string_view connectio
     return table;
 }
 
-std::optional<MovieRecord> MoviesTable::readRowWhere(std::string_view condition, std::int64_t key) const
+std::optional<StoredRow> MoviesTable::readRowWhere(std::string_view condition, std::int64_t key) const
 {
     sqlite::Statement select(m_db, "SELECT * FROM Movies WHERE " + std::string(condition) + " = ?");
     select.bindInt(1, key);
@@ -296,14 +290,14 @@ std::optional<MovieRecord> MoviesTable::readRowWhere(std::string_view condition,
     return ValueReader(select.handle(), index).row();
 }
 
-std::int64_t MoviesTable::idOf(const MovieRecord& row) const
+std::int64_t MoviesTable::idOf(const StoredRow& row) const
 {
-    if (const auto* id = std::get_if<std::int32_t>(&row[kIdColumn]))
+    if (const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]))
         return *id;
     throw EEngineError("This movie has no ID, so it cannot be found in the table again");
 }
 
-MovieRecord MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
+StoredRow MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
 {
     sqlite::Transaction transaction(m_db);
     sqlite::Statement statement(m_db, insertCommand(set));
@@ -316,7 +310,7 @@ MovieRecord MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
     return std::move(*stored);
 }
 
-MovieRecord MoviesTable::update(const MovieRecord& original, const MovieRecord& values, const ColumnSet& set)
+StoredRow MoviesTable::update(const StoredRow& original, const MovieRecord& values, const ColumnSet& set)
 {
     const std::int64_t id = idOf(original);
     sqlite::Transaction transaction(m_db);
@@ -358,7 +352,7 @@ void MoviesTable::Appender::add(const MovieRecord& row)
     m_insert.reset();
 }
 
-void MoviesTable::remove(const MovieRecord& original)
+void MoviesTable::remove(const StoredRow& original)
 {
     const std::int64_t id = idOf(original);
     sqlite::Transaction transaction(m_db);

@@ -96,6 +96,52 @@ TEST_F(StoreTest, OwnPostsDoNotConflictWithLaterOnes)
     EXPECT_TRUE(query.IsEmpty());
 }
 
+// Another program holds the file while it writes: the query waits for it (5 s), then says so and keeps
+// everything, and the same operation works once the other program has finished.
+TEST_F(StoreTest, ALockedCatalogueIsReportedAndNothingIsLost)
+{
+    const struct {
+        const char* name;
+        const char* lock; // what the other program starts and holds
+        std::function<void(TMoviesQuery&)> setup;
+        std::function<void(TMoviesQuery&)> operation;
+        TQueryState stateAfter;
+    } cases[] = {
+        { "post while it writes", "BEGIN IMMEDIATE; UPDATE Movies SET Year = 1980;",
+            [](TMoviesQuery& q) {
+                q.Open();
+                q.Edit();
+                q.aqMoviesGenre.SetAsString("Horror");
+            },
+            [](TMoviesQuery& q) { q.Post(); }, qsEdit },
+        { "open while it commits", "BEGIN EXCLUSIVE;", [](TMoviesQuery&) {}, [](TMoviesQuery& q) { q.Open(); },
+            qsClosed },
+    };
+    addFilms({ { "Alien", 1979 } });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.setup(query);
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open((m_dir / "Movies.mdb").c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, c.lock, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(other);
+        try {
+            c.operation(query);
+            ADD_FAILURE() << "no failure";
+        } catch (const EEngineBusy& e) {
+            EXPECT_STREQ(e.what(),
+                "The catalogue is in use by another program. Try again when it has finished.\ndatabase is locked");
+        }
+        EXPECT_EQ(query.State(), c.stateAfter);
+        EXPECT_EQ(query.aqMoviesGenre.AsString(), c.stateAfter == qsEdit ? "Horror" : "");
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        c.operation(query);
+        EXPECT_EQ(query.State(), qsBrowse);
+        EXPECT_EQ(sqlValue("SELECT Year || Genre FROM Movies"), "1979Horror");
+        query.Close();
+    }
+}
+
 TEST_F(StoreTest, ReturnedPostSurvivesTheProcessBeingKilled)
 {
     const pid_t child = fork();

@@ -3,55 +3,220 @@
 using namespace vantrelle::store;
 using vantrelle::store::test::StoreTest;
 
-// Values written by another program with another storage class than the column's.
-TEST_F(StoreTest, ValuesOfAnotherStorageClassAreReadAsTheColumnsType)
+namespace {
+
+// A value as another program may store it (an SQL literal) and what the query reads: a value, or null with the
+// stored value listed as unreadable (`unreadable` is what the message shows of it).
+struct Stored {
+    std::string literal;
+    FieldValue value;
+    std::string unreadable = {};
+};
+
+// A declared column type and whether SQLite gives it TEXT affinity (so numbers are stored as text).
+struct Declared {
+    const char* type;
+    bool textAffinity;
+};
+
+Bytes bytes(std::string_view text)
 {
-    sql("INSERT INTO Movies (ID, NameOfMovie, Runtime, NoOfCds, Year, Genre, Director, Cover) VALUES "
-        "(1, 42, '120', 2.0, ' 1999', x'416d', CAST('Am' || char(233) || 'lie' AS BLOB), 'BM text');"
-        "UPDATE Movies SET Tagline = CAST(x'416de96c6965' AS TEXT);");
-    query.Open();
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "42");
-    EXPECT_EQ(query.aqMoviesRuntime.AsInteger(), 120);
-    EXPECT_EQ(query.aqMoviesNoOfCds.AsInteger(), 2);
-    EXPECT_EQ(query.aqMoviesYear.AsInteger(), 1999);
-    EXPECT_EQ(query.aqMoviesGenre.AsString(), "Am");
-    EXPECT_EQ(query.aqMoviesDirector.AsString(), "Am\xC3\xA9lie");
-    EXPECT_EQ(query.aqMoviesTagline.AsString(), "Am\xC3\xA9lie"); // Latin-1 bytes stored as text
-    EXPECT_EQ(query.aqMoviesCover.AsString(), "BM text");
-    // Such a row can still be edited and saved.
-    query.Edit();
-    query.aqMoviesFormat.SetAsString("DVD");
-    query.Post();
+    return Bytes(text.begin(), text.end());
 }
 
-TEST_F(StoreTest, ValuesThatDoNotConvertGiveAClearErrorAtOpen)
+const std::string kFortyChars = "Twelve Angry Men and then some more word"; // 40 characters
+
+// Every declared type an integer column accepts: integer affinity, or NUMERIC for LONG.
+const Declared kIntegerTypes[] = { { "INTEGER", false }, { "INT", false }, { "int4", false }, { "MEDIUMINT", false },
+    { "LONG", false }, { "INTEGER(10)", false }, { "UNSIGNED INT", false } };
+
+const std::vector<Stored> kIntegerValues = {
+    { "120", 120 },
+    { "'120'", 120 },
+    { "' 1999'", 1999 },
+    { "'$1F'", 31 }, // read as typed text is
+    { "120.0", 120 },
+    { "-2147483648", INT32_MIN },
+    { "NULL", {} },
+    { "''", {} }, // as empty text sets it
+    { "'19x9'", {}, "'19x9'" },
+    { "' '", {}, "' '" },
+    { "132.5", {}, "'132.5'" },
+    { "3000000000", {}, "'3000000000'" },
+    { "x'01'", {}, "binary data" },
+    { "'" + kFortyChars + "!'", {}, "'" + kFortyChars + "...'" },
+};
+
+// Every declared type a text column accepts; all have TEXT affinity but STRING (NUMERIC).
+const Declared kTextTypes[] = { { "TEXT", true }, { "VARCHAR(50)", true }, { "NVARCHAR(50)", true },
+    { "CHAR(50)", true }, { "CHARACTER VARYING(50)", true }, { "STRING", false } };
+
+const std::vector<Stored> kTextValues = {
+    { "'Drama'", std::string("Drama") },
+    { "''", std::string() },
+    { "NULL", {} },
+    { "42", std::string("42") },
+    { "1.5", std::string("1.5") },
+    { "x'416d'", std::string("Am") },
+    { "x'416de96c6965'", std::string("Am\xC3\xA9lie") }, // Latin-1 bytes: Windows-1252 as a whole
+    { "CAST(x'416de96c6965' AS TEXT)", std::string("Am\xC3\xA9lie") },
+};
+
+// Every declared type Cover accepts: long binary, long text, and text without a size.
+const Declared kCoverTypes[] = { { "BLOB", false }, { "", false }, { "LONGBINARY", false }, { "IMAGE", false },
+    { "OLEOBJECT", false }, { "TEXT", true }, { "CLOB", true }, { "MEMO", false }, { "LONGTEXT", true },
+    { "NTEXT", true }, { "VARCHAR", true }, { "NCHAR VARYING", true } };
+
+std::vector<Stored> coverValues(bool textAffinity)
+{
+    return {
+        { "x'424d0001'", bytes(std::string_view("BM\0\1", 4)) },
+        { "'BM text'", bytes("BM text") },
+        { "x''", Bytes {} },
+        { "NULL", {} },
+        // Numbers become text in a column of TEXT affinity, and those are bytes like any other.
+        { "12", textAffinity ? FieldValue(bytes("12")) : FieldValue(), textAffinity ? "" : "the number 12" },
+        { "1.5", textAffinity ? FieldValue(bytes("1.5")) : FieldValue(), textAffinity ? "" : "the number 1.5" },
+    };
+}
+
+class ForeignValues : public StoreTest {
+protected:
+    // Declares `column` as `type`, stores each value in turn as the film with ID 7 and reads it.
+    void expectRead(
+        const char* column, const Declared& declared, const std::vector<Stored>& values, const std::string& expected)
+    {
+        SCOPED_TRACE(std::string(column) + " " + declared.type);
+        sql(std::string("DELETE FROM Movies; ALTER TABLE Movies DROP COLUMN ") + column
+            + "; ALTER TABLE Movies ADD COLUMN " + column + " " + declared.type + ";");
+        for (const Stored& stored : values) {
+            SCOPED_TRACE(stored.literal);
+            sql(std::string("DELETE FROM Movies; INSERT INTO Movies (ID, NameOfMovie, ") + column
+                + ") VALUES (7, 'Brazil', " + stored.literal + ");");
+            query.Open();
+            EXPECT_EQ(query.FieldByName(column).Value(), stored.value);
+            std::vector<UnreadableValue> unreadable;
+            if (!stored.unreadable.empty())
+                unreadable.push_back({ column, 7, "Brazil", stored.unreadable, expected });
+            EXPECT_EQ(query.UnreadableValues(), unreadable);
+            query.Close();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(ForeignValues, IntegerColumnsReadEveryStorageClass)
+{
+    for (const Declared& declared : kIntegerTypes)
+        expectRead("Runtime", declared, kIntegerValues, "a 32-bit integer");
+}
+
+TEST_F(ForeignValues, TextColumnsReadEveryStorageClass)
+{
+    for (const Declared& declared : kTextTypes)
+        expectRead("Genre", declared, kTextValues, "");
+}
+
+TEST_F(ForeignValues, CoverTakesEveryLongTypeAndEveryStorageClass)
+{
+    for (const Declared& declared : kCoverTypes)
+        expectRead("Cover", declared, coverValues(declared.textAffinity), "picture bytes");
+}
+
+TEST_F(ForeignValues, OneWarningNamesEveryUnreadableValueAndTheFilmsStayBrowsable)
+{
+    sql("INSERT INTO Movies (ID, NameOfMovie, Runtime, Year, Cover) VALUES "
+        "(2, 'Alien', '', '19x9', 12), (5, 'Brazil', 132.5, 1985, NULL), (9, NULL, x'00', 3000000000, NULL),"
+        "(11, 'Heat', 170, 1995, NULL);"
+        "UPDATE Movies SET Tagline = 'The "
+        + kFortyChars + "' WHERE ID = 2;");
+    query.Open();
+    EXPECT_EQ(query.OpenWarning(),
+        "Some values in the catalogue cannot be read. They are shown empty, and each stays as it is in the file "
+        "until a new value is saved in its place:\n"
+        "The column Runtime of the movie with ID 9 holds binary data, which is not a 32-bit integer\n"
+        "The column Year of the movie with ID 9 holds '3000000000', which is not a 32-bit integer\n"
+        "The column Cover of the movie with ID 2, \"Alien\", holds the number 12, which is not picture bytes\n"
+        "The column Year of the movie with ID 2, \"Alien\", holds '19x9', which is not a 32-bit integer\n"
+        "The column Runtime of the movie with ID 5, \"Brazil\", holds '132.5', which is not a 32-bit integer");
+    EXPECT_EQ(query.State(), qsBrowse);
+    EXPECT_EQ(titles(), (std::vector<std::string> { "", "Alien", "Brazil", "Heat" }));
+    query.Next();
+    EXPECT_TRUE(query.aqMoviesRuntime.IsNull());
+    EXPECT_TRUE(query.aqMoviesYear.IsNull());
+    EXPECT_TRUE(query.aqMoviesCover.IsNull());
+    EXPECT_EQ(query.aqMoviesTagline.AsString(), "The " + kFortyChars);
+}
+
+TEST_F(ForeignValues, AMessageShowsALongTitleAndTextCutTo40Characters)
+{
+    const UnreadableValue value { "Year", 3, kFortyChars + "!", "'19x9'", "a 32-bit integer" };
+    EXPECT_EQ(describe(value),
+        "The column Year of the movie with ID 3, \"" + kFortyChars
+            + "...\", holds '19x9', which is not a 32-bit "
+              "integer");
+    EXPECT_EQ(unreadableValuesMessage({}), "");
+}
+
+TEST_F(ForeignValues, AValueThatWasNeverSetStaysInTheFileWhenItsFilmIsSaved)
+{
+    sql("INSERT INTO Movies (ID, NameOfMovie, Year, Runtime) VALUES (7, 'Brazil', '19x9', '');");
+    query.Open();
+    query.Edit();
+    query.aqMoviesGenre.SetAsString("Satire");
+    query.Post();
+    EXPECT_EQ(sqlValue("SELECT typeof(Year) || ':' || Year || ',' || typeof(Runtime) || ':' || Runtime || ',' || "
+                       "Genre FROM Movies"),
+        "text:19x9,text:,Satire");
+
+    // After the reopen the film is still shown without it, and still warned about.
+    query.Close();
+    query.Open();
+    EXPECT_TRUE(query.aqMoviesYear.IsNull());
+    EXPECT_EQ(query.UnreadableValues().size(), 1u);
+
+    query.Edit();
+    query.aqMoviesYear.SetAsString("1985");
+    query.Post();
+    EXPECT_EQ(sqlValue("SELECT typeof(Year) || ':' || Year FROM Movies"), "integer:1985");
+    query.Close();
+    query.Open();
+    EXPECT_EQ(query.OpenWarning(), "");
+}
+
+TEST_F(ForeignValues, ConflictCheckComparesWhatIsStored)
 {
     const struct {
-        const char* values;
-        std::string message;
+        const char* name;
+        const char* before; // the film's Runtime when the query reads it
+        const char* after; // what another program stores meanwhile
+        bool refused;
     } cases[] = {
-        { "Runtime) VALUES (7, 'two hours'",
-            "The column Runtime of the movie with ID 7 holds 'two hours', which is not a 32-bit integer" },
-        { "Year) VALUES (7, 4294967296",
-            "The column Year of the movie with ID 7 holds '4294967296', which is not a 32-bit integer" },
-        { "Year) VALUES (7, 1999.5",
-            "The column Year of the movie with ID 7 holds '1999.5', which is not a 32-bit "
-            "integer" },
-        { "NoOfCds) VALUES (7, x'01'",
-            "The column NoOfCds of the movie with ID 7 holds binary data, which is not a "
-            "32-bit integer" },
-        { "Cover) VALUES (7, 12",
-            "The column Cover of the movie with ID 7 holds the number 12, which is not picture "
-            "bytes" },
+        { "empty text, then null", "''", "NULL", false },
+        { "null, then empty text", "NULL", "''", false },
+        { "empty text unchanged", "''", "''", false },
+        { "unreadable, changed to another unreadable", "'19x9'", "'20x0'", true },
+        { "unreadable, changed to a number", "'19x9'", "120", true },
+        { "unreadable unchanged", "'19x9'", "'19x9'", false },
     };
     for (const auto& c : cases) {
-        sql("DELETE FROM Movies; INSERT INTO Movies (ID, " + std::string(c.values) + ");");
-        try {
-            query.Open();
-            ADD_FAILURE() << "opened with " << c.values;
-        } catch (const EDatabaseError& e) {
-            EXPECT_EQ(std::string(e.what()), c.message);
+        SCOPED_TRACE(c.name);
+        sql(std::string("DELETE FROM Movies; INSERT INTO Movies (ID, NameOfMovie, Runtime) VALUES (7, 'Brazil', ")
+            + c.before + ");");
+        query.Open();
+        sql(std::string("UPDATE Movies SET Runtime = ") + c.after + ";");
+        for (const char* genre : { "Satire", "Drama" }) { // a later save of the same row too
+            query.Edit();
+            query.aqMoviesGenre.SetAsString(genre);
+            if (c.refused) {
+                EXPECT_THROW(query.Post(), EUpdateConflict);
+                EXPECT_EQ(query.State(), qsEdit);
+                query.Cancel();
+            } else {
+                query.Post();
+            }
         }
-        EXPECT_EQ(query.State(), qsClosed);
+        query.Close();
     }
 }

@@ -194,6 +194,12 @@ TEST_F(EngineErrors, ColumnsAreBoundByNameAndType)
             "Type mismatch for field 'Genre', expecting: WideString actual: Memo" },
         { "ALTER TABLE Movies DROP COLUMN Cover; ALTER TABLE Movies ADD COLUMN Cover REAL",
             "Type mismatch for field 'Cover', expecting: Blob actual: Float" },
+        { "ALTER TABLE Movies DROP COLUMN Cover; ALTER TABLE Movies ADD COLUMN Cover VARCHAR(255)",
+            "Type mismatch for field 'Cover', expecting: Blob actual: WideString" },
+        { "ALTER TABLE Movies DROP COLUMN Cover; ALTER TABLE Movies ADD COLUMN Cover VARBINARY(255)",
+            "Type mismatch for field 'Cover', expecting: Blob actual: VarBytes" },
+        { "ALTER TABLE Movies DROP COLUMN Cover; ALTER TABLE Movies ADD COLUMN Cover INTEGER",
+            "Type mismatch for field 'Cover', expecting: Blob actual: Integer" },
     };
     for (const auto& c : cases) {
         std::filesystem::remove(m_dir / "Movies.mdb");

@@ -63,6 +63,24 @@ protected:
         ASSERT_EQ(result, SQLITE_OK) << message;
     }
 
+    // The first column of the first row of `select`, run through a connection of its own, as text; "NULL" for
+    // null, "" when there is no row.
+    std::string sqlValue(const std::string& select)
+    {
+        sqlite3* db = nullptr;
+        sqlite3_stmt* statement = nullptr;
+        std::string value;
+        EXPECT_EQ(sqlite3_open((m_dir / "Movies.mdb").c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_prepare_v2(db, select.c_str(), -1, &statement, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        if (sqlite3_step(statement) == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+            value = text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, 0))) : "NULL";
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return value;
+    }
+
     // Opens the query and forgets the events of the open.
     void openQuiet()
     {

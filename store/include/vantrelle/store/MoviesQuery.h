@@ -4,6 +4,7 @@
 #include "vantrelle/store/DataSource.h"
 #include "vantrelle/store/Field.h"
 #include "vantrelle/store/QueryState.h"
+#include "vantrelle/store/StoredRow.h"
 
 #include <array>
 #include <bitset>
@@ -20,18 +21,14 @@ class MoviesTable;
 class TMoviesQuery;
 using TDataSetNotifyEvent = std::function<void(TMoviesQuery& DataSet)>;
 
-inline constexpr int kMovieColumnCount = 18;
-
-// MovieRecord: the values of one row of Movies in declared column order (ID ... Year), each nullable.
-using MovieRecord = std::array<FieldValue, kMovieColumnCount>;
-
 // The movies query aqMovies: "SELECT * FROM Movies ORDER BY NameOfMovie" over the catalogue file that the
 // connection string names ("Movies.mdb" in the working directory by default).
 //
 // Open reads the whole table, covers included, into memory (a static snapshot: other programs' changes are
 // seen at the next open). Changes are written at once by Post and Delete; a post or delete of a row that
 // another program changed or deleted since the open is refused (EUpdateConflict). A post that has returned
-// is on disk.
+// is on disk. A stored value that does not convert to its column's type reads as null; the open still succeeds
+// and says so in OpenWarning(), and the value stays in the file until a new one is posted in its place.
 //
 // Events run in this order (OnStateChange of the data source is raised on every change of state, after the
 // bound controls have been told):
@@ -43,6 +40,8 @@ using MovieRecord = std::array<FieldValue, kMovieColumnCount>;
 //   delete          qsBrowse, no state change, AfterDelete, AfterScroll
 //   move            qsBrowse, AfterScroll (nothing when the move would leave the result)
 //   close           any -> qsClosed, OnStateChange
+// First and Last raise AfterScroll also when the current row is already the first or last one; MoveBy(0)
+// raises nothing (it still finishes a pending change).
 // A handler may call any operation, also Close and Open from AfterPost (the window reopens after a save).
 //
 // Failures are EDatabaseError (EEngineError for the engine's) carrying the message the user sees.
@@ -92,6 +91,11 @@ public:
     // field '%s', expecting: %s actual: %s"). Does nothing when already open. A failure is thrown with no
     // event raised, and the query stays qsClosed.
     void Open();
+    // The stored values that the last open could not convert and reads as null, in list order and column order.
+    const std::vector<UnreadableValue>& UnreadableValues() const { return m_unreadable; }
+    // One message that names every such value, for the caller to show once the open is over; empty when
+    // every value converted.
+    std::string OpenWarning() const { return unreadableValuesMessage(m_unreadable); }
     // Drops a pending insert or edit without writing it, and releases the result and the connection.
     // The window's destruction closes without OnStateChange: it clears the data source's handler first.
     void Close();
@@ -135,8 +139,7 @@ public:
 private:
     friend class TField;
     friend class TDataSource;
-    struct Row {
-        MovieRecord values;
+    struct Row : StoredRow {
         std::uint64_t serial = 0; // identifies the row across inserts and deletes before it
     };
 
@@ -167,6 +170,7 @@ private:
     std::array<TField*, kMovieColumnCount> m_fields;
     TQueryState m_state = qsClosed;
     std::vector<Row> m_rows;
+    std::vector<UnreadableValue> m_unreadable; // of the last open
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;
