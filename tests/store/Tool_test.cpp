@@ -2,6 +2,7 @@
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <string>
@@ -28,4 +29,25 @@ TEST(Tool, CreateListAndDemo)
     vantrelle::test::expectToolSteps(steps);
     const ToolRun list = runTool("list sample/Movies.mdb");
     EXPECT_EQ(std::count(list.output.begin(), list.output.end(), '\n'), 12);
+}
+
+TEST(Tool, ListNamesUnreadableValuesOnStandardErrorAndSucceeds)
+{
+    vantrelle::test::TempDir dir;
+    vantrelle::test::ScopedWorkingDir here(dir.path());
+    ASSERT_EQ(runTool("create").exitCode, 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open("Movies.mdb", &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "INSERT INTO Movies (ID, NameOfMovie, Year) VALUES (7, 'Brazil', '19x9')", nullptr,
+                  nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+
+    const ToolRun list = runTool("list");
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_EQ(list.output, "7\tBrazil\t\n");
+    EXPECT_EQ(list.errors,
+        "vantrelle-tool: Some values in the catalogue cannot be read. They are shown empty, and each stays as it is "
+        "in the file until a new value is saved in its place:\nThe column Year of the movie with ID 7, \"Brazil\", "
+        "holds '19x9', which is not a 32-bit integer\n");
 }

@@ -15,6 +15,8 @@ int list(const Arguments& args)
     vantrelle::store::TMoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(args.empty() ? "Movies.mdb" : args[0]);
     query.Open();
+    if (const std::string warning = query.OpenWarning(); !warning.empty())
+        std::cerr << "vantrelle-tool: " << warning << '\n';
     for (int recNo = 1; recNo <= query.RecordCount(); ++recNo) {
         query.SetRecNo(recNo);
         std::cout << query.aqMoviesID.AsString() << '\t' << query.aqMoviesNameOfMovie.AsString() << '\t'
@@ -23,7 +25,10 @@ int list(const Arguments& args)
     return 0;
 }
 
-RegisterCommand reg(
-    "list", { "list [FILE]", "prints the films in title order: ID, title, year (tab-separated)", list });
+RegisterCommand reg("list",
+    { "list [FILE]",
+        "prints the films in title order: ID, title, year (tab-separated); values that cannot be read are named on "
+        "standard error",
+        list });
 
 } // namespace
