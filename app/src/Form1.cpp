@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 
 namespace vantrelle::app {
 
@@ -231,6 +232,17 @@ void TForm1::FormCreate()
 {
     SetEditColours(true);
     aqMovies->Open();
+    reportUnreadableValues();
+}
+
+void TForm1::reportUnreadableValues()
+{
+    const std::string warning = aqMovies->OpenWarning();
+    if (warning == m_shownOpenWarning)
+        return;
+    m_shownOpenWarning = warning;
+    if (!warning.empty())
+        QTimer::singleShot(0, this, [warning] { showErrorBox(warning); });
 }
 
 void TForm1::FormDestroy()

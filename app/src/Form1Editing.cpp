@@ -84,6 +84,7 @@ void TForm1::aqMoviesAfterPost()
     atMoviesAfterCancel();
     aqMovies->Close();
     aqMovies->Open();
+    reportUnreadableValues();
 }
 
 void TForm1::aqMoviesAfterScroll()

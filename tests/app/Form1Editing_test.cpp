@@ -446,6 +446,35 @@ private slots:
         QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
     }
 
+    void unreadableValuesAreReportedOnceTheWindowIsOpen()
+    {
+        Catalogue catalogue(threeFilms);
+        catalogue.execute("UPDATE Movies SET Year = '19x9' WHERE NameOfMovie = 'Brazil'");
+        ModalAnswer answer;
+        auto form = std::make_unique<TForm1>();
+        QCOMPARE(answer.boxes().size(), std::size_t(0)); // not while the window is being made
+        form->show();
+        QTRY_COMPARE(answer.boxes().size(), std::size_t(1));
+        QCOMPARE(answer.boxes().front().caption, errorCaption());
+        QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
+        QVERIFY(answer.boxes().front().text.endsWith(
+            QStringLiteral("\nThe column Year of the movie with ID 3, \"Brazil\", holds '19x9', which is not a "
+                           "32-bit integer.")));
+        QCOMPARE(listedTitles(*form), QStringList({ "Alien", "Brazil", "Zulu" }));
+        clickLine(*form, 1);
+        QCOMPARE(form->DBEdit17->text(), QString());
+        QCOMPARE(faceOf(*form), browsingFace);
+
+        // A save reopens the catalogue: the same warning is not shown again.
+        form->Editcurrentmovie1->trigger();
+        typeInto(form->DBEdit3, "Satire");
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        QTRY_COMPARE(form->aqMovies->State(), qsBrowse);
+        QTest::qWait(50);
+        QCOMPARE(answer.boxes().size(), std::size_t(1));
+        QCOMPARE(catalogue.column("Brazil", "Year"), QStringLiteral("19x9"));
+    }
+
     void withoutACatalogueTheWindowStillOpens()
     {
         Catalogue noFile = Catalogue::withoutFile();

@@ -156,6 +156,11 @@ private:
     void useDownloadedCover(std::span<const std::uint8_t> body) override;
     void requestStarted() override;
     void requestEnded() override;
+
+    // After an open: shows the query's warning about values it could not read in the error box, once the
+    // window is on screen and the operation is over; the same warning is not repeated after every save.
+    void reportUnreadableValues();
+    std::string m_shownOpenWarning;
 };
 
 } // namespace vantrelle::app
