@@ -108,10 +108,10 @@ std::string_view Statement::columnText(int index) const
                 : std::string_view();
 }
 
-Transaction::Transaction(const Database& db)
+Transaction::Transaction(const Database& db, Access access)
     : m_db(db)
 {
-    m_db.exec("BEGIN IMMEDIATE");
+    m_db.exec(access == Access::write ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 
 Transaction::~Transaction()

@@ -4,6 +4,7 @@
 #include "vantrelle/store/MoviesQuery.h"
 
 #include <array>
+#include <string_view>
 
 namespace vantrelle::store {
 
@@ -37,5 +38,15 @@ inline constexpr std::array<ColumnSpec, kMovieColumnCount> kColumns = { {
 
 inline constexpr int kIdColumn = 0;
 inline constexpr int kTitleColumn = 1;
+inline constexpr int kCoverColumn = 16;
+
+// The position of the column named `name` (as in kColumns) in declared order; -1 when there is none.
+constexpr int columnIndex(std::string_view name)
+{
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        if (name == kColumns[k].name)
+            return k;
+    return -1;
+}
 
 } // namespace vantrelle::store

@@ -119,15 +119,22 @@ void TMoviesQuery::Open()
 {
     if (Active())
         return;
-    std::vector<Row> rows;
-    std::vector<UnreadableValue> unreadable;
-    auto table = MoviesTable::open(ConnectionString, [&](StoredRow&& stored) {
-        unreadable.insert(unreadable.end(), stored.unreadable.begin(), stored.unreadable.end());
-        rows.push_back({ std::move(stored), m_nextSerial++ });
-    });
-    m_table = std::move(table);
-    m_rows = std::move(rows);
-    m_unreadable = std::move(unreadable);
+    if (m_table && !m_table->reads(ConnectionString))
+        m_table.reset();
+    std::vector<StoredRow> stored;
+    try {
+        if (!m_table)
+            m_table = MoviesTable::connect(ConnectionString);
+        stored = m_table->readAll();
+    } catch (...) {
+        m_table.reset();
+        throw;
+    }
+    m_rows.reserve(stored.size());
+    for (StoredRow& row : stored) {
+        m_unreadable.insert(m_unreadable.end(), row.unreadable.begin(), row.unreadable.end());
+        m_rows.push_back({ std::move(row), m_nextSerial++ });
+    }
     m_current = m_rows.empty() ? -1 : 0;
     m_bof = true;
     m_eof = m_rows.empty();
@@ -140,6 +147,10 @@ void TMoviesQuery::Open()
 
 void TMoviesQuery::releaseResult()
 {
+    // The table reads the rows' covers again only when another program may have changed them.
+    for (int i = 0; i < RecordCount(); ++i)
+        if (i != m_insertedAt)
+            m_table->keepCover(m_rows[i]);
     std::vector<Row>().swap(m_rows);
     m_unreadable.clear();
     m_buffer = {};
@@ -147,7 +158,6 @@ void TMoviesQuery::releaseResult()
     m_insertedAt = -1;
     m_current = -1;
     m_bof = m_eof = true;
-    m_table.reset();
 }
 
 void TMoviesQuery::Close()

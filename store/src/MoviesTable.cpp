@@ -9,6 +9,7 @@
 #include "vantrelle/store/ConnectionString.h"
 #include "vantrelle/store/Errors.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -16,6 +17,8 @@
 #include <fstream>
 #include <limits>
 #include <strings.h>
+#include <sys/stat.h>
+#include <utility>
 
 namespace vantrelle::store {
 
@@ -118,19 +121,26 @@ public:
         StoredRow row;
         for (int k = 0; k < kMovieColumnCount; ++k)
             read(k, row);
+        for (UnreadableValue& value : row.unreadable)
+            nameFilm(value, row);
+        return row;
+    }
+
+    // Fills in which film an unreadable value belongs to.
+    static void nameFilm(UnreadableValue& value, const StoredRow& row)
+    {
         const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
         const auto* title = std::get_if<std::string>(&row.values[kTitleColumn]);
-        for (UnreadableValue& value : row.unreadable) {
-            value.id = id ? std::optional(*id) : std::nullopt;
-            value.title = title ? *title : std::string();
-        }
-        return row;
+        value.id = id ? std::optional(*id) : std::nullopt;
+        value.title = title ? *title : std::string();
     }
 
 private:
     void read(int k, StoredRow& row) const
     {
         const int i = m_index[k];
+        if (i < 0)
+            return; // not selected
         const int storage = sqlite3_column_type(m_stmt, i);
         if (storage == SQLITE_NULL)
             return;
@@ -229,11 +239,17 @@ void bindInserted(sqlite::Statement& insert, const MovieRecord& values, const Co
 
 MoviesTable::MoviesTable(const std::filesystem::path& file)
     : m_db(file, SQLITE_OPEN_READWRITE, throwEngineError)
+    , m_file(file)
 {
     // Another program's write holds the file only briefly; a longer wait would freeze the window.
     m_db.check(sqlite3_busy_timeout(m_db.handle(), 5000));
     // Every committed write is on disk before the post returns (the default; set so it never drifts).
     m_db.exec("PRAGMA synchronous = FULL");
+    struct stat status { };
+    if (::stat(file.c_str(), &status) == 0) {
+        m_device = status.st_dev;
+        m_inode = status.st_ino;
+    }
 }
 
 std::unique_ptr<MoviesTable> MoviesTable::connect(std::string_view connectionString)
@@ -241,34 +257,113 @@ std::unique_ptr<MoviesTable> MoviesTable::connect(std::string_view connectionStr
     const fs::path file = databaseFile(connectionString, fs::current_path());
     checkCatalogueFile(file);
     std::unique_ptr<MoviesTable> table;
-    bool hasMovies = false;
     try {
         table.reset(new MoviesTable(file));
-        sqlite::Statement find(table->m_db,
-            "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND "
-            "name = 'Movies' COLLATE NOCASE");
+    } catch (const EEngineError& e) {
+        throw EEngineError("Cannot open " + quoted(file) + ": " + e.what());
+    }
+    table->checkHoldsMovies();
+    return table;
+}
+
+void MoviesTable::checkHoldsMovies() const
+{
+    bool hasMovies = false;
+    try {
+        sqlite::Statement find(
+            m_db, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = 'Movies' COLLATE NOCASE");
         hasMovies = find.step();
     } catch (const EEngineBusy&) {
         throw; // says all by itself
     } catch (const EEngineError& e) {
-        throw EEngineError("Cannot open " + quoted(file) + ": " + e.what());
+        throw EEngineError("Cannot open " + quoted(m_file) + ": " + e.what());
     }
     if (!hasMovies)
-        throw EEngineError(quoted(file) + " holds no table Movies");
-    return table;
+        throw EEngineError(quoted(m_file) + " holds no table Movies");
 }
 
-std::unique_ptr<MoviesTable> MoviesTable::open(
-    std::string_view connectionString, const std::function<void(StoredRow&&)>& sink)
+bool MoviesTable::reads(std::string_view connectionString) const
 {
-    auto table = connect(connectionString);
-    sqlite::Statement select(table->m_db, TMoviesQuery::CommandText);
+    struct stat status { };
+    return databaseFile(connectionString, fs::current_path()) == m_file && ::stat(m_file.c_str(), &status) == 0
+        && status.st_dev == m_device && status.st_ino == m_inode;
+}
+
+std::int64_t MoviesTable::dataVersion() const
+{
+    sqlite::Statement version(m_db, "PRAGMA data_version");
+    version.step();
+    return sqlite3_column_int64(version.handle(), 0);
+}
+
+std::vector<StoredRow> MoviesTable::readAll()
+{
+    // Kept covers serve one read at most, and none after a failure.
+    KeptCovers kept = std::exchange(m_keptCovers, {});
+    const bool keptUsable = std::exchange(m_keptCoversUsable, true);
+    checkCatalogueFile(m_file);
+    sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
+    checkHoldsMovies(); // the transaction's first read: no other program's commit can come after it
+    const std::int64_t version = dataVersion();
+    sqlite::Statement select(m_db, TMoviesQuery::CommandText);
     const auto index = resultColumns(select.handle());
-    checkColumnTypes(table->m_db.handle(), select.handle(), index);
+    checkColumnTypes(m_db.handle(), select.handle(), index);
+    std::vector<StoredRow> rows;
+    if (!keptUsable || m_readVersion != version || !readKeepingCovers(kept, rows)) {
+        rows.clear();
+        const ValueReader reader(select.handle(), index);
+        while (select.step())
+            rows.push_back(reader.row());
+    }
+    transaction.commit();
+    m_readVersion = version;
+    return rows;
+}
+
+bool MoviesTable::readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& rows) const
+{
+    static const std::string withoutCover = [] {
+        std::string columns;
+        for (int k = 0; k < kMovieColumnCount; ++k)
+            if (k != kCoverColumn)
+                columns.append(columns.empty() ? "" : ", ").append(kColumns[k].name);
+        return "SELECT " + columns + " FROM Movies ORDER BY NameOfMovie";
+    }();
+    sqlite::Statement select(m_db, withoutCover);
+    const auto index = resultColumns(select.handle());
     const ValueReader reader(select.handle(), index);
-    while (select.step())
-        sink(reader.row());
-    return table;
+    while (select.step()) {
+        StoredRow row = reader.row();
+        const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
+        const auto cover = id ? kept.find(*id) : kept.end();
+        if (cover == kept.end())
+            return false;
+        row.values[kCoverColumn] = std::move(cover->second.value);
+        if (cover->second.unreadable) {
+            // In column order: before the columns that follow Cover.
+            const auto after = std::find_if(row.unreadable.begin(), row.unreadable.end(),
+                [](const UnreadableValue& value) { return columnIndex(value.column) > kCoverColumn; });
+            ValueReader::nameFilm(*row.unreadable.insert(after, *cover->second.unreadable), row);
+        }
+        kept.erase(cover);
+        rows.push_back(std::move(row));
+    }
+    return true;
+}
+
+void MoviesTable::keepCover(StoredRow& row)
+{
+    const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
+    if (!id || m_keptCovers.contains(*id)) {
+        m_keptCoversUsable = false;
+        return;
+    }
+    KeptCover& kept = m_keptCovers[*id];
+    kept.value = std::move(row.values[kCoverColumn]);
+    const auto unreadable = std::find_if(row.unreadable.begin(), row.unreadable.end(),
+        [](const UnreadableValue& value) { return columnIndex(value.column) == kCoverColumn; });
+    if (unreadable != row.unreadable.end())
+        kept.unreadable = *unreadable;
 }
 
 std::unique_ptr<MoviesTable> MoviesTable::openToWrite(std::string_view connectionString)

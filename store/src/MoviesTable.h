@@ -5,28 +5,45 @@
 #include "vantrelle/store/MoviesQuery.h"
 
 #include <bitset>
+#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <sys/types.h>
+#include <unordered_map>
+#include <vector>
 
 namespace vantrelle::store {
 
 using ColumnSet = std::bitset<kMovieColumnCount>;
 
 // The table Movies of one open catalogue file: the query's whole contact with the engine.
+//
+// The connection outlives a close of the query, so that the reopen after a save need not read every cover
+// again. PRAGMA data_version changes only when another connection commits; while it stays as it was at this
+// connection's last read, the file holds exactly the rows the query held at its close (its own writes
+// included), and their covers stand in for reading them. Anything else reads the whole table. The journal mode
+// is never touched: a catalogue may live on a network share, where write-ahead logging is unsafe.
 class MoviesTable {
 public:
-    // Opens the file the connection string names and runs the query's command, giving every row in order
-    // to `sink`. Throws with a clear message when the file is missing, unreadable, not a SQLite database
-    // (or an Access one), has no table Movies, lacks a column or has one of the wrong type. A value that does
-    // not convert to its column's type reads as null and is listed in its row's unreadable values.
-    // Every failure is an EEngineError; EEngineBusy when another program held the file for 5 s.
-    static std::unique_ptr<MoviesTable> open(
-        std::string_view connectionString, const std::function<void(StoredRow&&)>& sink);
-    // Opens and checks the file as open() does, without reading any row.
+    // Connects to the file the connection string names and makes sure that it holds a table Movies. Throws
+    // with a clear message when the file is missing, unreadable, not a SQLite database (or an Access one) or
+    // has no table Movies. Every failure is an EEngineError; EEngineBusy when another program held the file
+    // for 5 s.
+    static std::unique_ptr<MoviesTable> connect(std::string_view connectionString);
+    // Connects and checks the columns as readAll() does, without reading any row.
     static std::unique_ptr<MoviesTable> openToWrite(std::string_view connectionString);
+
+    // Whether `connectionString` names the file of this connection, and no other file has taken its place.
+    bool reads(std::string_view connectionString) const;
+
+    // Reads every row in one read transaction, in title order.
+    // Throws as connect() does, and when a column is missing or of the wrong type. A value that does not
+    // convert to its column's type reads as null and is listed in its row's unreadable values.
+    std::vector<StoredRow> readAll();
+    // Takes over the cover of a row that the query held at its close, for the next readAll().
+    void keepCover(StoredRow& row);
 
     // Adds a row with the `set` columns of `values` (never ID) and returns it as stored.
     StoredRow insert(const MovieRecord& values, const ColumnSet& set);
@@ -52,13 +69,28 @@ public:
     };
 
 private:
+    struct KeptCover {
+        FieldValue value;
+        std::optional<UnreadableValue> unreadable;
+    };
+    using KeptCovers = std::unordered_map<std::int32_t, KeptCover>;
+
     explicit MoviesTable(const std::filesystem::path& file);
-    // Opens the file and makes sure that it holds a table Movies.
-    static std::unique_ptr<MoviesTable> connect(std::string_view connectionString);
+    // Fails unless the file is still a SQLite database with a table Movies.
+    void checkHoldsMovies() const;
+    std::int64_t dataVersion() const;
+    // Reads the rows without their covers and gives each the one kept for its ID; false when a row has none.
+    bool readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& rows) const;
     std::optional<StoredRow> readRowWhere(std::string_view condition, std::int64_t key) const;
     std::int64_t idOf(const StoredRow& row) const;
 
     sqlite::Database m_db;
+    std::filesystem::path m_file;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    std::optional<std::int64_t> m_readVersion; // data_version at the last readAll()
+    KeptCovers m_keptCovers;
+    bool m_keptCoversUsable = true; // false when a closed row had no ID or the ID of another
 };
 
 } // namespace vantrelle::store

@@ -70,10 +70,12 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-// BEGIN IMMEDIATE ... COMMIT; rolled back when left without commit().
+// BEGIN ... COMMIT; rolled back when left without commit(). A write transaction takes the write lock at once
+// (BEGIN IMMEDIATE); a read transaction takes the read lock at its first read and keeps one snapshot to its end.
 class Transaction {
 public:
-    explicit Transaction(const Database& db);
+    enum class Access { read, write };
+    explicit Transaction(const Database& db, Access access = Access::write);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -25,7 +25,9 @@ using TDataSetNotifyEvent = std::function<void(TMoviesQuery& DataSet)>;
 // connection string names ("Movies.mdb" in the working directory by default).
 //
 // Open reads the whole table, covers included, into memory (a static snapshot: other programs' changes are
-// seen at the next open). Changes are written at once by Post and Delete; a post or delete of a row that
+// seen at the next open). A reopen (the window's, after each save) reads the covers again only when another
+// program has written to the file since the query last read it; otherwise the file still holds the covers the
+// query had, and it keeps them. Changes are written at once by Post and Delete; a post or delete of a row that
 // another program changed or deleted since the open is refused (EUpdateConflict). A post that has returned
 // is on disk. A stored value that does not convert to its column's type reads as null; the open still succeeds
 // and says so in OpenWarning(), and the value stays in the file until a new one is posted in its place.
@@ -96,7 +98,8 @@ public:
     // One message that names every such value, for the caller to show once the open is over; empty when
     // every value converted.
     std::string OpenWarning() const { return unreadableValuesMessage(m_unreadable); }
-    // Drops a pending insert or edit without writing it, and releases the result and the connection.
+    // Drops a pending insert or edit without writing it, and releases the result. The connection and the
+    // covers stay for the next open, until the query goes or opens another file.
     // The window's destruction closes without OnStateChange: it clears the data source's handler first.
     void Close();
 
@@ -166,7 +169,7 @@ private:
     void doInsert();
     void releaseResult();
 
-    std::unique_ptr<MoviesTable> m_table; // the open catalogue file
+    std::unique_ptr<MoviesTable> m_table; // the catalogue file's connection, kept while closed
     std::array<TField*, kMovieColumnCount> m_fields;
     TQueryState m_state = qsClosed;
     std::vector<Row> m_rows;

@@ -1,0 +1,161 @@
+#include "StoreFixture.h"
+
+#include <functional>
+
+using namespace vantrelle::store;
+using vantrelle::store::test::StoreTest;
+
+namespace {
+
+Bytes cover(std::string_view text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+// Everything the query shows of every row, in its order.
+std::vector<MovieRecord> shown(TMoviesQuery& q)
+{
+    std::vector<MovieRecord> rows;
+    for (int recNo = 1; recNo <= q.RecordCount(); ++recNo) {
+        q.SetRecNo(recNo);
+        MovieRecord& row = rows.emplace_back();
+        for (const TField* field : q.Fields())
+            row[field->Index()] = field->Value();
+    }
+    q.First();
+    return rows;
+}
+
+// What this query changes, and what another program changes after it, before the reopen.
+struct Change {
+    const char* name;
+    std::function<void(TMoviesQuery&)> ours;
+    std::string theirs; // SQL; empty for none
+    bool theirsFirst = false; // they change the file between our open and our change
+};
+
+void post(TMoviesQuery& q, const std::function<void(TMoviesQuery&)>& set)
+{
+    q.Edit();
+    set(q);
+    q.Post();
+}
+
+void retitle(TMoviesQuery& q)
+{
+    post(q, [](TMoviesQuery& r) { r.aqMoviesNameOfMovie.SetAsString("Zardoz"); });
+}
+
+const Change kChanges[] = {
+    { "nothing", [](TMoviesQuery&) {}, "" },
+    { "our post of a title", retitle, "" },
+    { "our post of a cover",
+        [](TMoviesQuery& q) { post(q, [](TMoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM new")); }); }, "" },
+    { "our post over an unreadable cover",
+        [](TMoviesQuery& q) {
+            q.Last();
+            post(q, [](TMoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM mended")); });
+        },
+        "" },
+    { "our post of a new film",
+        [](TMoviesQuery& q) {
+            q.Insert();
+            q.aqMoviesNameOfMovie.SetAsString("Amelie");
+            q.aqMoviesCover.SetAsBytes(cover("BM amelie"));
+            q.Post();
+        },
+        "" },
+    { "our delete", [](TMoviesQuery& q) { q.Delete(); }, "" },
+    { "their insert", retitle, "INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Heat', x'424d2a')" },
+    { "their change of a cover", retitle, "UPDATE Movies SET Cover = x'424d2b' WHERE NameOfMovie = 'Brazil'" },
+    { "their change of a cover to a number", retitle, "UPDATE Movies SET Cover = 7 WHERE NameOfMovie = 'Brazil'" },
+    { "their delete", retitle, "DELETE FROM Movies WHERE NameOfMovie = 'Brazil'" },
+    { "their change before ours",
+        [](TMoviesQuery& q) {
+            q.Next(); // Brazil, changed by them below before this post
+            post(q, [](TMoviesQuery& r) { r.aqMoviesGenre.SetAsString("Satire"); });
+        },
+        "UPDATE Movies SET Cover = x'424d2c' WHERE NameOfMovie = 'Casablanca'", true },
+};
+
+class Reopen : public StoreTest, public ::testing::WithParamInterface<Change> { };
+
+} // namespace
+
+// Whatever happened in between, the reopen shows what a first open of the file shows, with the events of an
+// open and the first film current.
+TEST_P(Reopen, ShowsWhatAFreshOpenShows)
+{
+    const Change& change = GetParam();
+    sql("INSERT INTO Movies (ID, NameOfMovie, Cover, Year) VALUES (1, 'Alien', x'424d01', 1979), "
+        "(2, 'Brazil', x'424d02', '19x9'), (3, 'Casablanca', NULL, 1942), (4, 'Dune', 12, 1984);");
+    query.Open();
+    if (change.theirsFirst)
+        sql(change.theirs);
+    change.ours(query);
+    if (!change.theirs.empty() && !change.theirsFirst)
+        sql(change.theirs);
+    query.Close();
+    events.clear();
+    query.Open();
+    EXPECT_EQ(events, (std::vector<std::string> { "StateChange:1", "AfterScroll" }));
+    EXPECT_EQ(query.RecNo(), 1);
+
+    TMoviesQuery fresh;
+    fresh.Open();
+    EXPECT_EQ(shown(query), shown(fresh));
+    EXPECT_EQ(query.UnreadableValues(), fresh.UnreadableValues());
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, Reopen, ::testing::ValuesIn(kChanges), [](const auto& info) {
+    std::string name = info.param.name;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    return name;
+});
+
+TEST_F(StoreTest, AnotherProgramsCoverIsSeenOnlyAfterTheReopen)
+{
+    sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d01'), ('Brazil', x'424d02');");
+    query.Open();
+    query.Edit();
+    query.aqMoviesGenre.SetAsString("Horror");
+    query.Post();
+    sql("UPDATE Movies SET Cover = x'424d03' WHERE NameOfMovie = 'Alien';");
+    query.Next();
+    query.Prior();
+    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x01"));
+    query.Close();
+    query.Open();
+    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x03"));
+}
+
+TEST_F(StoreTest, ACoverChangedElsewhereDuringAnEditIsNotOverwritten)
+{
+    sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d01');");
+    query.Open();
+    query.Close(); // the covers are kept
+    query.Open();
+    query.Edit();
+    query.aqMoviesGenre.SetAsString("Horror");
+    sql("UPDATE Movies SET Cover = x'424d03';");
+    EXPECT_THROW(query.Post(), EUpdateConflict);
+    EXPECT_EQ(query.State(), qsEdit);
+    query.Cancel();
+    query.Close();
+    query.Open();
+    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x03"));
+    EXPECT_EQ(query.aqMoviesGenre.AsString(), "");
+}
+
+TEST_F(StoreTest, AFilePutInPlaceOfTheCatalogueIsReadAfresh)
+{
+    sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d01');");
+    query.Open();
+    query.Close();
+    const auto file = m_dir / "Movies.mdb";
+    std::filesystem::rename(file, m_dir / "Old.mdb");
+    createCatalogue(file);
+    sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d09');");
+    query.Open();
+    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x09"));
+}
