@@ -8,6 +8,7 @@
 #include "vantrelle/CodePage.h"
 #include "vantrelle/store/ConnectionString.h"
 #include "vantrelle/store/Errors.h"
+#include "vantrelle/store/TitleOrder.h"
 
 #include <algorithm>
 #include <array>
@@ -201,6 +202,24 @@ private:
     const std::array<int, kMovieColumnCount>& m_index;
 };
 
+// The rows in title order by the user's collator: those without a title first, equal titles in the order read.
+std::vector<StoredRow> inTitleOrder(std::vector<StoredRow> rows)
+{
+    const TitleCollator& collator = TitleCollator::user();
+    std::vector<std::pair<std::string, std::size_t>> keys;
+    keys.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto* title = std::get_if<std::string>(&rows[i].values[kTitleColumn]);
+        keys.emplace_back(title ? '\x01' + collator.sortKey(*title) : std::string(), i);
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<StoredRow> sorted;
+    sorted.reserve(rows.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(rows[key.second]));
+    return sorted;
+}
+
 void bindValue(sqlite::Statement& statement, int parameter, const FieldValue& value)
 {
     if (const auto* number = std::get_if<std::int32_t>(&value))
@@ -305,7 +324,8 @@ std::vector<StoredRow> MoviesTable::readAll()
     sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
     checkHoldsMovies(); // the transaction's first read: no other program's commit can come after it
     const std::int64_t version = dataVersion();
-    sqlite::Statement select(m_db, TMoviesQuery::CommandText);
+    // Read in the file's order, and put in title order here.
+    sqlite::Statement select(m_db, "SELECT * FROM Movies");
     const auto index = resultColumns(select.handle());
     checkColumnTypes(m_db.handle(), select.handle(), index);
     std::vector<StoredRow> rows;
@@ -317,7 +337,7 @@ std::vector<StoredRow> MoviesTable::readAll()
     }
     transaction.commit();
     m_readVersion = version;
-    return rows;
+    return inTitleOrder(std::move(rows));
 }
 
 bool MoviesTable::readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& rows) const
@@ -327,7 +347,7 @@ bool MoviesTable::readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& ro
         for (int k = 0; k < kMovieColumnCount; ++k)
             if (k != kCoverColumn)
                 columns.append(columns.empty() ? "" : ", ").append(kColumns[k].name);
-        return "SELECT " + columns + " FROM Movies ORDER BY NameOfMovie";
+        return "SELECT " + columns + " FROM Movies";
     }();
     sqlite::Statement select(m_db, withoutCover);
     const auto index = resultColumns(select.handle());

@@ -38,7 +38,7 @@ public:
     // Whether `connectionString` names the file of this connection, and no other file has taken its place.
     bool reads(std::string_view connectionString) const;
 
-    // Reads every row in one read transaction, in title order.
+    // Reads every row in one read transaction, in title order by the user's language rules (TitleOrder.h).
     // Throws as connect() does, and when a column is missing or of the wrong type. A value that does not
     // convert to its column's type reads as null and is listed in its row's unreadable values.
     std::vector<StoredRow> readAll();

@@ -22,7 +22,9 @@ class TMoviesQuery;
 using TDataSetNotifyEvent = std::function<void(TMoviesQuery& DataSet)>;
 
 // The movies query aqMovies: "SELECT * FROM Movies ORDER BY NameOfMovie" over the catalogue file that the
-// connection string names ("Movies.mdb" in the working directory by default).
+// connection string names ("Movies.mdb" in the working directory by default). The title order is the user's
+// language's (TitleOrder.h): accents and case beside their base letters, films without a title first, equal
+// titles in the file's order.
 //
 // Open reads the whole table, covers included, into memory (a static snapshot: other programs' changes are
 // seen at the next open). A reopen (the window's, after each save) reads the covers again only when another
@@ -56,6 +58,7 @@ public:
 
     // Used unchanged at every open. The default names ".\Movies.mdb", the working directory's catalogue.
     std::string ConnectionString { kConnectionString };
+    // What the query reads; it orders the rows itself, by TitleCollator::user().
     static constexpr std::string_view CommandText = "SELECT * FROM Movies ORDER BY NameOfMovie";
 
     // Events (the window's handlers).

@@ -1,0 +1,129 @@
+#include "StoreFixture.h"
+
+#include "vantrelle/store/TitleOrder.h"
+
+#include <algorithm>
+#include <random>
+
+using namespace vantrelle::store;
+using vantrelle::store::test::StoreTest;
+
+namespace {
+
+// Titles in the order the list shows them: accents and case beside their base letters, numbers before letters.
+// (None of them orders differently in any Latin-script locale, so the test holds whatever LANG is.)
+const std::vector<std::string> kTitleOrder = {
+    "", // an empty title first, as SQLite's own order has it
+    "10 Things I Hate About You",
+    "2001: A Space Odyssey",
+    "9 Songs",
+    "alien",
+    "Alien",
+    "Alien 3",
+    "Aliens",
+    "AMELIE", // accents decide before case
+    "Am\xC3\xA9lie", // Amélie
+    "Brazil",
+    "Ete",
+    "\xC3\x89t\xC3\xA9 \xC3\xA0 Montreuil", // Été à Montreuil
+    "Etoile",
+    "\xC3\xA9toiles", // étoiles
+    "Heat",
+    "zero gravity blues",
+};
+
+} // namespace
+
+TEST_F(StoreTest, TheListIsInTitleOrderByLanguageRules)
+{
+    std::vector<std::string> shuffled = kTitleOrder;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    std::string values = "(NULL)";
+    for (const std::string& title : shuffled)
+        values += ", ('" + title + "')";
+    sql("INSERT INTO Movies (NameOfMovie) VALUES " + values + ";");
+    query.Open();
+    std::vector<std::string> expected = kTitleOrder;
+    expected.insert(expected.begin(), ""); // a film without a title comes first of all
+    EXPECT_EQ(titles(), expected);
+    EXPECT_TRUE(query.aqMoviesNameOfMovie.IsNull());
+
+    // A saved film takes its place by the same rules.
+    query.Last();
+    query.Edit();
+    query.aqMoviesNameOfMovie.SetAsString("\xC3\x89" "crin"); // Écrin
+    query.Post();
+    query.Close();
+    query.Open();
+    const auto titlesNow = titles();
+    const auto at = std::find(titlesNow.begin(), titlesNow.end(), "\xC3\x89" "crin");
+    ASSERT_NE(at, titlesNow.end());
+    EXPECT_EQ(*(at - 1), "Brazil");
+    EXPECT_EQ(*(at + 1), "Ete");
+}
+
+TEST(TitleCollator, FollowsTheLocalesRules)
+{
+    const struct {
+        const char* locale;
+        std::vector<std::string> order;
+    } cases[] = {
+        { "", { "\xC3\x96rnen", "Zorro" } }, // Örnen among the O's
+        { "C", { "\xC3\x96rnen", "Zorro" } }, { "en_GB.UTF-8", { "Oase", "\xC3\x96l", "Ozean", "Zorro" } },
+        { "de_DE@euro", { "Oase", "\xC3\x96l", "Ozean", "Zorro" } },
+        { "sv_SE.UTF-8", { "Oase", "Ozean", "Zorro", "\xC3\x96l" } }, // Ö is a letter of its own after Z
+        { "da_DK", { "Alien", "Zorro", "\xC3\x85rhus" } }, // so is Å in Danish
+        { "xx_YY", { "\xC3\x96rnen", "Zorro" } }, // unknown: the language-neutral rules
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        const TitleCollator collator(c.locale);
+        for (std::size_t i = 0; i + 1 < c.order.size(); ++i) {
+            EXPECT_LT(collator.compare(c.order[i], c.order[i + 1]), 0) << c.order[i];
+            EXPECT_GT(collator.compare(c.order[i + 1], c.order[i]), 0) << c.order[i];
+            EXPECT_LT(collator.sortKey(c.order[i]), collator.sortKey(c.order[i + 1])) << c.order[i];
+        }
+    }
+}
+
+TEST(TitleCollator, SameTitleIgnoresCaseAndAccentsOnly)
+{
+    const TitleCollator collator("");
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        { "Am\xC3\xA9lie", "AMELIE", true },
+        { "\xC3\x89t\xC3\xA9", "ete", true },
+        { "Alien", "alien", true },
+        { "Alien", "Aliens", false },
+        { "Alien", "Alien 3", false },
+        { "Alien", " Alien", false },
+        { "", "", true },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(collator.same(c.a, c.b), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(collator.compare(c.a, c.b) == 0, std::string(c.a) == c.b) << c.a << " / " << c.b;
+    }
+}
+
+TEST(TitleCollator, LocaleComesFromTheEnvironmentAsPosixSays)
+{
+    const struct {
+        const char* lcAll;
+        const char* lcCollate;
+        const char* lang;
+        std::string locale;
+    } cases[] = {
+        { nullptr, nullptr, nullptr, "" },
+        { nullptr, nullptr, "sv_SE.UTF-8", "sv_SE" },
+        { nullptr, "de_DE@euro", "sv_SE.UTF-8", "de_DE" },
+        { "fr_FR.ISO-8859-1", "de_DE", "sv_SE", "fr_FR" },
+        { "", "", "da_DK.UTF-8", "da_DK" },
+        { "C.UTF-8", nullptr, "sv_SE", "" },
+        { "POSIX", nullptr, nullptr, "" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(collationLocale(c.lcAll, c.lcCollate, c.lang), c.locale);
+}
