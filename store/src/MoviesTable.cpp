@@ -2,10 +2,9 @@
 
 #include "ColumnTypes.h"
 #include "Columns.h"
-#include "IntegerText.h"
 #include "StoredText.h"
+#include "ValueReader.h"
 
-#include "vantrelle/CodePage.h"
 #include "vantrelle/store/ConnectionString.h"
 #include "vantrelle/store/Errors.h"
 #include "vantrelle/store/TitleOrder.h"
@@ -13,11 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <fstream>
-#include <limits>
-#include <strings.h>
 #include <sys/stat.h>
 #include <utility>
 
@@ -68,20 +64,7 @@ void checkCatalogueFile(const fs::path& file)
     throw EEngineError(quoted(file) + " is not a SQLite database");
 }
 
-// Where each declared column is in a statement's result; -1 when missing.
-std::array<int, kMovieColumnCount> resultColumns(sqlite3_stmt* stmt)
-{
-    std::array<int, kMovieColumnCount> index;
-    index.fill(-1);
-    const int count = sqlite3_column_count(stmt);
-    for (int k = 0; k < kMovieColumnCount; ++k)
-        for (int i = 0; i < count && index[k] < 0; ++i)
-            if (strcasecmp(sqlite3_column_name(stmt, i), kColumns[k].name) == 0)
-                index[k] = i;
-    return index;
-}
-
-void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const std::array<int, kMovieColumnCount>& index)
+void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const ColumnPositions& index)
 {
     for (int k = 0; k < kMovieColumnCount; ++k) {
         if (index[k] < 0)
@@ -100,123 +83,35 @@ void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const std::array<int, kMo
     }
 }
 
-std::string_view textOf(sqlite3_stmt* stmt, int i)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "";
-}
-
-// Reads a row as the columns' types. A value that another program stored with another storage class is
-// converted where it can be (integral numbers, integer text, numbers as text, text as bytes); empty text in
-// an integer column is null, as when it is set. Any other value reads as null and is listed as unreadable.
-class ValueReader {
-public:
-    ValueReader(sqlite3_stmt* stmt, const std::array<int, kMovieColumnCount>& index)
-        : m_stmt(stmt)
-        , m_index(index)
-    {
-    }
-
-    StoredRow row() const
-    {
-        StoredRow row;
-        for (int k = 0; k < kMovieColumnCount; ++k)
-            read(k, row);
-        for (UnreadableValue& value : row.unreadable)
-            nameFilm(value, row);
-        return row;
-    }
-
-    // Fills in which film an unreadable value belongs to.
-    static void nameFilm(UnreadableValue& value, const StoredRow& row)
-    {
-        const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
-        const auto* title = std::get_if<std::string>(&row.values[kTitleColumn]);
-        value.id = id ? std::optional(*id) : std::nullopt;
-        value.title = title ? *title : std::string();
-    }
-
-private:
-    void read(int k, StoredRow& row) const
-    {
-        const int i = m_index[k];
-        if (i < 0)
-            return; // not selected
-        const int storage = sqlite3_column_type(m_stmt, i);
-        if (storage == SQLITE_NULL)
-            return;
-        switch (kColumns[k].type) {
-        case TFieldType::ftAutoInc:
-        case TFieldType::ftInteger:
-            if (const auto value = integer(i, storage))
-                row.values[k] = *value;
-            else if (storage == SQLITE_BLOB)
-                unreadable(k, "binary data", "a 32-bit integer", row);
-            else if (storage != SQLITE_TEXT || sqlite3_column_bytes(m_stmt, i) > 0)
-                unreadable(k, quotedText(shortenedText(textOf(m_stmt, i))), "a 32-bit integer", row);
-            return;
-        case TFieldType::ftWideString:
-            row.values[k] = ansiToUtf8(storage == SQLITE_BLOB ? blobOf(i) : textOf(m_stmt, i));
-            return;
-        case TFieldType::ftBlob:
-            if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
-                unreadable(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes", row);
-            else
-                row.values[k] = toBytes(storage == SQLITE_TEXT ? textOf(m_stmt, i) : blobOf(i));
-            return;
-        }
-    }
-
-    std::optional<std::int32_t> integer(int i, int storage) const
-    {
-        constexpr auto low = std::numeric_limits<std::int32_t>::min();
-        constexpr auto high = std::numeric_limits<std::int32_t>::max();
-        if (storage == SQLITE_INTEGER) {
-            const std::int64_t value = sqlite3_column_int64(m_stmt, i);
-            if (value >= low && value <= high)
-                return static_cast<std::int32_t>(value);
-        } else if (storage == SQLITE_FLOAT) {
-            const double value = sqlite3_column_double(m_stmt, i);
-            if (std::isfinite(value) && value == std::trunc(value) && value >= low && value <= high)
-                return static_cast<std::int32_t>(value);
-        } else if (storage == SQLITE_TEXT) {
-            return parseInteger(textOf(m_stmt, i));
-        }
-        return std::nullopt;
-    }
-
-    std::string_view blobOf(int i) const
-    {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, i));
-        return data ? std::string_view(data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))) : "";
-    }
-
-    static Bytes toBytes(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
-
-    static void unreadable(int k, std::string stored, std::string expected, StoredRow& row)
-    {
-        row.unreadable.push_back({ kColumns[k].name, std::nullopt, {}, std::move(stored), std::move(expected) });
-    }
-
-    sqlite3_stmt* m_stmt;
-    const std::array<int, kMovieColumnCount>& m_index;
-};
-
-// The rows in title order by the user's collator: those without a title first, equal titles in the order read.
-std::vector<StoredRow> inTitleOrder(std::vector<StoredRow> rows)
+// The positions of `titles` in title order by the user's collator: no title first, equal titles in the
+// order given.
+std::vector<std::size_t> titleOrder(const std::vector<const FieldValue*>& titles)
 {
     const TitleCollator& collator = TitleCollator::user();
     std::vector<std::pair<std::string, std::size_t>> keys;
-    keys.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto* title = std::get_if<std::string>(&rows[i].values[kTitleColumn]);
+    keys.reserve(titles.size());
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const auto* title = std::get_if<std::string>(titles[i]);
         keys.emplace_back(title ? '\x01' + collator.sortKey(*title) : std::string(), i);
     }
     std::sort(keys.begin(), keys.end());
+    std::vector<std::size_t> order;
+    order.reserve(keys.size());
+    for (const auto& key : keys)
+        order.push_back(key.second);
+    return order;
+}
+
+std::vector<StoredRow> inTitleOrder(std::vector<StoredRow> rows)
+{
+    std::vector<const FieldValue*> titles;
+    titles.reserve(rows.size());
+    for (const StoredRow& row : rows)
+        titles.push_back(&row.values[kTitleColumn]);
     std::vector<StoredRow> sorted;
     sorted.reserve(rows.size());
-    for (const auto& key : keys)
-        sorted.push_back(std::move(rows[key.second]));
+    for (const std::size_t i : titleOrder(titles))
+        sorted.push_back(std::move(rows[i]));
     return sorted;
 }
 
@@ -338,6 +233,50 @@ std::vector<StoredRow> MoviesTable::readAll()
     transaction.commit();
     m_readVersion = version;
     return inTitleOrder(std::move(rows));
+}
+
+void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink)
+{
+    std::optional<sqlite::Statement> byRowid;
+    try {
+        byRowid.emplace(m_db, "SELECT * FROM Movies WHERE rowid = ?");
+    } catch (const EEngineBusy&) {
+        throw;
+    } catch (const EEngineError&) {
+        // A view or a table without rowids (or no table Movies, which readAll() words best): read it whole.
+        for (StoredRow& row : readAll())
+            sink(std::move(row));
+        return;
+    }
+    checkCatalogueFile(m_file);
+    sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
+    checkHoldsMovies();
+    const auto index = resultColumns(byRowid->handle());
+    checkColumnTypes(m_db.handle(), byRowid->handle(), index);
+    // The titles first, which come before every long value of a row, then each row in their order.
+    std::vector<std::int64_t> rowids;
+    std::vector<FieldValue> titles;
+    {
+        sqlite::Statement select(m_db, "SELECT rowid, NameOfMovie FROM Movies");
+        const auto titleIndex = resultColumns(select.handle());
+        const ValueReader reader(select.handle(), titleIndex);
+        while (select.step()) {
+            rowids.push_back(sqlite3_column_int64(select.handle(), 0));
+            titles.push_back(std::move(reader.row().values[kTitleColumn]));
+        }
+    }
+    std::vector<const FieldValue*> titlePointers;
+    titlePointers.reserve(titles.size());
+    for (const FieldValue& title : titles)
+        titlePointers.push_back(&title);
+    const ValueReader reader(byRowid->handle(), index);
+    for (const std::size_t i : titleOrder(titlePointers)) {
+        byRowid->bindInt(1, rowids[i]);
+        if (byRowid->step())
+            sink(reader.row());
+        byRowid->reset();
+    }
+    transaction.commit();
 }
 
 bool MoviesTable::readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& rows) const

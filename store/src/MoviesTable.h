@@ -7,6 +7,7 @@
 #include <bitset>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -42,6 +43,9 @@ public:
     // Throws as connect() does, and when a column is missing or of the wrong type. A value that does not
     // convert to its column's type reads as null and is listed in its row's unreadable values.
     std::vector<StoredRow> readAll();
+    // Gives every row to `sink` in the order of readAll(), one at a time and keeping none, in one read
+    // transaction: for readers of a whole catalogue (an export).
+    void readEach(const std::function<void(StoredRow&&)>& sink);
     // Takes over the cover of a row that the query held at its close, for the next readAll().
     void keepCover(StoredRow& row);
 

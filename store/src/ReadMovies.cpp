@@ -4,9 +4,9 @@
 
 namespace vantrelle::store {
 
-void readMovies(std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink)
+void readMovies(std::string_view connectionString, const std::function<void(StoredRow&&)>& sink)
 {
-    MoviesTable::open(connectionString, sink);
+    MoviesTable::connect(connectionString)->readEach(sink);
 }
 
 } // namespace vantrelle::store

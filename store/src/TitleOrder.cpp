@@ -44,6 +44,25 @@ int compareWith(const UCollator* collator, std::string_view a, std::string_view 
     return ucol_strcollUTF8(collator, a.data(), length(a), b.data(), length(b), &status);
 }
 
+std::string keyWith(const UCollator* collator, std::string_view title)
+{
+    std::vector<UChar> text(title.size() + 1);
+    std::int32_t textLength = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(text.data(), static_cast<std::int32_t>(text.size()), &textLength, title.data(), length(title),
+        0xFFFD, nullptr, &status); // UTF-8 never takes more UTF-16 units than bytes
+    std::string key(64, '\0');
+    for (;;) {
+        const std::int32_t needed = ucol_getSortKey(collator, text.data(), textLength,
+            reinterpret_cast<std::uint8_t*>(key.data()), static_cast<std::int32_t>(key.size()));
+        if (needed <= static_cast<std::int32_t>(key.size())) {
+            key.resize(needed > 0 ? needed - 1 : 0); // without the terminating zero
+            return key;
+        }
+        key.resize(needed);
+    }
+}
+
 } // namespace
 
 void TitleCollator::Close::operator()(UCollator* collator) const
@@ -79,21 +98,12 @@ bool TitleCollator::same(std::string_view a, std::string_view b) const
 
 std::string TitleCollator::sortKey(std::string_view title) const
 {
-    std::vector<UChar> text(title.size() + 1);
-    std::int32_t textLength = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(text.data(), static_cast<std::int32_t>(text.size()), &textLength, title.data(), length(title),
-        0xFFFD, nullptr, &status); // UTF-8 never takes more UTF-16 units than bytes
-    std::string key(64, '\0');
-    for (;;) {
-        const std::int32_t needed = ucol_getSortKey(m_order.get(), text.data(), textLength,
-            reinterpret_cast<std::uint8_t*>(key.data()), static_cast<std::int32_t>(key.size()));
-        if (needed <= static_cast<std::int32_t>(key.size())) {
-            key.resize(needed > 0 ? needed - 1 : 0); // without the terminating zero
-            return key;
-        }
-        key.resize(needed);
-    }
+    return keyWith(m_order.get(), title);
+}
+
+std::string TitleCollator::sameKey(std::string_view title) const
+{
+    return keyWith(m_letters.get(), title);
 }
 
 std::string collationLocale(const char* lcAll, const char* lcCollate, const char* lang)
@@ -112,6 +122,11 @@ int compareTitles(std::string_view a, std::string_view b)
 bool sameTitle(std::string_view a, std::string_view b)
 {
     return TitleCollator::user().same(a, b);
+}
+
+std::string sameTitleKey(std::string_view title)
+{
+    return TitleCollator::user().sameKey(title);
 }
 
 } // namespace vantrelle::store

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OtherProgramSql.h"
 #include "TempDir.h"
 
 #include "vantrelle/store/Errors.h"
@@ -51,17 +52,7 @@ protected:
     }
 
     // Runs SQL on the catalogue through a connection of its own, as another program would.
-    void sql(const std::string& statements)
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((m_dir / "Movies.mdb").c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        const int result = sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error);
-        const std::string message = error ? error : "";
-        sqlite3_free(error);
-        sqlite3_close(db);
-        ASSERT_EQ(result, SQLITE_OK) << message;
-    }
+    void sql(const std::string& statements) { ASSERT_EQ(vantrelle::test::runSql(m_dir / "Movies.mdb", statements), ""); }
 
     // The first column of the first row of `select`, run through a connection of its own, as text; "NULL" for
     // null, "" when there is no row.

@@ -9,7 +9,7 @@ namespace vantrelle::store {
 
 // Reads the films of the catalogue that `connectionString` names in the query's order (by title), with the
 // checks and messages of TMoviesQuery::Open, and gives each row to `sink` without keeping it: for readers of a
-// whole catalogue that need no current row (an export).
-void readMovies(std::string_view connectionString, const std::function<void(MovieRecord&&)>& sink);
+// whole catalogue that need no current row (an export). A row's unreadable values are null in it and listed.
+void readMovies(std::string_view connectionString, const std::function<void(StoredRow&&)>& sink);
 
 } // namespace vantrelle::store

@@ -32,6 +32,8 @@ public:
     bool same(std::string_view a, std::string_view b) const;
     // Bytes whose order, compared as unsigned bytes, is the order of compare().
     std::string sortKey(std::string_view title) const;
+    // Bytes that are equal exactly for the titles that same() takes as the same.
+    std::string sameKey(std::string_view title) const;
 
 private:
     struct Close {
@@ -50,5 +52,6 @@ std::string collationLocale(const char* lcAll, const char* lcCollate, const char
 // skips films already in the catalogue, for one).
 int compareTitles(std::string_view a, std::string_view b);
 bool sameTitle(std::string_view a, std::string_view b);
+std::string sameTitleKey(std::string_view title);
 
 } // namespace vantrelle::store

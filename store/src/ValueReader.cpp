@@ -1,0 +1,115 @@
+#include "ValueReader.h"
+
+#include "IntegerText.h"
+#include "StoredText.h"
+
+#include "vantrelle/CodePage.h"
+
+#include <cmath>
+#include <limits>
+#include <strings.h>
+
+namespace vantrelle::store {
+
+namespace {
+
+std::string_view textOf(sqlite3_stmt* stmt, int i)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "";
+}
+
+Bytes toBytes(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
+
+void unreadable(int k, std::string stored, std::string expected, StoredRow& row)
+{
+    row.unreadable.push_back({ kColumns[k].name, std::nullopt, {}, std::move(stored), std::move(expected) });
+}
+
+} // namespace
+
+ColumnPositions resultColumns(sqlite3_stmt* stmt)
+{
+    ColumnPositions index;
+    index.fill(-1);
+    const int count = sqlite3_column_count(stmt);
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        for (int i = 0; i < count && index[k] < 0; ++i)
+            if (strcasecmp(sqlite3_column_name(stmt, i), kColumns[k].name) == 0)
+                index[k] = i;
+    return index;
+}
+
+StoredRow ValueReader::row() const
+{
+    StoredRow row;
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        read(k, row);
+    for (UnreadableValue& value : row.unreadable)
+        nameFilm(value, row);
+    return row;
+}
+
+void ValueReader::nameFilm(UnreadableValue& value, const StoredRow& row)
+{
+    const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
+    const auto* title = std::get_if<std::string>(&row.values[kTitleColumn]);
+    value.id = id ? std::optional(*id) : std::nullopt;
+    value.title = title ? *title : std::string();
+}
+
+void ValueReader::read(int k, StoredRow& row) const
+{
+    const int i = m_index[k];
+    if (i < 0)
+        return; // not selected
+    const int storage = sqlite3_column_type(m_stmt, i);
+    if (storage == SQLITE_NULL)
+        return;
+    switch (kColumns[k].type) {
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftInteger:
+        if (const auto value = integer(i, storage))
+            row.values[k] = *value;
+        else if (storage == SQLITE_BLOB)
+            unreadable(k, "binary data", "a 32-bit integer", row);
+        else if (storage != SQLITE_TEXT || sqlite3_column_bytes(m_stmt, i) > 0)
+            unreadable(k, quotedText(shortenedText(textOf(m_stmt, i))), "a 32-bit integer", row);
+        return;
+    case TFieldType::ftWideString:
+        row.values[k] = ansiToUtf8(storage == SQLITE_BLOB ? blobOf(i) : textOf(m_stmt, i));
+        return;
+    case TFieldType::ftBlob:
+        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
+            unreadable(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes", row);
+        else
+            row.values[k] = toBytes(storage == SQLITE_TEXT ? textOf(m_stmt, i) : blobOf(i));
+        return;
+    }
+}
+
+std::optional<std::int32_t> ValueReader::integer(int i, int storage) const
+{
+    constexpr auto low = std::numeric_limits<std::int32_t>::min();
+    constexpr auto high = std::numeric_limits<std::int32_t>::max();
+    if (storage == SQLITE_INTEGER) {
+        const std::int64_t value = sqlite3_column_int64(m_stmt, i);
+        if (value >= low && value <= high)
+            return static_cast<std::int32_t>(value);
+    } else if (storage == SQLITE_FLOAT) {
+        const double value = sqlite3_column_double(m_stmt, i);
+        if (std::isfinite(value) && value == std::trunc(value) && value >= low && value <= high)
+            return static_cast<std::int32_t>(value);
+    } else if (storage == SQLITE_TEXT) {
+        return parseInteger(textOf(m_stmt, i));
+    }
+    return std::nullopt;
+}
+
+std::string_view ValueReader::blobOf(int i) const
+{
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, i));
+    return data ? std::string_view(data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))) : "";
+}
+
+} // namespace vantrelle::store

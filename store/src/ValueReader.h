@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Columns.h"
+
+#include "vantrelle/store/StoredRow.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <sqlite3.h>
+#include <string>
+#include <string_view>
+
+namespace vantrelle::store {
+
+// Where each declared column of Movies sits in a statement's result; -1 where it is not selected.
+using ColumnPositions = std::array<int, kMovieColumnCount>;
+
+ColumnPositions resultColumns(sqlite3_stmt* stmt);
+
+// Reads a row as the columns' types. A value that another program stored with another storage class is
+// converted where it can be (integral numbers, integer text, numbers as text, text as bytes); empty text in
+// an integer column is null, as when it is set. Any other value reads as null and is listed as unreadable.
+class ValueReader {
+public:
+    ValueReader(sqlite3_stmt* stmt, const ColumnPositions& index)
+        : m_stmt(stmt)
+        , m_index(index)
+    {
+    }
+
+    // The current row of the statement.
+    StoredRow row() const;
+    // Fills in which film an unreadable value belongs to.
+    static void nameFilm(UnreadableValue& value, const StoredRow& row);
+
+private:
+    void read(int k, StoredRow& row) const;
+    std::optional<std::int32_t> integer(int i, int storage) const;
+    std::string_view blobOf(int i) const;
+
+    sqlite3_stmt* m_stmt;
+    const ColumnPositions& m_index;
+};
+
+} // namespace vantrelle::store
