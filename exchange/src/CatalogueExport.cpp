@@ -156,8 +156,11 @@ std::size_t exportMovies(std::string_view connectionString, const ExportOptions&
     buffer.reserve(2 * kChunk);
     writer.begin(buffer);
     std::size_t count = 0;
-    store::readMovies(connectionString, [&](store::MovieRecord&& row) {
-        writer.row(buffer, row, count++ == 0);
+    store::readMovies(connectionString, [&](store::StoredRow&& row) {
+        if (options.onUnreadable)
+            for (const store::UnreadableValue& value : row.unreadable)
+                options.onUnreadable(value);
+        writer.row(buffer, row.values, count++ == 0);
         if (buffer.size() >= kChunk) {
             out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
             buffer.clear();

@@ -9,6 +9,8 @@
 #include "vantrelle/store/Errors.h"
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/ReadMovies.h"
+#include "vantrelle/store/TitleOrder.h"
+#include "vantrelle/store/TitleOrder.h"
 
 #include <array>
 #include <fstream>
@@ -56,8 +58,8 @@ TField* fieldNamed(TMoviesQuery& query, std::string_view name)
     return nullptr;
 }
 
-// The title and year of the films already in the catalogue. Titles compare as the list orders them: without
-// regard to the case of the letters A to Z (SQLite's NOCASE).
+// The title and year of the films already in the catalogue. Titles that differ only in case and accents are
+// the same film, by the rules the list orders them with ("Amélie" and "AMELIE").
 class ExistingFilms {
 public:
     void add(const MovieRecord& row) { m_keys.insert(key(row[1], row[17])); }
@@ -70,12 +72,8 @@ private:
     static Key key(const FieldValue& title, const FieldValue& year)
     {
         Key key;
-        if (const auto* text = std::get_if<std::string>(&title)) {
-            key.first = *text;
-            for (char& c : *key.first)
-                if (c >= 'A' && c <= 'Z')
-                    c = static_cast<char>(c - 'A' + 'a');
-        }
+        if (const auto* text = std::get_if<std::string>(&title))
+            key.first = store::sameTitleKey(*text);
         if (const auto* number = std::get_if<std::int32_t>(&year))
             key.second = *number;
         return key;
@@ -206,7 +204,7 @@ ImportResult importMovies(std::string_view file, std::string_view connectionStri
 
     ExistingFilms existing;
     if (options.skipDuplicates)
-        store::readMovies(connectionString, [&](MovieRecord&& row) { existing.add(row); });
+        store::readMovies(connectionString, [&](store::StoredRow&& row) { existing.add(row.values); });
     // Opened before any value is converted: a catalogue that cannot be written fails before a cover is reduced.
     store::MovieAppender appender(connectionString);
     RowConverter converter(options);

@@ -1,4 +1,5 @@
 #include "CatalogueFixture.h"
+#include "OtherProgramSql.h"
 
 #include "vantrelle/exchange/Base64.h"
 #include "vantrelle/pictures/Bitmap.h"
@@ -76,6 +77,21 @@ TEST_F(Export, WritesTheChosenColumnsInTitleOrder)
     const std::string bytes = readFile("pictures/1.bmp");
     EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), m_cover);
     EXPECT_FALSE(std::filesystem::exists("pictures/2.bmp")) << "a film without a cover has no file";
+}
+
+TEST_F(Export, FollowsTheListsOrderAndWarnsOfValuesItCannotRead)
+{
+    addFilms("Movies.mdb",
+        { { { "NameOfMovie", std::string("Fargo") } }, { { "NameOfMovie", std::string("\xC3\x89t\xC3\xA9") } } });
+    ASSERT_EQ(vantrelle::test::runSql("Movies.mdb", "UPDATE Movies SET Year = '19x9' WHERE NameOfMovie = 'Brazil'"), "");
+
+    const auto run = runTool("export --fields NameOfMovie,Year");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.output, "NameOfMovie,Year\r\nAlien,1979\r\nBrazil,\r\n\xC3\x89t\xC3\xA9,\r\nFargo,\r\n");
+    EXPECT_NE(run.errors.find("The column Year of the movie with ID 1, \"Brazil\", holds '19x9', which is not a "
+                              "32-bit integer"),
+        std::string::npos)
+        << run.errors;
 }
 
 TEST_F(Export, CoverFilesAreNamedFromTheFolderOfTheFileWritten)

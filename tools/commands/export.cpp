@@ -45,8 +45,16 @@ int exportCommand(const Arguments& args)
     options.format = format.value_or(output ? exchange::dataFormatOf(*output) : exchange::DataFormat::Csv);
 
     const std::string connectionString = store::connectionStringFor(catalogue);
+    // Said at the end, as list says it: what was written as null is still in the catalogue.
+    std::vector<store::UnreadableValue> unreadable;
+    options.onUnreadable = [&](const store::UnreadableValue& value) { unreadable.push_back(value); };
+    const auto warn = [&] {
+        if (!unreadable.empty())
+            std::cerr << "vantrelle-tool: " << store::unreadableValuesMessage(unreadable) << '\n';
+    };
     if (!output) {
         exchange::exportMovies(connectionString, options, std::cout);
+        warn();
         return 0;
     }
     std::error_code error;
@@ -68,6 +76,7 @@ int exportCommand(const Arguments& args)
         throw;
     }
     std::cout << "Exported " << count << (count == 1 ? " film" : " films") << " to " << *output << "\n";
+    warn();
     return 0;
 }
 

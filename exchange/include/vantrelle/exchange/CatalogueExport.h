@@ -1,9 +1,11 @@
 #pragma once
 
 #include "vantrelle/exchange/DataFormat.h"
+#include "vantrelle/store/StoredRow.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -21,6 +23,9 @@ struct ExportOptions {
     std::optional<std::filesystem::path> coversFolder;
     // The folder of the file written; the cover files are named relative to it.
     std::filesystem::path outputFolder = ".";
+    // Told of each stored value that does not convert to its column's type: it is written as null, and the
+    // catalogue keeps it.
+    std::function<void(const store::UnreadableValue&)> onUnreadable;
 };
 
 // Writes the films of the catalogue that `connectionString` names, in the list's title order, to `out`, and
