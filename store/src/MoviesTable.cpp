@@ -248,11 +248,13 @@ void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink)
             sink(std::move(row));
         return;
     }
+    const auto index = resultColumns(byRowid->handle());
+    checkColumnTypes(m_db.handle(), byRowid->handle(), index);
+    // Room for the pages the first pass reads (up to 64 MiB), so that the second finds them in memory.
+    m_db.exec("PRAGMA cache_size = -65536");
     checkCatalogueFile(m_file);
     sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
     checkHoldsMovies();
-    const auto index = resultColumns(byRowid->handle());
-    checkColumnTypes(m_db.handle(), byRowid->handle(), index);
     // The titles first, which come before every long value of a row, then each row in their order.
     std::vector<std::int64_t> rowids;
     std::vector<FieldValue> titles;
