@@ -3,7 +3,7 @@
 // same file from memory into a 24-bit bitmap, and ReduceToPaletteBitmap on that bitmap.
 #include "BenchMain.h"
 #include "SamplePictures.h"
-#include "ScratchDir.h"
+#include "vantrelle/ScratchDir.h"
 
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
@@ -33,7 +33,7 @@ std::vector<std::uint8_t> makePoster()
 }
 
 struct Fixture {
-    vantrelle::bench::ScratchDir dir { "cover-bench" };
+    vantrelle::ScratchDir dir { "cover-bench" };
     std::vector<std::uint8_t> poster;
 
     Fixture()

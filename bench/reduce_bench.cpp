@@ -4,7 +4,7 @@
 #include "BenchMain.h"
 #include "Processes.h"
 #include "SamplePictures.h"
-#include "ScratchDir.h"
+#include "vantrelle/ScratchDir.h"
 
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
@@ -44,7 +44,7 @@ TBitmap makePicture()
 }
 
 struct Fixture {
-    vantrelle::bench::ScratchDir dir { "reduce-bench" };
+    vantrelle::ScratchDir dir { "reduce-bench" };
     std::filesystem::path input;
     TBitmap picture;
 

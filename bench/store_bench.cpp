@@ -3,7 +3,7 @@
 // The reopen after a save on 20,000 such films, against a plain read of their columns but the cover in title
 // order; and the peak memory of opening them.
 #include "BenchMain.h"
-#include "ScratchDir.h"
+#include "vantrelle/ScratchDir.h"
 
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/Schema.h"
@@ -88,7 +88,7 @@ public:
     const fs::path& file() const { return m_file; }
 
 private:
-    vantrelle::bench::ScratchDir m_folder;
+    vantrelle::ScratchDir m_folder;
     fs::path m_file;
 };
 

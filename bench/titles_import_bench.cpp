@@ -2,7 +2,7 @@
 // side by side with the least any import must do: zcat of the same five files to /dev/null.
 #include "BenchMain.h"
 #include "Processes.h"
-#include "ScratchDir.h"
+#include "vantrelle/ScratchDir.h"
 #include "TitleDataset.h"
 
 #include <benchmark/benchmark.h>
@@ -32,7 +32,7 @@ struct Dataset {
     }
     static Dataset& dataset();
 
-    vantrelle::bench::ScratchDir scratch { "titles-bench" };
+    vantrelle::ScratchDir scratch { "titles-bench" };
     fs::path dir = scratch.path();
 };
 

@@ -5,7 +5,7 @@
 //                               asked in turn on one keep-alive connection
 //   info titles.search_p95_ms   p95 latency of "/Tsearch?" with one common word
 #include "BenchMain.h"
-#include "ScratchDir.h"
+#include "vantrelle/ScratchDir.h"
 #include "TitleDataset.h"
 
 #include "vantrelle/titleindex/Import.h"
@@ -61,7 +61,7 @@ double percentile(std::vector<double> seconds, double fraction)
 
 // The index, a poster as large as a title page, and the server, for the whole run.
 struct Service {
-    vantrelle::bench::ScratchDir dir { "titles-service" };
+    vantrelle::ScratchDir dir { "titles-service" };
     std::vector<std::int64_t> numbers;
     std::unique_ptr<vantrelle::titleindex::TitleServer> server;
     std::unique_ptr<httplib::Client> client;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <variant>
 
 namespace vantrelle::tool {
@@ -22,20 +21,6 @@ std::string jsonOrNull(const std::optional<std::string>& ansi)
 }
 
 } // namespace
-
-ScratchFolder::ScratchFolder()
-{
-    std::string folder = (std::filesystem::temp_directory_path() / "vantrelle-scrape-XXXXXX").string();
-    if (!mkdtemp(folder.data()))
-        throw Error("Cannot create a temporary folder");
-    m_path = folder;
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
 
 titleservice::ListChoice parseChoice(const std::string& text)
 {

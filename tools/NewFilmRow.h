@@ -3,6 +3,7 @@
 // The new film that `scrape` and `lookup` fill in: an empty new row of the movies query in a
 // scratch catalogue, with the answers to the questions a lookup asks given beforehand.
 
+#include "vantrelle/ScratchDir.h"
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/titleservice/LookupUser.h"
 
@@ -14,20 +15,6 @@
 #include <vector>
 
 namespace vantrelle::tool {
-
-// A folder of its own for a catalogue, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // "--choose" answers every list dialog: a line number from 0, -1 for no line, or "cancel".
 titleservice::ListChoice parseChoice(const std::string& text);
@@ -63,7 +50,7 @@ public:
 private:
     void written(std::string_view column);
 
-    ScratchFolder m_folder;
+    ScratchDir m_folder { "lookup" }; // holds the scratch catalogue
     store::TMoviesQuery m_query;
     std::string m_typed;
     std::optional<titleservice::ListChoice> m_choice;

@@ -1,9 +1,5 @@
 #include "vantrelle/ScratchWorkingDir.h"
 
-#include "vantrelle/Error.h"
-
-#include <cstdlib>
-#include <string>
 #include <system_error>
 
 namespace vantrelle {
@@ -12,19 +8,15 @@ namespace fs = std::filesystem;
 
 ScratchWorkingDir::ScratchWorkingDir()
     : m_previous(fs::current_path())
+    , m_folder("work")
 {
-    std::string folder = (fs::temp_directory_path() / "vantrelle-XXXXXX").string();
-    if (!mkdtemp(folder.data()))
-        throw Error("Cannot create a temporary folder in " + fs::temp_directory_path().string());
-    m_path = folder;
-    fs::current_path(m_path);
+    fs::current_path(m_folder.path());
 }
 
 ScratchWorkingDir::~ScratchWorkingDir()
 {
     std::error_code ignored; // never throw in a destructor
     fs::current_path(m_previous, ignored);
-    fs::remove_all(m_path, ignored);
 }
 
 } // namespace vantrelle

@@ -3,7 +3,7 @@
 
 #include "Catalogue.h"
 #include "ModalAnswer.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 #include "WindowTest.h"
 
@@ -39,7 +39,7 @@ std::function<void(QWidget*)> type(const QString& typed)
 class LocalTitleServiceTest : public QObject {
     Q_OBJECT
 
-    test::TempDir m_dir;
+    vantrelle::ScratchDir m_dir;
     std::filesystem::path m_index;
 
 private slots:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 
 #include "vantrelle/store/MoviesQuery.h"
@@ -90,7 +90,7 @@ protected:
         return shown;
     }
 
-    vantrelle::test::TempDir m_dir;
+    vantrelle::ScratchDir m_dir;
     vantrelle::test::ScopedWorkingDir m_here;
 };
 

@@ -1,5 +1,5 @@
 #include "LoopbackServer.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ TEST(FetchCommand, PrintsStatusRedirectHeadersAndBody)
 
 TEST(FetchCommand, WritesTheRawBodyToAFile)
 {
-    vantrelle::test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const vantrelle::test::ToolRun run = fetch("-o " + (dir / "body.bin").string() + " " + test::server().url("/zero"));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(vantrelle::test::readFile(dir / "body.bin"), std::string("ab\0cd", 5));

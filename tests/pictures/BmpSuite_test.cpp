@@ -3,7 +3,7 @@
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/Errors.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

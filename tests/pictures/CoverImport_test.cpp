@@ -7,7 +7,7 @@
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/pictures/JPEGImage.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +140,7 @@ protected:
         }
     }
 
-    vantrelle::test::TempDir dir;
+    vantrelle::ScratchDir dir;
     vantrelle::test::ScopedWorkingDir workingDir { dir.path() };
     TPicture picture;
     const TGraphic* previous = nullptr;

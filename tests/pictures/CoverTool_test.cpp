@@ -3,7 +3,7 @@
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/CoverImport.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ int runTool(const std::string& arguments)
 // What the window's cover would store after importing the file with the extension remembered.
 std::string coverOf(const std::filesystem::path& file, std::string extension)
 {
-    vantrelle::test::TempDir scratch;
+    vantrelle::ScratchDir scratch;
     vantrelle::test::ScopedWorkingDir workingDir(scratch.path());
     TPicture picture;
     ImportCoverFile(picture, extension, file.string());
@@ -37,7 +37,7 @@ std::string coverOf(const std::filesystem::path& file, std::string extension)
 
 TEST(CoverTool, WritesTheBytesTheCoverColumnStores)
 {
-    vantrelle::test::TempDir dir;
+    vantrelle::ScratchDir dir;
     vantrelle::test::ScopedWorkingDir workingDir(dir.path());
     vantrelle::test::JpegOptions options;
     options.width = 30;

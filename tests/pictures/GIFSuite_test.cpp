@@ -2,7 +2,7 @@
 // pixels, through the frame's colour table, match the reference rendering of that frame.
 #include "vantrelle/pictures/GIFImage.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

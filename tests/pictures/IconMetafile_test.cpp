@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/pictures/Icon.h"

@@ -1,6 +1,6 @@
 #include "GIFBuilder.h"
 #include "JpegEncoder.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/Errors.h"
@@ -18,7 +18,7 @@
 
 using namespace vantrelle::pictures;
 using vantrelle::test::Bytes;
-using vantrelle::test::TempDir;
+using vantrelle::ScratchDir;
 
 namespace {
 
@@ -132,7 +132,7 @@ class LoadPictureFileCase : public testing::TestWithParam<LoadCase> { };
 TEST_P(LoadPictureFileCase, ChoosesTheClassByExtension)
 {
     const LoadCase& c = GetParam();
-    TempDir dir;
+    ScratchDir dir;
     const std::string path = (dir / c.fileName).string();
     if (c.contents)
         vantrelle::test::writeFile(path, std::string(c.contents->begin(), c.contents->end()));

@@ -1,5 +1,5 @@
 #include "GIFBuilder.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ TEST(PictureInfoTool, PrintsClassSizeFramesOrTheError)
         { "Tmp", "x", 0, "class: TOleGraphic\nwidth: 0\nheight: 0\nframes: 0\n" },
     };
     for (const ToolCase& c : cases) {
-        vantrelle::test::TempDir dir;
+        vantrelle::ScratchDir dir;
         vantrelle::test::writeFile(dir / c.fileName, c.contents);
         const vantrelle::test::ToolRun run = vantrelle::test::runTool("picture-info " + (dir / c.fileName).string());
         EXPECT_EQ(run.exitCode, c.exitCode) << c.fileName;

@@ -2,7 +2,7 @@
 #include "vantrelle/pictures/ColorReduction.h"
 
 #include "JpegEncoder.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ int runTool(const std::string& arguments)
 
 TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
 {
-    vantrelle::test::TempDir dir;
+    vantrelle::ScratchDir dir;
     TBitmap picture(40, 30, 24);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 120; ++x)

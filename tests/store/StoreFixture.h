@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OtherProgramSql.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include "vantrelle/store/Errors.h"
 #include "vantrelle/store/MoviesQuery.h"
@@ -87,7 +87,7 @@ protected:
         return result;
     }
 
-    vantrelle::test::TempDir m_dir;
+    vantrelle::ScratchDir m_dir;
     vantrelle::test::ScopedWorkingDir m_workingDir;
     TMoviesQuery query;
     TDataSource source;

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ using vantrelle::test::ToolRun;
 
 TEST(Tool, CreateListAndDemo)
 {
-    vantrelle::test::TempDir dir;
+    vantrelle::ScratchDir dir;
     vantrelle::test::ScopedWorkingDir here(dir.path());
     const vantrelle::test::ToolStep steps[] = {
         { "list", 1, "vantrelle-tool: Could not find file 'Movies.mdb' in the folder '" + dir.path().string() + "'" },
@@ -33,7 +33,7 @@ TEST(Tool, CreateListAndDemo)
 
 TEST(Tool, ListNamesUnreadableValuesOnStandardErrorAndSucceeds)
 {
-    vantrelle::test::TempDir dir;
+    vantrelle::ScratchDir dir;
     vantrelle::test::ScopedWorkingDir here(dir.path());
     ASSERT_EQ(runTool("create").exitCode, 0);
     sqlite3* db = nullptr;

@@ -1,6 +1,6 @@
 #include "ToolRun.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -12,7 +12,7 @@ namespace vantrelle::test {
 ToolRun runTool(const std::string& arguments)
 {
     ToolRun run;
-    const TempDir scratch;
+    const ScratchDir scratch;
     const auto errors = scratch / "stderr";
     const std::string command = std::string(VANTRELLE_TOOL) + " " + arguments + " 2>" + errors.string();
     FILE* pipe = ::popen(command.c_str(), "r");

@@ -19,7 +19,7 @@ const std::string kCredit = "Information courtesy of IMDb (https://www.imdb.com)
 
 TEST(ImportCommand, WritesTheIndexAndEndsWithTheCreditLine)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const std::string fixture = test::kDatasetFixture.string();
     struct Case {
         std::string arguments;
@@ -46,7 +46,7 @@ TEST(ImportCommand, WritesTheIndexAndEndsWithTheCreditLine)
 
 TEST(ImportCommand, FailuresAndMistakes)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     struct Case {
         std::string arguments;
         int exitCode;

@@ -36,7 +36,7 @@ Rows everything(const std::filesystem::path& index)
 
 TEST(ImportContents, KeepsEveryTitleButEpisodesAndAdultOnesWithTheirRanks)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const ImportSummary summary = importTitles(test::kDatasetFixture, dir / "titles.db");
     EXPECT_EQ(summary.titles, 7u);
     EXPECT_EQ(summary.people, 17u);
@@ -54,7 +54,7 @@ TEST(ImportContents, KeepsEveryTitleButEpisodesAndAdultOnesWithTheirRanks)
 
 TEST(ImportContents, DirectorsInCrewOrderAndTheFirstFourCastEntriesByOrdering)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     importTitles(test::kDatasetFixture, dir / "titles.db");
 
     EXPECT_EQ(rows(dir / "titles.db", "SELECT * FROM directors ORDER BY title, position"),
@@ -75,7 +75,7 @@ TEST(ImportContents, DirectorsInCrewOrderAndTheFirstFourCastEntriesByOrdering)
 
 TEST(ImportContents, TitleWordsCarryTheRankAndBothTitles)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const auto index = dir / "titles.db";
     importTitles(test::kDatasetFixture, index);
 
@@ -91,7 +91,7 @@ TEST(ImportContents, TitleWordsCarryTheRankAndBothTitles)
 
 TEST(ImportContents, MetaRowsNameTheVersionTheSourceAndTheTime)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     importTitles(test::kDatasetFixture, dir / "titles.db");
     const Rows meta = rows(dir / "titles.db", "SELECT key, value FROM meta ORDER BY key");
     ASSERT_EQ(meta.size(), 3u);
@@ -102,7 +102,7 @@ TEST(ImportContents, MetaRowsNameTheVersionTheSourceAndTheTime)
 
 TEST(ImportContents, AdultTitlesOnlyWhenAsked)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const auto index = dir / "titles.db";
     ImportOptions options;
     options.includeAdult = true;
@@ -120,7 +120,7 @@ TEST(ImportContents, AdultTitlesOnlyWhenAsked)
 // The same dataset, gzipped or plain, with CRLF line ends or without a last line break, gives the same index.
 TEST(ImportContents, EveryFormOfTheFilesGivesTheSameIndex)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     importTitles(test::kDatasetFixture, dir / "reference.db");
     const Rows reference = everything(dir / "reference.db");
 
@@ -157,7 +157,7 @@ TEST(ImportContents, EveryFormOfTheFilesGivesTheSameIndex)
 // concatenation would write them.
 TEST(ImportContents, LongFilesAcrossPiecesAndGzipMembers)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const auto dataset = dir / "dataset";
     test::copyDataset(dataset, true);
     constexpr int kTitles = 40000;

@@ -77,7 +77,7 @@ class ImportFailures : public testing::TestWithParam<Failure> { };
 TEST_P(ImportFailures, NameTheFileAndTheLineAndLeaveTheIndexInPlace)
 {
     const Failure& failure = GetParam();
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const fs::path dataset = dir / "dataset";
     const fs::path serving = dir / "serving";
     test::copyDataset(dataset, failure.gzipped);
@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Dataset, ImportFailures,
 
 TEST(ImportFailure, AFileThatIsNotATitleIndexIsNeverReplaced)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     struct Case {
         const char* what;
         std::string bytes;
@@ -215,7 +215,7 @@ TEST(ImportFailure, AFileThatIsNotATitleIndexIsNeverReplaced)
 
 TEST(ImportFailure, AFolderThatIsNotThereOrAFailureLateInTheImport)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     EXPECT_EQ(importFailure(dir / "nowhere", dir / "titles.db"),
         "'" + (dir / "nowhere").string()
             + "' is not a folder; the import needs all five dataset files "

@@ -3,7 +3,7 @@
 // Helpers of the title index tests: the hand-made dataset in tests/fixtures/titles, copied and gzipped
 // as a test needs it, and the index read back with SQL.
 
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "vantrelle/sqlite/Sqlite.h"
 
 #include <zlib.h>

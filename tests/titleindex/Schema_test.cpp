@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "vantrelle/titleindex/Schema.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +49,7 @@ std::vector<std::int64_t> matches(sqlite3* db, const std::string& query)
 // The word index finds title words by prefix, blind to case and accents, and yields them in rank order.
 TEST(Schema, WordIndexMatchesPrefixesBlindToCaseAndAccentsInRankOrder)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const Connection db = open(dir / "titles.db");
     exec(db.get(), std::string(titleindex::kSchemaSql));
     exec(db.get(),

@@ -1,6 +1,6 @@
 #include "TitleDataset.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "vantrelle/titleindex/Import.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "vantrelle/titleindex/TitleIndex.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "TitleDataset.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/sqlite/Sqlite.h"
@@ -30,7 +30,7 @@ std::string openingError(const std::filesystem::path& file)
 
 TEST(TitleIndex, RefusesWhatIsNoIndexOfItsVersionWithAClearMessage)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const std::string missing = (dir / "missing.db").string();
     EXPECT_EQ(openingError(missing), "Cannot open the title index \"" + missing + "\": unable to open database file");
     EXPECT_FALSE(std::filesystem::exists(missing)); // opening never creates one
@@ -61,7 +61,7 @@ TEST(TitleIndex, RefusesWhatIsNoIndexOfItsVersionWithAClearMessage)
 
 TEST(TitleIndex, ReadsATitleWithItsPeopleInTheirOrder)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const auto file = test::importedIndex(dir.path(),
         { { 78748, "movie", "Alien", 1979, 117, { "Horror", "Sci-Fi" }, { "Ridley Scott" },
               { { "Sigourney Weaver", "Ripley" }, { "Tom Skerritt", "Dallas" }, { "Veronica Cartwright", "Lambert" },
@@ -89,7 +89,7 @@ TEST(TitleIndex, ReadsATitleWithItsPeopleInTheirOrder)
 
 TEST(TitleIndex, SearchesOfTooManyWordsFindNothing)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const TitleIndex index(test::importedIndex(dir.path(), { { 1, "movie", "A A A", 2000, {}, {}, {}, {}, 1 } }));
     std::string words;
     for (std::size_t i = 0; i < TitleIndex::kMostSearchWords; ++i)
@@ -100,7 +100,7 @@ TEST(TitleIndex, SearchesOfTooManyWordsFindNothing)
 
 TEST(TitleServer, StartsStopsAndStartsAgain)
 {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const auto file = test::importedIndex(dir.path(), {});
     titleindex::TitleServer server(file);
     const int port = server.start();

@@ -3,7 +3,7 @@
 
 #include "ProxyGet.h"
 #include "RecordingTarget.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "TitleDataset.h"
 #include "vantrelle/titleindex/TitleServer.h"
 #include "vantrelle/titleservice/SearchResults.h"
@@ -59,7 +59,7 @@ std::vector<Title> serviceTitles()
 
 // The service of the whole test program, started once on its own index and posters.
 struct Service {
-    test::TempDir dir;
+    vantrelle::ScratchDir dir;
     std::unique_ptr<titleindex::TitleServer> server;
     int port = 0;
 

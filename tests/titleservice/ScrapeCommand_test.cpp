@@ -1,6 +1,6 @@
 // vantrelle-tool scrape: the JSON it prints for a page file.
 
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ std::string run(const std::string& arguments)
 
 TEST(ScrapeCommand, PrintsTheColumnsInTheOrderWritten)
 {
-    vantrelle::test::TempDir dir;
+    vantrelle::ScratchDir dir;
     const auto page = dir / "page.html";
     struct Case {
         std::string name;

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "vantrelle/ScratchDir.h"
+
 #include <filesystem>
 
 namespace vantrelle {
 
-// A fresh folder under the system's temporary folder, made the working directory while the object lives, so
-// that work with fixed file names in the working directory (the cover import's temporary copies) never meets
-// anyone else's files. The previous working directory comes back and the folder is removed with whatever was
-// left in it. Throws vantrelle::Error when no folder can be made.
+// A ScratchDir made the working directory while the object lives, so that work with fixed file names in the
+// working directory (the cover import's temporary copies) never meets anyone else's files. The previous
+// working directory comes back before the folder is removed.
 class ScratchWorkingDir {
 public:
     ScratchWorkingDir();
@@ -15,11 +16,11 @@ public:
     ScratchWorkingDir(const ScratchWorkingDir&) = delete;
     ScratchWorkingDir& operator=(const ScratchWorkingDir&) = delete;
 
-    const std::filesystem::path& path() const { return m_path; }
+    const std::filesystem::path& path() const { return m_folder.path(); }
 
 private:
     std::filesystem::path m_previous;
-    std::filesystem::path m_path;
+    ScratchDir m_folder; // after m_previous: made once the working directory is known
 };
 
 } // namespace vantrelle

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,7 +47,7 @@ private:
     Catalogue();
     QStringList select(const std::string& sql, const std::vector<std::string>& parameters) const;
 
-    TempDir m_dir;
+    ScratchDir m_dir;
     ScopedWorkingDir m_workingDir;
 };
 

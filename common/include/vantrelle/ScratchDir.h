@@ -1,16 +1,15 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <string_view>
 
-namespace vantrelle::bench {
+namespace vantrelle {
 
-// A folder of this run's own under the system's temporary folder ("vantrelle-<name>-<pid>"),
-// removed with everything in it when the object goes.
+// A fresh folder of its own under the system's temporary folder ("vantrelle-<purpose>-XXXXXX"), removed with
+// everything in it when the object goes. Throws vantrelle::Error when no folder can be made.
 class ScratchDir {
 public:
-    explicit ScratchDir(const std::string& name);
+    explicit ScratchDir(std::string_view purpose = "scratch");
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
@@ -22,4 +21,4 @@ private:
     std::filesystem::path m_path;
 };
 
-} // namespace vantrelle::bench
+} // namespace vantrelle

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <fstream>
 #include <iterator>
@@ -7,27 +7,6 @@
 #include <system_error>
 
 namespace vantrelle::test {
-
-TempDir::TempDir()
-{
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("vantrelle-test-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) {
-            m_path = std::move(candidate);
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary directory");
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored; // Never throw an exception in a destructor
-    std::filesystem::remove_all(m_path, ignored);
-}
 
 ScopedWorkingDir::ScopedWorkingDir(const std::filesystem::path& dir)
     : m_previous(std::filesystem::current_path())

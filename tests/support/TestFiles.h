@@ -1,25 +1,12 @@
 #pragma once
 
+#include "vantrelle/ScratchDir.h" // the tests' temporary folders
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace vantrelle::test {
-
-// A fresh empty directory, removed with everything in it when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // Makes `dir` the working directory for the object's lifetime.
 class ScopedWorkingDir {
