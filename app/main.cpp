@@ -1,12 +1,48 @@
 #include "vantrelle/app/Application.h"
+#include "vantrelle/app/CommandLine.h"
+#include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/LocalTitleService.h"
+#include "vantrelle/app/StartupCatalogue.h"
 #include "vantrelle/app/TForm1.h"
+#include "vantrelle/store/ConnectionString.h"
+
+#include <string>
+#include <vector>
+
+using namespace vantrelle::app;
+
+namespace {
+
+CommandLine commandLineOf(int argc, char** argv)
+{
+    return readCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    vantrelle::app::Application application(argc, argv);
-    vantrelle::app::TForm1 form;
+    // --help and --version answer before Qt starts, so they need no display. Qt's own options
+    // (-platform offscreen, ...) are taken out of the arguments by the application object; only then is
+    // the rest read for the catalogue.
+    if (const CommandLine early = commandLineOf(argc, argv);
+        early.request == CommandLine::Request::Help || early.request == CommandLine::Request::Version)
+        return answerOnTerminal(early);
+    Application application(argc, argv);
+    const CommandLine commandLine = commandLineOf(argc, argv);
+    if (commandLine.request != CommandLine::Request::Run)
+        return answerOnTerminal(commandLine);
+
+    std::string connectionString;
+    try {
+        connectionString = vantrelle::store::connectionStringFor(startupCatalogue(commandLine.file));
+    } catch (...) {
+        // Without a catalogue there is nothing the window could do.
+        reportCurrentException();
+        return 1;
+    }
+    TForm1 form(connectionString);
     form.show();
-    const vantrelle::app::LocalTitleService titles(form);
-    return vantrelle::app::Application::exec();
+    const LocalTitleService titles(form);
+    return Application::exec();
 }

@@ -67,10 +67,11 @@ QAction* menuItem(const char* name, const QString& caption, QMenu* menu)
 
 } // namespace
 
-TForm1::TForm1()
+TForm1::TForm1(std::string connectionString)
     : aqMovies(std::make_unique<store::TMoviesQuery>())
     , dsMovies(std::make_unique<store::TDataSource>())
 {
+    aqMovies->ConnectionString = std::move(connectionString);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantrelle"));
     applyWindowLook(this);

@@ -34,7 +34,8 @@ class TForm1 : public QWidget, private titleservice::LookupUser {
     Q_OBJECT
 
 public:
-    TForm1();
+    // `connectionString` names the catalogue that FormCreate opens.
+    explicit TForm1(std::string connectionString = std::string(store::kConnectionString));
     ~TForm1() override;
 
     // Gives the sixteen bound edit boxes the browsing (true) or the editing colour.
