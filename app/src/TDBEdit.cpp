@@ -53,6 +53,15 @@ void TDBEdit::showColumn()
     }
     const bool typingInto = hasFocus() && Editing();
     setText(QString::fromStdString(typingInto ? field->EditText() : field->DisplayText()));
+    showBeginningUnlessFocused();
+}
+
+void TDBEdit::showBeginningUnlessFocused()
+{
+    // A line edit scrolls to keep its caret in view, and setText puts the caret at the end: a long
+    // title would show only its end.
+    if (!hasFocus())
+        setCursorPosition(0);
 }
 
 void TDBEdit::writeChange()

@@ -499,6 +499,59 @@ private slots:
         QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
         QVERIFY(!form->isVisible());
     }
+
+    void aLongTextShowsItsBeginningWithoutTheFocus_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the first film at start-up") << "start";
+        QTest::newRow("a film picked in the list") << "pick";
+        QTest::newRow("typed, then left") << "type";
+        QTest::newRow("the caret put at the end, then left") << "end";
+        QTest::newRow("set by the program") << "program";
+        QTest::newRow("after a save") << "save";
+    }
+
+    // A line edit keeps its caret in view, so a caret at the start shows the beginning of a text longer than the box.
+    void aLongTextShowsItsBeginningWithoutTheFocus()
+    {
+        QFETCH(QString, how);
+        const QString longTitle = QStringLiteral("A TITLE FAR TOO WIDE FOR THE BOX THAT SHOWS IT!!");
+        const QString longTagline = QStringLiteral(
+            "A tagline that goes on and on and on, far beyond the end of its box, and then some more, until it stops");
+        Catalogue catalogue({ { "Brazil" }, { longTitle.toStdString(), 1985, longTagline.toStdString() } });
+        auto form = openWindow();
+        if (how == QLatin1String("pick")) {
+            clickLine(*form, 1);
+            clickLine(*form, 0);
+        } else if (how == QLatin1String("type") || how == QLatin1String("save")) {
+            form->Editcurrentmovie1->trigger();
+            typeInto(form->DBEdit1, longTitle);
+            typeInto(form->DBEdit4, longTagline);
+            QTest::keyClick(form->DBEdit4, Qt::Key_Tab);
+            if (how == QLatin1String("save"))
+                QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        } else if (how == QLatin1String("end")) {
+            form->Editcurrentmovie1->trigger();
+            for (TDBEdit* box : { form->DBEdit1, form->DBEdit4 }) {
+                QTest::mouseClick(box, Qt::LeftButton);
+                QTest::keyClick(box, Qt::Key_End);
+            }
+            QTest::keyClick(form->DBEdit4, Qt::Key_Tab);
+        } else if (how == QLatin1String("program")) {
+            form->Editcurrentmovie1->trigger();
+            form->DBEdit2->setFocus(Qt::TabFocusReason);
+            form->aqMovies->aqMoviesNameOfMovie.SetAsString(longTitle.toStdString());
+            form->aqMovies->aqMoviesTagline.SetAsString(longTagline.toStdString());
+        }
+        QCOMPARE(form->aqMovies->aqMoviesNameOfMovie.AsString(), longTitle.toStdString());
+        form->grab().save(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR "/long-texts-%1.png").arg(how));
+        for (TDBEdit* box : { form->DBEdit1, form->DBEdit4 }) {
+            QVERIFY(!box->hasFocus());
+            QCOMPARE(box->text(), box == form->DBEdit1 ? longTitle : longTagline);
+            QVERIFY2(box->fontMetrics().horizontalAdvance(box->text()) > box->width(), "the text fits the box");
+            QCOMPARE(box->cursorPosition(), 0);
+        }
+    }
 };
 
 QTEST_MAIN(Form1EditingTest)

@@ -16,7 +16,7 @@ namespace vantrelle::app {
 //
 // It can be typed into only while the query is inserting or editing. While it has
 // the focus in that state it shows the column's edit text, otherwise its display
-// text. A change typed into it is written into the column when the box loses the
+// text, from its beginning. A change typed into it is written into the column when the box loses the
 // focus, or when the query asks for the row to be updated (before a post or a move);
 // a failed write is reported and the focus goes back to the box with its whole text
 // selected. The boxes of integer columns refuse any typed character but "+", "-"
@@ -56,6 +56,8 @@ private:
     bool isIntegerBox() const;
     // Shows the column's value again, dropping whatever was typed.
     void showColumn();
+    // Without the focus the box shows the beginning of its text, however long.
+    void showBeginningUnlessFocused();
     // After a failed write: the whole text selected, the focus back in the box.
     void returnFocusAfterFailure();
 
