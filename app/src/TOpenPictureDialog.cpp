@@ -4,6 +4,8 @@
 #include "vantrelle/pictures/Picture.h"
 #include "vantrelle/pictures/PictureFormats.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -59,6 +61,13 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent)
 bool TOpenPictureDialog::Execute()
 {
     return exec() == QDialog::Accepted && !selectedFiles().isEmpty();
+}
+
+void TOpenPictureDialog::done(int result)
+{
+    QFileDialog::done(result);
+    for (const QCompleter* completer : findChildren<QCompleter*>())
+        completer->popup()->hide();
 }
 
 std::string TOpenPictureDialog::FileName() const

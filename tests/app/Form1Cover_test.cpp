@@ -13,7 +13,10 @@
 #include "vantrelle/app/TOpenPictureDialog.h"
 #include "vantrelle/pictures/Bitmap.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -21,6 +24,7 @@
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -203,6 +207,47 @@ private slots:
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
         QCOMPARE(catalogue.cover(QStringLiteral("Alpha")).value_or("null"), toolCover(jpeg, QString()));
         QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
+    }
+
+    // Typing a path opens the file name box's completion popup; Enter accepts the dialog. The clicks after it go
+    // through the window system, as a user's do, so a popup left open would take the first one.
+    void enterOnATypedPathLosesNoClick()
+    {
+        Catalogue catalogue({ { "Alpha" } });
+        auto form = test::openWindow();
+        const QString gif = poster(QStringLiteral("0100010.gif"));
+        QVERIFY(!gif.isEmpty());
+        form->Editcurrentmovie1->trigger();
+        bool popupShown = false;
+        {
+            ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
+                auto* dialog = qobject_cast<app::TOpenPictureDialog*>(modal);
+                QVERIFY(dialog);
+                // A failing check returns early: the dialog must not stay open for the answer to be tried again.
+                const auto closeOnFailure = qScopeGuard([dialog] {
+                    if (dialog->isVisible())
+                        dialog->reject();
+                });
+                auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(box);
+                QTRY_COMPARE(QApplication::focusWidget(), box);
+                // All but the last letter: the popup offers the file.
+                QTest::keyClicks(box, gif.chopped(1));
+                QTRY_VERIFY(box->completer() && box->completer()->popup()->isVisible());
+                popupShown = true;
+                QTest::keyClick(static_cast<QWidget*>(nullptr), gif.back().toLatin1());
+                QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Return);
+            });
+            QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        QVERIFY(popupShown);
+        QVERIFY(showsABitmap(*form));
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QTest::mouseClick(
+            form->windowHandle(), Qt::LeftButton, {}, form->BitBtn1->mapTo(form.get(), form->BitBtn1->rect().center()));
+        QCOMPARE(form->aqMovies->State(), store::qsBrowse);
+        QCOMPARE(catalogue.cover(QStringLiteral("Alpha")).value_or("null"), toolCover(gif, QString()));
     }
 
     void nothingHappensWhileBrowsingOrWhenTheDialogIsCancelled()

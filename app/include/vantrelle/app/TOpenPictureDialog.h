@@ -26,6 +26,11 @@ public:
     // What the preview pane shows; null when it is empty.
     const QImage& preview() const { return m_preview; }
 
+protected:
+    // Closes the file name box's completion popup with the dialog. A popup left on screen would stay the
+    // application's active popup and take the next click in the window for itself.
+    void done(int result) override;
+
 private:
     void showPreview(const QString& path);
 
