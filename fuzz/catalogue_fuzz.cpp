@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::size_t total = 0;
         for (int recNo = 1; recNo <= query.RecordCount(); ++recNo)
             for (const vantrelle::store::TField* field : query.Fields())
-                total += query.DisplayTextAt(recNo, *field).size();
+                total += query.displayTextAt(recNo, *field).size();
         total += query.OpenWarning().size();
         (void)total;
         if (!query.IsEmpty()) {

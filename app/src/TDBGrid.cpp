@@ -40,7 +40,7 @@ public:
         if (!index.isValid() || index.row() >= rowCount())
             return {};
         if (role == Qt::DisplayRole)
-            return QString::fromStdString(m_query->DisplayTextAt(index.row() + 1, m_query->aqMoviesNameOfMovie));
+            return QString::fromStdString(m_query->displayTextAt(index.row() + 1, m_query->aqMoviesNameOfMovie));
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         return {};

@@ -44,7 +44,7 @@ void TField::Clear()
     SetValue(std::monostate {});
 }
 
-void TField::CheckCanModify() const
+void TField::checkCanModify() const
 {
     if (m_readOnly)
         throw EDatabaseError("Field '" + m_name + "' cannot be modified");
@@ -53,7 +53,7 @@ void TField::CheckCanModify() const
 
 void TField::SetValue(FieldValue value)
 {
-    CheckCanModify();
+    checkCanModify();
     m_query->setCurrentValue(m_index, std::move(value));
 }
 
@@ -84,13 +84,13 @@ std::int32_t TIntegerField::AsInteger() const
     return value ? *value : 0;
 }
 
-std::string TIntegerField::DisplayTextOf(const FieldValue& value) const
+std::string TIntegerField::displayTextOf(const FieldValue& value) const
 {
     const auto* number = std::get_if<std::int32_t>(&value);
     return number ? formatInteger(m_displayFormat, *number) : std::string();
 }
 
-std::string TIntegerField::EditTextOf(const FieldValue& value) const
+std::string TIntegerField::editTextOf(const FieldValue& value) const
 {
     const auto* number = std::get_if<std::int32_t>(&value);
     return number ? formatInteger(m_editFormat.empty() ? m_displayFormat : m_editFormat, *number) : std::string();
@@ -98,7 +98,7 @@ std::string TIntegerField::EditTextOf(const FieldValue& value) const
 
 void TIntegerField::SetAsString(std::string_view text)
 {
-    CheckCanModify();
+    checkCanModify();
     SetValue(valueFromText(text));
 }
 
@@ -143,7 +143,7 @@ std::int32_t TWideStringField::AsInteger() const
     return *value;
 }
 
-std::string TWideStringField::DisplayTextOf(const FieldValue& value) const
+std::string TWideStringField::displayTextOf(const FieldValue& value) const
 {
     const auto* text = std::get_if<std::string>(&value);
     return text ? *text : std::string();
@@ -151,7 +151,7 @@ std::string TWideStringField::DisplayTextOf(const FieldValue& value) const
 
 void TWideStringField::SetAsString(std::string_view text)
 {
-    CheckCanModify();
+    checkCanModify();
     SetValue(valueFromText(text));
 }
 
@@ -196,7 +196,7 @@ std::string TBlobField::AsString() const
     return std::string(Data());
 }
 
-std::string TBlobField::DisplayTextOf(const FieldValue& value) const
+std::string TBlobField::displayTextOf(const FieldValue& value) const
 {
     return std::holds_alternative<Bytes>(value) ? "(BLOB)" : "";
 }

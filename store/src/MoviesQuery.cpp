@@ -372,14 +372,14 @@ TField& TMoviesQuery::FieldByName(std::string_view name)
     throw EDatabaseError("Field '" + std::string(name) + "' not found");
 }
 
-std::string TMoviesQuery::DisplayTextAt(int recNo, const TField& field) const
+std::string TMoviesQuery::displayTextAt(int recNo, const TField& field) const
 {
     const int index = recNo - 1;
     if (index < 0 || index >= RecordCount())
         return std::string();
     if (index == m_current)
         return field.DisplayText();
-    return field.DisplayTextOf(m_rows[index].values[field.Index()]);
+    return field.displayTextOf(m_rows[index].values[field.Index()]);
 }
 
 } // namespace vantrelle::store

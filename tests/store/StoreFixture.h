@@ -83,7 +83,7 @@ protected:
     {
         std::vector<std::string> result;
         for (int i = 1; i <= query.RecordCount(); ++i)
-            result.push_back(query.DisplayTextAt(i, query.aqMoviesNameOfMovie));
+            result.push_back(query.displayTextAt(i, query.aqMoviesNameOfMovie));
         return result;
     }
 

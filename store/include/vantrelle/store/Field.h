@@ -54,11 +54,11 @@ public:
     virtual std::string AsString() const = 0;
     virtual std::int32_t AsInteger() const = 0;
     // What a bound box shows while it cannot be typed into, and while it can.
-    std::string DisplayText() const { return DisplayTextOf(Value()); }
-    std::string EditText() const { return EditTextOf(Value()); }
+    std::string DisplayText() const { return displayTextOf(Value()); }
+    std::string EditText() const { return editTextOf(Value()); }
     // The same for any value of this column (the list of titles shows rows that are not current).
-    virtual std::string DisplayTextOf(const FieldValue& value) const = 0;
-    virtual std::string EditTextOf(const FieldValue& value) const { return DisplayTextOf(value); }
+    virtual std::string displayTextOf(const FieldValue& value) const = 0;
+    virtual std::string editTextOf(const FieldValue& value) const { return displayTextOf(value); }
 
     virtual void SetAsString(std::string_view text) = 0;
     virtual void SetAsInteger(std::int32_t value) = 0;
@@ -71,7 +71,7 @@ public:
 protected:
     TField(TMoviesQuery& query, int index, std::string name, TFieldType type, int size, TAlignment alignment);
     // Fails unless the column may be set now: "Field '%s' cannot be modified", then the query's state.
-    void CheckCanModify() const;
+    void checkCanModify() const;
     // Checks as above and stores the value (the one place every setter goes through).
     void SetValue(FieldValue value);
     [[noreturn]] void AccessError(std::string_view typeName) const;
@@ -104,8 +104,8 @@ public:
 
     std::string AsString() const override;
     std::int32_t AsInteger() const override;
-    std::string DisplayTextOf(const FieldValue& value) const override;
-    std::string EditTextOf(const FieldValue& value) const override;
+    std::string displayTextOf(const FieldValue& value) const override;
+    std::string editTextOf(const FieldValue& value) const override;
 
     void SetAsString(std::string_view text) override;
     void SetAsInteger(std::int32_t value) override;
@@ -135,7 +135,7 @@ public:
     std::string AsString() const override;
     // The text read as an integer by the integer column's rule.
     std::int32_t AsInteger() const override;
-    std::string DisplayTextOf(const FieldValue& value) const override;
+    std::string displayTextOf(const FieldValue& value) const override;
 
     void SetAsString(std::string_view text) override;
     void SetAsInteger(std::int32_t value) override;
@@ -155,7 +155,7 @@ public:
 
     // The bytes as a string; "(BLOB)" / "" as display text.
     std::string AsString() const override;
-    std::string DisplayTextOf(const FieldValue& value) const override;
+    std::string displayTextOf(const FieldValue& value) const override;
     // Not an integer column: fails with "Cannot access field '%s' as type Integer".
     std::int32_t AsInteger() const override;
 

@@ -140,7 +140,7 @@ public:
     const std::array<TField*, kMovieColumnCount>& Fields() const { return m_fields; }
 
     // The display text of `field` in row `recNo` (1-based) without moving there; for the list of titles.
-    std::string DisplayTextAt(int recNo, const TField& field) const;
+    std::string displayTextAt(int recNo, const TField& field) const;
 
 private:
     friend class TField;
