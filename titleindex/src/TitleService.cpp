@@ -1,6 +1,7 @@
 #include "vantrelle/titleindex/TitleService.h"
 
 #include "vantrelle/Error.h"
+#include "vantrelle/titleindex/PosterFolder.h"
 #include "vantrelle/titleindex/ServiceRequest.h"
 #include "vantrelle/titleindex/TitleIndex.h"
 #include "vantrelle/titleindex/TitlePages.h"
@@ -83,14 +84,8 @@ TitleService::TitleService(fs::path index, const fs::path& posters)
     m_idle.push_back(std::move(first));
     if (posters.empty())
         return;
-    if (!fs::is_directory(posters))
-        throw Error("The poster folder \"" + posters.string() + "\" does not exist");
-    for (const auto& entry : fs::directory_iterator(posters)) {
-        const std::string file = entry.path().filename().string();
-        const auto number = requestedTitleNumber(entry.path().stem().string());
-        if (entry.is_regular_file() && number && entry.path().stem() == titleNumberText(*number))
-            m_posters[*number] = { file, readBytes(entry.path()) };
-    }
+    for (const auto& [number, file] : posterFiles(posters))
+        m_posters[number] = { file.filename().string(), readBytes(file) };
 }
 
 TitleService::~TitleService() = default;
