@@ -21,14 +21,14 @@ TEST(Tool, CreateListAndDemo)
         { "list", 0, "" },
         { "create a b", 2, "vantrelle-tool: too many arguments" },
         { "demo", 2, "vantrelle-tool: the folder is missing" },
-        { "demo sample", 0, "Created sample/Movies.mdb with 12 films" },
+        { "demo sample", 0, "Created sample/Movies.mdb with 15 films\n" },
         { "demo sample", 1, "vantrelle-tool: 'sample/Movies.mdb' already exists" },
-        { "list sample/Movies.mdb", 0, "6\tA Recipe for Thunder\t2016\n8\tCloudbreak\t2008\n" },
+        { "list sample/Movies.mdb", 0, "15\t\xC3\x81ngel del Norte\t2017\n11\tEastern Tide\t1983\n" },
         { "list sample/nothing.mdb", 1, "vantrelle-tool: Could not find file 'nothing.mdb' in the folder" },
     };
     vantrelle::test::expectToolSteps(steps);
     const ToolRun list = runTool("list sample/Movies.mdb");
-    EXPECT_EQ(std::count(list.output.begin(), list.output.end(), '\n'), 12);
+    EXPECT_EQ(std::count(list.output.begin(), list.output.end(), '\n'), 15);
 }
 
 TEST(Tool, ListNamesUnreadableValuesOnStandardErrorAndSucceeds)
