@@ -26,15 +26,23 @@ TEST(ImportCommand, WritesTheIndexAndEndsWithTheCreditLine)
         fs::path index;
         std::string summary;
         std::string titles;
+        std::string titleIndexVariable = {}; // VANTRELLE_TITLE_INDEX; unset when empty
     } const cases[] = {
         { fixture + " -o " + (dir / "named.db").string(), dir / "named.db", "Imported 7 titles and 17 people", "7" },
         { "--include-adult " + fixture + " -o " + (dir / "adult.db").string(), dir / "adult.db",
             "Imported 8 titles and 19 people", "8" },
         // Without -o: the user's data folder, made when missing.
         { fixture, dir / "data" / "vantrelle" / "titles.db", "Imported 7 titles and 17 people", "7" },
+        // Or where the window is told to look for it.
+        { fixture, dir / "chosen" / "index.db", "Imported 7 titles and 17 people", "7",
+            (dir / "chosen" / "index.db").string() },
     };
     setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     for (const auto& c : cases) {
+        if (c.titleIndexVariable.empty())
+            unsetenv("VANTRELLE_TITLE_INDEX");
+        else
+            setenv("VANTRELLE_TITLE_INDEX", c.titleIndexVariable.c_str(), 1);
         const test::ToolRun run = test::runTool("titles import " + c.arguments);
         EXPECT_EQ(run.exitCode, 0) << c.arguments;
         EXPECT_EQ(run.output, c.summary + " into " + c.index.string() + "\n" + kCredit) << c.arguments;
@@ -42,6 +50,7 @@ TEST(ImportCommand, WritesTheIndexAndEndsWithTheCreditLine)
         EXPECT_EQ(test::rows(c.index, "SELECT count(*) FROM titles"), std::vector<std::string> { c.titles })
             << c.arguments;
     }
+    unsetenv("VANTRELLE_TITLE_INDEX");
 }
 
 TEST(ImportCommand, FailuresAndMistakes)

@@ -116,9 +116,9 @@ int importCommand(const Arguments& args)
     if (!dataset)
         throw UsageError { "the folder of the dataset files is missing" };
     if (!index) {
-        const fs::path folder = userDataDir();
-        fs::create_directories(folder);
-        index = folder / "titles.db";
+        index = userTitleIndex(); // where the window looks for it
+        if (const fs::path folder = index->parent_path(); !folder.empty())
+            fs::create_directories(folder);
     }
 
     const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
@@ -155,9 +155,9 @@ int titles(const Arguments& args)
 
 RegisterCommand reg("titles",
     { "titles import DIR [-o FILE] [--include-adult]",
-        "builds the title index (default: titles.db in the user's data folder) from the public "
-        "title datasets in DIR: title.basics, title.ratings, title.crew, title.principals and "
-        "name.basics, each as .tsv.gz or .tsv",
+        "builds the title index (default: $VANTRELLE_TITLE_INDEX, else titles.db in the user's data "
+        "folder) from the public title datasets in DIR: title.basics, title.ratings, title.crew, "
+        "title.principals and name.basics, each as .tsv.gz or .tsv",
         titles });
 
 } // namespace
