@@ -40,10 +40,15 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                secondsPerIteration[run.benchmark_name()]
-                    = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        for (const auto& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.iterations <= 0)
+                continue;
+            secondsPerIteration[run.benchmark_name()]
+                = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            // A counter holds seconds per iteration that the benchmark measured itself.
+            for (const auto& [name, counter] : run.counters)
+                secondsPerIteration[run.benchmark_name() + ":" + name] = counter.value;
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 };

@@ -5,7 +5,9 @@
 namespace vantrelle::bench {
 
 // Asks the shared main to print "ratio <name> <ours/reference>" once every benchmark has
-// run, from the mean real time of the two named benchmarks of the same run.
+// run, from the mean real time of the two named benchmarks of the same run. A name may also
+// be "<benchmark>:<counter>", for a counter that holds seconds per iteration (a reference
+// that the benchmark timed itself, taking turns with ours).
 void compare(const std::string& ratioName, const std::string& ours, const std::string& reference);
 
 // Prints "ratio <name> <value>" at the end, for ratios a benchmark computes itself.
