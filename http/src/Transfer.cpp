@@ -449,7 +449,8 @@ bool Transfer::bodyPiece(const char* data, std::size_t size)
             return false;
         }
         results.chunkOffset = clampCount(stream.size());
-        stream.insert(stream.end(), data, data + size);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(data); // same type, so one memcpy
+        stream.insert(stream.end(), bytes, bytes + size);
         results.chunkSize = clampCount(size);
         results.bytesRead = clampCount(std::uint64_t { results.bytesRead } + size);
         setErrorCode(errors::Success);
