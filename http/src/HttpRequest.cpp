@@ -48,11 +48,25 @@ THttpRequest::THttpRequest(std::shared_ptr<EventDelivery> delivery)
 THttpRequest::~THttpRequest()
 {
     retireCurrent();
+    if (m_worker)
+        m_worker->finish(true);
 }
 
 void THttpRequest::retireCurrent()
 {
     m_current->abandon();
+    // A request left to end by itself keeps the worker it runs on; the next one gets another.
+    if (m_worker && m_current->running()) {
+        m_worker->finish(false);
+        m_worker.reset();
+    }
+}
+
+std::shared_ptr<RequestWorker> THttpRequest::worker()
+{
+    if (!m_worker)
+        m_worker = RequestWorker::start();
+    return m_worker;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -208,14 +222,15 @@ bool THttpRequest::Execute(bool Synchronous)
         settings.origin.scheme = m_ssl ? "https" : "http";
         settings.origin.hostName = m_hostName;
         settings.origin.port = m_port;
+        const std::shared_ptr<RequestWorker> worker = Synchronous ? nullptr : this->worker();
         m_current = std::make_shared<Transfer>(*this, m_delivery, static_cast<const THttpRequestEvents&>(*this),
             std::move(settings), Credentials { m_userName, m_password, m_proxyUserName, m_proxyPassword });
         const std::shared_ptr<Transfer> transfer = m_current; // a handler may start the next request
         transfer->prepare();
-        if (Synchronous)
-            transfer->runSynchronously();
+        if (worker)
+            transfer->start(*worker);
         else
-            transfer->start();
+            transfer->runSynchronously();
     } catch (...) {
         if (raiseExceptions)
             throw;

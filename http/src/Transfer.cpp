@@ -42,14 +42,6 @@ Transfer::Transfer(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery,
 
 Transfer::~Transfer()
 {
-    if (m_thread.joinable()) {
-        // Only reached when the worker let go of the last reference (it is the current
-        // thread) or has ended already.
-        if (m_thread.get_id() == std::this_thread::get_id())
-            m_thread.detach();
-        else
-            m_thread.join();
-    }
     closeRequest(); // while every member the closing steps reach is still there
 }
 
@@ -116,52 +108,62 @@ void Transfer::runSynchronously()
     closeRequest();
 }
 
-void Transfer::start()
+void Transfer::start(RequestWorker& worker)
 {
     setErrorCode(errors::IoPending);
-    m_thread = std::thread([self = shared_from_this()] {
-        self->m_onWorker = true;
-        try {
-            self->exchange();
-        } catch (...) {
-            // Ends this request only: OnError has been raised for a client failure, and a
-            // handler's own exception has nowhere else to go.
-        }
-        self->closeRequest();
-        self->results.errorCode = self->m_errorCode;
-        std::lock_guard lock(self->m_mutex);
-        self->m_finished = true;
-    });
+    // Known before the job runs: a handler on the worker may wait for this request.
+    {
+        std::lock_guard lock(m_mutex);
+        m_started = true;
+        m_worker = worker.threadId();
+    }
+    try {
+        worker.post([self = shared_from_this()] {
+            self->m_onWorker = true;
+            try {
+                self->exchange();
+            } catch (...) {
+                // Ends this request only: OnError has been raised for a client failure, and a
+                // handler's own exception has nowhere else to go.
+            }
+            self->closeRequest();
+            self->results.errorCode = self->m_errorCode;
+            {
+                std::lock_guard lock(self->m_mutex);
+                self->m_finished = true;
+            }
+            self->m_ended.notify_all();
+        });
+    } catch (...) {
+        std::lock_guard lock(m_mutex);
+        m_started = false;
+        throw;
+    }
 }
 
 void Transfer::abandon()
 {
     const bool workerWaitsForCaller = m_events.stop();
     m_exchange.cancel();
-    std::unique_lock lock(m_mutex);
-    if (!m_thread.joinable())
-        return;
     // A worker that waits in a delivery can only go on once the user-interface thread runs
     // the call; when that is this thread, waiting here would wait for ever. Left alone, the
-    // worker sees the stop as soon as the call has run and ends by itself.
-    if (workerWaitsForCaller || m_thread.get_id() == std::this_thread::get_id()) {
-        m_thread.detach();
+    // worker sees the stop as soon as the call has run and ends the request by itself.
+    if (workerWaitsForCaller)
         return;
-    }
-    lock.unlock();
-    m_thread.join();
+    wait();
 }
 
 bool Transfer::running() const
 {
     std::lock_guard lock(m_mutex);
-    return m_thread.joinable() && !m_finished;
+    return m_started && !m_finished;
 }
 
 void Transfer::wait()
 {
-    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
-        m_thread.join();
+    std::unique_lock lock(m_mutex);
+    if (m_worker != std::this_thread::get_id())
+        m_ended.wait(lock, [this] { return !m_started || m_finished; });
 }
 
 void Transfer::setCredentials(const Credentials& credentials)

@@ -3,10 +3,12 @@
 #include "CurlExchange.h"
 #include "RequestEvents.h"
 #include "RequestSettings.h"
+#include "RequestWorker.h"
 
 #include "vantrelle/http/HttpRequest.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <mutex>
@@ -35,10 +37,11 @@ struct Results {
 };
 
 // One request of a THttpRequest: what it sends where (redirects, authentication, limits), its
-// results and events, and, when asynchronous, its worker thread. Its CurlExchange does the
-// talking. Each Execute makes a new one, so a request that is being cancelled never shares
-// anything with the one that replaces it. The worker holds a reference, so a Transfer
-// outlives its THttpRequest when the worker had to be left running (see abandon).
+// results and events. Its CurlExchange does the talking; an asynchronous one runs on the
+// THttpRequest's RequestWorker. Each Execute makes a new one, so a request that is being
+// cancelled never shares anything with the one that replaces it. The worker's job holds a
+// reference, so a Transfer outlives its THttpRequest when it had to be left running (see
+// abandon).
 class Transfer : public std::enable_shared_from_this<Transfer>, private ExchangeObserver {
 public:
     // The empty results a THttpRequest shows before its first request.
@@ -53,13 +56,14 @@ public:
     void prepare();
     // The whole exchange on the calling thread.
     void runSynchronously();
-    // The exchange on a worker thread; returns at once.
-    void start();
-    // Stops the request for good: no event is raised from now on. Waits for the worker to
-    // end unless that worker waits for the user-interface thread, which is then the caller
-    // (or is the worker itself); such a worker is left to end by itself.
+    // The exchange on the worker's thread; returns at once.
+    void start(RequestWorker& worker);
+    // Stops the request for good: no event is raised from now on. Waits for the exchange to
+    // end unless it waits for the user-interface thread, which is then the caller (or runs
+    // on the caller, the worker); such an exchange is left to end by itself.
     void abandon();
     bool running() const;
+    // Until the exchange has ended; at once on the worker itself.
     void wait();
     void setCredentials(const Credentials& credentials);
 
@@ -130,9 +134,11 @@ private:
     std::exception_ptr m_responseFailure;
 
     mutable std::mutex m_mutex; // for the members below: the caller's thread looks at them
+    std::condition_variable m_ended;
+    bool m_started = false;
     bool m_finished = false;
+    std::thread::id m_worker; // the thread that runs the exchange, once started
     Credentials m_credentials;
-    std::thread m_thread;
 };
 
 } // namespace vantrelle::http

@@ -227,6 +227,39 @@ TEST_F(AsynchronousRequest, DestructionFromAHandlerWhileTheWorkerWaitsDoesNotDea
     EXPECT_EQ(eventsAfterDestruction, 0);
 }
 
+TEST_F(AsynchronousRequest, SynchronousRequestFromAHandlerLeavesTheWaitingWorkerAndDestructionDoesNotWait)
+{
+    // A handler on the user-interface thread starts a synchronous request while the worker
+    // of the asynchronous one waits for it; the request is then destroyed on that thread,
+    // which must not wait for the worker that was left behind.
+    std::unique_ptr<THttpRequest> request;
+    std::promise<std::string> synchronousText;
+    std::atomic<int> asynchronousCompletions { 0 };
+    bool started = false;
+    onUi([&] {
+        request = std::make_unique<THttpRequest>(m_ui);
+        request->OnDataAvailable = [&](THttpRequest& sender) {
+            if (started)
+                return;
+            started = true;
+            sender.OnRequestComplete = nullptr;
+            sender.SetURL(server().url("/text"));
+            sender.Execute(true);
+            synchronousText.set_value(sender.Text());
+        };
+        request->OnRequestComplete = [&](THttpRequest&) { ++asynchronousCompletions; };
+        request->SetURL(server().url("/bytes?n=200000"));
+        request->Execute(false);
+    });
+    auto text = synchronousText.get_future();
+    ASSERT_EQ(text.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(text.get(), "hello world");
+    onUi([&] { request.reset(); });
+    onUi([] {}); // let the worker that was left behind reach its end
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(asynchronousCompletions, 0);
+}
+
 TEST_F(AsynchronousRequest, HandlerExceptionDuringDeliveryComesBackToTheRaisingThread)
 {
     // Without a worker: a synchronous request on another thread than the UI thread.

@@ -14,6 +14,7 @@ namespace vantrelle::http {
 
 class THttpRequest;
 class Transfer;
+class RequestWorker;
 
 // Every event handler receives the request that raised it.
 using TNotifyEvent = std::function<void(THttpRequest& Sender)>;
@@ -293,9 +294,12 @@ private:
     void rebuildUrl();
     void updateRunningCredentials();
     void retireCurrent();
+    std::shared_ptr<RequestWorker> worker();
 
     std::shared_ptr<EventDelivery> m_delivery;
     std::shared_ptr<Transfer> m_current;
+    // Runs the asynchronous requests, one at a time; never one but m_current.
+    std::shared_ptr<RequestWorker> m_worker;
 
     int m_connectTimeout = DefaultConnectTimeout;
     int m_inactivityTimeout = DefaultInactivityTimeout;
