@@ -64,17 +64,16 @@ public:
     const std::string& url() const { return m_url; }
 
 private:
+    // One connection at a time, on this thread: both sides close each connection before they
+    // open the next, and a thread per connection would add its start to every transfer.
     void acceptLoop()
     {
-        std::vector<std::thread> connections;
         while (!m_stopping) {
             const int connection = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
             if (connection < 0)
                 break;
-            connections.emplace_back([this, connection] { serve(connection); });
+            serve(connection);
         }
-        for (std::thread& thread : connections)
-            thread.join();
     }
 
     void serve(int connection)
