@@ -223,7 +223,7 @@ bool THttpRequest::Execute(bool Synchronous)
         settings.origin.hostName = m_hostName;
         settings.origin.port = m_port;
         const std::shared_ptr<RequestWorker> worker = Synchronous ? nullptr : this->worker();
-        m_current = std::make_shared<Transfer>(*this, m_delivery, static_cast<const THttpRequestEvents&>(*this),
+        m_current = std::make_shared<Transfer>(*this, m_delivery, static_cast<const HttpRequestEvents&>(*this),
             std::move(settings), Credentials { m_userName, m_password, m_proxyUserName, m_proxyPassword });
         const std::shared_ptr<Transfer> transfer = m_current; // a handler may start the next request
         transfer->prepare();

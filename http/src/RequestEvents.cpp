@@ -2,7 +2,7 @@
 
 namespace vantrelle::http {
 
-RequestEvents::RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents handlers,
+RequestEvents::RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, HttpRequestEvents handlers,
     std::function<void()> beforeHandler)
     : m_owner(&owner)
     , m_delivery(std::move(delivery))
@@ -11,7 +11,7 @@ RequestEvents::RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery>
 {
 }
 
-void RequestEvents::raise(TNotifyEvent THttpRequestEvents::*event)
+void RequestEvents::raise(TNotifyEvent HttpRequestEvents::*event)
 {
     const TNotifyEvent& handler = m_handlers.*event;
     if (!handler || m_stopped)

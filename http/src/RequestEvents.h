@@ -18,10 +18,10 @@ public:
     RequestEvents() = default;
     // `beforeHandler` runs just before each handler, on the handler's thread: there the
     // request shows its results to the handler.
-    RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents handlers,
+    RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, HttpRequestEvents handlers,
         std::function<void()> beforeHandler);
 
-    void raise(TNotifyEvent THttpRequestEvents::*event);
+    void raise(TNotifyEvent HttpRequestEvents::*event);
     // No event is raised from now on. True when a raise() waits at this moment for the
     // calling thread, which is then the user-interface thread: waiting for that raise to end
     // would wait for ever.
@@ -31,7 +31,7 @@ public:
 private:
     THttpRequest* m_owner = nullptr;
     std::shared_ptr<EventDelivery> m_delivery;
-    THttpRequestEvents m_handlers;
+    HttpRequestEvents m_handlers;
     std::function<void()> m_beforeHandler;
     std::mutex m_mutex;
     std::atomic<bool> m_stopped { false };

@@ -31,7 +31,7 @@ Transfer::Transfer()
 {
 }
 
-Transfer::Transfer(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents events,
+Transfer::Transfer(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, HttpRequestEvents events,
     RequestSettings settings, Credentials credentials)
     : m_events(owner, std::move(delivery), std::move(events), [this] { results.errorCode = m_errorCode; })
     , m_settings(std::move(settings))
@@ -61,7 +61,7 @@ void Transfer::setError(std::uint32_t code)
 {
     setErrorCode(code);
     if (code != errors::Success && code != errors::IoPending)
-        m_events.raise(&THttpRequestEvents::OnError);
+        m_events.raise(&HttpRequestEvents::OnError);
 }
 
 // A failed client step: ErrorCode and OnError now, and the exception to pass on. An exception
@@ -275,7 +275,7 @@ void Transfer::finishResponse()
     // OnError only. A synchronous one completes with what arrived, then fails.
     const bool failed = m_errorCode != errors::Success;
     if (!(failed && !m_settings.synchronous) && m_errorCode != errors::OperationCancelled)
-        m_events.raise(&THttpRequestEvents::OnRequestComplete);
+        m_events.raise(&HttpRequestEvents::OnRequestComplete);
     if (m_responseFailure)
         std::rethrow_exception(m_responseFailure);
 }
@@ -300,7 +300,7 @@ Transfer::Destination Transfer::followRedirect(const Destination& from, int coun
     if (fromHttps && !toHttps && !m_settings.flags.contains(ifIgnoreRedirectToHttp))
         fail(errors::HttpsToHttpOnRedirect);
     results.redirectUrl = url;
-    m_events.raise(&THttpRequestEvents::OnRedirect);
+    m_events.raise(&HttpRequestEvents::OnRedirect);
 
     // RFC 9110, 15.4: 303 turns any method but HEAD into GET; 301 and 302 turn POST into GET,
     // as every client does; 307 and 308 keep the method and body.
@@ -316,35 +316,35 @@ Transfer::Destination Transfer::followRedirect(const Destination& from, int coun
 
 void Transfer::resolvingName()
 {
-    m_events.raise(&THttpRequestEvents::OnResolvingName);
+    m_events.raise(&HttpRequestEvents::OnResolvingName);
 }
 
 void Transfer::connectingTo(const std::string& address)
 {
     results.serverAddress = address;
-    m_events.raise(&THttpRequestEvents::OnNameResolved);
-    m_events.raise(&THttpRequestEvents::OnConnectingToServer);
+    m_events.raise(&HttpRequestEvents::OnNameResolved);
+    m_events.raise(&HttpRequestEvents::OnConnectingToServer);
 }
 
 void Transfer::connectedTo(const std::string& address)
 {
     results.serverAddress = address;
-    m_events.raise(&THttpRequestEvents::OnConnectedToServer);
+    m_events.raise(&HttpRequestEvents::OnConnectedToServer);
 }
 
 void Transfer::sendingRequest()
 {
-    m_events.raise(&THttpRequestEvents::OnSendingRequest);
+    m_events.raise(&HttpRequestEvents::OnSendingRequest);
 }
 
 void Transfer::closingConnection()
 {
-    m_events.raise(&THttpRequestEvents::OnClosingConnection);
+    m_events.raise(&HttpRequestEvents::OnClosingConnection);
 }
 
 void Transfer::connectionClosed()
 {
-    m_events.raise(&THttpRequestEvents::OnConnectionClosed);
+    m_events.raise(&HttpRequestEvents::OnConnectionClosed);
 }
 
 bool Transfer::headerLine(std::string_view line)
@@ -356,8 +356,8 @@ bool Transfer::headerLine(std::string_view line)
             // The request must be out once its response begins.
             m_hop.responseStarted = true;
             results.bytesSent = clampCount(m_exchange.requestSize());
-            m_events.raise(&THttpRequestEvents::OnRequestSent);
-            m_events.raise(&THttpRequestEvents::OnReceivingResponse);
+            m_events.raise(&HttpRequestEvents::OnRequestSent);
+            m_events.raise(&HttpRequestEvents::OnReceivingResponse);
         }
         m_hop.headerText.clear();
         m_hop.headerLines.clear();
@@ -379,9 +379,9 @@ bool Transfer::endOfHeaders()
     const long status = m_exchange.responseCode();
     results.bytesReceived = clampCount(m_hop.headerText.size());
     results.totalBytesReceived += results.bytesReceived;
-    m_events.raise(&THttpRequestEvents::OnResponseReceived);
+    m_events.raise(&HttpRequestEvents::OnResponseReceived);
     if (status >= 100 && status < 200) {
-        m_events.raise(&THttpRequestEvents::OnIntermediateResponse);
+        m_events.raise(&HttpRequestEvents::OnIntermediateResponse);
         return true;
     }
     const bool redirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -396,7 +396,7 @@ bool Transfer::endOfHeaders()
         m_hop.needsAuth = true;
         if (status == 401 && m_hop.atOrigin)
             m_challenged = true;
-        m_events.raise(status == 401 ? &THttpRequestEvents::OnNeedAuth : &THttpRequestEvents::OnNeedProxyAuth);
+        m_events.raise(status == 401 ? &HttpRequestEvents::OnNeedAuth : &HttpRequestEvents::OnNeedProxyAuth);
         return true;
     }
 
@@ -444,7 +444,7 @@ bool Transfer::bodyPiece(const char* data, std::size_t size)
     try {
         results.bytesReceived = clampCount(size);
         results.totalBytesReceived = clampCount(std::uint64_t { results.totalBytesReceived } + size);
-        m_events.raise(&THttpRequestEvents::OnResponseReceived);
+        m_events.raise(&HttpRequestEvents::OnResponseReceived);
         std::vector<std::uint8_t>& stream = results.responseStream;
         if (size > m_settings.maxResponseSize - std::min<std::uint64_t>(stream.size(), m_settings.maxResponseSize)) {
             endBody(failure(errors::ResponseTooLarge));
@@ -456,7 +456,7 @@ bool Transfer::bodyPiece(const char* data, std::size_t size)
         results.chunkSize = clampCount(size);
         results.bytesRead = clampCount(std::uint64_t { results.bytesRead } + size);
         setErrorCode(errors::Success);
-        m_events.raise(&THttpRequestEvents::OnDataAvailable);
+        m_events.raise(&HttpRequestEvents::OnDataAvailable);
     } catch (...) {
         endBody(std::current_exception());
         return false;

@@ -42,11 +42,11 @@ struct Results {
 // cancelled never shares anything with the one that replaces it. The worker's job holds a
 // reference, so a Transfer outlives its THttpRequest when it had to be left running (see
 // abandon).
-class Transfer : public std::enable_shared_from_this<Transfer>, private ExchangeObserver {
+class Transfer final : public std::enable_shared_from_this<Transfer>, private ExchangeObserver {
 public:
     // The empty results a THttpRequest shows before its first request.
     Transfer();
-    Transfer(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, THttpRequestEvents events,
+    Transfer(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, HttpRequestEvents events,
         RequestSettings settings, Credentials credentials);
     ~Transfer();
     Transfer(const Transfer&) = delete;

@@ -15,25 +15,25 @@ class EventLog {
 public:
     void attach(THttpRequest& request)
     {
-        const std::pair<TNotifyEvent THttpRequestEvents::*, const char*> events[] = {
-            { &THttpRequestEvents::OnClosingConnection, "ClosingConnection" },
-            { &THttpRequestEvents::OnConnectedToServer, "ConnectedToServer" },
-            { &THttpRequestEvents::OnConnectingToServer, "ConnectingToServer" },
-            { &THttpRequestEvents::OnConnectionClosed, "ConnectionClosed" },
-            { &THttpRequestEvents::OnIntermediateResponse, "IntermediateResponse" },
-            { &THttpRequestEvents::OnNameResolved, "NameResolved" },
-            { &THttpRequestEvents::OnReceivingResponse, "ReceivingResponse" },
-            { &THttpRequestEvents::OnResponseReceived, "ResponseReceived" },
-            { &THttpRequestEvents::OnRedirect, "Redirect" },
-            { &THttpRequestEvents::OnRequestComplete, "RequestComplete" },
-            { &THttpRequestEvents::OnRequestSent, "RequestSent" },
-            { &THttpRequestEvents::OnResolvingName, "ResolvingName" },
-            { &THttpRequestEvents::OnSendingRequest, "SendingRequest" },
-            { &THttpRequestEvents::OnStateChange, "StateChange" },
-            { &THttpRequestEvents::OnDataAvailable, "DataAvailable" },
-            { &THttpRequestEvents::OnNeedAuth, "NeedAuth" },
-            { &THttpRequestEvents::OnNeedProxyAuth, "NeedProxyAuth" },
-            { &THttpRequestEvents::OnError, "Error" },
+        const std::pair<TNotifyEvent HttpRequestEvents::*, const char*> events[] = {
+            { &HttpRequestEvents::OnClosingConnection, "ClosingConnection" },
+            { &HttpRequestEvents::OnConnectedToServer, "ConnectedToServer" },
+            { &HttpRequestEvents::OnConnectingToServer, "ConnectingToServer" },
+            { &HttpRequestEvents::OnConnectionClosed, "ConnectionClosed" },
+            { &HttpRequestEvents::OnIntermediateResponse, "IntermediateResponse" },
+            { &HttpRequestEvents::OnNameResolved, "NameResolved" },
+            { &HttpRequestEvents::OnReceivingResponse, "ReceivingResponse" },
+            { &HttpRequestEvents::OnResponseReceived, "ResponseReceived" },
+            { &HttpRequestEvents::OnRedirect, "Redirect" },
+            { &HttpRequestEvents::OnRequestComplete, "RequestComplete" },
+            { &HttpRequestEvents::OnRequestSent, "RequestSent" },
+            { &HttpRequestEvents::OnResolvingName, "ResolvingName" },
+            { &HttpRequestEvents::OnSendingRequest, "SendingRequest" },
+            { &HttpRequestEvents::OnStateChange, "StateChange" },
+            { &HttpRequestEvents::OnDataAvailable, "DataAvailable" },
+            { &HttpRequestEvents::OnNeedAuth, "NeedAuth" },
+            { &HttpRequestEvents::OnNeedProxyAuth, "NeedProxyAuth" },
+            { &HttpRequestEvents::OnError, "Error" },
         };
         for (const auto& [event, name] : events) {
             TNotifyEvent& slot = request.*event;

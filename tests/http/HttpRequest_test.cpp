@@ -399,15 +399,15 @@ TEST(HandlerException, LeavesExecuteAsTheSameObject)
 {
     const struct {
         const char* name;
-        TNotifyEvent THttpRequestEvents::*event;
+        TNotifyEvent HttpRequestEvents::*event;
         bool completes; // OnRequestComplete is still raised
     } cases[] = {
-        { "ConnectedToServer", &THttpRequestEvents::OnConnectedToServer, false },
-        { "RequestSent", &THttpRequestEvents::OnRequestSent, false },
-        { "Redirect", &THttpRequestEvents::OnRedirect, false },
-        { "DataAvailable", &THttpRequestEvents::OnDataAvailable, true },
-        { "RequestComplete", &THttpRequestEvents::OnRequestComplete, true },
-        { "ClosingConnection", &THttpRequestEvents::OnClosingConnection, false },
+        { "ConnectedToServer", &HttpRequestEvents::OnConnectedToServer, false },
+        { "RequestSent", &HttpRequestEvents::OnRequestSent, false },
+        { "Redirect", &HttpRequestEvents::OnRedirect, false },
+        { "DataAvailable", &HttpRequestEvents::OnDataAvailable, true },
+        { "RequestComplete", &HttpRequestEvents::OnRequestComplete, true },
+        { "ClosingConnection", &HttpRequestEvents::OnClosingConnection, false },
     };
     for (const auto& c : cases) {
         THttpRequest request;
@@ -431,7 +431,7 @@ TEST(HandlerException, LeavesExecuteAsTheSameObject)
         // With RaiseExceptions false Execute reports it. A handler's exception in the body
         // is swallowed by the body loop, as any other failure there.
         request.SetRaiseExceptions(false);
-        EXPECT_EQ(request.Execute(true), c.event == &THttpRequestEvents::OnDataAvailable) << c.name;
+        EXPECT_EQ(request.Execute(true), c.event == &HttpRequestEvents::OnDataAvailable) << c.name;
     }
 }
 

@@ -82,7 +82,7 @@ std::uint32_t RequestFlagWord(TInternetFlags flags);
 // The events of THttpRequest. A handler that is not assigned is skipped. A request takes a
 // copy of the handlers when Execute starts it; assigning a handler later affects the next
 // request.
-struct THttpRequestEvents {
+struct HttpRequestEvents {
     // Progress, in the order they come: OnResolvingName, OnNameResolved and
     // OnConnectingToServer (ServerAddress is the address), OnConnectedToServer,
     // OnSendingRequest, OnRequestSent (BytesSent), OnReceivingResponse, OnResponseReceived
@@ -163,7 +163,7 @@ struct THttpRequestEvents {
 // Properties are assigned, and Execute and the destructor called, on one thread (the
 // user-interface thread). Results describe the latest request; read them from handlers,
 // after a synchronous Execute, or after Wait().
-class THttpRequest : public THttpRequestEvents {
+class THttpRequest : public HttpRequestEvents {
 public:
     static constexpr int DefaultConnectTimeout = 30000;
     static constexpr int DefaultInactivityTimeout = 60000;
