@@ -14,22 +14,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view url(reinterpret_cast<const char*>(data), size);
     UrlParts parts;
     try {
-        parts = CrackUrl(url);
+        parts = crackUrl(url);
     } catch (const EHttpError&) {
         return 0;
     }
-    if (!IsHttpScheme(parts.scheme))
+    if (!isHttpScheme(parts.scheme))
         return 0;
     const bool ssl = parts.scheme == "https";
     try {
-        const std::string built = BuildUrl(ssl, parts.hostName, parts.port, parts.urlPath, parts.extraInfo);
-        // What BuildUrl makes must split again into the same host.
-        if (CrackUrl(built).hostName != parts.hostName)
+        const std::string built = buildUrl(ssl, parts.hostName, parts.port, parts.urlPath, parts.extraInfo);
+        // What buildUrl makes must split again into the same host.
+        if (crackUrl(built).hostName != parts.hostName)
             std::abort();
     } catch (const EHttpError&) {
         // Parts that fit one by one may still make a URL over the length limit.
     }
-    const std::string request = RequestUrl(ssl, parts.hostName, parts.port, parts.urlPath, parts.extraInfo);
+    const std::string request = requestUrl(ssl, parts.hostName, parts.port, parts.urlPath, parts.extraInfo);
     // The request target never carries controls, spaces or raw 8-bit bytes. (The host may:
     // an international domain name is libcurl's to convert.)
     const std::size_t target = request.find('/', request.find("://") + 3 + parts.hostName.size());
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     // Its authority names the same host and port. (Encoding may take the target itself past
     // the splitting limits, which is no matter for libcurl.)
-    const UrlParts again = CrackUrl(request.substr(0, target));
+    const UrlParts again = crackUrl(request.substr(0, target));
     if (again.hostName != parts.hostName || again.port != parts.port)
         std::abort();
     return 0;

@@ -59,9 +59,9 @@ std::uint32_t errorCodeOf(CURLcode result, const char* details)
 std::string errorMessageOf(std::uint32_t code, CURLcode result, const char* details)
 {
     if (code != errors::ExtendedError)
-        return ErrorText(code);
+        return errorText(code);
     const std::string words = details[0] != '\0' ? details : curl_easy_strerror(result);
-    return ErrorText(code) + "\r\nExtended error:" + std::to_string(static_cast<int>(result)) + " - " + words + "\r\n";
+    return errorText(code) + "\r\nExtended error:" + std::to_string(static_cast<int>(result)) + " - " + words + "\r\n";
 }
 
 } // namespace vantrelle::http

@@ -2,7 +2,7 @@
 
 namespace vantrelle::http {
 
-std::string ErrorText(std::uint32_t code)
+std::string errorText(std::uint32_t code)
 {
     switch (code) {
     case errors::InsufficientBuffer:

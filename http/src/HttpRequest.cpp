@@ -100,7 +100,7 @@ template <typename Step> auto THttpRequest::checkedUrlStep(Step step)
 std::string THttpRequest::builtUrl(
     bool ssl, const std::string& hostName, int port, const std::string& urlPath, const std::string& extraInfo)
 {
-    return checkedUrlStep([&] { return BuildUrl(ssl, hostName, port, urlPath, extraInfo); });
+    return checkedUrlStep([&] { return buildUrl(ssl, hostName, port, urlPath, extraInfo); });
 }
 
 void THttpRequest::rebuildUrl()
@@ -123,8 +123,8 @@ void THttpRequest::SetPort(int value)
 void THttpRequest::SetURL(const std::string& value)
 {
     // Everything is worked out first, so a URL that fails changes nothing.
-    const UrlParts parts = checkedUrlStep([&value] { return CrackUrl(value); });
-    if (!IsHttpScheme(parts.scheme))
+    const UrlParts parts = checkedUrlStep([&value] { return crackUrl(value); });
+    if (!isHttpScheme(parts.scheme))
         throw EHttpError("Invalid protocol", errors::UnrecognizedScheme);
     m_url = value;
     // An http URL clears SSL as an https URL sets it: the scheme says how to connect.
@@ -218,7 +218,7 @@ bool THttpRequest::Execute(bool Synchronous)
     settings.flags = m_internetFlags;
     const bool raiseExceptions = m_raiseExceptions;
     try {
-        settings.url = checkedUrlStep([this] { return RequestUrl(m_ssl, m_hostName, m_port, m_urlPath, m_extraInfo); });
+        settings.url = checkedUrlStep([this] { return requestUrl(m_ssl, m_hostName, m_port, m_urlPath, m_extraInfo); });
         settings.origin.scheme = m_ssl ? "https" : "http";
         settings.origin.hostName = m_hostName;
         settings.origin.port = m_port;

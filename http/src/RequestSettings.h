@@ -12,7 +12,7 @@ namespace vantrelle::http {
 // What THttpRequest hands to one request when Execute starts it.
 struct RequestSettings {
     bool synchronous = true;
-    std::string url; // as RequestUrl builds it
+    std::string url; // as requestUrl builds it
     UrlParts origin; // scheme, host and port of url: where the credentials may go
     std::string method;
     std::string body;

@@ -73,7 +73,7 @@ std::exception_ptr Transfer::failure(std::uint32_t code, const std::string& mess
     } catch (...) {
         return std::current_exception();
     }
-    return std::make_exception_ptr(EHttpError(message.empty() ? ErrorText(code) : message, code));
+    return std::make_exception_ptr(EHttpError(message.empty() ? errorText(code) : message, code));
 }
 
 std::exception_ptr Transfer::failureOf(CURLcode result)
@@ -287,11 +287,11 @@ Transfer::Destination Transfer::followRedirect(const Destination& from, int coun
     const std::string url = m_exchange.redirectUrl();
     UrlParts parts;
     try {
-        parts = CrackUrl(url);
+        parts = crackUrl(url);
     } catch (const EHttpError&) {
         fail(errors::RedirectFailed); // no target, or one that cannot be split
     }
-    if (!IsHttpScheme(parts.scheme))
+    if (!isHttpScheme(parts.scheme))
         fail(errors::RedirectFailed);
     const bool fromHttps = startsWithNoCase(from.url, "https:");
     const bool toHttps = parts.scheme == "https";
@@ -308,7 +308,7 @@ Transfer::Destination Transfer::followRedirect(const Destination& from, int coun
     const std::string& method = m_settings.method;
     const bool asGet
         = from.asGet || (status == 303 && method != "HEAD") || ((status == 301 || status == 302) && method == "POST");
-    return { url, SameOrigin(parts, m_settings.origin), asGet };
+    return { url, sameOrigin(parts, m_settings.origin), asGet };
 }
 
 // ---------------------------------------------------------------------------------------

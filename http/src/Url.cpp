@@ -95,30 +95,30 @@ std::string relativePart(std::string_view urlPath, std::string_view extraInfo)
 
 } // namespace
 
-bool IsHttpScheme(std::string_view scheme)
+bool isHttpScheme(std::string_view scheme)
 {
     return scheme == "http" || scheme == "https";
 }
 
-bool SameOrigin(const UrlParts& a, const UrlParts& b)
+bool sameOrigin(const UrlParts& a, const UrlParts& b)
 {
     return a.scheme == b.scheme && a.port == b.port && lower(a.hostName) == lower(b.hostName);
 }
 
-UrlParts CrackUrl(std::string_view url)
+UrlParts crackUrl(std::string_view url)
 {
     UrlParts parts;
     const std::size_t colon = url.find(':');
     if (colon == std::string_view::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0]))
         || !std::all_of(url.begin(), url.begin() + colon, [](unsigned char c) { return isSchemeChar(c); }))
-        throw EHttpError(ErrorText(errors::UnrecognizedScheme), errors::UnrecognizedScheme);
+        throw EHttpError(errorText(errors::UnrecognizedScheme), errors::UnrecognizedScheme);
     parts.scheme = lower(url.substr(0, colon));
 
     std::string_view rest = url.substr(colon + 1);
     if (rest.substr(0, 2) != "//") {
         // "mailto:", "urn:" and the like: nothing to split, and never fetched.
-        if (IsHttpScheme(parts.scheme))
-            invalid(ErrorText(errors::InvalidUrl));
+        if (isHttpScheme(parts.scheme))
+            invalid(errorText(errors::InvalidUrl));
         parts.urlPath = std::string(rest.substr(0, maxPathPart));
         return parts;
     }
@@ -182,7 +182,7 @@ UrlParts CrackUrl(std::string_view url)
     return parts;
 }
 
-std::string BuildUrl(
+std::string buildUrl(
     bool ssl, std::string_view hostName, int port, std::string_view urlPath, std::string_view extraInfo)
 {
     std::string url = schemeAndHost(ssl, hostName);
@@ -199,7 +199,7 @@ std::string BuildUrl(
     return url;
 }
 
-std::string RequestUrl(
+std::string requestUrl(
     bool ssl, std::string_view hostName, int port, std::string_view urlPath, std::string_view extraInfo)
 {
     static constexpr char hex[] = "0123456789ABCDEF";

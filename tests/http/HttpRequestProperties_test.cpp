@@ -244,7 +244,7 @@ TEST(HttpRequestProperties, SameOriginComparesSchemeHostAndPort)
         { "http://[::1]:81/", "http://[::1]:81/x", true },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SameOrigin(CrackUrl(c.a), CrackUrl(c.b)), c.same) << c.a << " " << c.b;
+        EXPECT_EQ(sameOrigin(crackUrl(c.a), crackUrl(c.b)), c.same) << c.a << " " << c.b;
 }
 
 } // namespace

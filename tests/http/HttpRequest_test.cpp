@@ -474,7 +474,7 @@ TEST(ClientFailure, ReachesTheCallerAfterOnError)
             ADD_FAILURE() << c.name << ": no exception";
         } catch (const EHttpError& e) {
             EXPECT_EQ(e.code(), c.code) << c.name;
-            EXPECT_EQ(e.what(), ErrorText(c.code)) << c.name;
+            EXPECT_EQ(e.what(), errorText(c.code)) << c.name;
         }
         EXPECT_EQ(request.ErrorCode(), c.code) << c.name;
         EXPECT_EQ(log.count("Error"), 1) << c.name;
@@ -514,7 +514,7 @@ TEST(ClientFailure, ASettingLibcurlRefusesFailsTheRequest)
             ADD_FAILURE() << c.name << ": no exception";
         } catch (const EHttpError& e) {
             EXPECT_EQ(e.code(), errors::ExtendedError) << c.name;
-            EXPECT_EQ(std::string(e.what()).rfind(ErrorText(errors::ExtendedError) + "\r\nExtended error:43 - ", 0), 0u)
+            EXPECT_EQ(std::string(e.what()).rfind(errorText(errors::ExtendedError) + "\r\nExtended error:43 - ", 0), 0u)
                 << e.what();
         }
         EXPECT_EQ(request.ErrorCode(), errors::ExtendedError) << c.name;

@@ -45,7 +45,7 @@ int fetch(const Arguments& arguments)
     if (async)
         request.Wait();
     if (failed) {
-        std::cerr << "vantrelle-tool: " << vantrelle::http::ErrorText(request.ErrorCode()) << " (error "
+        std::cerr << "vantrelle-tool: " << vantrelle::http::errorText(request.ErrorCode()) << " (error "
                   << request.ErrorCode() << ")\n";
         return 1;
     }

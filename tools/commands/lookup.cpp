@@ -58,7 +58,7 @@ int lookup(const tool::Arguments& arguments)
     }
     lookup.Http2->Wait();
     if (!outcome.error && lookup.Http2->ErrorCode() != http::errors::Success)
-        outcome.error = http::ErrorText(lookup.Http2->ErrorCode());
+        outcome.error = http::errorText(lookup.Http2->ErrorCode());
     outcome.posterUrl = lookup.posterUrl();
     outcome.runtimeEntries = lookup.runtimeEntries();
     row.print(std::cout, outcome, true);

@@ -37,7 +37,7 @@ inline constexpr std::uint32_t OutOfMemory = 13003;
 } // namespace errors
 
 // The text of one of the codes above; empty for 0 and for a code it does not know.
-std::string ErrorText(std::uint32_t code);
+std::string errorText(std::uint32_t code);
 
 // A failure of the HTTP client or of a URL. The message is the text the user sees.
 class EHttpError : public Error {

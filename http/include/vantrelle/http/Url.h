@@ -28,26 +28,26 @@ struct UrlParts {
 
 // Splits an absolute URL of any scheme. Throws EHttpError (InvalidUrl or UnrecognizedScheme)
 // when it cannot be split.
-UrlParts CrackUrl(std::string_view url);
+UrlParts crackUrl(std::string_view url);
 
 // True when both name the same scheme, host (in any case) and port: the origin of RFC 6454,
 // to which credentials given for one URL are confined.
-bool SameOrigin(const UrlParts& a, const UrlParts& b);
+bool sameOrigin(const UrlParts& a, const UrlParts& b);
 
 // True for "http" and "https", the only schemes THttpRequest fetches.
-bool IsHttpScheme(std::string_view scheme);
+bool isHttpScheme(std::string_view scheme);
 
 // "http://" or "https://", the host (bracketed when it holds ":"), ":port" unless the port
 // is 80, then the path and extra information ("/" when both are empty; a path without a
 // leading "/" gets one). Only spaces are encoded ("%20"). Throws EHttpError for an empty or
 // malformed host name and for a result longer than 2054 bytes.
-std::string BuildUrl(
+std::string buildUrl(
     bool ssl, std::string_view hostName, int port, std::string_view urlPath, std::string_view extraInfo);
 
-// The URL that is handed to the HTTP client: like BuildUrl, but the port is always written
+// The URL that is handed to the HTTP client: like buildUrl, but the port is always written
 // and every byte that may not stand in a request target (controls, space, bytes of 0x7F and
 // above) is percent-encoded (RFC 3986, 2.1).
-std::string RequestUrl(
+std::string requestUrl(
     bool ssl, std::string_view hostName, int port, std::string_view urlPath, std::string_view extraInfo);
 
 } // namespace vantrelle::http
