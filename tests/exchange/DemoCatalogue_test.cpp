@@ -62,7 +62,8 @@ std::string quoted(const fs::path& path)
 TEST(DemoCatalogue, EveryFilmHasItsPosterAsAPaletteBitmapAndTheTitlesFollowTheLanguage)
 {
     const vantrelle::ScratchDir dir;
-    const ToolRun run = runTool("demo " + quoted(dir / "demo") + " --posters " + quoted(kPosters));
+    const ToolRun run = runTool("demo " + quoted(dir / "demo") + " --titles " + quoted(VANTRELLE_DEMO_TITLES)
+        + " --posters " + quoted(kPosters));
     ASSERT_EQ(run.exitCode, 0) << run.all();
     EXPECT_EQ(run.output, "Created " + (dir / "demo" / "Movies.mdb").string() + " with 15 films and their posters\n");
 
@@ -119,7 +120,8 @@ TEST(DemoCatalogue, APosterThatCannotBeHadLeavesNoCatalogue)
         const vantrelle::ScratchDir dir;
         fs::copy(kPosters, dir / "posters");
         c.spoil(dir / "posters");
-        const ToolRun run = runTool("demo " + quoted(dir / "demo") + " --posters " + quoted(dir / "posters"));
+        const ToolRun run = runTool("demo " + quoted(dir / "demo") + " --titles " + quoted(VANTRELLE_DEMO_TITLES)
+            + " --posters " + quoted(dir / "posters"));
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_NE(run.errors.find(c.error), std::string::npos) << run.errors;
         EXPECT_FALSE(fs::exists(dir / "demo" / "Movies.mdb"));

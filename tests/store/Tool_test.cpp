@@ -21,8 +21,11 @@ TEST(Tool, CreateListAndDemo)
         { "list", 0, "" },
         { "create a b", 2, "vantrelle-tool: too many arguments" },
         { "demo", 2, "vantrelle-tool: the folder is missing" },
-        { "demo sample", 0, "Created sample/Movies.mdb with 15 films\n" },
-        { "demo sample", 1, "vantrelle-tool: 'sample/Movies.mdb' already exists" },
+        { "demo sample", 2, "vantrelle-tool: --titles INDEX is missing" },
+        { "demo sample --titles " + std::string(VANTRELLE_DEMO_TITLES), 0,
+            "Created sample/Movies.mdb with 15 films\n" },
+        { "demo sample --titles " + std::string(VANTRELLE_DEMO_TITLES), 1,
+            "vantrelle-tool: 'sample/Movies.mdb' already exists" },
         { "list sample/Movies.mdb", 0, "15\t\xC3\x81ngel del Norte\t2017\n11\tEastern Tide\t1983\n" },
         { "list sample/nothing.mdb", 1, "vantrelle-tool: Could not find file 'nothing.mdb' in the folder" },
     };
