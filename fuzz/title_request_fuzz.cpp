@@ -1,15 +1,14 @@
 // Requests to the title service come from any program on the machine. The first line of the input is
 // the Host header, the rest the request target: whatever they hold, the service answers with a page,
 // a redirect or a 404, never with a failure, and never echoes a line break into a header.
+#include "vantrelle/ScratchDir.h"
 #include "vantrelle/titleindex/Import.h"
 #include "vantrelle/titleindex/TitleService.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,13 +17,9 @@ namespace {
 using namespace vantrelle::titleindex;
 namespace fs = std::filesystem;
 
-// A small index of its own, imported once per run and removed at exit.
-fs::path writeIndex()
+// A small index imported into `dir`.
+fs::path writeIndex(const fs::path& dir)
 {
-    char name[] = "/tmp/title_request_fuzz_XXXXXX";
-    if (!mkdtemp(name))
-        std::abort();
-    const fs::path dir = name;
     const std::pair<const char*, const char*> files[] = {
         { "title.basics.tsv",
             "tconst\ttitleType\tprimaryTitle\toriginalTitle\tisAdult\tstartYear\tendYear\truntimeMinutes\tgenres\n"
@@ -41,17 +36,13 @@ fs::path writeIndex()
     for (const auto& [file, text] : files)
         std::ofstream(dir / file) << text;
     importTitles(dir, dir / "titles.db");
-    return dir;
+    return dir / "titles.db";
 }
 
+// Made once per run; the folder goes at exit, after the service.
 struct Fixture {
-    fs::path dir = writeIndex();
-    std::unique_ptr<TitleService> service = std::make_unique<TitleService>(dir / "titles.db");
-    ~Fixture()
-    {
-        service.reset();
-        fs::remove_all(dir);
-    }
+    vantrelle::ScratchDir dir { "title-request-fuzz" };
+    TitleService service { writeIndex(dir.path()) };
 };
 
 } // namespace
@@ -63,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t newline = input.find('\n');
     const std::string_view host = newline == std::string_view::npos ? std::string_view() : input.substr(0, newline);
     const std::string_view target = newline == std::string_view::npos ? input : input.substr(newline + 1);
-    const ServiceAnswer answer = fixture.service->answer(target, host);
+    const ServiceAnswer answer = fixture.service.answer(target, host);
     if (answer.status != 200 && answer.status != 302 && answer.status != 404)
         __builtin_trap();
     if ((answer.status == 302) != !answer.location.empty())
