@@ -204,7 +204,8 @@ ImportResult importMovies(std::string_view file, std::string_view connectionStri
 
     ExistingFilms existing;
     if (options.skipDuplicates)
-        store::readMovies(connectionString, [&](store::StoredRow&& row) { existing.add(row.values); });
+        store::readMovies(
+            connectionString, [&](store::StoredRow&& row) { existing.add(row.values); }, store::CoverReading::skipped);
     // Opened before any value is converted: a catalogue that cannot be written fails before a cover is reduced.
     store::MovieAppender appender(connectionString);
     RowConverter converter(options);

@@ -115,6 +115,19 @@ std::vector<StoredRow> inTitleOrder(std::vector<StoredRow> rows)
     return sorted;
 }
 
+// "SELECT <every column but Cover> FROM Movies".
+const std::string& selectWithoutCover()
+{
+    static const std::string select = [] {
+        std::string columns;
+        for (int k = 0; k < kMovieColumnCount; ++k)
+            if (k != kCoverColumn)
+                columns.append(columns.empty() ? "" : ", ").append(kColumns[k].name);
+        return "SELECT " + columns + " FROM Movies";
+    }();
+    return select;
+}
+
 void bindValue(sqlite::Statement& statement, int parameter, const FieldValue& value)
 {
     if (const auto* number = std::get_if<std::int32_t>(&value))
@@ -235,7 +248,7 @@ std::vector<StoredRow> MoviesTable::readAll()
     return inTitleOrder(std::move(rows));
 }
 
-void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink)
+void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink, CoverReading covers)
 {
     std::optional<sqlite::Statement> byRowid;
     try {
@@ -248,8 +261,10 @@ void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink)
             sink(std::move(row));
         return;
     }
+    checkColumnTypes(m_db.handle(), byRowid->handle(), resultColumns(byRowid->handle()));
+    if (covers == CoverReading::skipped)
+        byRowid.emplace(m_db, selectWithoutCover() + " WHERE rowid = ?");
     const auto index = resultColumns(byRowid->handle());
-    checkColumnTypes(m_db.handle(), byRowid->handle(), index);
     // Room for the pages the first pass reads (up to 64 MiB), so that the second finds them in memory.
     m_db.exec("PRAGMA cache_size = -65536");
     checkCatalogueFile(m_file);
@@ -283,14 +298,7 @@ void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink)
 
 bool MoviesTable::readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& rows) const
 {
-    static const std::string withoutCover = [] {
-        std::string columns;
-        for (int k = 0; k < kMovieColumnCount; ++k)
-            if (k != kCoverColumn)
-                columns.append(columns.empty() ? "" : ", ").append(kColumns[k].name);
-        return "SELECT " + columns + " FROM Movies";
-    }();
-    sqlite::Statement select(m_db, withoutCover);
+    sqlite::Statement select(m_db, selectWithoutCover());
     const auto index = resultColumns(select.handle());
     const ValueReader reader(select.handle(), index);
     while (select.step()) {

@@ -3,6 +3,7 @@
 #include "Sqlite.h"
 
 #include "vantrelle/store/MoviesQuery.h"
+#include "vantrelle/store/ReadMovies.h"
 
 #include <bitset>
 #include <cstdint>
@@ -45,7 +46,8 @@ public:
     std::vector<StoredRow> readAll();
     // Gives every row to `sink` in the order of readAll(), one at a time and keeping none, in one read
     // transaction: for readers of a whole catalogue (an export).
-    void readEach(const std::function<void(StoredRow&&)>& sink);
+    // With CoverReading::skipped, every Cover reads as null and is not read at all.
+    void readEach(const std::function<void(StoredRow&&)>& sink, CoverReading covers);
     // Takes over the cover of a row that the query held at its close, for the next readAll().
     void keepCover(StoredRow& row);
 

@@ -4,9 +4,9 @@
 
 namespace vantrelle::store {
 
-void readMovies(std::string_view connectionString, const std::function<void(StoredRow&&)>& sink)
+void readMovies(std::string_view connectionString, const std::function<void(StoredRow&&)>& sink, CoverReading covers)
 {
-    MoviesTable::connect(connectionString)->readEach(sink);
+    MoviesTable::connect(connectionString)->readEach(sink, covers);
 }
 
 } // namespace vantrelle::store
