@@ -61,7 +61,7 @@ std::string hostilePage(std::size_t size)
 void scrape(const std::string& page)
 {
     DiscardingTarget target;
-    TURLDecoder decoder;
+    URLDecoder decoder;
     benchmark::DoNotOptimize(TitlePageScraper(target, decoder).scrape(page));
 }
 

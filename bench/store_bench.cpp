@@ -149,14 +149,14 @@ void reportPeakMemory()
         std::ofstream("/proc/self/clear_refs") << "5";
     } // resets the peak to the current size
     const long before = statusKilobytes("VmRSS:");
-    TMoviesQuery query;
+    MoviesQuery query;
     query.ConnectionString = connectionStringFor(catalogue().file());
     query.Open();
     const long peak = statusKilobytes("VmHWM:");
     std::size_t bytes = 0;
     for (int recNo = 1; recNo <= query.RecordCount(); ++recNo) {
         query.SetRecNo(recNo);
-        for (const TField* field : query.Fields())
+        for (const Field* field : query.Fields())
             if (const auto* text = std::get_if<std::string>(&field->Value()))
                 bytes += text->size();
             else if (const auto* data = std::get_if<Bytes>(&field->Value()))
@@ -174,7 +174,7 @@ void BM_StoreOpen(benchmark::State& state)
     static const bool measured = (reportPeakMemory(), true);
     (void)measured;
     for (auto _ : state) {
-        TMoviesQuery query;
+        MoviesQuery query;
         query.ConnectionString = connectionStringFor(catalogue().file());
         query.Open();
         benchmark::DoNotOptimize(query.RecordCount());
@@ -209,7 +209,7 @@ void BM_StoreReopen(benchmark::State& state)
         malloc_trim(0); // what earlier runs freed goes back, so this open cannot hide in it
         std::ofstream("/proc/self/clear_refs") << "5";
     } // resets the peak to the current size
-    TMoviesQuery query;
+    MoviesQuery query;
     query.ConnectionString = connectionStringFor(largeCatalogue().file());
     query.Open();
     vantrelle::bench::reportInfo("store.open.peak_rss_mb", statusKilobytes("VmHWM:") / 1024.0, "MiB");

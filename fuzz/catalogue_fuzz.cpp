@@ -18,13 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    vantrelle::store::TMoviesQuery query;
+    vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(file);
     try {
         query.Open();
         std::size_t total = 0;
         for (int recNo = 1; recNo <= query.RecordCount(); ++recNo)
-            for (const vantrelle::store::TField* field : query.Fields())
+            for (const vantrelle::store::Field* field : query.Fields())
                 total += query.displayTextAt(recNo, *field).size();
         total += query.OpenWarning().size();
         (void)total;

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view page(reinterpret_cast<const char*>(data), size);
     AcceptingTarget target;
-    TURLDecoder decoder;
+    URLDecoder decoder;
     TitlePageScraper scraper(target, decoder);
     const auto poster = scraper.scrape(page);
     if (poster && poster->size() > size)

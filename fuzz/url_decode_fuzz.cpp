@@ -1,5 +1,5 @@
 // Name links are URL-encoded text from the network.
-#include "vantrelle/titleservice/UrlDecoder.h"
+#include "vantrelle/titleservice/URLDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,9 +9,9 @@ using namespace vantrelle::titleservice;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    TURLDecoder decoder;
+    URLDecoder decoder;
     bool failed = false;
-    decoder.OnError = [&](TURLDecoder&, const std::string&, const std::string&) { failed = true; };
+    decoder.OnError = [&](URLDecoder&, const std::string&, const std::string&) { failed = true; };
     decoder.InputString.assign(reinterpret_cast<const char*>(data), size);
     const std::string decoded = decoder.UrlDecode();
     // Decoding never lengthens the text, and a failure gives back the input.

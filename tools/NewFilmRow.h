@@ -51,7 +51,7 @@ private:
     void written(std::string_view column);
 
     ScratchDir m_folder { "lookup" }; // holds the scratch catalogue
-    store::TMoviesQuery m_query;
+    store::MoviesQuery m_query;
     std::string m_typed;
     std::optional<titleservice::ListChoice> m_choice;
     std::vector<std::string> m_columns;

@@ -1,13 +1,13 @@
 #include "vantrelle/app/TForm1.h"
 
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBGrid.h"
+#include "vantrelle/app/DBImage.h"
+#include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/Glyphs.h"
+#include "vantrelle/app/Image.h"
 #include "vantrelle/app/PlaceholderCover.h"
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBGrid.h"
-#include "vantrelle/app/TDBImage.h"
-#include "vantrelle/app/TDropDownButton.h"
-#include "vantrelle/app/TImage.h"
 #include "vantrelle/app/WindowLook.h"
 
 #include <QAction>
@@ -41,9 +41,9 @@ QLabel* label(const char* name, const QString& caption, QWidget* parent, QPoint 
     return text;
 }
 
-TDBEdit* edit(const char* name, const char* column, QWidget* parent, QRect geometry)
+DBEdit* edit(const char* name, const char* column, QWidget* parent, QRect geometry)
 {
-    auto* box = new TDBEdit(column, parent);
+    auto* box = new DBEdit(column, parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(geometry);
     return box;
@@ -68,8 +68,8 @@ QAction* menuItem(const char* name, const QString& caption, QMenu* menu)
 } // namespace
 
 TForm1::TForm1(std::string connectionString)
-    : aqMovies(std::make_unique<store::TMoviesQuery>())
-    , dsMovies(std::make_unique<store::TDataSource>())
+    : aqMovies(std::make_unique<store::MoviesQuery>())
+    , dsMovies(std::make_unique<store::DataSource>())
 {
     aqMovies->ConnectionString = std::move(connectionString);
     setObjectName(QStringLiteral("Form1"));
@@ -95,12 +95,12 @@ TForm1::~TForm1()
 void TForm1::createControls()
 {
     GroupBox1 = groupBox("GroupBox1", QStringLiteral("Movies List"), this, QRect(8, 4, 361, 165));
-    DBGrid1 = new TDBGrid(GroupBox1);
+    DBGrid1 = new DBGrid(GroupBox1);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setGeometry(8, 16, 345, 140);
 
     GroupBox2 = groupBox("GroupBox2", QStringLiteral("Picture"), this, QRect(373, 4, 116, 165));
-    DBImage1 = new TDBImage("Cover", GroupBox2);
+    DBImage1 = new DBImage("Cover", GroupBox2);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(8, 16, 100, 140);
 
@@ -150,7 +150,7 @@ void TForm1::createButtons()
     SearchByNumber1 = menuItem("SearchByNumber1", QStringLiteral("Enter Number"), PopupMenu2);
     SearchByName1 = menuItem("SearchByName1", QStringLiteral("Search by Name.."), PopupMenu2);
 
-    SpeedButton1 = new TDropDownButton(QStringLiteral("Action"), PopupMenu1, this);
+    SpeedButton1 = new DropDownButton(QStringLiteral("Action"), PopupMenu1, this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setGeometry(315, 275, 173, 35);
 
@@ -159,7 +159,7 @@ void TForm1::createButtons()
     BitBtn4 = glyphButton("BitBtn4", QStringLiteral("Cancel"), Glyph::Cross, this, QRect(403, 275, 85, 35));
     BitBtn4->hide();
 
-    BitBtn2 = new TDropDownButton(QStringLiteral("&Browse IMDB Title"), PopupMenu2, this);
+    BitBtn2 = new DropDownButton(QStringLiteral("&Browse IMDB Title"), PopupMenu2, this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setGeometry(315, 316, 173, 33);
     BitBtn2->setEnabled(false);
@@ -168,7 +168,7 @@ void TForm1::createButtons()
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
     BitBtn3->setGeometry(315, 355, 173, 33);
 
-    Image1 = new TImage(this);
+    Image1 = new Image(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(312, 276, 177, 117);
     Image1->Picture().setGraphic(std::make_unique<pictures::TBitmap>(placeholderCover()));
@@ -188,7 +188,7 @@ void TForm1::bindControls()
     dsMovies->AutoEdit = false;
     DBGrid1->bind(dsMovies.get());
     DBImage1->bind(dsMovies.get());
-    for (TDBEdit* box : findChildren<TDBEdit*>())
+    for (DBEdit* box : findChildren<DBEdit*>())
         box->bind(dsMovies.get());
 }
 
@@ -220,13 +220,13 @@ void TForm1::connectHandlers()
 
     // The query's events reach the window's handlers; a handler's failure goes back
     // to the operation that raised the event, and from there to the error box.
-    dsMovies->OnStateChange = [this](store::TDataSource&) { dsMoviesStateChange(); };
-    aqMovies->AfterInsert = [this](store::TMoviesQuery&) { atMoviesAfterInsert(); };
-    aqMovies->AfterEdit = [this](store::TMoviesQuery&) { atMoviesAfterEdit(); };
-    aqMovies->AfterCancel = [this](store::TMoviesQuery&) { atMoviesAfterCancel(); };
-    aqMovies->AfterDelete = [this](store::TMoviesQuery&) { atMoviesAfterCancel(); };
-    aqMovies->AfterPost = [this](store::TMoviesQuery&) { aqMoviesAfterPost(); };
-    aqMovies->AfterScroll = [this](store::TMoviesQuery&) { aqMoviesAfterScroll(); };
+    dsMovies->OnStateChange = [this](store::DataSource&) { dsMoviesStateChange(); };
+    aqMovies->AfterInsert = [this](store::MoviesQuery&) { atMoviesAfterInsert(); };
+    aqMovies->AfterEdit = [this](store::MoviesQuery&) { atMoviesAfterEdit(); };
+    aqMovies->AfterCancel = [this](store::MoviesQuery&) { atMoviesAfterCancel(); };
+    aqMovies->AfterDelete = [this](store::MoviesQuery&) { atMoviesAfterCancel(); };
+    aqMovies->AfterPost = [this](store::MoviesQuery&) { aqMoviesAfterPost(); };
+    aqMovies->AfterScroll = [this](store::MoviesQuery&) { aqMoviesAfterScroll(); };
 }
 
 void TForm1::FormCreate()
@@ -255,9 +255,9 @@ void TForm1::FormDestroy()
 
 void TForm1::SetEditColours(bool browse)
 {
-    TDBEdit* const boxes[] = { DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5, DBEdit6, DBEdit7, DBEdit8, DBEdit9,
-        DBEdit10, DBEdit11, DBEdit12, DBEdit13, DBEdit14, DBEdit15, DBEdit17 };
-    for (TDBEdit* box : boxes) {
+    DBEdit* const boxes[] = { DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5, DBEdit6, DBEdit7, DBEdit8, DBEdit9, DBEdit10,
+        DBEdit11, DBEdit12, DBEdit13, DBEdit14, DBEdit15, DBEdit17 };
+    for (DBEdit* box : boxes) {
         QPalette colours = box->palette();
         colours.setColor(QPalette::Base, browse ? browsingColour(palette()) : editingColour(palette()));
         box->setPalette(colours);

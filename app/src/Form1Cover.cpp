@@ -1,8 +1,8 @@
 // The cover import: a downloaded poster, or a picture file chosen by double-clicking the cover, becomes the
 // picture of DBImage1, reduced to a palette bitmap.
-#include "vantrelle/app/TDBImage.h"
+#include "vantrelle/app/DBImage.h"
+#include "vantrelle/app/OpenPictureDialog.h"
 #include "vantrelle/app/TForm1.h"
-#include "vantrelle/app/TOpenPictureDialog.h"
 #include "vantrelle/pictures/CoverImport.h"
 
 namespace vantrelle::app {
@@ -12,8 +12,8 @@ using store::qsInsert;
 
 void TForm1::connectCover()
 {
-    OpenPictureDialog2 = new TOpenPictureDialog(this);
-    connect(DBImage1, &TDBImage::doubleClicked, this, guardedHandler(&TForm1::DBImage1DblClick));
+    OpenPictureDialog2 = new OpenPictureDialog(this);
+    connect(DBImage1, &DBImage::doubleClicked, this, guardedHandler(&TForm1::DBImage1DblClick));
 }
 
 void TForm1::ImportCoverFile(const std::string& FileName)

@@ -1,8 +1,8 @@
 // The editing workflow: the window's face follows the state of the movies query,
 // and the buttons and menu items drive the query.
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBGrid.h"
-#include "vantrelle/app/TDropDownButton.h"
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBGrid.h"
+#include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 
 #include <QKeyEvent>
@@ -16,7 +16,7 @@ using store::qsInsert;
 
 void TForm1::dsMoviesStateChange()
 {
-    const store::TQueryState state = dsMovies->State();
+    const store::QueryState state = dsMovies->State();
     const bool changing = state == qsEdit || state == qsInsert;
     const bool buttonHadFocus = BitBtn1->hasFocus() || BitBtn4->hasFocus();
     BitBtn2->setEnabled(state == qsInsert);

@@ -1,13 +1,13 @@
 // The lookups of a new film at the title service, by number ("Enter Number") and by name ("Search by
 // Name.."): the title lookup runs them, and the window answers what it asks with its boxes and dialogs.
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBImage.h"
+#include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/ErrorHandler.h"
+#include "vantrelle/app/Image.h"
 #include "vantrelle/app/QtEventDelivery.h"
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBImage.h"
-#include "vantrelle/app/TDropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/TForm2.h"
-#include "vantrelle/app/TImage.h"
 #include "vantrelle/titleindex/Import.h"
 
 #include <QAction>

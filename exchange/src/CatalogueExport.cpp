@@ -16,16 +16,16 @@ namespace vantrelle::exchange {
 namespace {
 
 namespace fs = std::filesystem;
+using store::Field;
 using store::FieldValue;
-using store::TField;
 
-std::vector<const TField*> chosenFields(store::TMoviesQuery& columns, const std::vector<std::string>& names)
+std::vector<const Field*> chosenFields(store::MoviesQuery& columns, const std::vector<std::string>& names)
 {
     if (names.empty())
         return { columns.Fields().begin(), columns.Fields().end() };
-    std::vector<const TField*> fields;
+    std::vector<const Field*> fields;
     for (const std::string& name : names) {
-        const TField* field = &columns.FieldByName(name);
+        const Field* field = &columns.FieldByName(name);
         if (std::find(fields.begin(), fields.end(), field) != fields.end())
             throw Error("Field '" + field->FieldName() + "' is given twice");
         fields.push_back(field);
@@ -66,7 +66,7 @@ private:
 
 class MovieWriter {
 public:
-    MovieWriter(std::vector<const TField*> fields, const ExportOptions& options)
+    MovieWriter(std::vector<const Field*> fields, const ExportOptions& options)
         : m_fields(std::move(fields))
         , m_json(options.format == DataFormat::Json)
     {
@@ -140,7 +140,7 @@ private:
             appendCsvText(out, text);
     }
 
-    std::vector<const TField*> m_fields;
+    std::vector<const Field*> m_fields;
     bool m_json;
     std::optional<CoverFiles> m_covers;
 };
@@ -150,7 +150,7 @@ private:
 std::size_t exportMovies(std::string_view connectionString, const ExportOptions& options, std::ostream& out)
 {
     constexpr std::size_t kChunk = 1 << 20;
-    store::TMoviesQuery columns; // never opened: its column objects name and number the columns
+    store::MoviesQuery columns; // never opened: its column objects name and number the columns
     const MovieWriter writer(chosenFields(columns, options.fields), options);
     std::string buffer;
     buffer.reserve(2 * kChunk);

@@ -23,10 +23,10 @@ namespace vantrelle::exchange {
 namespace {
 
 namespace fs = std::filesystem;
+using store::Field;
 using store::FieldValue;
 using store::MovieRecord;
-using store::TField;
-using store::TMoviesQuery;
+using store::MoviesQuery;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::size_t kProgressEvery = 256; // films
@@ -50,9 +50,9 @@ std::string_view trimmed(std::string_view name)
                                            : name.substr(first, name.find_last_not_of(' ') + 1 - first);
 }
 
-TField* fieldNamed(TMoviesQuery& query, std::string_view name)
+Field* fieldNamed(MoviesQuery& query, std::string_view name)
 {
-    for (TField* field : query.Fields())
+    for (Field* field : query.Fields())
         if (sameName(field->FieldName(), name))
             return field;
     return nullptr;
@@ -124,7 +124,7 @@ public:
         std::array<std::size_t, store::kMovieColumnCount> filledBy;
         filledBy.fill(kNone);
         for (std::size_t k = 0; k < record.cells.size(); ++k) {
-            const TField* field = m_targets[k];
+            const Field* field = m_targets[k];
             const std::optional<Cell>& cell = record.cells[k];
             if (!field || !cell)
                 continue;
@@ -136,7 +136,7 @@ public:
             if (!cell->text)
                 continue;
             try {
-                if (field->DataType() == store::TFieldType::ftBlob)
+                if (field->DataType() == store::FieldType::ftBlob)
                     row[field->Index()] = cover(*cell->text);
                 else
                     row[field->Index()] = field->valueFromText(*cell->text);
@@ -151,10 +151,10 @@ public:
 private:
     // The catalogue column that the file's column `name` fills; nullptr when it is ignored. Two columns may
     // fill the same one (JSON keys in another case, a --map) as long as no record gives both.
-    TField* target(const std::string& name)
+    Field* target(const std::string& name)
     {
         const std::string_view trimmedName = trimmed(name);
-        TField* field = nullptr;
+        Field* field = nullptr;
         bool mapped = false;
         for (std::size_t m = 0; m < m_options.columnMap.size() && !mapped; ++m) {
             const auto& [source, column] = m_options.columnMap[m];
@@ -189,10 +189,10 @@ private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     const ImportOptions& m_options;
-    TMoviesQuery m_columns; // never opened: its column objects convert the values
+    MoviesQuery m_columns; // never opened: its column objects convert the values
     std::vector<bool> m_mapUsed;
     std::vector<std::string> m_names; // the file's columns, as UTF-8
-    std::vector<TField*> m_targets; // by column of the file
+    std::vector<Field*> m_targets; // by column of the file
 };
 
 } // namespace

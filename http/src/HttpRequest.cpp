@@ -11,7 +11,7 @@ namespace vantrelle::http {
 
 std::uint32_t RequestFlagWord(TInternetFlags flags)
 {
-    // INTERNET_FLAG_* values, in the order of TInternetFlag.
+    // INTERNET_FLAG_* values, in the order of InternetFlag.
     static constexpr std::uint32_t values[] = {
         0x00010000,
         0x04000000,
@@ -33,7 +33,7 @@ std::uint32_t RequestFlagWord(TInternetFlags flags)
     };
     std::uint32_t word = 0;
     for (std::size_t i = 0; i < std::size(values); ++i)
-        if (flags.contains(static_cast<TInternetFlag>(i)))
+        if (flags.contains(static_cast<InternetFlag>(i)))
             word |= values[i];
     return word;
 }

@@ -11,9 +11,9 @@ RequestEvents::RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery>
 {
 }
 
-void RequestEvents::raise(TNotifyEvent HttpRequestEvents::*event)
+void RequestEvents::raise(NotifyEvent HttpRequestEvents::*event)
 {
-    const TNotifyEvent& handler = m_handlers.*event;
+    const NotifyEvent& handler = m_handlers.*event;
     if (!handler || m_stopped)
         return;
     if (!m_delivery) {

@@ -21,7 +21,7 @@ public:
     RequestEvents(THttpRequest& owner, std::shared_ptr<EventDelivery> delivery, HttpRequestEvents handlers,
         std::function<void()> beforeHandler);
 
-    void raise(TNotifyEvent HttpRequestEvents::*event);
+    void raise(NotifyEvent HttpRequestEvents::*event);
     // No event is raised from now on. True when a raise() waits at this moment for the
     // calling thread, which is then the user-interface thread: waiting for that raise to end
     // would wait for ever.

@@ -94,31 +94,31 @@ std::string columnTypeName(std::string_view declaredType, bool autoIncrement)
     return "BCD";
 }
 
-std::string expectedTypeName(TFieldType type)
+std::string expectedTypeName(FieldType type)
 {
     switch (type) {
-    case TFieldType::ftAutoInc:
+    case FieldType::ftAutoInc:
         return "AutoInc";
-    case TFieldType::ftInteger:
+    case FieldType::ftInteger:
         return "Integer";
-    case TFieldType::ftWideString:
+    case FieldType::ftWideString:
         return "WideString";
-    case TFieldType::ftBlob:
+    case FieldType::ftBlob:
         return "Blob";
     }
     return "Unknown";
 }
 
-bool typeCompatible(TFieldType type, std::string_view declaredType, bool autoIncrement)
+bool typeCompatible(FieldType type, std::string_view declaredType, bool autoIncrement)
 {
     const std::string typeName = columnTypeName(declaredType, autoIncrement);
     switch (type) {
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftInteger:
+    case FieldType::ftAutoInc:
+    case FieldType::ftInteger:
         return typeName == "Integer" || typeName == "AutoInc";
-    case TFieldType::ftWideString:
+    case FieldType::ftWideString:
         return typeName == "WideString" || typeName == "String";
-    case TFieldType::ftBlob:
+    case FieldType::ftBlob:
         return typeName == "Blob" || typeName == "Memo" || typeName == "WideMemo"
             || (typeName == "WideString" && declaredType.find('(') == std::string_view::npos);
     }

@@ -12,11 +12,11 @@ namespace vantrelle::store {
 std::string columnTypeName(std::string_view declaredType, bool autoIncrement);
 
 // The type name a column object expects ("AutoInc", "Integer", "WideString", "Blob").
-std::string expectedTypeName(TFieldType type);
+std::string expectedTypeName(FieldType type);
 
 // Whether a column declared as `declaredType` can be bound to a column object of type `type`. Cover takes
 // every long type: the long binary and long text types, and any text type declared without a size, which
 // SQLite never bounds.
-bool typeCompatible(TFieldType type, std::string_view declaredType, bool autoIncrement);
+bool typeCompatible(FieldType type, std::string_view declaredType, bool autoIncrement);
 
 } // namespace vantrelle::store

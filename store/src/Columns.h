@@ -11,29 +11,29 @@ namespace vantrelle::store {
 // The columns of Movies in declared order, as the query binds them.
 struct ColumnSpec {
     const char* name;
-    TFieldType type;
+    FieldType type;
     int size; // Unicode characters, text columns only
 };
 
 inline constexpr std::array<ColumnSpec, kMovieColumnCount> kColumns = { {
-    { "ID", TFieldType::ftAutoInc, 0 },
-    { "NameOfMovie", TFieldType::ftWideString, 50 },
-    { "Genre", TFieldType::ftWideString, 50 },
-    { "Director", TFieldType::ftWideString, 50 },
-    { "Tagline", TFieldType::ftWideString, 200 },
-    { "Runtime", TFieldType::ftInteger, 0 },
-    { "Format", TFieldType::ftWideString, 50 },
-    { "NoOfCds", TFieldType::ftInteger, 0 },
-    { "CastMemberName1", TFieldType::ftWideString, 50 },
-    { "CastMemberName2", TFieldType::ftWideString, 50 },
-    { "CastMemberName3", TFieldType::ftWideString, 50 },
-    { "CastMemberName4", TFieldType::ftWideString, 50 },
-    { "Character1", TFieldType::ftWideString, 50 },
-    { "Character2", TFieldType::ftWideString, 50 },
-    { "Character3", TFieldType::ftWideString, 50 },
-    { "Character4", TFieldType::ftWideString, 50 },
-    { "Cover", TFieldType::ftBlob, 0 },
-    { "Year", TFieldType::ftInteger, 0 },
+    { "ID", FieldType::ftAutoInc, 0 },
+    { "NameOfMovie", FieldType::ftWideString, 50 },
+    { "Genre", FieldType::ftWideString, 50 },
+    { "Director", FieldType::ftWideString, 50 },
+    { "Tagline", FieldType::ftWideString, 200 },
+    { "Runtime", FieldType::ftInteger, 0 },
+    { "Format", FieldType::ftWideString, 50 },
+    { "NoOfCds", FieldType::ftInteger, 0 },
+    { "CastMemberName1", FieldType::ftWideString, 50 },
+    { "CastMemberName2", FieldType::ftWideString, 50 },
+    { "CastMemberName3", FieldType::ftWideString, 50 },
+    { "CastMemberName4", FieldType::ftWideString, 50 },
+    { "Character1", FieldType::ftWideString, 50 },
+    { "Character2", FieldType::ftWideString, 50 },
+    { "Character3", FieldType::ftWideString, 50 },
+    { "Character4", FieldType::ftWideString, 50 },
+    { "Cover", FieldType::ftBlob, 0 },
+    { "Year", FieldType::ftInteger, 0 },
 } };
 
 inline constexpr int kIdColumn = 0;

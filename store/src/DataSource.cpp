@@ -15,12 +15,12 @@ template <typename T> void erase(std::vector<T*>& list, T* item)
 
 } // namespace
 
-TDataLink::~TDataLink()
+DataLink::~DataLink()
 {
     SetDataSource(nullptr);
 }
 
-void TDataLink::SetDataSource(TDataSource* source)
+void DataLink::SetDataSource(store::DataSource* source)
 {
     if (source == m_source)
         return;
@@ -31,25 +31,25 @@ void TDataLink::SetDataSource(TDataSource* source)
         m_source->m_links.push_back(this);
 }
 
-TMoviesQuery* TDataLink::DataSet() const
+MoviesQuery* DataLink::DataSet() const
 {
     return m_source ? m_source->DataSet() : nullptr;
 }
 
-bool TDataLink::Editing() const
+bool DataLink::Editing() const
 {
-    const TQueryState state = m_source ? m_source->State() : qsClosed;
+    const QueryState state = m_source ? m_source->State() : qsClosed;
     return state == qsEdit || state == qsInsert;
 }
 
-TDataSource::~TDataSource()
+DataSource::~DataSource()
 {
     SetDataSet(nullptr);
-    for (TDataLink* link : m_links)
+    for (DataLink* link : m_links)
         link->m_source = nullptr;
 }
 
-void TDataSource::SetDataSet(TMoviesQuery* dataSet)
+void DataSource::SetDataSet(MoviesQuery* dataSet)
 {
     if (dataSet == m_dataSet)
         return;
@@ -60,41 +60,41 @@ void TDataSource::SetDataSet(TMoviesQuery* dataSet)
         m_dataSet->m_sources.push_back(this);
 }
 
-TQueryState TDataSource::State() const
+QueryState DataSource::State() const
 {
     return m_dataSet ? m_dataSet->State() : qsClosed;
 }
 
 // Each notice goes to a copy of the list, so a link may detach itself while it is told.
-void TDataSource::notifyStateChanged(TQueryState state)
+void DataSource::notifyStateChanged(QueryState state)
 {
-    for (TDataLink* link : std::vector(m_links))
+    for (DataLink* link : std::vector(m_links))
         link->StateChanged(state);
     if (OnStateChange)
         OnStateChange(*this);
 }
 
-void TDataSource::notifyDataSetChanged()
+void DataSource::notifyDataSetChanged()
 {
-    for (TDataLink* link : std::vector(m_links))
+    for (DataLink* link : std::vector(m_links))
         link->DataSetChanged();
 }
 
-void TDataSource::notifyDataSetScrolled()
+void DataSource::notifyDataSetScrolled()
 {
-    for (TDataLink* link : std::vector(m_links))
+    for (DataLink* link : std::vector(m_links))
         link->DataSetScrolled();
 }
 
-void TDataSource::notifyRecordChanged(const TField* field)
+void DataSource::notifyRecordChanged(const Field* field)
 {
-    for (TDataLink* link : std::vector(m_links))
+    for (DataLink* link : std::vector(m_links))
         link->RecordChanged(field);
 }
 
-void TDataSource::notifyUpdateRecord()
+void DataSource::notifyUpdateRecord()
 {
-    for (TDataLink* link : std::vector(m_links))
+    for (DataLink* link : std::vector(m_links))
         link->UpdateRecord();
 }
 

@@ -19,7 +19,7 @@ std::string invalidInteger(std::string_view text, const std::string& fieldName)
 
 } // namespace
 
-TField::TField(TMoviesQuery& query, int index, std::string name, TFieldType type, int size, TAlignment alignment)
+Field::Field(MoviesQuery& query, int index, std::string name, FieldType type, int size, FieldAlignment alignment)
     : m_query(&query)
     , m_index(index)
     , m_name(std::move(name))
@@ -29,80 +29,80 @@ TField::TField(TMoviesQuery& query, int index, std::string name, TFieldType type
 {
 }
 
-bool TField::IsNull() const
+bool Field::IsNull() const
 {
     return std::holds_alternative<std::monostate>(Value());
 }
 
-const FieldValue& TField::Value() const
+const FieldValue& Field::Value() const
 {
     return m_query->currentValue(m_index);
 }
 
-void TField::Clear()
+void Field::Clear()
 {
     SetValue(std::monostate {});
 }
 
-void TField::checkCanModify() const
+void Field::checkCanModify() const
 {
     if (m_readOnly)
         throw EDatabaseError("Field '" + m_name + "' cannot be modified");
     m_query->checkEditing();
 }
 
-void TField::SetValue(FieldValue value)
+void Field::SetValue(FieldValue value)
 {
     checkCanModify();
     m_query->setCurrentValue(m_index, std::move(value));
 }
 
-void TField::AccessError(std::string_view typeName) const
+void Field::AccessError(std::string_view typeName) const
 {
     throw EDatabaseError("Cannot access field '" + m_name + "' as type " + std::string(typeName));
 }
 
-TIntegerField::TIntegerField(TMoviesQuery& query, int index, std::string name)
-    : TIntegerField(query, index, std::move(name), TFieldType::ftInteger)
+IntegerField::IntegerField(MoviesQuery& query, int index, std::string name)
+    : IntegerField(query, index, std::move(name), FieldType::ftInteger)
 {
 }
 
-TIntegerField::TIntegerField(TMoviesQuery& query, int index, std::string name, TFieldType type)
-    : TField(query, index, std::move(name), type, 0, TAlignment::taLeftJustify)
+IntegerField::IntegerField(MoviesQuery& query, int index, std::string name, FieldType type)
+    : Field(query, index, std::move(name), type, 0, FieldAlignment::taLeftJustify)
 {
 }
 
-std::string TIntegerField::AsString() const
+std::string IntegerField::AsString() const
 {
     const auto* value = std::get_if<std::int32_t>(&Value());
     return value ? std::to_string(*value) : std::string();
 }
 
-std::int32_t TIntegerField::AsInteger() const
+std::int32_t IntegerField::AsInteger() const
 {
     const auto* value = std::get_if<std::int32_t>(&Value());
     return value ? *value : 0;
 }
 
-std::string TIntegerField::displayTextOf(const FieldValue& value) const
+std::string IntegerField::displayTextOf(const FieldValue& value) const
 {
     const auto* number = std::get_if<std::int32_t>(&value);
     return number ? formatInteger(m_displayFormat, *number) : std::string();
 }
 
-std::string TIntegerField::editTextOf(const FieldValue& value) const
+std::string IntegerField::editTextOf(const FieldValue& value) const
 {
     const auto* number = std::get_if<std::int32_t>(&value);
     return number ? formatInteger(m_editFormat.empty() ? m_displayFormat : m_editFormat, *number) : std::string();
 }
 
-void TIntegerField::SetAsString(std::string_view text)
+void IntegerField::SetAsString(std::string_view text)
 {
     checkCanModify();
     SetValue(valueFromText(text));
 }
 
-FieldValue TIntegerField::valueFromText(std::string_view text) const
+FieldValue IntegerField::valueFromText(std::string_view text) const
 {
     if (text.empty())
         return std::monostate {};
@@ -112,29 +112,29 @@ FieldValue TIntegerField::valueFromText(std::string_view text) const
     return *value;
 }
 
-void TIntegerField::SetAsInteger(std::int32_t value)
+void IntegerField::SetAsInteger(std::int32_t value)
 {
     SetValue(value);
 }
 
-TAutoIncField::TAutoIncField(TMoviesQuery& query, int index, std::string name)
-    : TIntegerField(query, index, std::move(name), TFieldType::ftAutoInc)
+AutoIncField::AutoIncField(MoviesQuery& query, int index, std::string name)
+    : IntegerField(query, index, std::move(name), FieldType::ftAutoInc)
 {
     m_readOnly = true;
 }
 
-TWideStringField::TWideStringField(TMoviesQuery& query, int index, std::string name, int size)
-    : TField(query, index, std::move(name), TFieldType::ftWideString, size, TAlignment::taLeftJustify)
+WideStringField::WideStringField(MoviesQuery& query, int index, std::string name, int size)
+    : Field(query, index, std::move(name), FieldType::ftWideString, size, FieldAlignment::taLeftJustify)
 {
 }
 
-std::string TWideStringField::AsString() const
+std::string WideStringField::AsString() const
 {
     const auto* text = std::get_if<std::string>(&Value());
     return text ? *text : std::string();
 }
 
-std::int32_t TWideStringField::AsInteger() const
+std::int32_t WideStringField::AsInteger() const
 {
     const std::string text = AsString();
     const auto value = parseInteger(text);
@@ -143,19 +143,19 @@ std::int32_t TWideStringField::AsInteger() const
     return *value;
 }
 
-std::string TWideStringField::displayTextOf(const FieldValue& value) const
+std::string WideStringField::displayTextOf(const FieldValue& value) const
 {
     const auto* text = std::get_if<std::string>(&value);
     return text ? *text : std::string();
 }
 
-void TWideStringField::SetAsString(std::string_view text)
+void WideStringField::SetAsString(std::string_view text)
 {
     checkCanModify();
     SetValue(valueFromText(text));
 }
 
-FieldValue TWideStringField::valueFromText(std::string_view text) const
+FieldValue WideStringField::valueFromText(std::string_view text) const
 {
     std::string unicode = ansiToUtf8(text);
     const std::size_t kept = utf8Prefix(unicode, static_cast<std::size_t>(Size())).size();
@@ -163,60 +163,60 @@ FieldValue TWideStringField::valueFromText(std::string_view text) const
     return unicode;
 }
 
-void TWideStringField::SetAsInteger(std::int32_t value)
+void WideStringField::SetAsInteger(std::int32_t value)
 {
     SetAsString(std::to_string(value));
 }
 
-TBlobField::TBlobField(TMoviesQuery& query, int index, std::string name)
-    : TField(query, index, std::move(name), TFieldType::ftBlob, 0, TAlignment::taLeftJustify)
+BlobField::BlobField(MoviesQuery& query, int index, std::string name)
+    : Field(query, index, std::move(name), FieldType::ftBlob, 0, FieldAlignment::taLeftJustify)
 {
 }
 
-std::optional<Bytes> TBlobField::AsBytes() const
+std::optional<Bytes> BlobField::AsBytes() const
 {
     if (const auto* bytes = std::get_if<Bytes>(&Value()))
         return *bytes;
     return std::nullopt;
 }
 
-std::string_view TBlobField::Data() const
+std::string_view BlobField::Data() const
 {
     const auto* bytes = std::get_if<Bytes>(&Value());
     return bytes ? std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string_view();
 }
 
-void TBlobField::SetAsBytes(Bytes bytes)
+void BlobField::SetAsBytes(Bytes bytes)
 {
     SetValue(std::move(bytes));
 }
 
-std::string TBlobField::AsString() const
+std::string BlobField::AsString() const
 {
     return std::string(Data());
 }
 
-std::string TBlobField::displayTextOf(const FieldValue& value) const
+std::string BlobField::displayTextOf(const FieldValue& value) const
 {
     return std::holds_alternative<Bytes>(value) ? "(BLOB)" : "";
 }
 
-std::int32_t TBlobField::AsInteger() const
+std::int32_t BlobField::AsInteger() const
 {
     AccessError("Integer");
 }
 
-void TBlobField::SetAsString(std::string_view bytes)
+void BlobField::SetAsString(std::string_view bytes)
 {
     SetValue(valueFromText(bytes));
 }
 
-FieldValue TBlobField::valueFromText(std::string_view bytes) const
+FieldValue BlobField::valueFromText(std::string_view bytes) const
 {
     return Bytes(bytes.begin(), bytes.end());
 }
 
-void TBlobField::SetAsInteger(std::int32_t)
+void BlobField::SetAsInteger(std::int32_t)
 {
     AccessError("Integer");
 }

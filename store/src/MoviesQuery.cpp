@@ -15,7 +15,7 @@ const FieldValue kNull;
 
 } // namespace
 
-TMoviesQuery::TMoviesQuery()
+MoviesQuery::MoviesQuery()
     : aqMoviesID(*this, 0, kColumns[0].name)
     , aqMoviesNameOfMovie(*this, 1, kColumns[1].name, kColumns[1].size)
     , aqMoviesGenre(*this, 2, kColumns[2].name, kColumns[2].size)
@@ -43,14 +43,14 @@ TMoviesQuery::TMoviesQuery()
     aqMoviesRuntime.SetEditFormat("0");
 }
 
-TMoviesQuery::~TMoviesQuery()
+MoviesQuery::~MoviesQuery()
 {
     // The data sources outlive us only as empty shells; no events while being destroyed.
-    for (TDataSource* source : m_sources)
+    for (DataSource* source : m_sources)
         source->m_dataSet = nullptr;
 }
 
-const FieldValue& TMoviesQuery::currentValue(int column) const
+const FieldValue& MoviesQuery::currentValue(int column) const
 {
     if (m_current < 0)
         return kNull;
@@ -59,63 +59,63 @@ const FieldValue& TMoviesQuery::currentValue(int column) const
     return m_rows[m_current].values[column];
 }
 
-void TMoviesQuery::setCurrentValue(int column, FieldValue value)
+void MoviesQuery::setCurrentValue(int column, FieldValue value)
 {
     m_buffer[column] = std::move(value);
     m_modified.set(column);
     notifyRecordChanged(m_fields[column]);
 }
 
-void TMoviesQuery::checkActive() const
+void MoviesQuery::checkActive() const
 {
     if (m_state == qsClosed)
         throw EDatabaseError("Cannot perform this operation on a closed dataset");
 }
 
-void TMoviesQuery::checkEditing() const
+void MoviesQuery::checkEditing() const
 {
     if (!editing())
         throw EDatabaseError("Dataset not in edit or insert mode");
 }
 
-void TMoviesQuery::setState(TQueryState state)
+void MoviesQuery::setState(QueryState state)
 {
     m_state = state;
-    for (TDataSource* source : std::vector(m_sources))
+    for (DataSource* source : std::vector(m_sources))
         source->notifyStateChanged(state);
 }
 
-void TMoviesQuery::notifyDataSetChanged()
+void MoviesQuery::notifyDataSetChanged()
 {
-    for (TDataSource* source : std::vector(m_sources))
+    for (DataSource* source : std::vector(m_sources))
         source->notifyDataSetChanged();
 }
 
-void TMoviesQuery::notifyDataSetScrolled()
+void MoviesQuery::notifyDataSetScrolled()
 {
-    for (TDataSource* source : std::vector(m_sources))
+    for (DataSource* source : std::vector(m_sources))
         source->notifyDataSetScrolled();
 }
 
-void TMoviesQuery::notifyRecordChanged(const TField* field)
+void MoviesQuery::notifyRecordChanged(const Field* field)
 {
-    for (TDataSource* source : std::vector(m_sources))
+    for (DataSource* source : std::vector(m_sources))
         source->notifyRecordChanged(field);
 }
 
-void TMoviesQuery::updateRecord()
+void MoviesQuery::updateRecord()
 {
-    for (TDataSource* source : std::vector(m_sources))
+    for (DataSource* source : std::vector(m_sources))
         source->notifyUpdateRecord();
 }
 
-void TMoviesQuery::fire(const TDataSetNotifyEvent& event)
+void MoviesQuery::fire(const DataSetNotifyEvent& event)
 {
     if (event)
         event(*this);
 }
 
-void TMoviesQuery::Open()
+void MoviesQuery::Open()
 {
     if (Active())
         return;
@@ -145,7 +145,7 @@ void TMoviesQuery::Open()
         fire(AfterScroll);
 }
 
-void TMoviesQuery::releaseResult()
+void MoviesQuery::releaseResult()
 {
     // The table reads the rows' covers again only when another program may have changed them.
     for (int i = 0; i < RecordCount(); ++i)
@@ -160,7 +160,7 @@ void TMoviesQuery::releaseResult()
     m_bof = m_eof = true;
 }
 
-void TMoviesQuery::Close()
+void MoviesQuery::Close()
 {
     if (!Active())
         return;
@@ -169,7 +169,7 @@ void TMoviesQuery::Close()
     notifyDataSetChanged();
 }
 
-void TMoviesQuery::doInsert()
+void MoviesQuery::doInsert()
 {
     const int at = m_current < 0 ? 0 : m_current;
     m_rows.insert(m_rows.begin() + at, Row { {}, m_nextSerial++ });
@@ -184,7 +184,7 @@ void TMoviesQuery::doInsert()
     fire(AfterScroll);
 }
 
-void TMoviesQuery::Insert()
+void MoviesQuery::Insert()
 {
     checkActive();
     finishPending();
@@ -192,7 +192,7 @@ void TMoviesQuery::Insert()
     doInsert();
 }
 
-void TMoviesQuery::Edit()
+void MoviesQuery::Edit()
 {
     if (editing())
         return;
@@ -208,7 +208,7 @@ void TMoviesQuery::Edit()
     fire(AfterEdit);
 }
 
-void TMoviesQuery::postRow()
+void MoviesQuery::postRow()
 {
     if (m_state == qsInsert) {
         static_cast<StoredRow&>(m_rows[m_insertedAt]) = m_table->insert(m_buffer, m_modified);
@@ -223,14 +223,14 @@ void TMoviesQuery::postRow()
     fire(AfterPost);
 }
 
-void TMoviesQuery::Post()
+void MoviesQuery::Post()
 {
     checkEditing();
     updateRecord();
     postRow();
 }
 
-void TMoviesQuery::Cancel()
+void MoviesQuery::Cancel()
 {
     if (!editing())
         return;
@@ -253,7 +253,7 @@ void TMoviesQuery::Cancel()
         fire(AfterScroll);
 }
 
-void TMoviesQuery::Delete()
+void MoviesQuery::Delete()
 {
     checkActive();
     if (m_state == qsInsert) {
@@ -277,7 +277,7 @@ void TMoviesQuery::Delete()
     fire(AfterScroll);
 }
 
-void TMoviesQuery::finishPending()
+void MoviesQuery::finishPending()
 {
     if (!editing())
         return;
@@ -288,7 +288,7 @@ void TMoviesQuery::finishPending()
         Cancel();
 }
 
-void TMoviesQuery::moveTo(int index)
+void MoviesQuery::moveTo(int index)
 {
     m_current = index;
     m_bof = m_eof = false;
@@ -296,7 +296,7 @@ void TMoviesQuery::moveTo(int index)
     fire(AfterScroll);
 }
 
-bool TMoviesQuery::finishPendingBeforeMove()
+bool MoviesQuery::finishPendingBeforeMove()
 {
     checkActive();
     const std::uint64_t openCount = m_openCount;
@@ -304,7 +304,7 @@ bool TMoviesQuery::finishPendingBeforeMove()
     return Active() && m_openCount == openCount && !m_rows.empty();
 }
 
-void TMoviesQuery::MoveBy(int distance)
+void MoviesQuery::MoveBy(int distance)
 {
     if (!finishPendingBeforeMove() || distance == 0)
         return;
@@ -320,17 +320,17 @@ void TMoviesQuery::MoveBy(int distance)
     moveTo(static_cast<int>(target));
 }
 
-void TMoviesQuery::Next()
+void MoviesQuery::Next()
 {
     MoveBy(1);
 }
 
-void TMoviesQuery::Prior()
+void MoviesQuery::Prior()
 {
     MoveBy(-1);
 }
 
-void TMoviesQuery::First()
+void MoviesQuery::First()
 {
     if (!finishPendingBeforeMove())
         return;
@@ -338,7 +338,7 @@ void TMoviesQuery::First()
     m_bof = true;
 }
 
-void TMoviesQuery::Last()
+void MoviesQuery::Last()
 {
     if (!finishPendingBeforeMove())
         return;
@@ -346,7 +346,7 @@ void TMoviesQuery::Last()
     m_eof = true;
 }
 
-void TMoviesQuery::SetRecNo(int recNo)
+void MoviesQuery::SetRecNo(int recNo)
 {
     checkActive();
     const bool inRange = recNo >= 1 && recNo <= RecordCount();
@@ -363,16 +363,16 @@ void TMoviesQuery::SetRecNo(int recNo)
         }
 }
 
-TField& TMoviesQuery::FieldByName(std::string_view name)
+Field& MoviesQuery::FieldByName(std::string_view name)
 {
-    for (TField* field : m_fields)
+    for (Field* field : m_fields)
         if (field->FieldName().size() == name.size()
             && strncasecmp(field->FieldName().c_str(), name.data(), name.size()) == 0)
             return *field;
     throw EDatabaseError("Field '" + std::string(name) + "' not found");
 }
 
-std::string TMoviesQuery::displayTextAt(int recNo, const TField& field) const
+std::string MoviesQuery::displayTextAt(int recNo, const Field& field) const
 {
     const int index = recNo - 1;
     if (index < 0 || index >= RecordCount())

@@ -67,8 +67,8 @@ void ValueReader::read(int k, StoredRow& row) const
     if (storage == SQLITE_NULL)
         return;
     switch (kColumns[k].type) {
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftInteger:
+    case FieldType::ftAutoInc:
+    case FieldType::ftInteger:
         if (const auto value = integer(i, storage))
             row.values[k] = *value;
         else if (storage == SQLITE_BLOB)
@@ -76,10 +76,10 @@ void ValueReader::read(int k, StoredRow& row) const
         else if (storage != SQLITE_TEXT || sqlite3_column_bytes(m_stmt, i) > 0)
             unreadable(k, quotedText(shortenedText(textOf(m_stmt, i))), "a 32-bit integer", row);
         return;
-    case TFieldType::ftWideString:
+    case FieldType::ftWideString:
         row.values[k] = ansiToUtf8(storage == SQLITE_BLOB ? blobOf(i) : textOf(m_stmt, i));
         return;
-    case TFieldType::ftBlob:
+    case FieldType::ftBlob:
         if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
             unreadable(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes", row);
         else

@@ -7,10 +7,10 @@
 #include "StandInTitleService.h"
 #include "WindowTest.h"
 
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBImage.h"
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBImage.h"
+#include "vantrelle/app/OpenPictureDialog.h"
 #include "vantrelle/app/TForm1.h"
-#include "vantrelle/app/TOpenPictureDialog.h"
 #include "vantrelle/pictures/Bitmap.h"
 
 #include <QAbstractItemView>
@@ -75,7 +75,7 @@ QStringList leftovers()
 // Types the path into the dialog's file name box and accepts. (selectFile leaves the box alone while it has the
 // focus.) A file still selected in the list from an earlier choice would win over the typed name, and typing only
 // unselects it while the box has the focus, which a busy machine may not have given it yet: the list is cleared first.
-void typeFileName(app::TOpenPictureDialog* dialog, const QString& path)
+void typeFileName(app::OpenPictureDialog* dialog, const QString& path)
 {
     if (auto* list = dialog->findChild<QListView*>(QStringLiteral("listView")))
         list->clearSelection();
@@ -96,7 +96,7 @@ struct SeenDialog {
 std::function<void(QWidget*)> choose(const QString& file, SeenDialog& seen, std::function<void()> meanwhile = {})
 {
     return [=, &seen](QWidget* modal) {
-        auto* dialog = qobject_cast<app::TOpenPictureDialog*>(modal);
+        auto* dialog = qobject_cast<app::OpenPictureDialog*>(modal);
         if (!dialog) {
             qobject_cast<QDialog*>(modal)->reject();
             return;
@@ -221,7 +221,7 @@ private slots:
         bool popupShown = false;
         {
             ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
-                auto* dialog = qobject_cast<app::TOpenPictureDialog*>(modal);
+                auto* dialog = qobject_cast<app::OpenPictureDialog*>(modal);
                 QVERIFY(dialog);
                 // A failing check returns early: the dialog must not stay open for the answer to be tried again.
                 const auto closeOnFailure = qScopeGuard([dialog] {
@@ -264,7 +264,7 @@ private slots:
         const pictures::TGraphic* before = form->DBImage1->Picture().graphic();
         {
             ModalAnswer answer(QMessageBox::Ok, [](QWidget* modal) {
-                QVERIFY(qobject_cast<app::TOpenPictureDialog*>(modal));
+                QVERIFY(qobject_cast<app::OpenPictureDialog*>(modal));
                 qobject_cast<QDialog*>(modal)->reject();
             });
             QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
@@ -287,7 +287,7 @@ private slots:
         page.close();
         form->Editcurrentmovie1->trigger();
         ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
-            auto* dialog = qobject_cast<app::TOpenPictureDialog*>(modal);
+            auto* dialog = qobject_cast<app::OpenPictureDialog*>(modal);
             QVERIFY(dialog);
             typeFileName(dialog, page.fileName());
         });

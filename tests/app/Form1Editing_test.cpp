@@ -3,10 +3,10 @@
 #include "WindowFace.h"
 #include "WindowTest.h"
 
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBGrid.h"
+#include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/ErrorHandler.h"
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBGrid.h"
-#include "vantrelle/app/TDropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 
 #include <QAction>
@@ -36,7 +36,7 @@ QString errorCaption()
 
 void clickLine(TForm1& form, int row)
 {
-    TDBGrid* grid = form.DBGrid1;
+    DBGrid* grid = form.DBGrid1;
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 0)).center());
 }
 
@@ -310,13 +310,13 @@ private slots:
         form->DBEdit17->selectAll();
         if (editing)
             QTest::keyClick(form->DBEdit17, Qt::Key_Delete);
-        QSignalSpy refused(form->DBEdit17, &TDBEdit::keyRefused);
+        QSignalSpy refused(form->DBEdit17, &DBEdit::keyRefused);
         QTest::keyClicks(form->DBEdit17, "-1a9 +x7.");
         QCOMPARE(refused.count(), 4);
         QCOMPARE(form->DBEdit17->text(), textAfter);
 
         // A text box takes every character.
-        QSignalSpy textRefused(form->DBEdit3, &TDBEdit::keyRefused);
+        QSignalSpy textRefused(form->DBEdit3, &DBEdit::keyRefused);
         QTest::keyClicks(form->DBEdit3, "a1");
         QCOMPARE(textRefused.count(), 0);
     }
@@ -532,7 +532,7 @@ private slots:
                 QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
         } else if (how == QLatin1String("end")) {
             form->Editcurrentmovie1->trigger();
-            for (TDBEdit* box : { form->DBEdit1, form->DBEdit4 }) {
+            for (DBEdit* box : { form->DBEdit1, form->DBEdit4 }) {
                 QTest::mouseClick(box, Qt::LeftButton);
                 QTest::keyClick(box, Qt::Key_End);
             }
@@ -545,7 +545,7 @@ private slots:
         }
         QCOMPARE(form->aqMovies->aqMoviesNameOfMovie.AsString(), longTitle.toStdString());
         form->grab().save(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR "/long-texts-%1.png").arg(how));
-        for (TDBEdit* box : { form->DBEdit1, form->DBEdit4 }) {
+        for (DBEdit* box : { form->DBEdit1, form->DBEdit4 }) {
             QVERIFY(!box->hasFocus());
             QCOMPARE(box->text(), box == form->DBEdit1 ? longTitle : longTagline);
             QVERIFY2(box->fontMetrics().horizontalAdvance(box->text()) > box->width(), "the text fits the box");

@@ -2,10 +2,10 @@
 #include "WindowFace.h"
 #include "WindowTest.h"
 
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBGrid.h"
+#include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/Glyphs.h"
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBGrid.h"
-#include "vantrelle/app/TDropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 
 #include <QAction>
@@ -30,7 +30,7 @@ QString captionOf(const QWidget* control)
         return text->text();
     if (auto* button = qobject_cast<const QPushButton*>(control))
         return button->text();
-    if (auto* edit = qobject_cast<const TDBEdit*>(control))
+    if (auto* edit = qobject_cast<const DBEdit*>(control))
         return QString::fromStdString(edit->columnName());
     return QString();
 }
@@ -136,11 +136,11 @@ private slots:
         TForm1 form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Vantrelle"));
         QCOMPARE(form.size(), QSize(497, 393));
-        QCOMPARE(form.findChildren<TDBEdit*>().size(), 16);
+        QCOMPARE(form.findChildren<DBEdit*>().size(), 16);
         QCOMPARE(form.DBEdit1->maxLength(), 50);
         QCOMPARE(form.DBEdit4->maxLength(), 200);
         QVERIFY(form.DBEdit17->maxLength() > 1000);
-        QCOMPARE(form.DBGrid1->horizontalHeader()->sectionSize(0), TDBGrid::titleColumnWidth);
+        QCOMPARE(form.DBGrid1->horizontalHeader()->sectionSize(0), DBGrid::titleColumnWidth);
         QVERIFY(form.DBGrid1->horizontalHeader()->isHidden());
         QCOMPARE(form.DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name of Movie"));
         QVERIFY(form.BitBtn1->isHidden());

@@ -6,8 +6,8 @@
 #include "StandInTitleService.h"
 #include "WindowTest.h"
 
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDropDownButton.h"
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/TForm2.h"
 #include "vantrelle/titleindex/Import.h"
 

@@ -7,8 +7,8 @@
 #include "ToolRun.h"
 #include "WindowTest.h"
 
+#include "vantrelle/app/DBEdit.h"
 #include "vantrelle/app/LocalTitleService.h"
-#include "vantrelle/app/TDBEdit.h"
 
 #include <QAction>
 #include <QInputDialog>

@@ -59,7 +59,7 @@ void makeCatalogue(const std::filesystem::path& file, const QStringList& titles)
 {
     std::filesystem::create_directories(file.parent_path());
     store::createCatalogue(file);
-    store::TMoviesQuery query;
+    store::MoviesQuery query;
     query.ConnectionString = store::connectionStringFor(file);
     query.Open();
     for (const QString& title : titles) {
@@ -69,7 +69,7 @@ void makeCatalogue(const std::filesystem::path& file, const QStringList& titles)
     }
 }
 
-QStringList titlesOf(store::TMoviesQuery& query)
+QStringList titlesOf(store::MoviesQuery& query)
 {
     QStringList titles;
     for (query.First(); !query.Eof(); query.Next())
@@ -81,7 +81,7 @@ QStringList titlesOf(store::TMoviesQuery& query)
 QStringList titlesIn(const QString& file)
 {
     try {
-        store::TMoviesQuery query;
+        store::MoviesQuery query;
         query.ConnectionString = store::connectionStringFor(file.toStdString());
         query.Open();
         return titlesOf(query);

@@ -29,13 +29,13 @@ protected:
     // Adds films through the movies query, each a list of column names and values.
     static void addFilms(const std::filesystem::path& catalogue, const std::vector<Film>& films)
     {
-        store::TMoviesQuery query;
+        store::MoviesQuery query;
         query.ConnectionString = store::connectionStringFor(catalogue);
         query.Open();
         for (const Film& film : films) {
             query.Insert();
             for (const auto& [name, value] : film) {
-                store::TField& field = query.FieldByName(name);
+                store::Field& field = query.FieldByName(name);
                 if (const auto* number = std::get_if<std::int32_t>(&value))
                     field.SetAsInteger(*number);
                 else if (const auto* text = std::get_if<std::string>(&value))
@@ -52,13 +52,13 @@ protected:
     // Every row, every column, in title order.
     static std::vector<store::MovieRecord> rows(const std::filesystem::path& catalogue)
     {
-        store::TMoviesQuery query;
+        store::MoviesQuery query;
         query.ConnectionString = store::connectionStringFor(catalogue);
         query.Open();
         std::vector<store::MovieRecord> all;
         for (query.First(); !query.Eof(); query.Next()) {
             store::MovieRecord row;
-            for (const store::TField* field : query.Fields())
+            for (const store::Field* field : query.Fields())
                 row[field->Index()] = field->Value();
             all.push_back(std::move(row));
         }
@@ -68,11 +68,11 @@ protected:
     // The rows as "ID=1; NameOfMovie=Alien; Year=1979": the columns that are not null, the cover by its size.
     static std::vector<std::string> shownRows(const std::filesystem::path& catalogue)
     {
-        store::TMoviesQuery names;
+        store::MoviesQuery names;
         std::vector<std::string> shown;
         for (const store::MovieRecord& row : rows(catalogue)) {
             std::string line;
-            for (const store::TField* field : names.Fields()) {
+            for (const store::Field* field : names.Fields()) {
                 const store::FieldValue& value = row[field->Index()];
                 std::string text;
                 if (const auto* number = std::get_if<std::int32_t>(&value))

@@ -68,7 +68,7 @@ TEST(DemoCatalogue, EveryFilmHasItsPosterAsAPaletteBitmapAndTheTitlesFollowTheLa
     EXPECT_EQ(run.output, "Created " + (dir / "demo" / "Movies.mdb").string() + " with 15 films and their posters\n");
 
     const auto numbers = standInNumbers();
-    vantrelle::store::TMoviesQuery query;
+    vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(dir / "demo" / "Movies.mdb");
     query.Open();
     std::vector<std::string> titles;

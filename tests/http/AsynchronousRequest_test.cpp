@@ -177,7 +177,7 @@ TEST_F(AsynchronousRequest, DestructionMidTransferStopsItWithoutFurtherEvents)
         if (log.count("DataAvailable") == 1)
             firstBody.set_value();
     };
-    for (TNotifyEvent* event : { &request->OnClosingConnection, &request->OnConnectionClosed, &request->OnError,
+    for (NotifyEvent* event : { &request->OnClosingConnection, &request->OnConnectionClosed, &request->OnError,
              &request->OnRequestComplete, &request->OnDataAvailable })
         *event = [&, previous = *event](THttpRequest& sender) {
             if (destroying)

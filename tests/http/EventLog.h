@@ -15,7 +15,7 @@ class EventLog {
 public:
     void attach(THttpRequest& request)
     {
-        const std::pair<TNotifyEvent HttpRequestEvents::*, const char*> events[] = {
+        const std::pair<NotifyEvent HttpRequestEvents::*, const char*> events[] = {
             { &HttpRequestEvents::OnClosingConnection, "ClosingConnection" },
             { &HttpRequestEvents::OnConnectedToServer, "ConnectedToServer" },
             { &HttpRequestEvents::OnConnectingToServer, "ConnectingToServer" },
@@ -36,7 +36,7 @@ public:
             { &HttpRequestEvents::OnError, "Error" },
         };
         for (const auto& [event, name] : events) {
-            TNotifyEvent& slot = request.*event;
+            NotifyEvent& slot = request.*event;
             slot = [this, name = std::string(name), previous = slot](THttpRequest& sender) {
                 record(name);
                 if (previous)

@@ -399,7 +399,7 @@ TEST(HandlerException, LeavesExecuteAsTheSameObject)
 {
     const struct {
         const char* name;
-        TNotifyEvent HttpRequestEvents::*event;
+        NotifyEvent HttpRequestEvents::*event;
         bool completes; // OnRequestComplete is still raised
     } cases[] = {
         { "ConnectedToServer", &HttpRequestEvents::OnConnectedToServer, false },
@@ -413,7 +413,7 @@ TEST(HandlerException, LeavesExecuteAsTheSameObject)
         THttpRequest request;
         int completions = 0;
         request.OnRequestComplete = [&](THttpRequest&) { ++completions; };
-        TNotifyEvent& slot = request.*c.event;
+        NotifyEvent& slot = request.*c.event;
         slot = [previous = slot](THttpRequest& sender) {
             if (previous)
                 previous(sender);

@@ -46,7 +46,7 @@ TEST_F(AppendMovies, AddsEveryColumnButTheIdWhichTheCatalogueGives)
     std::vector<MovieRecord> stored;
     for (query.First(); !query.Eof(); query.Next()) {
         MovieRecord row;
-        for (const TField* field : query.Fields())
+        for (const Field* field : query.Fields())
             row[field->Index()] = field->Value();
         stored.push_back(row);
         if (stored.size() == 4)
@@ -107,7 +107,7 @@ TEST_F(AppendMovies, RefusesWhatTheQueryRefusesWithItsMessages)
         sql(c.setup);
         std::string openMessage;
         try {
-            TMoviesQuery other;
+            MoviesQuery other;
             other.Open();
         } catch (const EDatabaseError& e) {
             openMessage = e.what();
@@ -124,10 +124,10 @@ TEST_F(AppendMovies, RefusesWhatTheQueryRefusesWithItsMessages)
 
 TEST(ValueFromText, ConvertsAsTheSetterWithoutAnOpenQuery)
 {
-    TMoviesQuery closed;
+    MoviesQuery closed;
     const std::string title60(60, 'a');
     const struct {
-        TField& field;
+        Field& field;
         std::string text;
         FieldValue value; // monostate with `error`: the setter's message
         std::string error;

@@ -19,32 +19,32 @@ TEST_F(StoreTest, PostOfARowChangedOrDeletedElsewhereIsRefusedAndNothingIsLost)
 {
     const struct {
         const char* name;
-        std::function<void(TMoviesQuery&)> other; // what the other program does meanwhile
+        std::function<void(MoviesQuery&)> other; // what the other program does meanwhile
         std::string message;
         std::string storedGenre; // the table's value afterwards
     } cases[] = {
         { "changed",
-            [](TMoviesQuery& q) {
+            [](MoviesQuery& q) {
                 q.Edit();
                 q.aqMoviesGenre.SetAsString("Horror");
                 q.Post();
             },
             kChanged, "Horror" },
         { "changed only in case",
-            [](TMoviesQuery& q) {
+            [](MoviesQuery& q) {
                 q.Edit();
                 q.aqMoviesNameOfMovie.SetAsString("ALIEN");
                 q.Post();
             },
             kChanged, "Sci-fi" },
-        { "deleted", [](TMoviesQuery& q) { q.Delete(); }, kDeleted, "" },
+        { "deleted", [](MoviesQuery& q) { q.Delete(); }, kDeleted, "" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sql("DELETE FROM Movies; INSERT INTO Movies (NameOfMovie, Genre) VALUES ('Alien', 'Sci-fi');");
         query.Close();
         query.Open();
-        TMoviesQuery other;
+        MoviesQuery other;
         other.Open();
         c.other(other);
 
@@ -59,7 +59,7 @@ TEST_F(StoreTest, PostOfARowChangedOrDeletedElsewhereIsRefusedAndNothingIsLost)
         EXPECT_EQ(query.State(), qsEdit);
         EXPECT_EQ(query.aqMoviesGenre.AsString(), "Thriller");
 
-        TMoviesQuery reader;
+        MoviesQuery reader;
         reader.Open();
         EXPECT_EQ(reader.aqMoviesGenre.AsString(), c.storedGenre);
         query.Cancel();
@@ -103,18 +103,18 @@ TEST_F(StoreTest, ALockedCatalogueIsReportedAndNothingIsLost)
     const struct {
         const char* name;
         const char* lock; // what the other program starts and holds
-        std::function<void(TMoviesQuery&)> setup;
-        std::function<void(TMoviesQuery&)> operation;
-        TQueryState stateAfter;
+        std::function<void(MoviesQuery&)> setup;
+        std::function<void(MoviesQuery&)> operation;
+        QueryState stateAfter;
     } cases[] = {
         { "post while it writes", "BEGIN IMMEDIATE; UPDATE Movies SET Year = 1980;",
-            [](TMoviesQuery& q) {
+            [](MoviesQuery& q) {
                 q.Open();
                 q.Edit();
                 q.aqMoviesGenre.SetAsString("Horror");
             },
-            [](TMoviesQuery& q) { q.Post(); }, qsEdit },
-        { "open while it commits", "BEGIN EXCLUSIVE;", [](TMoviesQuery&) {}, [](TMoviesQuery& q) { q.Open(); },
+            [](MoviesQuery& q) { q.Post(); }, qsEdit },
+        { "open while it commits", "BEGIN EXCLUSIVE;", [](MoviesQuery&) {}, [](MoviesQuery& q) { q.Open(); },
             qsClosed },
     };
     addFilms({ { "Alien", 1979 } });
@@ -147,7 +147,7 @@ TEST_F(StoreTest, ReturnedPostSurvivesTheProcessBeingKilled)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        TMoviesQuery q;
+        MoviesQuery q;
         q.Open();
         q.Insert();
         q.aqMoviesNameOfMovie.SetAsString("Stalker");

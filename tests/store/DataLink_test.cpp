@@ -8,18 +8,18 @@ using vantrelle::store::test::StoreTest;
 namespace {
 
 // A bound edit box as far as the query sees it: it logs the notices and may hold an unwritten text.
-class BoundBox : public TDataLink {
+class BoundBox : public DataLink {
 public:
-    BoundBox(TField& field, std::vector<std::string>& log)
+    BoundBox(Field& field, std::vector<std::string>& log)
         : m_field(field)
         , m_log(log)
     {
     }
 
-    void StateChanged(TQueryState state) override { m_log.push_back("link.State:" + std::to_string(state)); }
+    void StateChanged(QueryState state) override { m_log.push_back("link.State:" + std::to_string(state)); }
     void DataSetChanged() override { m_log.push_back("link.DataSetChanged"); }
     void DataSetScrolled() override { m_log.push_back("link.Scrolled"); }
-    void RecordChanged(const TField* field) override
+    void RecordChanged(const Field* field) override
     {
         m_log.push_back("link.Record:" + (field ? field->FieldName() : std::string("*")));
     }
@@ -36,7 +36,7 @@ public:
     std::optional<std::string> m_pending;
 
 private:
-    TField& m_field;
+    Field& m_field;
     std::vector<std::string>& m_log;
 };
 
@@ -87,8 +87,8 @@ TEST_F(StoreTest, UpdateTheRowWritesPendingTextBeforePostAndMove)
 
 TEST_F(StoreTest, LinksSourcesAndQueryMayGoInAnyOrder)
 {
-    auto q = std::make_unique<TMoviesQuery>();
-    auto ds = std::make_unique<TDataSource>();
+    auto q = std::make_unique<MoviesQuery>();
+    auto ds = std::make_unique<DataSource>();
     auto box = std::make_unique<BoundBox>(q->aqMoviesNameOfMovie, events);
     ds->SetDataSet(q.get());
     box->SetDataSource(ds.get());
@@ -99,5 +99,5 @@ TEST_F(StoreTest, LinksSourcesAndQueryMayGoInAnyOrder)
     ds.reset();
     EXPECT_EQ(box->DataSource(), nullptr);
     EXPECT_FALSE(box->Editing());
-    EXPECT_FALSE(TDataSource().AutoEdit);
+    EXPECT_FALSE(DataSource().AutoEdit);
 }

@@ -91,7 +91,7 @@ TEST_F(Fields, EmptyTextMakesAnIntegerNullAndTextEmpty)
 TEST_F(Fields, DisplayAndEditText)
 {
     const struct {
-        TIntegerField& field;
+        IntegerField& field;
         std::optional<std::int32_t> value;
         std::string display;
         std::string edit;
@@ -113,8 +113,8 @@ TEST_F(Fields, DisplayAndEditText)
         EXPECT_EQ(c.field.EditText(), c.edit) << c.field.FieldName();
         EXPECT_EQ(c.field.AsString(), c.edit) << c.field.FieldName();
     }
-    for (const TField* field : query.Fields())
-        EXPECT_EQ(field->Alignment(), TAlignment::taLeftJustify) << field->FieldName();
+    for (const Field* field : query.Fields())
+        EXPECT_EQ(field->Alignment(), FieldAlignment::taLeftJustify) << field->FieldName();
 }
 
 TEST_F(Fields, TextIsCutToTheColumnSizeInCharacters)
@@ -126,7 +126,7 @@ TEST_F(Fields, TextIsCutToTheColumnSizeInCharacters)
     for (int i = 0; i < 50; ++i)
         fiftyAccents += e;
     const struct {
-        TWideStringField& field;
+        WideStringField& field;
         std::string text;
         std::string stored;
     } cases[] = {
@@ -183,6 +183,6 @@ TEST_F(Fields, SettingMarksTheRowModified)
     EXPECT_FALSE(query.Modified());
     EXPECT_EQ(&query.FieldByName("year"), &query.aqMoviesYear);
     EXPECT_EQ(query.Fields()[17], &query.aqMoviesYear);
-    EXPECT_EQ(query.aqMoviesID.DataType(), TFieldType::ftAutoInc);
+    EXPECT_EQ(query.aqMoviesID.DataType(), FieldType::ftAutoInc);
     EXPECT_EQ(query.aqMoviesTagline.Size(), 200);
 }

@@ -11,61 +11,61 @@ namespace {
 struct Failure {
     const char* name;
     int films;
-    std::function<void(TMoviesQuery&)> setup; // nullptr: the query stays closed
-    std::function<void(TMoviesQuery&)> operation;
+    std::function<void(MoviesQuery&)> setup; // nullptr: the query stays closed
+    std::function<void(MoviesQuery&)> operation;
     std::string message;
-    TQueryState stateAfter;
+    QueryState stateAfter;
 };
 
-void open(TMoviesQuery& q)
+void open(MoviesQuery& q)
 {
     q.Open();
 }
 
 const Failure kFailures[] = {
-    { "InsertClosed", 1, nullptr, [](TMoviesQuery& q) { q.Insert(); },
+    { "InsertClosed", 1, nullptr, [](MoviesQuery& q) { q.Insert(); },
         "Cannot perform this operation on a closed dataset", qsClosed },
-    { "EditClosed", 1, nullptr, [](TMoviesQuery& q) { q.Edit(); }, "Cannot perform this operation on a closed dataset",
+    { "EditClosed", 1, nullptr, [](MoviesQuery& q) { q.Edit(); }, "Cannot perform this operation on a closed dataset",
         qsClosed },
-    { "DeleteClosed", 1, nullptr, [](TMoviesQuery& q) { q.Delete(); },
+    { "DeleteClosed", 1, nullptr, [](MoviesQuery& q) { q.Delete(); },
         "Cannot perform this operation on a closed dataset", qsClosed },
-    { "MoveClosed", 1, nullptr, [](TMoviesQuery& q) { q.Next(); }, "Cannot perform this operation on a closed dataset",
+    { "MoveClosed", 1, nullptr, [](MoviesQuery& q) { q.Next(); }, "Cannot perform this operation on a closed dataset",
         qsClosed },
-    { "PickClosed", 1, nullptr, [](TMoviesQuery& q) { q.SetRecNo(1); },
+    { "PickClosed", 1, nullptr, [](MoviesQuery& q) { q.SetRecNo(1); },
         "Cannot perform this operation on a closed dataset", qsClosed },
-    { "DeleteEmpty", 0, open, [](TMoviesQuery& q) { q.Delete(); }, "Cannot perform this operation on an empty dataset",
+    { "DeleteEmpty", 0, open, [](MoviesQuery& q) { q.Delete(); }, "Cannot perform this operation on an empty dataset",
         qsBrowse },
-    { "PostInBrowse", 1, open, [](TMoviesQuery& q) { q.Post(); }, "Dataset not in edit or insert mode", qsBrowse },
-    { "PostClosed", 1, nullptr, [](TMoviesQuery& q) { q.Post(); }, "Dataset not in edit or insert mode", qsClosed },
-    { "SetTextInBrowse", 1, open, [](TMoviesQuery& q) { q.aqMoviesGenre.SetAsString("Drama"); },
+    { "PostInBrowse", 1, open, [](MoviesQuery& q) { q.Post(); }, "Dataset not in edit or insert mode", qsBrowse },
+    { "PostClosed", 1, nullptr, [](MoviesQuery& q) { q.Post(); }, "Dataset not in edit or insert mode", qsClosed },
+    { "SetTextInBrowse", 1, open, [](MoviesQuery& q) { q.aqMoviesGenre.SetAsString("Drama"); },
         "Dataset not in edit or insert mode", qsBrowse },
-    { "SetIntegerInBrowse", 1, open, [](TMoviesQuery& q) { q.aqMoviesYear.SetAsInteger(1999); },
+    { "SetIntegerInBrowse", 1, open, [](MoviesQuery& q) { q.aqMoviesYear.SetAsInteger(1999); },
         "Dataset not in edit or insert mode", qsBrowse },
     { "SetCoverClosed", 1, nullptr,
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.aqMoviesCover.SetAsBytes({ 1, 2 });
         },
         "Dataset not in edit or insert mode", qsClosed },
     { "SetId", 1,
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Open();
             q.Edit();
         },
-        [](TMoviesQuery& q) { q.aqMoviesID.SetAsInteger(7); }, "Field 'ID' cannot be modified", qsEdit },
+        [](MoviesQuery& q) { q.aqMoviesID.SetAsInteger(7); }, "Field 'ID' cannot be modified", qsEdit },
     { "SetIdFromText", 1,
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Open();
             q.Insert();
         },
-        [](TMoviesQuery& q) { q.aqMoviesID.SetAsString("7"); }, "Field 'ID' cannot be modified", qsInsert },
+        [](MoviesQuery& q) { q.aqMoviesID.SetAsString("7"); }, "Field 'ID' cannot be modified", qsInsert },
     { "IntegerFromWords", 1,
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Open();
             q.Edit();
         },
-        [](TMoviesQuery& q) { q.aqMoviesYear.SetAsString("19-99"); },
+        [](MoviesQuery& q) { q.aqMoviesYear.SetAsString("19-99"); },
         "'19-99' is not a valid integer value for field 'Year'", qsEdit },
-    { "FieldByName", 1, open, [](TMoviesQuery& q) { q.FieldByName("Rating"); }, "Field 'Rating' not found", qsBrowse },
+    { "FieldByName", 1, open, [](MoviesQuery& q) { q.FieldByName("Rating"); }, "Field 'Rating' not found", qsBrowse },
 };
 
 class Messages : public StoreTest, public ::testing::WithParamInterface<Failure> { };

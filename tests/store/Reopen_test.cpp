@@ -13,13 +13,13 @@ Bytes cover(std::string_view text)
 }
 
 // Everything the query shows of every row, in its order.
-std::vector<MovieRecord> shown(TMoviesQuery& q)
+std::vector<MovieRecord> shown(MoviesQuery& q)
 {
     std::vector<MovieRecord> rows;
     for (int recNo = 1; recNo <= q.RecordCount(); ++recNo) {
         q.SetRecNo(recNo);
         MovieRecord& row = rows.emplace_back();
-        for (const TField* field : q.Fields())
+        for (const Field* field : q.Fields())
             row[field->Index()] = field->Value();
     }
     q.First();
@@ -29,51 +29,51 @@ std::vector<MovieRecord> shown(TMoviesQuery& q)
 // What this query changes, and what another program changes after it, before the reopen.
 struct Change {
     const char* name;
-    std::function<void(TMoviesQuery&)> ours;
+    std::function<void(MoviesQuery&)> ours;
     std::string theirs; // SQL; empty for none
     bool theirsFirst = false; // they change the file between our open and our change
 };
 
-void post(TMoviesQuery& q, const std::function<void(TMoviesQuery&)>& set)
+void post(MoviesQuery& q, const std::function<void(MoviesQuery&)>& set)
 {
     q.Edit();
     set(q);
     q.Post();
 }
 
-void retitle(TMoviesQuery& q)
+void retitle(MoviesQuery& q)
 {
-    post(q, [](TMoviesQuery& r) { r.aqMoviesNameOfMovie.SetAsString("Zardoz"); });
+    post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.SetAsString("Zardoz"); });
 }
 
 const Change kChanges[] = {
-    { "nothing", [](TMoviesQuery&) {}, "" },
+    { "nothing", [](MoviesQuery&) {}, "" },
     { "our post of a title", retitle, "" },
     { "our post of a cover",
-        [](TMoviesQuery& q) { post(q, [](TMoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM new")); }); }, "" },
+        [](MoviesQuery& q) { post(q, [](MoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM new")); }); }, "" },
     { "our post over an unreadable cover",
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Last();
-            post(q, [](TMoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM mended")); });
+            post(q, [](MoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM mended")); });
         },
         "" },
     { "our post of a new film",
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Insert();
             q.aqMoviesNameOfMovie.SetAsString("Amelie");
             q.aqMoviesCover.SetAsBytes(cover("BM amelie"));
             q.Post();
         },
         "" },
-    { "our delete", [](TMoviesQuery& q) { q.Delete(); }, "" },
+    { "our delete", [](MoviesQuery& q) { q.Delete(); }, "" },
     { "their insert", retitle, "INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Heat', x'424d2a')" },
     { "their change of a cover", retitle, "UPDATE Movies SET Cover = x'424d2b' WHERE NameOfMovie = 'Brazil'" },
     { "their change of a cover to a number", retitle, "UPDATE Movies SET Cover = 7 WHERE NameOfMovie = 'Brazil'" },
     { "their delete", retitle, "DELETE FROM Movies WHERE NameOfMovie = 'Brazil'" },
     { "their change before ours",
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Next(); // Brazil, changed by them below before this post
-            post(q, [](TMoviesQuery& r) { r.aqMoviesGenre.SetAsString("Satire"); });
+            post(q, [](MoviesQuery& r) { r.aqMoviesGenre.SetAsString("Satire"); });
         },
         "UPDATE Movies SET Cover = x'424d2c' WHERE NameOfMovie = 'Casablanca'", true },
 };
@@ -101,7 +101,7 @@ TEST_P(Reopen, ShowsWhatAFreshOpenShows)
     EXPECT_EQ(events, (std::vector<std::string> { "StateChange:1", "AfterScroll" }));
     EXPECT_EQ(query.RecNo(), 1);
 
-    TMoviesQuery fresh;
+    MoviesQuery fresh;
     fresh.Open();
     EXPECT_EQ(shown(query), shown(fresh));
     EXPECT_EQ(query.UnreadableValues(), fresh.UnreadableValues());

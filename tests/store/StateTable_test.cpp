@@ -12,94 +12,94 @@ using Events = std::vector<std::string>;
 struct Transition {
     const char* name;
     int films; // rows in the table before the query opens
-    std::function<void(TMoviesQuery&)> setup; // brings the open query into the from-state
-    std::function<void(TMoviesQuery&)> operation;
-    TQueryState to;
+    std::function<void(MoviesQuery&)> setup; // brings the open query into the from-state
+    std::function<void(MoviesQuery&)> operation;
+    QueryState to;
     Events events; // exactly the events of the operation, in order
     int recNo; // current row afterwards
     int recordCount;
 };
 
-void none(TMoviesQuery&)
+void none(MoviesQuery&)
 {
 }
-void insert(TMoviesQuery& q)
+void insert(MoviesQuery& q)
 {
     q.Insert();
 }
-void edit(TMoviesQuery& q)
+void edit(MoviesQuery& q)
 {
     q.Edit();
 }
-void insertTitled(TMoviesQuery& q)
+void insertTitled(MoviesQuery& q)
 {
     q.Insert();
     q.aqMoviesNameOfMovie.SetAsString("Brazil");
 }
-void editGenre(TMoviesQuery& q)
+void editGenre(MoviesQuery& q)
 {
     q.Edit();
     q.aqMoviesGenre.SetAsString("Drama");
 }
-void second(TMoviesQuery& q)
+void second(MoviesQuery& q)
 {
     q.Next();
 }
 
 const Transition kTransitions[] = {
-    { "OpenNonEmpty", 2, nullptr, [](TMoviesQuery& q) { q.Open(); }, qsBrowse, { "StateChange:1", "AfterScroll" }, 1,
+    { "OpenNonEmpty", 2, nullptr, [](MoviesQuery& q) { q.Open(); }, qsBrowse, { "StateChange:1", "AfterScroll" }, 1,
         2 },
-    { "OpenEmpty", 0, nullptr, [](TMoviesQuery& q) { q.Open(); }, qsBrowse, { "StateChange:1" }, 0, 0 },
+    { "OpenEmpty", 0, nullptr, [](MoviesQuery& q) { q.Open(); }, qsBrowse, { "StateChange:1" }, 0, 0 },
     { "InsertFromBrowse", 2, second, insert, qsInsert, { "StateChange:3", "AfterInsert", "AfterScroll" }, 2, 3 },
     { "EditNonEmpty", 2, none, edit, qsEdit, { "StateChange:2", "AfterEdit" }, 1, 2 },
     { "EditEmptyInserts", 0, none, edit, qsInsert, { "StateChange:3", "AfterInsert", "AfterScroll" }, 1, 1 },
     { "EditWhileEditing", 2, edit, edit, qsEdit, {}, 1, 2 },
     { "EditWhileInserting", 2, insert, edit, qsInsert, {}, 1, 3 },
-    { "PostEdit", 2, editGenre, [](TMoviesQuery& q) { q.Post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1, 2 },
-    { "PostInsert", 2, insertTitled, [](TMoviesQuery& q) { q.Post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1,
+    { "PostEdit", 2, editGenre, [](MoviesQuery& q) { q.Post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1, 2 },
+    { "PostInsert", 2, insertTitled, [](MoviesQuery& q) { q.Post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1,
         3 },
-    { "CancelEdit", 2, editGenre, [](TMoviesQuery& q) { q.Cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel" }, 1,
+    { "CancelEdit", 2, editGenre, [](MoviesQuery& q) { q.Cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel" }, 1,
         2 },
     { "CancelInsert", 2,
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Next();
             insertTitled(q);
         },
-        [](TMoviesQuery& q) { q.Cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel", "AfterScroll" }, 2, 2 },
-    { "CancelInBrowse", 2, none, [](TMoviesQuery& q) { q.Cancel(); }, qsBrowse, {}, 1, 2 },
-    { "DeleteFromBrowse", 3, second, [](TMoviesQuery& q) { q.Delete(); }, qsBrowse, { "AfterDelete", "AfterScroll" }, 2,
+        [](MoviesQuery& q) { q.Cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel", "AfterScroll" }, 2, 2 },
+    { "CancelInBrowse", 2, none, [](MoviesQuery& q) { q.Cancel(); }, qsBrowse, {}, 1, 2 },
+    { "DeleteFromBrowse", 3, second, [](MoviesQuery& q) { q.Delete(); }, qsBrowse, { "AfterDelete", "AfterScroll" }, 2,
         2 },
-    { "DeleteLastRow", 3, [](TMoviesQuery& q) { q.Last(); }, [](TMoviesQuery& q) { q.Delete(); }, qsBrowse,
+    { "DeleteLastRow", 3, [](MoviesQuery& q) { q.Last(); }, [](MoviesQuery& q) { q.Delete(); }, qsBrowse,
         { "AfterDelete", "AfterScroll" }, 2, 2 },
-    { "DeleteOnlyRow", 1, none, [](TMoviesQuery& q) { q.Delete(); }, qsBrowse, { "AfterDelete", "AfterScroll" }, 0, 0 },
-    { "DeleteWhileInsertingCancels", 2, insert, [](TMoviesQuery& q) { q.Delete(); }, qsBrowse,
+    { "DeleteOnlyRow", 1, none, [](MoviesQuery& q) { q.Delete(); }, qsBrowse, { "AfterDelete", "AfterScroll" }, 0, 0 },
+    { "DeleteWhileInsertingCancels", 2, insert, [](MoviesQuery& q) { q.Delete(); }, qsBrowse,
         { "StateChange:1", "AfterCancel", "AfterScroll" }, 1, 2 },
     { "MoveNext", 3, none, second, qsBrowse, { "AfterScroll" }, 2, 3 },
-    { "MovePastLast", 3, [](TMoviesQuery& q) { q.Last(); }, second, qsBrowse, {}, 3, 3 },
-    { "MoveBeforeFirst", 3, none, [](TMoviesQuery& q) { q.Prior(); }, qsBrowse, {}, 1, 3 },
-    { "MoveFarOutside", 3, none, [](TMoviesQuery& q) { q.MoveBy(5); }, qsBrowse, {}, 1, 3 },
-    { "MoveByZero", 3, second, [](TMoviesQuery& q) { q.MoveBy(0); }, qsBrowse, {}, 2, 3 },
-    { "FirstAtFirst", 3, none, [](TMoviesQuery& q) { q.First(); }, qsBrowse, { "AfterScroll" }, 1, 3 },
-    { "LastAtLast", 3, [](TMoviesQuery& q) { q.Last(); }, [](TMoviesQuery& q) { q.Last(); }, qsBrowse,
-        { "AfterScroll" }, 3, 3 },
-    { "PickRow", 3, none, [](TMoviesQuery& q) { q.SetRecNo(3); }, qsBrowse, { "AfterScroll" }, 3, 3 },
-    { "PickCurrentRow", 3, none, [](TMoviesQuery& q) { q.SetRecNo(1); }, qsBrowse, {}, 1, 3 },
+    { "MovePastLast", 3, [](MoviesQuery& q) { q.Last(); }, second, qsBrowse, {}, 3, 3 },
+    { "MoveBeforeFirst", 3, none, [](MoviesQuery& q) { q.Prior(); }, qsBrowse, {}, 1, 3 },
+    { "MoveFarOutside", 3, none, [](MoviesQuery& q) { q.MoveBy(5); }, qsBrowse, {}, 1, 3 },
+    { "MoveByZero", 3, second, [](MoviesQuery& q) { q.MoveBy(0); }, qsBrowse, {}, 2, 3 },
+    { "FirstAtFirst", 3, none, [](MoviesQuery& q) { q.First(); }, qsBrowse, { "AfterScroll" }, 1, 3 },
+    { "LastAtLast", 3, [](MoviesQuery& q) { q.Last(); }, [](MoviesQuery& q) { q.Last(); }, qsBrowse, { "AfterScroll" },
+        3, 3 },
+    { "PickRow", 3, none, [](MoviesQuery& q) { q.SetRecNo(3); }, qsBrowse, { "AfterScroll" }, 3, 3 },
+    { "PickCurrentRow", 3, none, [](MoviesQuery& q) { q.SetRecNo(1); }, qsBrowse, {}, 1, 3 },
     { "MoveWhileEditingPostsWhenSet", 3, editGenre, second, qsBrowse, { "StateChange:1", "AfterPost", "AfterScroll" },
         2, 3 },
     { "MoveWhileEditingCancelsWhenUnset", 3, edit, second, qsBrowse, { "StateChange:1", "AfterCancel", "AfterScroll" },
         2, 3 },
     { "PickWhileInsertingUnsetCancels", 3,
-        [](TMoviesQuery& q) {
+        [](MoviesQuery& q) {
             q.Next();
             q.Insert();
         },
-        [](TMoviesQuery& q) { q.SetRecNo(4); }, qsBrowse,
+        [](MoviesQuery& q) { q.SetRecNo(4); }, qsBrowse,
         { "StateChange:1", "AfterCancel", "AfterScroll", "AfterScroll" }, 3, 3 },
     { "InsertWhileInsertingUnset", 2, insert, insert, qsInsert,
         { "StateChange:1", "AfterCancel", "AfterScroll", "StateChange:3", "AfterInsert", "AfterScroll" }, 1, 3 },
-    { "CloseFromBrowse", 2, none, [](TMoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
-    { "CloseWhileInserting", 2, insertTitled, [](TMoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
-    { "CloseWhileEditing", 2, editGenre, [](TMoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
+    { "CloseFromBrowse", 2, none, [](MoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
+    { "CloseWhileInserting", 2, insertTitled, [](MoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
+    { "CloseWhileEditing", 2, editGenre, [](MoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
 };
 
 class StateTable : public StoreTest, public ::testing::WithParamInterface<Transition> { };
@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Store, StateTable, ::testing::ValuesIn(kTransitions),
 TEST_F(StoreTest, PostedFilmTakesItsPlaceAfterTheReopenAndFirstFilmIsCurrent)
 {
     addFilms({ { "Abyss", 1989 }, { "Zodiac", 2007 } });
-    query.AfterPost = [](TMoviesQuery& q) {
+    query.AfterPost = [](MoviesQuery& q) {
         q.Close();
         q.Open();
     };
@@ -149,7 +149,7 @@ TEST_F(StoreTest, PostedFilmTakesItsPlaceAfterTheReopenAndFirstFilmIsCurrent)
 TEST_F(StoreTest, PickingAnotherFilmWhileAddingSavesAndLeavesTheFirstFilmCurrent)
 {
     addFilms({ { "Abyss", 1989 }, { "Brazil", 1985 }, { "Zodiac", 2007 } });
-    query.AfterPost = [](TMoviesQuery& q) {
+    query.AfterPost = [](MoviesQuery& q) {
         q.Close();
         q.Open();
     };
@@ -186,7 +186,7 @@ TEST_F(StoreTest, EditedColumnsAreWrittenAndOthersKept)
     query.aqMoviesGenre.SetAsString("");
     query.aqMoviesYear.SetAsString("1990");
     query.Post();
-    TMoviesQuery reader;
+    MoviesQuery reader;
     reader.Open();
     EXPECT_EQ(reader.aqMoviesNameOfMovie.AsString(), "Abyss");
     EXPECT_EQ(reader.aqMoviesYear.AsInteger(), 1990);

@@ -26,22 +26,22 @@ protected:
     }
 
     // Hooks every event of `q` and its data source `ds` so that they append their names to `log`.
-    static void recordEvents(TMoviesQuery& q, TDataSource& ds, std::vector<std::string>& log)
+    static void recordEvents(MoviesQuery& q, DataSource& ds, std::vector<std::string>& log)
     {
         ds.SetDataSet(&q);
-        ds.OnStateChange = [&log](TDataSource& s) { log.push_back("StateChange:" + std::to_string(s.State())); };
-        q.AfterInsert = [&log](TMoviesQuery&) { log.push_back("AfterInsert"); };
-        q.AfterEdit = [&log](TMoviesQuery&) { log.push_back("AfterEdit"); };
-        q.AfterPost = [&log](TMoviesQuery&) { log.push_back("AfterPost"); };
-        q.AfterCancel = [&log](TMoviesQuery&) { log.push_back("AfterCancel"); };
-        q.AfterDelete = [&log](TMoviesQuery&) { log.push_back("AfterDelete"); };
-        q.AfterScroll = [&log](TMoviesQuery&) { log.push_back("AfterScroll"); };
+        ds.OnStateChange = [&log](DataSource& s) { log.push_back("StateChange:" + std::to_string(s.State())); };
+        q.AfterInsert = [&log](MoviesQuery&) { log.push_back("AfterInsert"); };
+        q.AfterEdit = [&log](MoviesQuery&) { log.push_back("AfterEdit"); };
+        q.AfterPost = [&log](MoviesQuery&) { log.push_back("AfterPost"); };
+        q.AfterCancel = [&log](MoviesQuery&) { log.push_back("AfterCancel"); };
+        q.AfterDelete = [&log](MoviesQuery&) { log.push_back("AfterDelete"); };
+        q.AfterScroll = [&log](MoviesQuery&) { log.push_back("AfterScroll"); };
     }
 
     // Adds films by title (and year) through a second query, as another session of the program would.
     void addFilms(const std::vector<std::pair<std::string, int>>& films)
     {
-        TMoviesQuery writer;
+        MoviesQuery writer;
         writer.Open();
         for (const auto& [title, year] : films) {
             writer.Insert();
@@ -89,8 +89,8 @@ protected:
 
     vantrelle::ScratchDir m_dir;
     vantrelle::test::ScopedWorkingDir m_workingDir;
-    TMoviesQuery query;
-    TDataSource source;
+    MoviesQuery query;
+    DataSource source;
     std::vector<std::string> events;
 };
 

@@ -92,7 +92,7 @@ test::HttpAnswer get(const std::string& path, const std::string& host = "us.imdb
 std::vector<std::string> scraped(const std::string& page)
 {
     test::RecordingTarget row;
-    titleservice::TURLDecoder decoder;
+    titleservice::URLDecoder decoder;
     titleservice::TitlePageScraper scraper(row, decoder);
     row.scrape(scraper, page);
     return row.calls;

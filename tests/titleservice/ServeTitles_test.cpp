@@ -28,7 +28,7 @@ TEST(ServeTitles, TitlePageScrapesIntoARow)
     const vantrelle::test::HttpAnswer page = get("us.imdb.com", "/Title?0100005");
     ASSERT_EQ(page.status, 200);
     vantrelle::test::RecordingTarget row;
-    TURLDecoder decoder;
+    URLDecoder decoder;
     TitlePageScraper scraper(row, decoder);
     row.scrape(scraper, page.body);
     // Three billed actors: the fourth pair is emptied. The dataset has one running time and no tagline.
@@ -49,7 +49,7 @@ TEST(ServeTitles, EveryTitleHasAPosterOrThePlaceholder)
         const vantrelle::test::HttpAnswer page = get("us.imdb.com", std::string("/Title?") + number);
         ASSERT_EQ(page.status, 200) << number;
         vantrelle::test::RecordingTarget row;
-        TURLDecoder decoder;
+        URLDecoder decoder;
         TitlePageScraper scraper(row, decoder);
         row.scrape(scraper, page.body);
         if (!row.callsOf("placeholder").empty()) {

@@ -1,5 +1,5 @@
 #include "vantrelle/titleservice/TextUtilities.h"
-#include "vantrelle/titleservice/UrlDecoder.h"
+#include "vantrelle/titleservice/URLDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ std::string skipTo(std::string_view text, std::string_view marker)
 
 std::string decode(std::string input)
 {
-    TURLDecoder decoder;
+    URLDecoder decoder;
     decoder.InputString = std::move(input);
     return decoder.UrlDecode();
 }
@@ -141,10 +141,10 @@ TEST(TextUtilities, SkipTableSearchFindsTheFirstOccurrenceLikeAPlainSearch)
 
 TEST(TextUtilities, UrlDecodeReportsAFailureToOnError)
 {
-    TURLDecoder decoder;
+    URLDecoder decoder;
     std::string operation, message;
-    TURLDecoder* sender = nullptr;
-    decoder.OnError = [&](TURLDecoder& s, const std::string& op, const std::string& msg) {
+    URLDecoder* sender = nullptr;
+    decoder.OnError = [&](URLDecoder& s, const std::string& op, const std::string& msg) {
         sender = &s;
         operation = op;
         message = msg;

@@ -49,7 +49,7 @@ Scrape scrape(const std::string& page, ListChoice answer = {})
 {
     Scrape result;
     result.target.answer = answer;
-    TURLDecoder decoder;
+    URLDecoder decoder;
     TitlePageScraper scraper(result.target, decoder);
     try {
         result.target.scrape(scraper, page);

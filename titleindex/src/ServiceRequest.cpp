@@ -2,7 +2,7 @@
 
 #include "vantrelle/CodePage.h"
 #include "vantrelle/titleservice/TextUtilities.h"
-#include "vantrelle/titleservice/UrlDecoder.h"
+#include "vantrelle/titleservice/URLDecoder.h"
 
 #include <charconv>
 
@@ -14,7 +14,7 @@ namespace {
 // a malformed escape leaves the text as it stands.
 std::string decodedQuery(std::string_view query)
 {
-    titleservice::TURLDecoder decoder;
+    titleservice::URLDecoder decoder;
     decoder.InputString = query;
     return decoder.UrlDecode();
 }

@@ -57,7 +57,7 @@ std::string castName(std::string decoded)
 
 } // namespace
 
-TitlePageScraper::TitlePageScraper(ScrapeTarget& target, TURLDecoder& decoder)
+TitlePageScraper::TitlePageScraper(ScrapeTarget& target, URLDecoder& decoder)
     : m_target(target)
     , m_decoder(decoder)
 {

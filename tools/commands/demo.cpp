@@ -123,7 +123,7 @@ int demo(const Arguments& args)
     fs::create_directories(*folder);
     const auto file = *folder / "Movies.mdb";
     vantrelle::store::createCatalogue(file);
-    vantrelle::store::TMoviesQuery query;
+    vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(file);
     query.Open();
     for (std::size_t k = 0; k < std::size(kDemoFilms); ++k) {
@@ -141,7 +141,7 @@ int demo(const Arguments& args)
             query.aqMoviesRuntime.SetAsInteger(*title.runtime);
         query.aqMoviesFormat.SetAsString(film.format);
         query.aqMoviesNoOfCds.SetAsInteger(film.discs);
-        vantrelle::store::TField* const castColumns[][2]
+        vantrelle::store::Field* const castColumns[][2]
             = { { &query.aqMoviesCastMemberName1, &query.aqMoviesCharacter1 },
                   { &query.aqMoviesCastMemberName2, &query.aqMoviesCharacter2 },
                   { &query.aqMoviesCastMemberName3, &query.aqMoviesCharacter3 },

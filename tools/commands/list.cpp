@@ -12,7 +12,7 @@ int list(const Arguments& args)
 {
     if (args.size() > 1)
         throw UsageError { "too many arguments" };
-    vantrelle::store::TMoviesQuery query;
+    vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(args.empty() ? "Movies.mdb" : args[0]);
     query.Open();
     if (const std::string warning = query.OpenWarning(); !warning.empty())

@@ -37,7 +37,7 @@ int scrape(const tool::Arguments& arguments)
     const std::string page(std::istreambuf_iterator<char>(in), {});
 
     tool::NewFilmRow row({}, answer);
-    TURLDecoder decoder;
+    URLDecoder decoder;
     TitlePageScraper scraper(row, decoder);
     tool::FillOutcome outcome;
     try {

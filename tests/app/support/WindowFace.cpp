@@ -1,8 +1,8 @@
 #include "WindowFace.h"
 
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBGrid.h"
-#include "vantrelle/app/TDropDownButton.h"
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBGrid.h"
+#include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/WindowLook.h"
 
@@ -22,11 +22,11 @@ QString faceOf(const app::TForm1& form)
     if (form.BitBtn2->isEnabled())
         buttons << QStringLiteral("Browse");
 
-    const QList<app::TDBEdit*> boxes = form.findChildren<app::TDBEdit*>();
+    const QList<app::DBEdit*> boxes = form.findChildren<app::DBEdit*>();
     int grey = 0;
     int white = 0;
     int readOnly = 0;
-    for (const app::TDBEdit* box : boxes) {
+    for (const app::DBEdit* box : boxes) {
         const QColor colour = box->palette().color(QPalette::Base);
         grey += colour == app::browsingColour(form.palette());
         white += colour == app::editingColour(form.palette());

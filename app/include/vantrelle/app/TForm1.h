@@ -18,12 +18,12 @@ class QPushButton;
 
 namespace vantrelle::app {
 
-class TDBEdit;
-class TDBGrid;
-class TDBImage;
-class TDropDownButton;
-class TImage;
-class TOpenPictureDialog;
+class DBEdit;
+class DBGrid;
+class DBImage;
+class DropDownButton;
+class Image;
+class OpenPictureDialog;
 
 // The catalogue window. It owns the movies query and its data source, every
 // control and menu, and whatever the lookups and the cover import need. Its
@@ -42,8 +42,8 @@ public:
     void SetEditColours(bool browse);
 
     // The movies query and the data source between it and the bound controls.
-    std::unique_ptr<store::TMoviesQuery> aqMovies;
-    std::unique_ptr<store::TDataSource> dsMovies;
+    std::unique_ptr<store::MoviesQuery> aqMovies;
+    std::unique_ptr<store::DataSource> dsMovies;
 
     // The picture file extension of the cover being brought in, with its leading ".".
     std::string CoverExtension;
@@ -52,45 +52,45 @@ public:
     std::unique_ptr<titleservice::TitleLookup> TitleLookup1;
 
     QGroupBox* GroupBox1;
-    TDBGrid* DBGrid1;
+    DBGrid* DBGrid1;
     QGroupBox* GroupBox2;
-    TDBImage* DBImage1;
+    DBImage* DBImage1;
     QGroupBox* GroupBox3;
     QLabel* Label1;
-    TDBEdit* DBEdit1;
+    DBEdit* DBEdit1;
     QLabel* Label4;
-    TDBEdit* DBEdit2;
+    DBEdit* DBEdit2;
     QLabel* Label2;
-    TDBEdit* DBEdit4;
+    DBEdit* DBEdit4;
     QLabel* Label10;
-    TDBEdit* DBEdit15;
+    DBEdit* DBEdit15;
     QLabel* Label9;
-    TDBEdit* DBEdit14;
+    DBEdit* DBEdit14;
     QLabel* Label5;
-    TDBEdit* DBEdit3;
+    DBEdit* DBEdit3;
     QLabel* Label11;
-    TDBEdit* DBEdit17;
+    DBEdit* DBEdit17;
     QLabel* Label8;
-    TDBEdit* DBEdit13;
+    DBEdit* DBEdit13;
     QGroupBox* GroupBox4;
-    TDBEdit* DBEdit5;
+    DBEdit* DBEdit5;
     QLabel* Label6;
-    TDBEdit* DBEdit6;
-    TDBEdit* DBEdit7;
+    DBEdit* DBEdit6;
+    DBEdit* DBEdit7;
     QLabel* Label12;
-    TDBEdit* DBEdit8;
-    TDBEdit* DBEdit9;
+    DBEdit* DBEdit8;
+    DBEdit* DBEdit9;
     QLabel* Label13;
-    TDBEdit* DBEdit10;
-    TDBEdit* DBEdit11;
+    DBEdit* DBEdit10;
+    DBEdit* DBEdit11;
     QLabel* Label14;
-    TDBEdit* DBEdit12;
-    TDropDownButton* SpeedButton1;
+    DBEdit* DBEdit12;
+    DropDownButton* SpeedButton1;
     QPushButton* BitBtn1;
     QPushButton* BitBtn4;
-    TDropDownButton* BitBtn2;
+    DropDownButton* BitBtn2;
     QPushButton* BitBtn3;
-    TImage* Image1; // never visible: holds the placeholder cover
+    Image* Image1; // never visible: holds the placeholder cover
 
     QMenu* PopupMenu1;
     QAction* Addnewmovie1;
@@ -123,7 +123,7 @@ public:
     void SearchByName1Click();
 
     // The cover import (Form1Cover.cpp): a downloaded poster or a chosen picture file becomes the cover.
-    TOpenPictureDialog* OpenPictureDialog2;
+    OpenPictureDialog* OpenPictureDialog2;
     void ImportCoverFile(const std::string& FileName);
     void DBImage1DblClick();
 

@@ -17,10 +17,10 @@ class Transfer;
 class RequestWorker;
 
 // Every event handler receives the request that raised it.
-using TNotifyEvent = std::function<void(THttpRequest& Sender)>;
+using NotifyEvent = std::function<void(THttpRequest& Sender)>;
 
 // The request flags a caller can ask for, in their published order.
-enum TInternetFlag : std::uint8_t {
+enum InternetFlag : std::uint8_t {
     ifCacheIfNetFail,
     ifDontCache,
     ifHyperLink,
@@ -40,22 +40,22 @@ enum TInternetFlag : std::uint8_t {
     ifResynchronize,
 };
 
-// A set of TInternetFlag.
+// A set of InternetFlag.
 class TInternetFlags {
 public:
     constexpr TInternetFlags() = default;
-    constexpr TInternetFlags(std::initializer_list<TInternetFlag> flags)
+    constexpr TInternetFlags(std::initializer_list<InternetFlag> flags)
     {
-        for (TInternetFlag flag : flags)
+        for (InternetFlag flag : flags)
             m_bits |= bit(flag);
     }
-    constexpr bool contains(TInternetFlag flag) const { return (m_bits & bit(flag)) != 0; }
-    constexpr TInternetFlags& insert(TInternetFlag flag)
+    constexpr bool contains(InternetFlag flag) const { return (m_bits & bit(flag)) != 0; }
+    constexpr TInternetFlags& insert(InternetFlag flag)
     {
         m_bits |= bit(flag);
         return *this;
     }
-    constexpr TInternetFlags& erase(TInternetFlag flag)
+    constexpr TInternetFlags& erase(InternetFlag flag)
     {
         m_bits &= ~bit(flag);
         return *this;
@@ -71,7 +71,7 @@ public:
     }
 
 private:
-    static constexpr std::uint32_t bit(TInternetFlag flag) { return std::uint32_t { 1 } << flag; }
+    static constexpr std::uint32_t bit(InternetFlag flag) { return std::uint32_t { 1 } << flag; }
     std::uint32_t m_bits = 0;
 };
 
@@ -90,31 +90,31 @@ struct HttpRequestEvents {
     // OnIntermediateResponse (a 1xx response), OnRedirect (RedirectURL is the new absolute
     // URL), OnClosingConnection and OnConnectionClosed. OnStateChange is never raised (see
     // Transfer.cpp). Name resolution and connecting are skipped when a connection is reused.
-    TNotifyEvent OnClosingConnection;
-    TNotifyEvent OnConnectedToServer;
-    TNotifyEvent OnConnectingToServer;
-    TNotifyEvent OnConnectionClosed;
-    TNotifyEvent OnIntermediateResponse;
-    TNotifyEvent OnNameResolved;
-    TNotifyEvent OnReceivingResponse;
-    TNotifyEvent OnResponseReceived;
-    TNotifyEvent OnRedirect;
+    NotifyEvent OnClosingConnection;
+    NotifyEvent OnConnectedToServer;
+    NotifyEvent OnConnectingToServer;
+    NotifyEvent OnConnectionClosed;
+    NotifyEvent OnIntermediateResponse;
+    NotifyEvent OnNameResolved;
+    NotifyEvent OnReceivingResponse;
+    NotifyEvent OnResponseReceived;
+    NotifyEvent OnRedirect;
     // Once per exchange that got a response (any status, 404 included), after the whole
     // body has arrived and the connection has been closed. Not raised when authentication
     // was given up, nor for an asynchronous request that failed.
-    TNotifyEvent OnRequestComplete;
-    TNotifyEvent OnRequestSent;
-    TNotifyEvent OnResolvingName;
-    TNotifyEvent OnSendingRequest;
-    TNotifyEvent OnStateChange;
+    NotifyEvent OnRequestComplete;
+    NotifyEvent OnRequestSent;
+    NotifyEvent OnResolvingName;
+    NotifyEvent OnSendingRequest;
+    NotifyEvent OnStateChange;
     // After each piece of body (ChunkOffset, ChunkSize, BytesRead) has been appended.
-    TNotifyEvent OnDataAvailable;
+    NotifyEvent OnDataAvailable;
     // A 401 or 407 response; the handler may set UserName and Password (or ProxyUserName
     // and ProxyPassword), which the next sending of this request carries.
-    TNotifyEvent OnNeedAuth;
-    TNotifyEvent OnNeedProxyAuth;
+    NotifyEvent OnNeedAuth;
+    NotifyEvent OnNeedProxyAuth;
     // A client failure; ErrorCode holds its code.
-    TNotifyEvent OnError;
+    NotifyEvent OnError;
 };
 
 // One HTTP or HTTPS request at a time, over libcurl.

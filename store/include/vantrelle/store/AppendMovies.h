@@ -10,7 +10,7 @@ namespace vantrelle::store {
 
 // Adds films to the table Movies of the catalogue that `connectionString` names, in one transaction: the rows
 // added are kept by commit(), and none of them when the appender is destroyed before (after a failure). The
-// file is checked as TMoviesQuery::Open checks it, with the same messages, and stays locked against other
+// file is checked as MoviesQuery::Open checks it, with the same messages, and stays locked against other
 // writers until then. The ID of a row is never used: the engine gives each new row the next ID of the table.
 // Values go in as they are; convert text with the columns' valueFromText first.
 class MovieAppender {

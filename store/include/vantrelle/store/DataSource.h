@@ -7,33 +7,34 @@
 
 namespace vantrelle::store {
 
-class TDataSource;
-class TField;
-class TMoviesQuery;
+class DataSource;
+class Field;
+class MoviesQuery;
 
-// What a bound control is told by the query, through its data source. A control derives from TDataLink
+// What a bound control is told by the query, through its data source. A control derives from DataLink
 // (or owns one), overrides the notices it needs and attaches itself with SetDataSource. A link detaches
 // itself when it is destroyed; a data source or query that goes first detaches it too.
 //
 // Notices are sent on the caller's thread from inside the query's operations. Apart from UpdateRecord they
 // must not throw and must not change the query (read it freely).
-class TDataLink {
+class DataLink {
 public:
-    TDataLink() = default;
-    virtual ~TDataLink();
-    TDataLink(const TDataLink&) = delete;
-    TDataLink& operator=(const TDataLink&) = delete;
+    DataLink() = default;
+    virtual ~DataLink();
+    DataLink(const DataLink&) = delete;
+    DataLink& operator=(const DataLink&) = delete;
 
-    TDataSource* DataSource() const { return m_source; }
-    void SetDataSource(TDataSource* source);
+    // The type is named in full here: inside a link, DataSource is this method.
+    store::DataSource* DataSource() const { return m_source; }
+    void SetDataSource(store::DataSource* source);
     // The query behind the data source, or nullptr.
-    TMoviesQuery* DataSet() const;
+    MoviesQuery* DataSet() const;
     // True while the query is in qsEdit or qsInsert: the bound control may be typed into.
     bool Editing() const;
 
     // The query changed state (open, close, insert, edit, post, cancel). Sent before the data source's
     // OnStateChange. Controls become writable in qsEdit and qsInsert, read-only otherwise.
-    virtual void StateChanged(TQueryState /*state*/) { }
+    virtual void StateChanged(QueryState /*state*/) { }
     // The rows of the result changed as a whole: opened, closed, a row inserted or removed. Re-read
     // everything (row count, current row, values).
     virtual void DataSetChanged() { }
@@ -41,47 +42,47 @@ public:
     virtual void DataSetScrolled() { }
     // Values of the current row changed: one column (`field`) after it was set, or every column
     // (`field` == nullptr) when the row is re-read (edit, cancel of an edit, post).
-    virtual void RecordChanged(const TField* /*field*/) { }
+    virtual void RecordChanged(const Field* /*field*/) { }
     // Update the row: a control that holds an unwritten change writes it into its column now. Sent before
     // a post and before the current row is left while a change is pending. May throw (for example an
     // integer box with "12x"); the post or move then stops and the state and values stay as they were.
     virtual void UpdateRecord() { }
 
 private:
-    friend class TDataSource;
-    TDataSource* m_source = nullptr;
+    friend class store::DataSource;
+    store::DataSource* m_source = nullptr;
 };
 
 // The data source between the movies query and its bound controls (dsMovies).
-class TDataSource {
+class DataSource {
 public:
-    TDataSource() = default;
-    ~TDataSource();
-    TDataSource(const TDataSource&) = delete;
-    TDataSource& operator=(const TDataSource&) = delete;
+    DataSource() = default;
+    ~DataSource();
+    DataSource(const DataSource&) = delete;
+    DataSource& operator=(const DataSource&) = delete;
 
-    TMoviesQuery* DataSet() const { return m_dataSet; }
-    void SetDataSet(TMoviesQuery* dataSet);
+    MoviesQuery* DataSet() const { return m_dataSet; }
+    void SetDataSet(MoviesQuery* dataSet);
     // The query's state; qsClosed without a query.
-    TQueryState State() const;
+    QueryState State() const;
 
     // With AutoEdit off, a bound control never starts an edit by itself; only the application's insert and
     // edit operations do. The catalogue's window keeps it off.
     bool AutoEdit = false;
     // Raised on every change of the query's state, after the bound controls have been told (StateChanged).
-    std::function<void(TDataSource& Sender)> OnStateChange;
+    std::function<void(DataSource& Sender)> OnStateChange;
 
 private:
-    friend class TDataLink;
-    friend class TMoviesQuery;
-    void notifyStateChanged(TQueryState state);
+    friend class DataLink;
+    friend class MoviesQuery;
+    void notifyStateChanged(QueryState state);
     void notifyDataSetChanged();
     void notifyDataSetScrolled();
-    void notifyRecordChanged(const TField* field);
+    void notifyRecordChanged(const Field* field);
     void notifyUpdateRecord();
 
-    TMoviesQuery* m_dataSet = nullptr;
-    std::vector<TDataLink*> m_links;
+    MoviesQuery* m_dataSet = nullptr;
+    std::vector<DataLink*> m_links;
 };
 
 } // namespace vantrelle::store

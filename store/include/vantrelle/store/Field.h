@@ -9,43 +9,43 @@
 
 namespace vantrelle::store {
 
-class TMoviesQuery;
+class MoviesQuery;
 
 using Bytes = std::vector<std::uint8_t>;
 
 // One column's value in a row: null, a 32-bit integer, text (UTF-8) or bytes.
 using FieldValue = std::variant<std::monostate, std::int32_t, std::string, Bytes>;
 
-enum class TFieldType { ftAutoInc, ftInteger, ftWideString, ftBlob };
+enum class FieldType { ftAutoInc, ftInteger, ftWideString, ftBlob };
 
 // How a bound edit box aligns the column's value.
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class FieldAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // A column object of the movies query: reads and sets its column in the query's current row.
 //
 // Reading never fails: with no current row (closed or empty query) every column reads as null.
 // Setting is allowed only while the query is in qsEdit or qsInsert ("Dataset not in edit or insert mode");
 // a successful set marks the row as modified and tells the bound controls to re-read this column
-// (TDataLink::RecordChanged). A failed set leaves the column as it was.
+// (DataLink::RecordChanged). A failed set leaves the column as it was.
 //
 // Text is the system's 8-bit text: on setting it is converted by the code-page rule (vantrelle/CodePage.h)
 // and cut to Size() Unicode characters; on reading it comes back as UTF-8. A text that is not wholly valid
 // UTF-8 is taken as Windows-1252 as a whole (stored text too), so no value ever mixes the two encodings.
-class TField {
+class Field {
 public:
-    TField(const TField&) = delete;
-    TField& operator=(const TField&) = delete;
-    virtual ~TField() = default;
+    Field(const Field&) = delete;
+    Field& operator=(const Field&) = delete;
+    virtual ~Field() = default;
 
     const std::string& FieldName() const { return m_name; }
-    TFieldType DataType() const { return m_type; }
+    FieldType DataType() const { return m_type; }
     // The column's position in the declared order (ID is 0, Year is 17).
     int Index() const { return m_index; }
     // Maximum length in Unicode characters for text columns; 0 for the others.
     int Size() const { return m_size; }
-    TAlignment Alignment() const { return m_alignment; }
+    FieldAlignment Alignment() const { return m_alignment; }
     bool ReadOnly() const { return m_readOnly; }
-    TMoviesQuery& DataSet() const { return *m_query; }
+    MoviesQuery& DataSet() const { return *m_query; }
 
     bool IsNull() const;
     const FieldValue& Value() const;
@@ -69,7 +69,7 @@ public:
     void Clear();
 
 protected:
-    TField(TMoviesQuery& query, int index, std::string name, TFieldType type, int size, TAlignment alignment);
+    Field(MoviesQuery& query, int index, std::string name, FieldType type, int size, FieldAlignment alignment);
     // Fails unless the column may be set now: "Field '%s' cannot be modified", then the query's state.
     void checkCanModify() const;
     // Checks as above and stores the value (the one place every setter goes through).
@@ -79,12 +79,12 @@ protected:
     bool m_readOnly = false;
 
 private:
-    TMoviesQuery* m_query;
+    MoviesQuery* m_query;
     int m_index;
     std::string m_name;
-    TFieldType m_type;
+    FieldType m_type;
     int m_size;
-    TAlignment m_alignment;
+    FieldAlignment m_alignment;
 };
 
 // A 32-bit signed integer column. Text for it is parsed strictly: leading blanks, an optional sign, then
@@ -92,9 +92,9 @@ private:
 // "'%s' is not a valid integer value for field '%s'". Empty text sets null. Hexadecimal text is a magnitude
 // like decimal text: "$7FFFFFFF" is the largest, and "$80000000" or "$FFFFFFFF" are refused, not wrapped round
 // to negative numbers.
-class TIntegerField : public TField {
+class IntegerField : public Field {
 public:
-    TIntegerField(TMoviesQuery& query, int index, std::string name);
+    IntegerField(MoviesQuery& query, int index, std::string name);
 
     // "0 'Mins.'"-style formats: a run of 0/# stands for the number, quoted text is copied, "" = plain number.
     const std::string& DisplayFormat() const { return m_displayFormat; }
@@ -112,7 +112,7 @@ public:
     FieldValue valueFromText(std::string_view text) const override;
 
 protected:
-    TIntegerField(TMoviesQuery& query, int index, std::string name, TFieldType type);
+    IntegerField(MoviesQuery& query, int index, std::string name, FieldType type);
 
 private:
     std::string m_displayFormat;
@@ -121,16 +121,16 @@ private:
 
 // The key column: assigned by the engine when an inserted row is posted; setting it fails with
 // "Field '%s' cannot be modified".
-class TAutoIncField : public TIntegerField {
+class AutoIncField : public IntegerField {
 public:
-    TAutoIncField(TMoviesQuery& query, int index, std::string name);
+    AutoIncField(MoviesQuery& query, int index, std::string name);
 };
 
 // A Unicode text column of Size() characters. Empty text is stored as empty text, not null; longer text is
 // cut silently.
-class TWideStringField : public TField {
+class WideStringField : public Field {
 public:
-    TWideStringField(TMoviesQuery& query, int index, std::string name, int size);
+    WideStringField(MoviesQuery& query, int index, std::string name, int size);
 
     std::string AsString() const override;
     // The text read as an integer by the integer column's rule.
@@ -143,9 +143,9 @@ public:
 };
 
 // A long binary column (the cover picture's bytes; their format is the pictures module's business).
-class TBlobField : public TField {
+class BlobField : public Field {
 public:
-    TBlobField(TMoviesQuery& query, int index, std::string name);
+    BlobField(MoviesQuery& query, int index, std::string name);
 
     // The bytes, or nothing when the column is null.
     std::optional<Bytes> AsBytes() const;

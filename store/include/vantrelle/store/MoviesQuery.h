@@ -18,8 +18,8 @@
 namespace vantrelle::store {
 
 class MoviesTable;
-class TMoviesQuery;
-using TDataSetNotifyEvent = std::function<void(TMoviesQuery& DataSet)>;
+class MoviesQuery;
+using DataSetNotifyEvent = std::function<void(MoviesQuery& DataSet)>;
 
 // The movies query aqMovies: "SELECT * FROM Movies ORDER BY NameOfMovie" over the catalogue file that the
 // connection string names ("Movies.mdb" in the working directory by default). The title order is the user's
@@ -49,12 +49,12 @@ using TDataSetNotifyEvent = std::function<void(TMoviesQuery& DataSet)>;
 // A handler may call any operation, also Close and Open from AfterPost (the window reopens after a save).
 //
 // Failures are EDatabaseError (EEngineError for the engine's) carrying the message the user sees.
-class TMoviesQuery {
+class MoviesQuery {
 public:
-    TMoviesQuery();
-    ~TMoviesQuery();
-    TMoviesQuery(const TMoviesQuery&) = delete;
-    TMoviesQuery& operator=(const TMoviesQuery&) = delete;
+    MoviesQuery();
+    ~MoviesQuery();
+    MoviesQuery(const MoviesQuery&) = delete;
+    MoviesQuery& operator=(const MoviesQuery&) = delete;
 
     // Used unchanged at every open. The default names ".\Movies.mdb", the working directory's catalogue.
     std::string ConnectionString { kConnectionString };
@@ -62,34 +62,34 @@ public:
     static constexpr std::string_view CommandText = "SELECT * FROM Movies ORDER BY NameOfMovie";
 
     // Events (the window's handlers).
-    TDataSetNotifyEvent AfterInsert;
-    TDataSetNotifyEvent AfterEdit;
-    TDataSetNotifyEvent AfterPost;
-    TDataSetNotifyEvent AfterCancel;
-    TDataSetNotifyEvent AfterDelete;
-    TDataSetNotifyEvent AfterScroll;
+    DataSetNotifyEvent AfterInsert;
+    DataSetNotifyEvent AfterEdit;
+    DataSetNotifyEvent AfterPost;
+    DataSetNotifyEvent AfterCancel;
+    DataSetNotifyEvent AfterDelete;
+    DataSetNotifyEvent AfterScroll;
 
     // The column objects, in declared order.
-    TAutoIncField aqMoviesID;
-    TWideStringField aqMoviesNameOfMovie;
-    TWideStringField aqMoviesGenre;
-    TWideStringField aqMoviesDirector;
-    TWideStringField aqMoviesTagline;
-    TIntegerField aqMoviesRuntime; // display "0 'Mins.'", edit "0"
-    TWideStringField aqMoviesFormat;
-    TIntegerField aqMoviesNoOfCds;
-    TWideStringField aqMoviesCastMemberName1;
-    TWideStringField aqMoviesCastMemberName2;
-    TWideStringField aqMoviesCastMemberName3;
-    TWideStringField aqMoviesCastMemberName4;
-    TWideStringField aqMoviesCharacter1;
-    TWideStringField aqMoviesCharacter2;
-    TWideStringField aqMoviesCharacter3;
-    TWideStringField aqMoviesCharacter4;
-    TBlobField aqMoviesCover;
-    TIntegerField aqMoviesYear;
+    AutoIncField aqMoviesID;
+    WideStringField aqMoviesNameOfMovie;
+    WideStringField aqMoviesGenre;
+    WideStringField aqMoviesDirector;
+    WideStringField aqMoviesTagline;
+    IntegerField aqMoviesRuntime; // display "0 'Mins.'", edit "0"
+    WideStringField aqMoviesFormat;
+    IntegerField aqMoviesNoOfCds;
+    WideStringField aqMoviesCastMemberName1;
+    WideStringField aqMoviesCastMemberName2;
+    WideStringField aqMoviesCastMemberName3;
+    WideStringField aqMoviesCastMemberName4;
+    WideStringField aqMoviesCharacter1;
+    WideStringField aqMoviesCharacter2;
+    WideStringField aqMoviesCharacter3;
+    WideStringField aqMoviesCharacter4;
+    BlobField aqMoviesCover;
+    IntegerField aqMoviesYear;
 
-    TQueryState State() const { return m_state; }
+    QueryState State() const { return m_state; }
     bool Active() const { return m_state != qsClosed; }
 
     // Connects, reads the result and binds the columns by name ("Field '%s' not found", "Type mismatch for
@@ -136,15 +136,15 @@ public:
     bool Modified() const { return m_modified.any(); }
 
     // The column object named `name` (any case); "Field '%s' not found" otherwise.
-    TField& FieldByName(std::string_view name);
-    const std::array<TField*, kMovieColumnCount>& Fields() const { return m_fields; }
+    Field& FieldByName(std::string_view name);
+    const std::array<Field*, kMovieColumnCount>& Fields() const { return m_fields; }
 
     // The display text of `field` in row `recNo` (1-based) without moving there; for the list of titles.
-    std::string displayTextAt(int recNo, const TField& field) const;
+    std::string displayTextAt(int recNo, const Field& field) const;
 
 private:
-    friend class TField;
-    friend class TDataSource;
+    friend class Field;
+    friend class DataSource;
     struct Row : StoredRow {
         std::uint64_t serial = 0; // identifies the row across inserts and deletes before it
     };
@@ -156,12 +156,12 @@ private:
     bool editing() const { return m_state == qsEdit || m_state == qsInsert; }
     void checkEditing() const;
 
-    void setState(TQueryState state);
+    void setState(QueryState state);
     void notifyDataSetChanged();
     void notifyDataSetScrolled();
-    void notifyRecordChanged(const TField* field);
+    void notifyRecordChanged(const Field* field);
     void updateRecord();
-    void fire(const TDataSetNotifyEvent& event);
+    void fire(const DataSetNotifyEvent& event);
     // Finishes a pending insert or edit as a move does: post when a column was set, else cancel.
     void finishPending();
     // Finishes a pending change before the current row is left; false when there is then no row of the same
@@ -173,8 +173,8 @@ private:
     void releaseResult();
 
     std::unique_ptr<MoviesTable> m_table; // the catalogue file's connection, kept while closed
-    std::array<TField*, kMovieColumnCount> m_fields;
-    TQueryState m_state = qsClosed;
+    std::array<Field*, kMovieColumnCount> m_fields;
+    QueryState m_state = qsClosed;
     std::vector<Row> m_rows;
     std::vector<UnreadableValue> m_unreadable; // of the last open
     int m_current = -1;
@@ -185,7 +185,7 @@ private:
     int m_insertedAt = -1; // the row being inserted, while qsInsert
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_openCount = 0; // tells a move that finishing the pending change reopened
-    std::vector<TDataSource*> m_sources;
+    std::vector<DataSource*> m_sources;
 };
 
 } // namespace vantrelle::store

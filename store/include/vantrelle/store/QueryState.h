@@ -3,7 +3,7 @@
 namespace vantrelle::store {
 
 // The states of the movies query, with the ordinals the window tests.
-enum TQueryState : int {
+enum QueryState : int {
     qsClosed = 0, // closed
     qsBrowse = 1, // open, no change pending
     qsEdit = 2, // the current row is being changed

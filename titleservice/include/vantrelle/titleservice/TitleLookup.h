@@ -4,7 +4,7 @@
 #include "vantrelle/http/HttpRequest.h"
 #include "vantrelle/titleservice/LookupUser.h"
 #include "vantrelle/titleservice/TitlePageScraper.h"
-#include "vantrelle/titleservice/UrlDecoder.h"
+#include "vantrelle/titleservice/URLDecoder.h"
 
 #include <memory>
 #include <optional>
@@ -54,7 +54,7 @@ private:
     void executeSynchronously(http::THttpRequest& request, const std::string& url);
 
     LookupUser& m_user;
-    TURLDecoder m_decoder; // of the cast's name links
+    URLDecoder m_decoder; // of the cast's name links
     TitlePageScraper m_scraper;
     std::string m_titlePage; // the page that the scraper's views point into
     std::optional<std::string_view> m_posterUrl;

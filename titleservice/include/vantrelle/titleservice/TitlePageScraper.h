@@ -1,7 +1,7 @@
 #pragma once
 
 #include "vantrelle/titleservice/ScrapeTarget.h"
-#include "vantrelle/titleservice/UrlDecoder.h"
+#include "vantrelle/titleservice/URLDecoder.h"
 
 #include <optional>
 #include <string>
@@ -28,7 +28,7 @@ namespace vantrelle::titleservice {
 class TitlePageScraper {
 public:
     // `decoder` decodes the cast's name links (its OnError, if set, hears of malformed ones).
-    TitlePageScraper(ScrapeTarget& target, TURLDecoder& decoder);
+    TitlePageScraper(ScrapeTarget& target, URLDecoder& decoder);
 
     // The poster URL to download (a view of the page, possibly empty), or nothing when the page
     // names the placeholder.
@@ -48,7 +48,7 @@ private:
     std::optional<std::string_view> scrapeCover(std::string_view page);
 
     ScrapeTarget& m_target;
-    TURLDecoder& m_decoder;
+    URLDecoder& m_decoder;
     std::vector<std::string_view> m_runtimeEntries;
 };
 

@@ -1,4 +1,4 @@
-#include "vantrelle/app/TDBGrid.h"
+#include "vantrelle/app/DBGrid.h"
 
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/store/MoviesQuery.h"
@@ -16,7 +16,7 @@ class TitlesModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setQuery(store::TMoviesQuery* query)
+    void setQuery(store::MoviesQuery* query)
     {
         beginResetModel();
         m_query = query;
@@ -59,10 +59,10 @@ public:
     }
 
 private:
-    store::TMoviesQuery* m_query = nullptr;
+    store::MoviesQuery* m_query = nullptr;
 };
 
-TDBGrid::TDBGrid(QWidget* parent)
+DBGrid::DBGrid(QWidget* parent)
     : QTableView(parent)
     , m_model(new TitlesModel(this))
 {
@@ -83,9 +83,9 @@ TDBGrid::TDBGrid(QWidget* parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 }
 
-TDBGrid::~TDBGrid() = default;
+DBGrid::~DBGrid() = default;
 
-void TDBGrid::bind(store::TDataSource* source)
+void DBGrid::bind(store::DataSource* source)
 {
     SetDataSource(source);
     m_model->setQuery(DataSet());
@@ -93,16 +93,16 @@ void TDBGrid::bind(store::TDataSource* source)
     showCurrentRow();
 }
 
-void TDBGrid::reload()
+void DBGrid::reload()
 {
     m_model->reload();
     horizontalHeader()->resizeSection(0, titleColumnWidth);
     showCurrentRow();
 }
 
-void TDBGrid::showCurrentRow()
+void DBGrid::showCurrentRow()
 {
-    const store::TMoviesQuery* query = DataSet();
+    const store::MoviesQuery* query = DataSet();
     const int row = query && query->Active() ? query->RecNo() - 1 : -1;
     if (row < 0) {
         selectionModel()->clear();
@@ -113,9 +113,9 @@ void TDBGrid::showCurrentRow()
     scrollTo(current);
 }
 
-void TDBGrid::moveQueryTo(int row)
+void DBGrid::moveQueryTo(int row)
 {
-    store::TMoviesQuery* query = DataSet();
+    store::MoviesQuery* query = DataSet();
     // Picking the line that is already current leaves a pending insert or edit alone.
     if (!query || row < 0 || row == query->RecNo() - 1)
         return;
@@ -123,29 +123,29 @@ void TDBGrid::moveQueryTo(int row)
     showCurrentRow();
 }
 
-void TDBGrid::StateChanged(store::TQueryState)
+void DBGrid::StateChanged(store::QueryState)
 {
     reload();
 }
 
-void TDBGrid::DataSetChanged()
+void DBGrid::DataSetChanged()
 {
     reload();
 }
 
-void TDBGrid::DataSetScrolled()
+void DBGrid::DataSetScrolled()
 {
     showCurrentRow();
 }
 
-void TDBGrid::RecordChanged(const store::TField* field)
+void DBGrid::RecordChanged(const store::Field* field)
 {
-    const store::TMoviesQuery* query = DataSet();
+    const store::MoviesQuery* query = DataSet();
     if (query && query->RecNo() > 0 && (!field || field == &query->aqMoviesNameOfMovie))
         m_model->rowChanged(query->RecNo() - 1);
 }
 
-void TDBGrid::mousePressEvent(QMouseEvent* event)
+void DBGrid::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
     if (event->button() != Qt::LeftButton)
@@ -156,20 +156,20 @@ void TDBGrid::mousePressEvent(QMouseEvent* event)
 }
 
 // Lines are picked by pressing only: no drag selection, no dragging of rows.
-void TDBGrid::mouseMoveEvent(QMouseEvent* event)
+void DBGrid::mouseMoveEvent(QMouseEvent* event)
 {
     event->accept();
 }
-void TDBGrid::mouseReleaseEvent(QMouseEvent* event)
+void DBGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
 }
-void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)
+void DBGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
 }
 
-void TDBGrid::keyPressEvent(QKeyEvent* event)
+void DBGrid::keyPressEvent(QKeyEvent* event)
 {
     CursorAction action;
     switch (event->key()) {

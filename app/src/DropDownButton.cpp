@@ -1,4 +1,4 @@
-#include "vantrelle/app/TDropDownButton.h"
+#include "vantrelle/app/DropDownButton.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -7,7 +7,7 @@
 
 namespace vantrelle::app {
 
-TDropDownButton::TDropDownButton(const QString& caption, QMenu* menu, QWidget* parent)
+DropDownButton::DropDownButton(const QString& caption, QMenu* menu, QWidget* parent)
     : QPushButton(caption, parent)
     , m_menu(menu)
 {
@@ -15,12 +15,12 @@ TDropDownButton::TDropDownButton(const QString& caption, QMenu* menu, QWidget* p
     setAutoDefault(false);
 }
 
-QPoint TDropDownButton::menuPosition() const
+QPoint DropDownButton::menuPosition() const
 {
     return mapToGlobal(QPoint(-1, height()));
 }
 
-void TDropDownButton::mousePressEvent(QMouseEvent* event)
+void DropDownButton::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || !isEnabled()) {
         QPushButton::mousePressEvent(event);
@@ -32,7 +32,7 @@ void TDropDownButton::mousePressEvent(QMouseEvent* event)
     setDown(false);
 }
 
-void TDropDownButton::paintEvent(QPaintEvent*)
+void DropDownButton::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);
     QStyleOptionButton option;

@@ -1,4 +1,4 @@
-#include "vantrelle/app/TOpenPictureDialog.h"
+#include "vantrelle/app/OpenPictureDialog.h"
 
 #include "vantrelle/app/BitmapImage.h"
 #include "vantrelle/pictures/Picture.h"
@@ -37,7 +37,7 @@ QStringList qtNameFilters(const std::string& filter)
 
 } // namespace
 
-TOpenPictureDialog::TOpenPictureDialog(QWidget* parent)
+OpenPictureDialog::OpenPictureDialog(QWidget* parent)
     : QFileDialog(parent)
     , m_previewPane(nullptr)
 {
@@ -55,28 +55,28 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent)
     m_previewPane->setFrameShape(QFrame::StyledPanel);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(m_previewPane, 0, grid->columnCount(), grid->rowCount(), 1);
-    connect(this, &QFileDialog::currentChanged, this, &TOpenPictureDialog::showPreview);
+    connect(this, &QFileDialog::currentChanged, this, &OpenPictureDialog::showPreview);
 }
 
-bool TOpenPictureDialog::Execute()
+bool OpenPictureDialog::Execute()
 {
     return exec() == QDialog::Accepted && !selectedFiles().isEmpty();
 }
 
-void TOpenPictureDialog::done(int result)
+void OpenPictureDialog::done(int result)
 {
     QFileDialog::done(result);
     for (const QCompleter* completer : findChildren<QCompleter*>())
         completer->popup()->hide();
 }
 
-std::string TOpenPictureDialog::FileName() const
+std::string OpenPictureDialog::FileName() const
 {
     const QStringList files = selectedFiles();
     return files.isEmpty() ? std::string() : files.first().toStdString();
 }
 
-void TOpenPictureDialog::showPreview(const QString& path)
+void OpenPictureDialog::showPreview(const QString& path)
 {
     m_preview = QImage();
     try {

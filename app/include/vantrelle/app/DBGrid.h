@@ -13,23 +13,23 @@ class TitlesModel;
 // follows the query, never the other way round: a line picked with the mouse or
 // the arrow keys is asked of the query as a move, and the highlight goes wherever
 // the query's current row then is.
-class TDBGrid : public QTableView, public store::TDataLink {
+class DBGrid : public QTableView, public store::DataLink {
     Q_OBJECT
 
 public:
-    explicit TDBGrid(QWidget* parent);
-    ~TDBGrid() override;
+    explicit DBGrid(QWidget* parent);
+    ~DBGrid() override;
 
-    void bind(store::TDataSource* source);
+    void bind(store::DataSource* source);
 
     // Width of the one column, bound to NameOfMovie.
     static constexpr int titleColumnWidth = 312;
 
 protected:
-    void StateChanged(store::TQueryState state) override;
+    void StateChanged(store::QueryState state) override;
     void DataSetChanged() override;
     void DataSetScrolled() override;
-    void RecordChanged(const store::TField* field) override;
+    void RecordChanged(const store::Field* field) override;
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

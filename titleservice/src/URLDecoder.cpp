@@ -1,4 +1,4 @@
-#include "vantrelle/titleservice/UrlDecoder.h"
+#include "vantrelle/titleservice/URLDecoder.h"
 
 #include <optional>
 #include <string_view>
@@ -35,7 +35,7 @@ std::optional<int> hexNumber(std::string_view digits)
 
 } // namespace
 
-std::string TURLDecoder::UrlDecode()
+std::string URLDecoder::UrlDecode()
 {
     const std::string_view input = InputString;
     std::string decoded;

@@ -7,7 +7,7 @@
 #include <string>
 
 namespace vantrelle::store {
-class TField;
+class Field;
 }
 
 namespace vantrelle::app {
@@ -22,17 +22,17 @@ namespace vantrelle::app {
 // selected. The boxes of integer columns refuse any typed character but "+", "-"
 // and the digits. Escape in a box that cannot be typed into puts the column's value
 // back; while editing it is left to the window, which cancels.
-class TDBEdit : public QLineEdit, public store::TDataLink {
+class DBEdit : public QLineEdit, public store::DataLink {
     Q_OBJECT
 
 public:
-    TDBEdit(std::string columnName, QWidget* parent);
+    DBEdit(std::string columnName, QWidget* parent);
 
     // Binds the box to its column of the query behind `source`.
-    void bind(store::TDataSource* source);
+    void bind(store::DataSource* source);
 
     const std::string& columnName() const { return m_columnName; }
-    store::TField* Field() const;
+    store::Field* Field() const;
 
     // Writes a change typed into the box into its column; nothing when there is none.
     void writeChange();
@@ -42,10 +42,10 @@ signals:
     void keyRefused();
 
 protected:
-    void StateChanged(store::TQueryState state) override;
+    void StateChanged(store::QueryState state) override;
     void DataSetChanged() override;
     void DataSetScrolled() override;
-    void RecordChanged(const store::TField* field) override;
+    void RecordChanged(const store::Field* field) override;
     void UpdateRecord() override;
 
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,4 +1,4 @@
-#include "vantrelle/app/TDBImage.h"
+#include "vantrelle/app/DBImage.h"
 
 #include "FocusWrite.h"
 #include "vantrelle/app/BitmapImage.h"
@@ -54,7 +54,7 @@ ClipboardCommand clipboardCommand(const QKeyEvent* event)
 
 } // namespace
 
-TDBImage::TDBImage(std::string columnName, QWidget* parent)
+DBImage::DBImage(std::string columnName, QWidget* parent)
     : QFrame(parent)
     , m_columnName(std::move(columnName))
     , m_picture([this](pictures::TPicture&) { pictureChanged(); })
@@ -63,24 +63,24 @@ TDBImage::TDBImage(std::string columnName, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void TDBImage::bind(store::TDataSource* source)
+void DBImage::bind(store::DataSource* source)
 {
     SetDataSource(source);
     readColumn();
 }
 
-store::TField* TDBImage::Field() const
+store::Field* DBImage::Field() const
 {
-    store::TMoviesQuery* query = DataSet();
+    store::MoviesQuery* query = DataSet();
     return query ? &query->FieldByName(m_columnName) : nullptr;
 }
 
-void TDBImage::assignBitmap(const TBitmap* bitmap)
+void DBImage::assignBitmap(const TBitmap* bitmap)
 {
     m_picture.setGraphic(bitmap ? std::make_unique<TBitmap>(*bitmap) : nullptr);
 }
 
-void TDBImage::pictureChanged()
+void DBImage::pictureChanged()
 {
     m_image = QImage();
     if (const pictures::TGraphic* graphic = m_picture.graphic()) {
@@ -96,11 +96,11 @@ void TDBImage::pictureChanged()
     update();
 }
 
-void TDBImage::readColumn()
+void DBImage::readColumn()
 {
     std::unique_ptr<TBitmap> bitmap;
     std::string failure;
-    const auto* column = dynamic_cast<const store::TBlobField*>(Field());
+    const auto* column = dynamic_cast<const store::BlobField*>(Field());
     const std::string_view value = column ? column->Data() : std::string_view();
     if (!value.empty()) {
         try {
@@ -116,7 +116,7 @@ void TDBImage::readColumn()
     reportReadFailureLater(std::move(failure));
 }
 
-void TDBImage::reportReadFailureLater(std::string failure)
+void DBImage::reportReadFailureLater(std::string failure)
 {
     // Reading happens inside the query's operations, while the other controls are still being told
     // about the new row: the error box waits until the operation is over. It reports the last read
@@ -133,11 +133,11 @@ void TDBImage::reportReadFailureLater(std::string failure)
     });
 }
 
-void TDBImage::writeChange()
+void DBImage::writeChange()
 {
     if (!m_modified)
         return;
-    store::TField* field = Field();
+    store::Field* field = Field();
     if (!field)
         return;
     std::vector<std::uint8_t> bytes;
@@ -149,18 +149,18 @@ void TDBImage::writeChange()
         if (bytes.empty())
             field->Clear();
         else
-            dynamic_cast<store::TBlobField&>(*field).SetAsBytes(std::move(bytes));
+            dynamic_cast<store::BlobField&>(*field).SetAsBytes(std::move(bytes));
     }
     m_modified = false;
 }
 
-void TDBImage::copyToClipboard()
+void DBImage::copyToClipboard()
 {
     if (!m_image.isNull())
         QGuiApplication::clipboard()->setImage(m_image);
 }
 
-void TDBImage::cutToClipboard()
+void DBImage::cutToClipboard()
 {
     if (!Editing() || !m_picture.graphic() || m_picture.graphic()->empty())
         return;
@@ -168,7 +168,7 @@ void TDBImage::cutToClipboard()
     m_picture.setGraphic(nullptr);
 }
 
-void TDBImage::pasteFromClipboard()
+void DBImage::pasteFromClipboard()
 {
     if (!Editing())
         return;
@@ -182,17 +182,17 @@ void TDBImage::pasteFromClipboard()
     m_picture.setGraphic(std::make_unique<TBitmap>(fromQImage(image)));
 }
 
-void TDBImage::DataSetChanged()
+void DBImage::DataSetChanged()
 {
     readColumn();
 }
 
-void TDBImage::DataSetScrolled()
+void DBImage::DataSetScrolled()
 {
     readColumn();
 }
 
-void TDBImage::RecordChanged(const store::TField* field)
+void DBImage::RecordChanged(const store::Field* field)
 {
     if (m_writing)
         return;
@@ -200,12 +200,12 @@ void TDBImage::RecordChanged(const store::TField* field)
         readColumn();
 }
 
-void TDBImage::UpdateRecord()
+void DBImage::UpdateRecord()
 {
     writeChange();
 }
 
-void TDBImage::paintEvent(QPaintEvent*)
+void DBImage::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QRect inside = contentsRect();
@@ -220,7 +220,7 @@ void TDBImage::paintEvent(QPaintEvent*)
     drawFrame(&painter);
 }
 
-void TDBImage::keyPressEvent(QKeyEvent* event)
+void DBImage::keyPressEvent(QKeyEvent* event)
 {
     switch (clipboardCommand(event)) {
     case ClipboardCommand::Copy:
@@ -246,19 +246,19 @@ void TDBImage::keyPressEvent(QKeyEvent* event)
     QFrame::keyPressEvent(event);
 }
 
-void TDBImage::mouseDoubleClickEvent(QMouseEvent* event)
+void DBImage::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QFrame::mouseDoubleClickEvent(event);
     emit doubleClicked();
 }
 
-void TDBImage::focusInEvent(QFocusEvent* event)
+void DBImage::focusInEvent(QFocusEvent* event)
 {
     QFrame::focusInEvent(event);
     update();
 }
 
-void TDBImage::focusOutEvent(QFocusEvent* event)
+void DBImage::focusOutEvent(QFocusEvent* event)
 {
     QFrame::focusOutEvent(event);
     update();

@@ -12,11 +12,11 @@ namespace vantrelle::app {
 // The open-file dialog for pictures: the filter lists the registered picture formats, and a pane beside the
 // files previews the selected one, loaded by its extension as the picture loader reads it. A file that cannot
 // be loaded only empties the preview.
-class TOpenPictureDialog : public QFileDialog {
+class OpenPictureDialog : public QFileDialog {
     Q_OBJECT
 
 public:
-    explicit TOpenPictureDialog(QWidget* parent);
+    explicit OpenPictureDialog(QWidget* parent);
 
     // Shows the dialog modally; true when the user chose a file.
     bool Execute();

@@ -1,8 +1,8 @@
-#include "vantrelle/app/TImage.h"
+#include "vantrelle/app/Image.h"
 
 namespace vantrelle::app {
 
-TImage::TImage(QWidget* parent)
+Image::Image(QWidget* parent)
     : QWidget(parent)
 {
     hide();

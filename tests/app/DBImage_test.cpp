@@ -4,11 +4,11 @@
 #include "WindowTest.h"
 
 #include "vantrelle/app/BitmapImage.h"
-#include "vantrelle/app/TDBEdit.h"
-#include "vantrelle/app/TDBGrid.h"
-#include "vantrelle/app/TDBImage.h"
+#include "vantrelle/app/DBEdit.h"
+#include "vantrelle/app/DBGrid.h"
+#include "vantrelle/app/DBImage.h"
+#include "vantrelle/app/Image.h"
 #include "vantrelle/app/TForm1.h"
-#include "vantrelle/app/TImage.h"
 #include "vantrelle/pictures/Bitmap.h"
 
 #include <QAction>
@@ -95,14 +95,14 @@ QImage trueColourImage()
 }
 
 // The picture's size as drawn, "empty" when there is none.
-QString shownSize(const TDBImage& control)
+QString shownSize(const DBImage& control)
 {
     const QImage& image = control.image();
     return image.isNull() ? QStringLiteral("empty") : QStringLiteral("%1 x %2").arg(image.width()).arg(image.height());
 }
 
 // The colours in the middle of the control's four quarters, as drawn on the screen.
-QStringList quarterColours(TDBImage& control)
+QStringList quarterColours(DBImage& control)
 {
     const QImage drawn = control.grab().toImage();
     const QRect inside = control.contentsRect();
@@ -115,7 +115,7 @@ QStringList quarterColours(TDBImage& control)
     return colours;
 }
 
-QStringList background(const TDBImage& control)
+QStringList background(const DBImage& control)
 {
     return QStringList(4, control.palette().color(QPalette::Base).name());
 }
@@ -131,7 +131,7 @@ void setCovers(Catalogue& catalogue, const Cover& brazilCover)
 
 void clickLine(TForm1& form, int row)
 {
-    TDBGrid* grid = form.DBGrid1;
+    DBGrid* grid = form.DBGrid1;
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 0)).center());
 }
 
@@ -143,7 +143,7 @@ void settle()
 
 } // namespace
 
-class TDBImageTest : public QObject {
+class DBImageTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -193,7 +193,7 @@ private slots:
         Catalogue catalogue(threeFilms);
         setCovers(catalogue, Cover());
         auto form = openWindow();
-        TDBImage* control = form->DBImage1;
+        DBImage* control = form->DBImage1;
         const QPoint corner = control->contentsRect().topLeft();
         const QColor frame = control->palette().color(QPalette::WindowText);
         QTest::mouseClick(control, Qt::LeftButton);
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(form->DBImage1->modified());
         QTest::mouseClick(form->DBImage1, Qt::LeftButton);
         QVERIFY(
-            form->grab().save(QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath("TDBImage-placeholder.png")));
+            form->grab().save(QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath("DBImage-placeholder.png")));
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
         QCOMPARE(form->aqMovies->State(), qsBrowse);
 
@@ -447,7 +447,7 @@ private slots:
         const Cover before = catalogue.cover("Alien");
         auto form = openWindow();
         ModalAnswer answer;
-        TDBImage* control = form->DBImage1;
+        DBImage* control = form->DBImage1;
         QTest::mouseClick(control, Qt::LeftButton);
         control->assignBitmap(nullptr);
         QCOMPARE(shownSize(*control), QStringLiteral("empty"));
@@ -521,5 +521,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TDBImageTest)
-#include "TDBImage_test.moc"
+QTEST_MAIN(DBImageTest)
+#include "DBImage_test.moc"

@@ -5,15 +5,15 @@
 
 namespace vantrelle::titleservice {
 
-class TURLDecoder;
+class URLDecoder;
 
 // Reports a failed decoding: the decoder, what it was doing and why it failed.
-using TOnErrorEvent = std::function<void(TURLDecoder& Sender, const std::string& Operation, const std::string& ErrMsg)>;
+using TOnErrorEvent = std::function<void(URLDecoder& Sender, const std::string& Operation, const std::string& ErrMsg)>;
 
 // Decodes URL-encoded text ("+" for a space, "%" and two hexadecimal digits for a byte). Assign
 // the text to InputString, then read UrlDecode(). Text with a malformed escape comes back
 // undecoded, and OnError, when set, hears why.
-class TURLDecoder {
+class URLDecoder {
 public:
     std::string InputString;
     TOnErrorEvent OnError;

@@ -1,4 +1,4 @@
-#include "vantrelle/app/TDBEdit.h"
+#include "vantrelle/app/DBEdit.h"
 
 #include "FocusWrite.h"
 #include "vantrelle/store/Field.h"
@@ -12,7 +12,7 @@ namespace vantrelle::app {
 
 using store::qsClosed;
 
-TDBEdit::TDBEdit(std::string columnName, QWidget* parent)
+DBEdit::DBEdit(std::string columnName, QWidget* parent)
     : QLineEdit(parent)
     , m_columnName(std::move(columnName))
 {
@@ -20,10 +20,10 @@ TDBEdit::TDBEdit(std::string columnName, QWidget* parent)
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-void TDBEdit::bind(store::TDataSource* source)
+void DBEdit::bind(store::DataSource* source)
 {
     SetDataSource(source);
-    if (const store::TField* field = Field()) {
+    if (const store::Field* field = Field()) {
         // Text columns hold at most their size in characters; integer boxes have no limit.
         if (field->Size() > 0)
             setMaxLength(field->Size());
@@ -31,22 +31,22 @@ void TDBEdit::bind(store::TDataSource* source)
     showColumn();
 }
 
-store::TField* TDBEdit::Field() const
+store::Field* DBEdit::Field() const
 {
-    store::TMoviesQuery* query = DataSet();
+    store::MoviesQuery* query = DataSet();
     return query ? &query->FieldByName(m_columnName) : nullptr;
 }
 
-bool TDBEdit::isIntegerBox() const
+bool DBEdit::isIntegerBox() const
 {
-    const store::TField* field = Field();
+    const store::Field* field = Field();
     return field
-        && (field->DataType() == store::TFieldType::ftInteger || field->DataType() == store::TFieldType::ftAutoInc);
+        && (field->DataType() == store::FieldType::ftInteger || field->DataType() == store::FieldType::ftAutoInc);
 }
 
-void TDBEdit::showColumn()
+void DBEdit::showColumn()
 {
-    const store::TField* field = Field();
+    const store::Field* field = Field();
     if (!field || !DataSet()->Active()) {
         setText(QString());
         return;
@@ -56,7 +56,7 @@ void TDBEdit::showColumn()
     showBeginningUnlessFocused();
 }
 
-void TDBEdit::showBeginningUnlessFocused()
+void DBEdit::showBeginningUnlessFocused()
 {
     // A line edit scrolls to keep its caret in view, and setText puts the caret at the end: a long
     // title would show only its end.
@@ -64,7 +64,7 @@ void TDBEdit::showBeginningUnlessFocused()
         setCursorPosition(0);
 }
 
-void TDBEdit::writeChange()
+void DBEdit::writeChange()
 {
     if (!isModified())
         return;
@@ -72,13 +72,13 @@ void TDBEdit::writeChange()
     setModified(false);
 }
 
-void TDBEdit::returnFocusAfterFailure()
+void DBEdit::returnFocusAfterFailure()
 {
     setFocus(Qt::OtherFocusReason);
     selectAll();
 }
 
-void TDBEdit::StateChanged(store::TQueryState state)
+void DBEdit::StateChanged(store::QueryState state)
 {
     setReadOnly(!Editing());
     if (state == qsClosed)
@@ -87,23 +87,23 @@ void TDBEdit::StateChanged(store::TQueryState state)
         showColumn();
 }
 
-void TDBEdit::DataSetChanged()
+void DBEdit::DataSetChanged()
 {
     showColumn();
 }
 
-void TDBEdit::DataSetScrolled()
+void DBEdit::DataSetScrolled()
 {
     showColumn();
 }
 
-void TDBEdit::RecordChanged(const store::TField* field)
+void DBEdit::RecordChanged(const store::Field* field)
 {
     if (!field || field->FieldName() == m_columnName)
         showColumn();
 }
 
-void TDBEdit::UpdateRecord()
+void DBEdit::UpdateRecord()
 {
     try {
         writeChange();
@@ -113,7 +113,7 @@ void TDBEdit::UpdateRecord()
     }
 }
 
-void TDBEdit::keyPressEvent(QKeyEvent* event)
+void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         if (Editing()) {
@@ -142,7 +142,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event)
     QLineEdit::keyPressEvent(event);
 }
 
-void TDBEdit::focusInEvent(QFocusEvent* event)
+void DBEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     // A box holding text that failed to be written keeps it for correcting.
@@ -150,7 +150,7 @@ void TDBEdit::focusInEvent(QFocusEvent* event)
         showColumn();
 }
 
-void TDBEdit::focusOutEvent(QFocusEvent* event)
+void DBEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     if (!leavesControl(event))

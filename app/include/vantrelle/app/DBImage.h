@@ -13,7 +13,7 @@ class TBitmap;
 }
 
 namespace vantrelle::store {
-class TField;
+class Field;
 }
 
 namespace vantrelle::app {
@@ -42,15 +42,15 @@ namespace vantrelle::app {
 // download that completes after its film was saved) is shown until the row is read again but does
 // not set the changed flag: it can never be written, and a write can never fail on leaving the
 // control.
-class TDBImage : public QFrame, public store::TDataLink {
+class DBImage : public QFrame, public store::DataLink {
     Q_OBJECT
 
 public:
-    TDBImage(std::string columnName, QWidget* parent);
+    DBImage(std::string columnName, QWidget* parent);
 
     // Binds the control to its column of the query behind `source` and reads it.
-    void bind(store::TDataSource* source);
-    store::TField* Field() const;
+    void bind(store::DataSource* source);
+    store::Field* Field() const;
 
     // The picture shown: an empty one, or one graphic of any kind.
     pictures::TPicture& Picture() { return m_picture; }
@@ -81,7 +81,7 @@ signals:
 protected:
     void DataSetChanged() override;
     void DataSetScrolled() override;
-    void RecordChanged(const store::TField* field) override;
+    void RecordChanged(const store::Field* field) override;
     void UpdateRecord() override;
 
     void paintEvent(QPaintEvent* event) override;

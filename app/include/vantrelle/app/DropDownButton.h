@@ -11,11 +11,11 @@ namespace vantrelle::app {
 // corner moved one pixel to the left. The button is drawn pressed while the menu
 // is open and carries a drop-down mark; it takes no keyboard focus, and when
 // disabled it is drawn greyed and does nothing.
-class TDropDownButton : public QPushButton {
+class DropDownButton : public QPushButton {
     Q_OBJECT
 
 public:
-    TDropDownButton(const QString& caption, QMenu* menu, QWidget* parent);
+    DropDownButton(const QString& caption, QMenu* menu, QWidget* parent);
 
     QMenu* dropDownMenu() const { return m_menu; }
 

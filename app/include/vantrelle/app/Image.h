@@ -8,11 +8,11 @@ namespace vantrelle::app {
 
 // A picture holder that is never shown: it keeps a picture for the application to copy elsewhere
 // (Image1 holds the placeholder cover).
-class TImage : public QWidget {
+class Image : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TImage(QWidget* parent);
+    explicit Image(QWidget* parent);
 
     pictures::TPicture& Picture() { return m_picture; }
     const pictures::TPicture& Picture() const { return m_picture; }
