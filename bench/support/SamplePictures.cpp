@@ -1,7 +1,8 @@
 #include "SamplePictures.h"
 
+#include "JpegEncoder.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <random>
 
 namespace vantrelle::bench {
@@ -26,29 +27,8 @@ std::vector<std::uint8_t> photoLikeRgb(int width, int height, unsigned seed, int
 
 std::vector<std::uint8_t> encodeJpeg(std::span<const std::uint8_t> rgb, int width, int height, int quality)
 {
-    jpeg_compress_struct info {};
-    jpeg_error_mgr errors {};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        auto* row = const_cast<JSAMPLE*>(&rgb[std::size_t(info.next_scanline) * width * 3]);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::vector<std::uint8_t> file(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return file;
+    const test::JpegOptions options { .width = width, .height = height, .quality = quality };
+    return test::encodeJpegRows(options, 3, [&](int y) { return &rgb[std::size_t(y) * width * 3]; });
 }
 
 void decodeJpegBare(std::span<const std::uint8_t> file, J_COLOR_SPACE colorSpace,

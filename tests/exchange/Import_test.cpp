@@ -1,6 +1,6 @@
 #include "CatalogueFixture.h"
 
-#include "../pictures/JpegEncoder.h"
+#include "JpegEncoder.h"
 
 #include "vantrelle/exchange/Base64.h"
 #include "vantrelle/exchange/CatalogueImport.h"
