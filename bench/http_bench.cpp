@@ -288,7 +288,7 @@ void fetchWithRequest(benchmark::State& state, std::shared_ptr<vantrelle::http::
         received = 0;
         request.Execute(synchronous);
         if (!synchronous)
-            request.Wait();
+            request.wait();
         return received == kBodySize;
     });
 }

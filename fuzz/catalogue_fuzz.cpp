@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int recNo = 1; recNo <= query.RecordCount(); ++recNo)
             for (const vantrelle::store::Field* field : query.Fields())
                 total += query.displayTextAt(recNo, *field).size();
-        total += query.OpenWarning().size();
+        total += query.openWarning().size();
         (void)total;
         if (!query.IsEmpty()) {
             query.Edit();

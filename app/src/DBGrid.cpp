@@ -77,7 +77,7 @@ DBGrid::DBGrid(QWidget* parent)
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    horizontalHeader()->resizeSection(0, titleColumnWidth);
+    horizontalHeader()->resizeSection(0, kTitleColumnWidth);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -89,14 +89,14 @@ void DBGrid::bind(store::DataSource* source)
 {
     SetDataSource(source);
     m_model->setQuery(DataSet());
-    horizontalHeader()->resizeSection(0, titleColumnWidth);
+    horizontalHeader()->resizeSection(0, kTitleColumnWidth);
     showCurrentRow();
 }
 
 void DBGrid::reload()
 {
     m_model->reload();
-    horizontalHeader()->resizeSection(0, titleColumnWidth);
+    horizontalHeader()->resizeSection(0, kTitleColumnWidth);
     showCurrentRow();
 }
 

@@ -238,7 +238,7 @@ void TForm1::FormCreate()
 
 void TForm1::reportUnreadableValues()
 {
-    const std::string warning = aqMovies->OpenWarning();
+    const std::string warning = aqMovies->openWarning();
     if (warning == m_shownOpenWarning)
         return;
     m_shownOpenWarning = warning;

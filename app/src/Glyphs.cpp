@@ -9,7 +9,7 @@ namespace vantrelle::app {
 
 namespace {
 
-constexpr int cellSize = 18;
+constexpr int kCellSize = 18;
 
 // The sixteen colours of the classic VGA palette.
 const QList<QRgb>& sixteenColours()
@@ -63,7 +63,7 @@ void drawStrokes(QPainter& painter, const std::vector<QLine>& lines, QPoint offs
 
 QImage glyphBitmap(Glyph glyph)
 {
-    QImage canvas(2 * cellSize, cellSize, QImage::Format_RGB32);
+    QImage canvas(2 * kCellSize, kCellSize, QImage::Format_RGB32);
     canvas.fill(background);
     {
         QPainter painter(&canvas);
@@ -71,8 +71,8 @@ QImage glyphBitmap(Glyph glyph)
         const auto lines = strokes(glyph);
         drawStrokes(painter, lines, QPoint(0, 0), inkColour(glyph));
         // The disabled image: the shape embossed, a white highlight under a grey shadow.
-        drawStrokes(painter, lines, QPoint(cellSize + 1, 1), highlightWhite);
-        drawStrokes(painter, lines, QPoint(cellSize, 0), shadowGrey);
+        drawStrokes(painter, lines, QPoint(kCellSize + 1, 1), highlightWhite);
+        drawStrokes(painter, lines, QPoint(kCellSize, 0), shadowGrey);
     }
     return canvas.convertToFormat(QImage::Format_Indexed8, sixteenColours(), Qt::ThresholdDither | Qt::AvoidDither);
 }
@@ -89,8 +89,8 @@ QIcon glyphIcon(Glyph glyph)
         }
     }
     QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(bitmap.copy(0, 0, cellSize, cellSize)), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(bitmap.copy(cellSize, 0, cellSize, cellSize)), QIcon::Disabled);
+    icon.addPixmap(QPixmap::fromImage(bitmap.copy(0, 0, kCellSize, kCellSize)), QIcon::Normal);
+    icon.addPixmap(QPixmap::fromImage(bitmap.copy(kCellSize, 0, kCellSize, kCellSize)), QIcon::Disabled);
     return icon;
 }
 

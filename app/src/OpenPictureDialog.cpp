@@ -16,7 +16,7 @@ namespace vantrelle::app {
 
 namespace {
 
-constexpr int PreviewSide = 160;
+constexpr int kPreviewSide = 160;
 
 // The registry's filter ("Description (*.a;*.b)|*.a;*.b|...") as Qt's name filters, whose patterns are
 // separated by spaces.
@@ -50,7 +50,7 @@ OpenPictureDialog::OpenPictureDialog(QWidget* parent)
 
     m_previewPane = new QLabel(this);
     m_previewPane->setObjectName(QStringLiteral("PreviewPane"));
-    m_previewPane->setFixedSize(PreviewSide, PreviewSide);
+    m_previewPane->setFixedSize(kPreviewSide, kPreviewSide);
     m_previewPane->setAlignment(Qt::AlignCenter);
     m_previewPane->setFrameShape(QFrame::StyledPanel);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
@@ -89,7 +89,7 @@ void OpenPictureDialog::showPreview(const QString& path)
         // what is wrong.
     }
     m_previewPane->setPixmap(m_preview.isNull() ? QPixmap()
-                                                : QPixmap::fromImage(m_preview.scaled(PreviewSide, PreviewSide,
+                                                : QPixmap::fromImage(m_preview.scaled(kPreviewSide, kPreviewSide,
                                                     Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 

@@ -8,9 +8,9 @@ namespace vantrelle::app {
 
 namespace {
 
-constexpr int coverWidth = 90;
-constexpr int coverHeight = 110;
-constexpr int white = 255;
+constexpr int kCoverWidth = 90;
+constexpr int kCoverHeight = 110;
+constexpr int kWhite = 255;
 
 // The drawing, as the grey level at a point of the picture (pixel units, y down).
 int greyAt(double x, double y)
@@ -19,7 +19,7 @@ int greyAt(double x, double y)
     if (x >= 10 && x < 80 && y >= 8 && y < 28) {
         const bool holeColumn = std::fmod(x - 13, 8.0) < 4;
         if (holeColumn && ((y >= 10 && y < 13) || (y >= 23 && y < 26)))
-            return white;
+            return kWhite;
         if (x >= 14 && x < 76 && y >= 15 && y < 21)
             return 200;
         return 90;
@@ -29,17 +29,17 @@ int greyAt(double x, double y)
     const double dy = y - 70;
     const double radius = std::hypot(dx, dy);
     if (radius >= 34)
-        return white;
+        return kWhite;
     if (radius >= 31)
         return 60;
     if (radius < 2.5)
-        return white;
+        return kWhite;
     if (radius < 6)
         return 60;
     for (int window = 0; window < 6; ++window) {
         const double angle = window * std::numbers::pi / 3;
         if (std::hypot(dx - 18 * std::cos(angle), dy - 18 * std::sin(angle)) < 8)
-            return white;
+            return kWhite;
     }
     return 150;
 }
@@ -48,7 +48,7 @@ int greyAt(double x, double y)
 
 pictures::TBitmap placeholderCover()
 {
-    pictures::TBitmap cover(coverWidth, coverHeight, 8);
+    pictures::TBitmap cover(kCoverWidth, kCoverHeight, 8);
     std::vector<pictures::PaletteEntry> greys(256);
     for (int level = 0; level < 256; ++level) {
         const auto grey = static_cast<std::uint8_t>(level);
@@ -57,17 +57,17 @@ pictures::TBitmap placeholderCover()
     cover.setPalette(std::move(greys));
 
     // Four by four samples per pixel smooth the edges; the mean is kept to steps of 8 grey levels.
-    constexpr int samples = 4;
-    for (int y = 0; y < coverHeight; ++y) {
+    constexpr int kSamples = 4;
+    for (int y = 0; y < kCoverHeight; ++y) {
         std::uint8_t* row = cover.scanLine(y);
-        for (int x = 0; x < coverWidth; ++x) {
+        for (int x = 0; x < kCoverWidth; ++x) {
             int sum = 0;
-            for (int sy = 0; sy < samples; ++sy) {
-                for (int sx = 0; sx < samples; ++sx)
-                    sum += greyAt(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
+            for (int sy = 0; sy < kSamples; ++sy) {
+                for (int sx = 0; sx < kSamples; ++sx)
+                    sum += greyAt(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples);
             }
-            const int mean = sum / (samples * samples);
-            row[x] = static_cast<std::uint8_t>(std::min(white, (mean + 4) / 8 * 8));
+            const int mean = sum / (kSamples * kSamples);
+            row[x] = static_cast<std::uint8_t>(std::min(kWhite, (mean + 4) / 8 * 8));
         }
     }
     return cover;

@@ -11,7 +11,7 @@
 namespace vantrelle::app {
 
 namespace {
-constexpr int lineHeight = 13;
+constexpr int kLineHeight = 13;
 }
 
 TForm2::TForm2(QWidget* owner)
@@ -71,7 +71,7 @@ ChooseFromListResult ChooseFromList(QWidget* owner, const std::vector<std::strin
         lines.append(QString::fromStdString(ansiToUtf8(item)));
     dialog->ListBox1->addItems(lines);
     for (int row = 0; row < dialog->ListBox1->count(); ++row)
-        dialog->ListBox1->item(row)->setSizeHint(QSize(0, lineHeight));
+        dialog->ListBox1->item(row)->setSizeHint(QSize(0, kLineHeight));
 
     ChooseFromListResult outcome { dialog->ShowModal(), -1 };
     if (outcome.result == mrOk)

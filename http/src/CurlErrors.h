@@ -12,7 +12,7 @@ namespace vantrelle::http {
 // and only the text tells them apart.
 std::uint32_t errorCodeOf(CURLcode result, const char* details);
 
-// The message the user sees for a libcurl failure: the code's text, and for ExtendedError
+// The message the user sees for a libcurl failure: the code's text, and for kExtendedError
 // also libcurl's number and words, in the extended-error format.
 std::string errorMessageOf(std::uint32_t code, CURLcode result, const char* details);
 

@@ -13,8 +13,8 @@ namespace vantrelle::http {
 
 namespace {
 
-constexpr long readPieceSize = 16384;
-constexpr std::size_t maxAcceptTypes = 100;
+constexpr long kReadPieceSize = 16384;
+constexpr std::size_t kMaxAcceptTypes = 100;
 
 bool isHeader(std::string_view line, std::string_view name)
 {
@@ -103,7 +103,7 @@ CURLcode CurlExchange::open(const RequestSettings& settings)
     options.set(CURLOPT_NOSIGNAL, 1L);
     options.set(CURLOPT_PROTOCOLS_STR, "http,https");
     options.set(CURLOPT_PATH_AS_IS, 1L); // the path goes out as the caller wrote it
-    options.set(CURLOPT_BUFFERSIZE, readPieceSize);
+    options.set(CURLOPT_BUFFERSIZE, kReadPieceSize);
     options.set(CURLOPT_HEADERFUNCTION, &CurlExchange::headerCallback);
     options.set(CURLOPT_HEADERDATA, this);
     options.set(CURLOPT_WRITEFUNCTION, &CurlExchange::writeCallback);
@@ -137,7 +137,7 @@ CURLcode CurlExchange::open(const RequestSettings& settings)
 CURLcode CurlExchange::buildHeaderLists(const RequestSettings& settings)
 {
     std::string accept;
-    for (std::size_t i = 0; i < settings.acceptTypes.size() && i < maxAcceptTypes; ++i) {
+    for (std::size_t i = 0; i < settings.acceptTypes.size() && i < kMaxAcceptTypes; ++i) {
         if (settings.acceptTypes[i].empty())
             break;
         accept += (i > 0 ? ", " : "") + settings.acceptTypes[i];
@@ -208,9 +208,9 @@ CURLcode CurlExchange::aim(const Sending& sending)
 // body) are counted here. Until the connection stands, the connect time-out is the limit.
 std::chrono::milliseconds CurlExchange::quietTimeLeft(std::chrono::milliseconds inactivity)
 {
-    constexpr std::chrono::milliseconds notConnected { 1000 };
+    constexpr std::chrono::milliseconds kNotConnected { 1000 };
     if (!m_connected)
-        return notConnected;
+        return kNotConnected;
     curl_off_t uploaded = 0;
     if (curl_easy_getinfo(m_easy.get(), CURLINFO_SIZE_UPLOAD_T, &uploaded) == CURLE_OK && uploaded != m_uploaded) {
         m_uploaded = uploaded;

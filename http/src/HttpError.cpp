@@ -5,49 +5,49 @@ namespace vantrelle::http {
 std::string errorText(std::uint32_t code)
 {
     switch (code) {
-    case errors::InsufficientBuffer:
+    case errors::kInsufficientBuffer:
         return "The response header text is longer than 8192 bytes";
-    case errors::IoPending:
+    case errors::kIoPending:
         return "The request is in progress";
-    case errors::Timeout:
+    case errors::kTimeout:
         return "The request timed out";
-    case errors::ExtendedError:
+    case errors::kExtendedError:
         return "The HTTP client reported an error";
-    case errors::InternalError:
+    case errors::kInternalError:
         return "An internal error occurred in the HTTP client";
-    case errors::InvalidUrl:
+    case errors::kInvalidUrl:
         return "The URL is invalid";
-    case errors::UnrecognizedScheme:
+    case errors::kUnrecognizedScheme:
         return "The URL does not use a recognized protocol";
-    case errors::NameNotResolved:
+    case errors::kNameNotResolved:
         return "The server name or address could not be resolved";
-    case errors::OperationCancelled:
+    case errors::kOperationCancelled:
         return "The operation was cancelled";
-    case errors::CannotConnect:
+    case errors::kCannotConnect:
         return "A connection with the server could not be established";
-    case errors::ConnectionAborted:
+    case errors::kConnectionAborted:
         return "The connection with the server was terminated abnormally";
-    case errors::ConnectionReset:
+    case errors::kConnectionReset:
         return "The connection with the server was reset";
-    case errors::HttpToHttpsOnRedirect:
+    case errors::kHttpToHttpsOnRedirect:
         return "The server redirected the request from http to https";
-    case errors::HttpsToHttpOnRedirect:
+    case errors::kHttpsToHttpOnRedirect:
         return "The server redirected the request from https to http";
-    case errors::InvalidCertificateAuthority:
+    case errors::kInvalidCertificateAuthority:
         return "The server's certificate is not trusted";
-    case errors::InvalidServerResponse:
+    case errors::kInvalidServerResponse:
         return "The server returned an invalid or unrecognized response";
-    case errors::RedirectFailed:
+    case errors::kRedirectFailed:
         return "The server redirected the request to a URL that is not http or https";
-    case errors::SecureChannelError:
+    case errors::kSecureChannelError:
         return "An error occurred in the secure channel support";
-    case errors::DecodingFailed:
+    case errors::kDecodingFailed:
         return "The content of the response could not be decoded";
-    case errors::ResponseTooLarge:
+    case errors::kResponseTooLarge:
         return "The response body is larger than the limit";
-    case errors::TooManyRedirects:
+    case errors::kTooManyRedirects:
         return "The server redirected the request more than 20 times";
-    case errors::OutOfMemory:
+    case errors::kOutOfMemory:
         return "Not enough memory for the request";
     default:
         return {};

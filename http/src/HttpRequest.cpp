@@ -72,9 +72,9 @@ std::shared_ptr<RequestWorker> THttpRequest::worker()
 // ---------------------------------------------------------------------------------------
 // Properties
 
-void THttpRequest::SetInactivityTimeout(int milliseconds)
+void THttpRequest::setInactivityTimeout(int milliseconds)
 {
-    m_inactivityTimeout = milliseconds > 0 ? milliseconds : DefaultInactivityTimeout;
+    m_inactivityTimeout = milliseconds > 0 ? milliseconds : kDefaultInactivityTimeout;
 }
 
 // Splitting and building a URL are client steps like any other: a failure sets ErrorCode and
@@ -83,7 +83,7 @@ template <typename Step> auto THttpRequest::checkedUrlStep(Step step)
 {
     try {
         auto result = step();
-        m_current->results.errorCode = errors::Success;
+        m_current->results.errorCode = errors::kSuccess;
         return result;
     } catch (const EHttpError& failure) {
         m_current->results.errorCode = failure.code();
@@ -125,7 +125,7 @@ void THttpRequest::SetURL(const std::string& value)
     // Everything is worked out first, so a URL that fails changes nothing.
     const UrlParts parts = checkedUrlStep([&value] { return crackUrl(value); });
     if (!isHttpScheme(parts.scheme))
-        throw EHttpError("Invalid protocol", errors::UnrecognizedScheme);
+        throw EHttpError("Invalid protocol", errors::kUnrecognizedScheme);
     m_url = value;
     // An http URL clears SSL as an https URL sets it: the scheme says how to connect.
     m_ssl = parts.scheme == "https";
@@ -239,15 +239,15 @@ bool THttpRequest::Execute(bool Synchronous)
     return true;
 }
 
-bool THttpRequest::Busy() const
+bool THttpRequest::busy() const
 {
     return m_current->running();
 }
 
-void THttpRequest::Wait()
+void THttpRequest::wait()
 {
     if (m_delivery && m_delivery->isUiThread())
-        throw std::logic_error("THttpRequest::Wait on the user-interface thread would never end");
+        throw std::logic_error("THttpRequest::wait on the user-interface thread would never end");
     m_current->wait();
 }
 

@@ -49,7 +49,7 @@ Transfer::~Transfer()
 // Events and errors
 
 // The worker of an asynchronous request shows its code only to the handlers it raises and
-// once it has ended: until then the caller sees IoPending, however far the worker has got.
+// once it has ended: until then the caller sees kIoPending, however far the worker has got.
 void Transfer::setErrorCode(std::uint32_t code)
 {
     m_errorCode = code;
@@ -60,7 +60,7 @@ void Transfer::setErrorCode(std::uint32_t code)
 void Transfer::setError(std::uint32_t code)
 {
     setErrorCode(code);
-    if (code != errors::Success && code != errors::IoPending)
+    if (code != errors::kSuccess && code != errors::kIoPending)
         m_events.raise(&HttpRequestEvents::OnError);
 }
 
@@ -91,7 +91,7 @@ void Transfer::check(CURLcode result)
 {
     if (result != CURLE_OK)
         std::rethrow_exception(failureOf(result));
-    setErrorCode(errors::Success);
+    setErrorCode(errors::kSuccess);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -110,7 +110,7 @@ void Transfer::runSynchronously()
 
 void Transfer::start(RequestWorker& worker)
 {
-    setErrorCode(errors::IoPending);
+    setErrorCode(errors::kIoPending);
     // Known before the job runs: a handler on the worker may wait for this request.
     {
         std::lock_guard lock(m_mutex);
@@ -194,7 +194,7 @@ void Transfer::exchange()
         // OnNeedAuth or OnNeedProxyAuth left, until the attempts are used up.
         if (attempts >= m_settings.authRetries) {
             closeRequest();
-            setError(errors::OperationCancelled);
+            setError(errors::kOperationCancelled);
             return;
         }
         ++attempts;
@@ -214,7 +214,7 @@ Transfer::Outcome Transfer::send()
         switch (m_hop.phase) {
         case Phase::Headers:
             check(result);
-            fail(errors::InvalidServerResponse); // the transfer ended without a final response
+            fail(errors::kInvalidServerResponse); // the transfer ended without a final response
         case Phase::Discard:
             if (m_hop.needsAuth)
                 return Outcome::NeedsAuth;
@@ -223,7 +223,7 @@ Transfer::Outcome Transfer::send()
             continue;
         case Phase::Body: // the whole body arrived, or libcurl could not read it all
             if (result == CURLE_OK)
-                setErrorCode(errors::Success);
+                setErrorCode(errors::kSuccess);
             else
                 endBody(failureOf(result));
             return Outcome::Response;
@@ -273,8 +273,8 @@ void Transfer::finishResponse()
         return;
     // A failed asynchronous request has nobody to hand a partial response to: it raises
     // OnError only. A synchronous one completes with what arrived, then fails.
-    const bool failed = m_errorCode != errors::Success;
-    if (!(failed && !m_settings.synchronous) && m_errorCode != errors::OperationCancelled)
+    const bool failed = m_errorCode != errors::kSuccess;
+    if (!(failed && !m_settings.synchronous) && m_errorCode != errors::kOperationCancelled)
         m_events.raise(&HttpRequestEvents::OnRequestComplete);
     if (m_responseFailure)
         std::rethrow_exception(m_responseFailure);
@@ -282,23 +282,23 @@ void Transfer::finishResponse()
 
 Transfer::Destination Transfer::followRedirect(const Destination& from, int count)
 {
-    if (count > THttpRequest::MaxRedirects)
-        fail(errors::TooManyRedirects);
+    if (count > THttpRequest::kMaxRedirects)
+        fail(errors::kTooManyRedirects);
     const std::string url = m_exchange.redirectUrl();
     UrlParts parts;
     try {
         parts = crackUrl(url);
     } catch (const EHttpError&) {
-        fail(errors::RedirectFailed); // no target, or one that cannot be split
+        fail(errors::kRedirectFailed); // no target, or one that cannot be split
     }
     if (!isHttpScheme(parts.scheme))
-        fail(errors::RedirectFailed);
+        fail(errors::kRedirectFailed);
     const bool fromHttps = startsWithNoCase(from.url, "https:");
     const bool toHttps = parts.scheme == "https";
     if (!fromHttps && toHttps && !m_settings.flags.contains(ifIgnoreRedirectToHttps))
-        fail(errors::HttpToHttpsOnRedirect);
+        fail(errors::kHttpToHttpsOnRedirect);
     if (fromHttps && !toHttps && !m_settings.flags.contains(ifIgnoreRedirectToHttp))
-        fail(errors::HttpsToHttpOnRedirect);
+        fail(errors::kHttpsToHttpOnRedirect);
     results.redirectUrl = url;
     m_events.raise(&HttpRequestEvents::OnRedirect);
 
@@ -390,7 +390,7 @@ bool Transfer::endOfHeaders()
         return true;
     }
     results.statusCode = static_cast<std::uint32_t>(status);
-    setErrorCode(errors::Success); // the status is known: that step succeeded
+    setErrorCode(errors::kSuccess); // the status is known: that step succeeded
     if (status == 401 || status == 407) {
         m_hop.phase = Phase::Discard;
         m_hop.needsAuth = true;
@@ -404,8 +404,8 @@ bool Transfer::endOfHeaders()
     results.responseHeaders.clear();
     results.responseStream.clear();
     // The original client read the header text into 8192 bytes, its terminating zero included.
-    if (m_hop.headerText.size() >= THttpRequest::MaxHeaderText) {
-        std::exception_ptr tooLong = failure(errors::InsufficientBuffer);
+    if (m_hop.headerText.size() >= THttpRequest::kMaxHeaderText) {
+        std::exception_ptr tooLong = failure(errors::kInsufficientBuffer);
         if (m_settings.raiseExceptions) {
             // The body is not read; the response completes empty, then this fails.
             m_responseFailure = tooLong;
@@ -417,7 +417,7 @@ bool Transfer::endOfHeaders()
     }
     const curl_off_t length = m_hop.withoutBody ? -1 : m_exchange.contentLength();
     if (length > 0 && static_cast<std::uint64_t>(length) > m_settings.maxResponseSize) {
-        endBody(failure(errors::ResponseTooLarge));
+        endBody(failure(errors::kResponseTooLarge));
         return false;
     }
     if (length > 0)
@@ -447,7 +447,7 @@ bool Transfer::bodyPiece(const char* data, std::size_t size)
         m_events.raise(&HttpRequestEvents::OnResponseReceived);
         std::vector<std::uint8_t>& stream = results.responseStream;
         if (size > m_settings.maxResponseSize - std::min<std::uint64_t>(stream.size(), m_settings.maxResponseSize)) {
-            endBody(failure(errors::ResponseTooLarge));
+            endBody(failure(errors::kResponseTooLarge));
             return false;
         }
         results.chunkOffset = clampCount(stream.size());
@@ -455,7 +455,7 @@ bool Transfer::bodyPiece(const char* data, std::size_t size)
         stream.insert(stream.end(), bytes, bytes + size);
         results.chunkSize = clampCount(size);
         results.bytesRead = clampCount(std::uint64_t { results.bytesRead } + size);
-        setErrorCode(errors::Success);
+        setErrorCode(errors::kSuccess);
         m_events.raise(&HttpRequestEvents::OnDataAvailable);
     } catch (...) {
         endBody(std::current_exception());

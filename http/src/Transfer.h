@@ -24,7 +24,7 @@ struct Results {
     std::vector<std::uint8_t> responseStream;
     std::vector<std::string> responseHeaders;
     std::uint32_t statusCode = 0;
-    // Atomic so that the caller may look at IoPending while the worker runs.
+    // Atomic so that the caller may look at kIoPending while the worker runs.
     std::atomic<std::uint32_t> errorCode { 0 };
     std::string redirectUrl;
     std::string serverAddress;

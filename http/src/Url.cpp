@@ -9,15 +9,15 @@ namespace vantrelle::http {
 
 namespace {
 
-constexpr std::size_t maxHostName = 255;
-constexpr std::size_t maxUserName = 127;
-constexpr std::size_t maxPassword = 127;
-constexpr std::size_t maxPathPart = 2047;
-constexpr std::size_t maxBuiltUrl = 2054;
+constexpr std::size_t kMaxHostName = 255;
+constexpr std::size_t kMaxUserName = 127;
+constexpr std::size_t kMaxPassword = 127;
+constexpr std::size_t kMaxPathPart = 2047;
+constexpr std::size_t kMaxBuiltUrl = 2054;
 
 [[noreturn]] void invalid(const std::string& message)
 {
-    throw EHttpError(message, errors::InvalidUrl);
+    throw EHttpError(message, errors::kInvalidUrl);
 }
 
 std::string lower(std::string_view text)
@@ -43,7 +43,7 @@ void checkHostName(std::string_view host)
 {
     if (host.empty())
         invalid("The URL has no host name");
-    if (host.size() > maxHostName)
+    if (host.size() > kMaxHostName)
         invalid("The host name in the URL is longer than 255 characters");
     if (std::any_of(host.begin(), host.end(), [](unsigned char c) { return isBadHostChar(c); }))
         invalid("The host name in the URL is invalid");
@@ -111,15 +111,15 @@ UrlParts crackUrl(std::string_view url)
     const std::size_t colon = url.find(':');
     if (colon == std::string_view::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0]))
         || !std::all_of(url.begin(), url.begin() + colon, [](unsigned char c) { return isSchemeChar(c); }))
-        throw EHttpError(errorText(errors::UnrecognizedScheme), errors::UnrecognizedScheme);
+        throw EHttpError(errorText(errors::kUnrecognizedScheme), errors::kUnrecognizedScheme);
     parts.scheme = lower(url.substr(0, colon));
 
     std::string_view rest = url.substr(colon + 1);
     if (rest.substr(0, 2) != "//") {
         // "mailto:", "urn:" and the like: nothing to split, and never fetched.
         if (isHttpScheme(parts.scheme))
-            invalid(errorText(errors::InvalidUrl));
-        parts.urlPath = std::string(rest.substr(0, maxPathPart));
+            invalid(errorText(errors::kInvalidUrl));
+        parts.urlPath = std::string(rest.substr(0, kMaxPathPart));
         return parts;
     }
     rest.remove_prefix(2);
@@ -139,9 +139,9 @@ UrlParts crackUrl(std::string_view url)
             parts.hasPassword = true;
             parts.password = std::string(userInfo.substr(split + 1));
         }
-        if (parts.userName.size() > maxUserName)
+        if (parts.userName.size() > kMaxUserName)
             invalid("The user name in the URL is longer than 127 characters");
-        if (parts.password.size() > maxPassword)
+        if (parts.password.size() > kMaxPassword)
             invalid("The password in the URL is longer than 127 characters");
     }
 
@@ -175,9 +175,9 @@ UrlParts crackUrl(std::string_view url)
     const std::size_t extraStart = std::min(tail.find_first_of("?#"), tail.size());
     parts.urlPath = std::string(tail.substr(0, extraStart));
     parts.extraInfo = std::string(tail.substr(extraStart));
-    if (parts.urlPath.size() > maxPathPart)
+    if (parts.urlPath.size() > kMaxPathPart)
         invalid("The path of the URL is longer than 2047 characters");
-    if (parts.extraInfo.size() > maxPathPart)
+    if (parts.extraInfo.size() > kMaxPathPart)
         invalid("The query of the URL is longer than 2047 characters");
     return parts;
 }
@@ -194,7 +194,7 @@ std::string buildUrl(
         else
             url += c;
     }
-    if (url.size() > maxBuiltUrl)
+    if (url.size() > kMaxBuiltUrl)
         invalid("The URL is longer than 2054 characters");
     return url;
 }

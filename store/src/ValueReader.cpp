@@ -90,15 +90,15 @@ void ValueReader::read(int k, StoredRow& row) const
 
 std::optional<std::int32_t> ValueReader::integer(int i, int storage) const
 {
-    constexpr auto low = std::numeric_limits<std::int32_t>::min();
-    constexpr auto high = std::numeric_limits<std::int32_t>::max();
+    constexpr auto kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr auto kHigh = std::numeric_limits<std::int32_t>::max();
     if (storage == SQLITE_INTEGER) {
         const std::int64_t value = sqlite3_column_int64(m_stmt, i);
-        if (value >= low && value <= high)
+        if (value >= kLow && value <= kHigh)
             return static_cast<std::int32_t>(value);
     } else if (storage == SQLITE_FLOAT) {
         const double value = sqlite3_column_double(m_stmt, i);
-        if (std::isfinite(value) && value == std::trunc(value) && value >= low && value <= high)
+        if (std::isfinite(value) && value == std::trunc(value) && value >= kLow && value <= kHigh)
             return static_cast<std::int32_t>(value);
     } else if (storage == SQLITE_TEXT) {
         return parseInteger(textOf(m_stmt, i));

@@ -308,7 +308,7 @@ private slots:
         // The service's error page: nothing is recognised, the JPEG decoder refuses it, and no message shows.
         form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Covers/missing.jpg");
         form->TitleLookup1->Http2->Execute(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!form->TitleLookup1->Http2->Busy(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->TitleLookup1->Http2->busy(), 20000);
         QCOMPARE(form->DBImage1->Picture().graphic(), before);
         QCOMPARE(leftovers(), QStringList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp.jpg") }));
 

@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(form.DBEdit1->maxLength(), 50);
         QCOMPARE(form.DBEdit4->maxLength(), 200);
         QVERIFY(form.DBEdit17->maxLength() > 1000);
-        QCOMPARE(form.DBGrid1->horizontalHeader()->sectionSize(0), DBGrid::titleColumnWidth);
+        QCOMPARE(form.DBGrid1->horizontalHeader()->sectionSize(0), DBGrid::kTitleColumnWidth);
         QVERIFY(form.DBGrid1->horizontalHeader()->isHidden());
         QCOMPARE(form.DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name of Movie"));
         QVERIFY(form.BitBtn1->isHidden());

@@ -96,9 +96,9 @@ private slots:
         request.SetURL("http://127.0.0.1:" + std::to_string(refusedPort()) + "/");
         QCOMPARE(request.Execute(false), true);
         QTRY_COMPARE(errors, 1);
-        QTRY_COMPARE(request.Busy(), false);
+        QTRY_COMPARE(request.busy(), false);
         QCOMPARE(errorOn, QCoreApplication::instance()->thread());
-        QCOMPARE(request.ErrorCode(), vantrelle::http::errors::CannotConnect);
+        QCOMPARE(request.ErrorCode(), vantrelle::http::errors::kCannotConnect);
     }
 };
 

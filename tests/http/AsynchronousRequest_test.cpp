@@ -41,8 +41,8 @@ TEST_F(AsynchronousRequest, ReturnsAtOnceAndDeliversEveryEventOnTheUiThread)
     auto text = completed.get_future();
     ASSERT_EQ(text.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(text.get(), "hello world");
-    request->Wait();
-    EXPECT_EQ(errorCodeAfterExecute, errors::IoPending);
+    request->wait();
+    EXPECT_EQ(errorCodeAfterExecute, errors::kIoPending);
     EXPECT_EQ(request->ErrorCode(), 0u);
     EXPECT_EQ(request->RedirectURL(), server().url("/text"));
     EXPECT_EQ(log.count("Redirect"), 1);
@@ -50,7 +50,7 @@ TEST_F(AsynchronousRequest, ReturnsAtOnceAndDeliversEveryEventOnTheUiThread)
     EXPECT_GT(log.names().size(), 10u);
     for (std::thread::id thread : log.threads())
         EXPECT_EQ(thread, m_ui->threadId());
-    EXPECT_FALSE(request->Busy());
+    EXPECT_FALSE(request->busy());
     onUi([&] { request.reset(); });
 }
 
@@ -61,7 +61,7 @@ TEST_F(AsynchronousRequest, WithoutDeliveryHandlersRunOnTheWorker)
     log.attach(request);
     request.SetURL(server().url("/text"));
     request.Execute(false);
-    request.Wait();
+    request.wait();
     EXPECT_EQ(request.Text(), "hello world");
     ASSERT_FALSE(log.threads().empty());
     for (std::thread::id thread : log.threads())
@@ -75,25 +75,25 @@ TEST_F(AsynchronousRequest, FailureRaisesOnErrorAndNoCompletion)
         const char* name;
         std::string url;
         std::uint32_t code;
-        std::uint64_t maxResponseSize = THttpRequest::DefaultMaxResponseSize;
+        std::uint64_t maxResponseSize = THttpRequest::kDefaultMaxResponseSize;
     } cases[] = {
-        { "refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::CannotConnect },
-        { "never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::Timeout },
-        { "stalls mid-body", server().url("/stall-body"), errors::Timeout },
-        { "closes mid-body", server().url("/cut"), errors::ConnectionAborted },
-        { "too large", server().url("/bytes?n=300000&chunked=1"), errors::ResponseTooLarge, 100000 },
+        { "refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::kCannotConnect },
+        { "never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::kTimeout },
+        { "stalls mid-body", server().url("/stall-body"), errors::kTimeout },
+        { "closes mid-body", server().url("/cut"), errors::kConnectionAborted },
+        { "too large", server().url("/bytes?n=300000&chunked=1"), errors::kResponseTooLarge, 100000 },
     };
     for (const auto& c : cases) {
         for (const bool raiseExceptions : { true, false }) {
             THttpRequest request(m_ui);
             EventLog log;
             log.attach(request);
-            request.SetInactivityTimeout(300);
+            request.setInactivityTimeout(300);
             request.SetRaiseExceptions(raiseExceptions);
-            request.SetMaxResponseSize(c.maxResponseSize);
+            request.setMaxResponseSize(c.maxResponseSize);
             request.SetURL(c.url);
             EXPECT_TRUE(request.Execute(false)) << c.name;
-            request.Wait();
+            request.wait();
             EXPECT_EQ(request.ErrorCode(), c.code) << c.name;
             EXPECT_EQ(log.count("Error"), 1) << c.name;
             EXPECT_EQ(log.count("RequestComplete"), 0) << c.name;
@@ -112,8 +112,8 @@ TEST_F(AsynchronousRequest, ErrorCodeInOnNeedAuthIsThatOfTheStatusStep)
     };
     request.SetURL(server().url("/auth"));
     request.Execute(false);
-    request.Wait();
-    EXPECT_EQ(codesInOnNeedAuth, std::vector<std::uint32_t> { errors::Success });
+    request.wait();
+    EXPECT_EQ(codesInOnNeedAuth, std::vector<std::uint32_t> { errors::kSuccess });
     EXPECT_EQ(request.Text(), "welcome");
 }
 
@@ -127,9 +127,9 @@ TEST_F(AsynchronousRequest, HandlerExceptionEndsOnlyThatRequest)
     };
     request.SetURL(server().url("/text"));
     request.Execute(false);
-    request.Wait();
+    request.wait();
     request.Execute(false);
-    request.Wait();
+    request.wait();
     EXPECT_EQ(completions, 2);
     EXPECT_EQ(request.Text(), "hello world");
 }
@@ -156,7 +156,7 @@ TEST_F(AsynchronousRequest, SecondExecuteCancelsTheRunningRequest)
     const auto started = std::chrono::steady_clock::now();
     request.SetURL(server().url("/text"));
     request.Execute(false);
-    request.Wait();
+    request.wait();
     // The stalled body would hold the first request for 10 s: it was stopped, not waited for.
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
     EXPECT_EQ(completedTexts, std::vector<std::string> { "hello world" });
@@ -310,7 +310,7 @@ TEST(ThreadEventDeliveryTest, WaitOnTheUiThreadIsRefused)
     auto delivery = std::make_shared<ThreadEventDelivery>();
     delivery->run([&] {
         THttpRequest request(delivery);
-        EXPECT_THROW(request.Wait(), std::logic_error);
+        EXPECT_THROW(request.wait(), std::logic_error);
     });
 }
 

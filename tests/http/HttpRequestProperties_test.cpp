@@ -22,8 +22,8 @@ TEST(HttpRequestProperties, DefaultsAreTheDesignSettings)
     EXPECT_EQ(request.InternetFlags(), TInternetFlags::Design());
     EXPECT_EQ(request.RequestFlags(), 0x8040F200u);
     EXPECT_EQ(request.URL(), "http://localhost/");
-    EXPECT_EQ(request.InactivityTimeout(), 60000);
-    EXPECT_EQ(request.MaxResponseSize(), 64u * 1024 * 1024);
+    EXPECT_EQ(request.inactivityTimeout(), 60000);
+    EXPECT_EQ(request.maxResponseSize(), 64u * 1024 * 1024);
 }
 
 TEST(HttpRequestProperties, RequestFlagWordFollowsTheSet)
@@ -163,16 +163,16 @@ TEST(HttpRequestProperties, RefusedUrlLeavesEveryPropertyAsItWas)
         const char* message;
         std::uint32_t code; // ErrorCode afterwards, and in OnError
     } cases[] = {
-        { "ftp://titles.example/file", "Invalid protocol", errors::Success },
-        { "mailto:someone@titles.example", "Invalid protocol", errors::Success },
-        { "titles.example/Title?1", "The URL does not use a recognized protocol", errors::UnrecognizedScheme },
-        { "http:/titles.example/", "The URL is invalid", errors::InvalidUrl },
-        { "http:///path", "The URL has no host name", errors::InvalidUrl },
-        { "http://titles.example:99999/", "The port in the URL is invalid", errors::InvalidUrl },
-        { "http://titles.example:8o/", "The port in the URL is invalid", errors::InvalidUrl },
-        { "http://bad host/", "The host name in the URL is invalid", errors::InvalidUrl },
+        { "ftp://titles.example/file", "Invalid protocol", errors::kSuccess },
+        { "mailto:someone@titles.example", "Invalid protocol", errors::kSuccess },
+        { "titles.example/Title?1", "The URL does not use a recognized protocol", errors::kUnrecognizedScheme },
+        { "http:/titles.example/", "The URL is invalid", errors::kInvalidUrl },
+        { "http:///path", "The URL has no host name", errors::kInvalidUrl },
+        { "http://titles.example:99999/", "The port in the URL is invalid", errors::kInvalidUrl },
+        { "http://titles.example:8o/", "The port in the URL is invalid", errors::kInvalidUrl },
+        { "http://bad host/", "The host name in the URL is invalid", errors::kInvalidUrl },
         { "http://titles.example/" + std::string(3000, 'p'), "The path of the URL is longer than 2047 characters",
-            errors::InvalidUrl },
+            errors::kInvalidUrl },
     };
     for (const auto& c : cases) {
         THttpRequest request;
@@ -208,11 +208,11 @@ TEST(HttpRequestProperties, FailedRebuildPutsThePartBackAfterOnError)
     EXPECT_EQ(request.ExtraInfo(), "?q");
     EXPECT_EQ(request.URL(), "http://before.example/p?q");
     EXPECT_EQ(errorEvents, 3);
-    EXPECT_EQ(request.ErrorCode(), errors::InvalidUrl);
+    EXPECT_EQ(request.ErrorCode(), errors::kInvalidUrl);
 
     // The next step that succeeds clears the code.
     request.SetHostName("after.example");
-    EXPECT_EQ(request.ErrorCode(), errors::Success);
+    EXPECT_EQ(request.ErrorCode(), errors::kSuccess);
     EXPECT_EQ(errorEvents, 3);
 }
 

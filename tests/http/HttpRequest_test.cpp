@@ -228,7 +228,7 @@ TEST(SynchronousRequest, HeadReturnsHeadersWithoutBody)
     THttpRequest request;
     request.SetURL(server().url("/text"));
     request.SetMethod("HEAD");
-    request.SetMaxResponseSize(4); // the length announced for GET is no body here
+    request.setMaxResponseSize(4); // the length announced for GET is no body here
     int completions = 0;
     request.OnRequestComplete = [&](THttpRequest&) { ++completions; };
     EXPECT_TRUE(request.Execute(true));
@@ -250,7 +250,7 @@ TEST(Authentication, ZeroRetriesGivesUpAfterOnNeedAuth)
     EXPECT_EQ(log.count("NeedAuth"), 1);
     EXPECT_EQ(log.count("Error"), 1);
     EXPECT_EQ(log.count("RequestComplete"), 0);
-    EXPECT_EQ(request.ErrorCode(), errors::OperationCancelled);
+    EXPECT_EQ(request.ErrorCode(), errors::kOperationCancelled);
     EXPECT_EQ(request.StatusCode(), 401u);
 }
 
@@ -267,7 +267,7 @@ TEST(Authentication, WithoutCredentialsSendsAgainUntilTheRetriesAreUsed)
     EXPECT_EQ(log.count("NeedAuth"), 4);
     EXPECT_EQ(server().hits("/auth") - before, 4);
     EXPECT_EQ(log.count("RequestComplete"), 0);
-    EXPECT_EQ(request.ErrorCode(), errors::OperationCancelled);
+    EXPECT_EQ(request.ErrorCode(), errors::kOperationCancelled);
 }
 
 TEST(Authentication, CredentialsSetInOnNeedAuthReachTheNextSending)
@@ -360,10 +360,10 @@ TEST(HeaderText, OverTheLimitFailsTheHeaderStep)
             request.Execute(true);
             ADD_FAILURE() << "no exception";
         } catch (const EHttpError& e) {
-            EXPECT_EQ(e.code(), errors::InsufficientBuffer);
+            EXPECT_EQ(e.code(), errors::kInsufficientBuffer);
             EXPECT_STREQ(e.what(), "The response header text is longer than 8192 bytes");
         }
-        EXPECT_EQ(errorInHandler, errors::InsufficientBuffer);
+        EXPECT_EQ(errorInHandler, errors::kInsufficientBuffer);
         EXPECT_EQ(log.count("RequestComplete"), 1);
         EXPECT_EQ(request.ResponseStream().size(), 0u);
         EXPECT_TRUE(request.ResponseHeaders().empty());
@@ -448,26 +448,26 @@ TEST(ClientFailure, ReachesTheCallerAfterOnError)
         std::uint32_t code;
         int completions; // a response that arrived in part completes before the failure
         std::size_t received; // npos: some, up to the limit
-        std::uint64_t maxResponseSize = THttpRequest::DefaultMaxResponseSize;
+        std::uint64_t maxResponseSize = THttpRequest::kDefaultMaxResponseSize;
     } cases[] = {
-        { "refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::CannotConnect, 0, 0 },
-        { "never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::Timeout, 0, 0 },
-        { "stalls mid-body", server().url("/stall-body"), errors::Timeout, 1, 1000 },
-        { "closes mid-body", server().url("/cut"), errors::ConnectionAborted, 1, 5000 },
-        { "not HTTP", notHttp.url("/"), errors::InvalidServerResponse, 0, 0 },
-        { "malformed chunk", badChunk.url("/"), errors::InvalidServerResponse, 1, 5 },
-        { "too many redirects", server().url("/redirect/21"), errors::TooManyRedirects, 0, 0 },
-        { "redirect to ftp", server().url("/redirect-ftp"), errors::RedirectFailed, 0, 0 },
-        { "too large, length known", server().url("/bytes?n=5000"), errors::ResponseTooLarge, 1, 0, 4096 },
-        { "too large, chunked", server().url("/bytes?n=300000&chunked=1"), errors::ResponseTooLarge, 1,
+        { "refused", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/", errors::kCannotConnect, 0, 0 },
+        { "never answers", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::kTimeout, 0, 0 },
+        { "stalls mid-body", server().url("/stall-body"), errors::kTimeout, 1, 1000 },
+        { "closes mid-body", server().url("/cut"), errors::kConnectionAborted, 1, 5000 },
+        { "not HTTP", notHttp.url("/"), errors::kInvalidServerResponse, 0, 0 },
+        { "malformed chunk", badChunk.url("/"), errors::kInvalidServerResponse, 1, 5 },
+        { "too many redirects", server().url("/redirect/21"), errors::kTooManyRedirects, 0, 0 },
+        { "redirect to ftp", server().url("/redirect-ftp"), errors::kRedirectFailed, 0, 0 },
+        { "too large, length known", server().url("/bytes?n=5000"), errors::kResponseTooLarge, 1, 0, 4096 },
+        { "too large, chunked", server().url("/bytes?n=300000&chunked=1"), errors::kResponseTooLarge, 1,
             std::string::npos, 100000 },
     };
     for (const auto& c : cases) {
         THttpRequest request;
         EventLog log;
         log.attach(request);
-        request.SetInactivityTimeout(500);
-        request.SetMaxResponseSize(c.maxResponseSize);
+        request.setInactivityTimeout(500);
+        request.setMaxResponseSize(c.maxResponseSize);
         request.SetURL(c.url);
         try {
             request.Execute(true);
@@ -513,11 +513,12 @@ TEST(ClientFailure, ASettingLibcurlRefusesFailsTheRequest)
             request.Execute(true);
             ADD_FAILURE() << c.name << ": no exception";
         } catch (const EHttpError& e) {
-            EXPECT_EQ(e.code(), errors::ExtendedError) << c.name;
-            EXPECT_EQ(std::string(e.what()).rfind(errorText(errors::ExtendedError) + "\r\nExtended error:43 - ", 0), 0u)
+            EXPECT_EQ(e.code(), errors::kExtendedError) << c.name;
+            EXPECT_EQ(
+                std::string(e.what()).rfind(errorText(errors::kExtendedError) + "\r\nExtended error:43 - ", 0), 0u)
                 << e.what();
         }
-        EXPECT_EQ(request.ErrorCode(), errors::ExtendedError) << c.name;
+        EXPECT_EQ(request.ErrorCode(), errors::kExtendedError) << c.name;
         EXPECT_EQ(log.names(), std::vector<std::string> { "Error" }) << c.name;
         EXPECT_EQ(server().hits("/text"), before) << c.name;
     }
@@ -534,13 +535,13 @@ TEST(ClientFailure, InactivityEndsAStallButNotATrickle)
         std::uint32_t code;
         std::size_t received;
     } cases[] = {
-        { "trickle", server().url("/trickle?n=15&ms=60"), errors::Success, 15 },
-        { "stall mid-body", server().url("/stall-body"), errors::Timeout, 1000 },
-        { "no answer at all", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::Timeout, 0 },
+        { "trickle", server().url("/trickle?n=15&ms=60"), errors::kSuccess, 15 },
+        { "stall mid-body", server().url("/stall-body"), errors::kTimeout, 1000 },
+        { "no answer at all", "http://127.0.0.1:" + std::to_string(silent.port()) + "/", errors::kTimeout, 0 },
     };
     for (const auto& c : cases) {
         THttpRequest request;
-        request.SetInactivityTimeout(limit);
+        request.setInactivityTimeout(limit);
         request.SetRaiseExceptions(false);
         request.SetURL(c.url);
         const auto started = std::chrono::steady_clock::now();
@@ -549,7 +550,7 @@ TEST(ClientFailure, InactivityEndsAStallButNotATrickle)
         EXPECT_EQ(request.ErrorCode(), c.code) << c.name;
         EXPECT_EQ(request.ResponseStream().size(), c.received) << c.name;
         // The trickle outlasts the limit many times over; a stall ends soon after it.
-        if (c.code == errors::Success)
+        if (c.code == errors::kSuccess)
             EXPECT_GT(took, std::chrono::milliseconds(2 * limit)) << c.name;
         else
             EXPECT_LT(took, std::chrono::seconds(5)) << c.name;
@@ -564,7 +565,7 @@ TEST(ClientFailure, DefaultLimitStopsABodyOver64MiB)
         request.Execute(true);
         ADD_FAILURE() << "no exception";
     } catch (const EHttpError& e) {
-        EXPECT_EQ(e.code(), errors::ResponseTooLarge);
+        EXPECT_EQ(e.code(), errors::kResponseTooLarge);
     }
     EXPECT_LE(request.ResponseStream().size(), 64u * 1024 * 1024);
 }

@@ -132,7 +132,7 @@ TEST_F(ForeignValues, OneWarningNamesEveryUnreadableValueAndTheFilmsStayBrowsabl
         "UPDATE Movies SET Tagline = 'The "
         + kFortyChars + "' WHERE ID = 2;");
     query.Open();
-    EXPECT_EQ(query.OpenWarning(),
+    EXPECT_EQ(query.openWarning(),
         "Some values in the catalogue cannot be read. They are shown empty, and each stays as it is in the file "
         "until a new value is saved in its place:\n"
         "The column Runtime of the movie with ID 9 holds binary data, which is not a 32-bit integer\n"
@@ -182,7 +182,7 @@ TEST_F(ForeignValues, AValueThatWasNeverSetStaysInTheFileWhenItsFilmIsSaved)
     EXPECT_EQ(sqlValue("SELECT typeof(Year) || ':' || Year FROM Movies"), "integer:1985");
     query.Close();
     query.Open();
-    EXPECT_EQ(query.OpenWarning(), "");
+    EXPECT_EQ(query.openWarning(), "");
 }
 
 TEST_F(ForeignValues, ConflictCheckComparesWhatIsStored)

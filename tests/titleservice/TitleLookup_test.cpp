@@ -57,7 +57,7 @@ std::unique_ptr<Lookup> lookUp(bool byNumber, const std::string& typed, ListChoi
     } catch (const vantrelle::Error& e) {
         result->error = e.what();
     }
-    lookup.Http2->Wait();
+    lookup.Http2->wait();
     EXPECT_EQ(result->user.requestsRunning, 0) << typed;
     return result;
 }

@@ -10,9 +10,9 @@ namespace vantrelle::titleservice {
 
 namespace {
 
-constexpr std::string_view TitleLink = "/Title?";
-constexpr std::string_view ListAnchor = "NAME=\"mov\"";
-constexpr std::string_view ListEnd = "</OL>";
+constexpr std::string_view kTitleLink = "/Title?";
+constexpr std::string_view kListAnchor = "NAME=\"mov\"";
+constexpr std::string_view kListEnd = "</OL>";
 
 std::string serviceUrl(std::string_view request, std::string_view argument)
 {
@@ -27,24 +27,24 @@ std::string serviceUrl(std::string_view request, std::string_view argument)
 SearchAnswer readSearchAnswer(std::string_view page, std::string_view redirectUrl)
 {
     SearchAnswer answer;
-    if (position(TitleLink, redirectUrl) != 0) {
+    if (position(kTitleLink, redirectUrl) != 0) {
         answer.kind = SearchAnswer::Kind::TitlePage;
         answer.requestRedirect = !page.empty();
         answer.redirectUrl = redirectUrl;
         return answer;
     }
     WorkingText text(page);
-    if (!text.contains(ListAnchor)) {
+    if (!text.contains(kListAnchor)) {
         answer.kind = SearchAnswer::Kind::NoMovie;
         return answer;
     }
     answer.kind = SearchAnswer::Kind::Results;
-    text.SkipTo(ListAnchor);
+    text.SkipTo(kListAnchor);
     // The list ends with the first character of its closing tag.
-    const std::size_t end = text.find(ListEnd);
+    const std::size_t end = text.find(kListEnd);
     WorkingText list(text.view().substr(0, end));
-    while (list.contains(TitleLink)) {
-        list.keepAfter(TitleLink);
+    while (list.contains(kTitleLink)) {
+        list.keepAfter(kTitleLink);
         SearchResult result;
         result.number.Number = list.partBefore("\"");
         list.SkipPast(">", 1);
@@ -57,13 +57,13 @@ SearchAnswer readSearchAnswer(std::string_view page, std::string_view redirectUr
 
 std::string titlePageUrl(std::string_view number)
 {
-    return serviceUrl(TitleLink, number);
+    return serviceUrl(kTitleLink, number);
 }
 
 std::string_view titleNumberOf(std::string_view url)
 {
-    const std::size_t link = url.find(TitleLink);
-    return link == std::string_view::npos ? url : url.substr(link + TitleLink.size());
+    const std::size_t link = url.find(kTitleLink);
+    return link == std::string_view::npos ? url : url.substr(link + kTitleLink.size());
 }
 
 std::string searchUrl(std::string_view title)

@@ -108,7 +108,7 @@ void TitleLookup::Http3RequestComplete(http::THttpRequest& Sender)
         m_user.focusNumberOfDiscs();
         return;
     case SearchAnswer::Kind::NoMovie:
-        m_user.showMessage(NoMovieFoundMessage);
+        m_user.showMessage(kNoMovieFoundMessage);
         return;
     case SearchAnswer::Kind::Results:
         break;

@@ -11,17 +11,17 @@ namespace vantrelle::titleservice {
 
 namespace {
 
-constexpr std::string_view DirectorMarker = "Directed by";
-constexpr std::string_view NameLink = "/Name?";
-constexpr std::string_view TitleTag = "<TITLE>";
-constexpr std::string_view GenreLink = "/Sections/Genres/";
-constexpr std::string_view TaglineMarker = "Tagline: </B>";
-constexpr std::string_view CastMarker = "Cast overview, first billed only:";
-constexpr std::string_view CharacterCell = "NOWRAP";
-constexpr std::string_view CharacterText = "VALIGN=\"TOP\">";
-constexpr std::string_view RuntimeMarker = "Runtime</B>:";
-constexpr std::string_view PlaceholderImage = "ph_title.gif";
-constexpr int MaxCastEntries = 4;
+constexpr std::string_view kDirectorMarker = "Directed by";
+constexpr std::string_view kNameLink = "/Name?";
+constexpr std::string_view kTitleTag = "<TITLE>";
+constexpr std::string_view kGenreLink = "/Sections/Genres/";
+constexpr std::string_view kTaglineMarker = "Tagline: </B>";
+constexpr std::string_view kCastMarker = "Cast overview, first billed only:";
+constexpr std::string_view kCharacterCell = "NOWRAP";
+constexpr std::string_view kCharacterText = "VALIGN=\"TOP\">";
+constexpr std::string_view kRuntimeMarker = "Runtime</B>:";
+constexpr std::string_view kPlaceholderImage = "ph_title.gif";
+constexpr int kMaxCastEntries = 4;
 
 std::string concat(std::string_view a, std::string_view b)
 {
@@ -78,8 +78,8 @@ std::optional<std::string_view> TitlePageScraper::scrape(std::string_view page)
 void TitlePageScraper::scrapeDirector(std::string_view page)
 {
     WorkingText text(page);
-    text.SkipTo(DirectorMarker);
-    text.SkipTo(NameLink);
+    text.SkipTo(kDirectorMarker);
+    text.SkipTo(kNameLink);
     text.SkipPast(">", 1);
     text.KeepBefore("<");
     m_target.setColumnText("Director", text.view());
@@ -88,7 +88,7 @@ void TitlePageScraper::scrapeDirector(std::string_view page)
 void TitlePageScraper::scrapeTitleAndYear(std::string_view page)
 {
     WorkingText text(page);
-    text.SkipPast(TitleTag, static_cast<long long>(TitleTag.size()));
+    text.SkipPast(kTitleTag, static_cast<long long>(kTitleTag.size()));
     text.KeepBefore("<");
     const std::string_view title = text.view();
     const std::size_t a = position("(", title);
@@ -107,11 +107,11 @@ void TitlePageScraper::scrapeGenre(std::string_view page)
     // each name is appended gives the same text without a second copy of it.
     std::string genre;
     do {
-        text.SkipPast(GenreLink, static_cast<long long>(GenreLink.size()));
+        text.SkipPast(kGenreLink, static_cast<long long>(kGenreLink.size()));
         appendGenre(genre, text.partBefore("/"));
-        if (text.contains(GenreLink))
+        if (text.contains(kGenreLink))
             appendGenre(genre, ", ");
-    } while (text.contains(GenreLink));
+    } while (text.contains(kGenreLink));
     m_target.setColumnText("Genre", genre);
 }
 
@@ -119,7 +119,7 @@ void TitlePageScraper::scrapeTagline(std::string_view page)
 {
     WorkingText text(page);
     // The one character after the marker is passed over too, whatever it is.
-    text.SkipPast(TaglineMarker, static_cast<long long>(TaglineMarker.size()) + 1);
+    text.SkipPast(kTaglineMarker, static_cast<long long>(kTaglineMarker.size()) + 1);
     text.KeepBefore("<");
     m_target.setColumnText("Tagline", text.view());
 }
@@ -127,24 +127,24 @@ void TitlePageScraper::scrapeTagline(std::string_view page)
 void TitlePageScraper::scrapeCast(std::string_view page)
 {
     WorkingText text(page);
-    text.SkipPast(CastMarker, static_cast<long long>(CastMarker.size()));
+    text.SkipPast(kCastMarker, static_cast<long long>(kCastMarker.size()));
     int counter = 0;
     do {
         ++counter;
         const std::string number = std::to_string(counter);
-        text.SkipPast(NameLink, static_cast<long long>(NameLink.size()));
+        text.SkipPast(kNameLink, static_cast<long long>(kNameLink.size()));
         m_decoder.InputString = trimmed(text.partBefore("\""));
         m_target.setColumnText("CastMemberName" + number, castName(m_decoder.UrlDecode()));
-        text.SkipPast(CharacterCell, static_cast<long long>(CharacterCell.size()));
-        text.SkipPast(CharacterText, static_cast<long long>(CharacterText.size()));
+        text.SkipPast(kCharacterCell, static_cast<long long>(kCharacterCell.size()));
+        text.SkipPast(kCharacterText, static_cast<long long>(kCharacterText.size()));
         m_target.setColumnText("Character" + number, trimmed(text.partBefore("<")));
-    } while (counter < MaxCastEntries && text.contains(NameLink));
+    } while (counter < kMaxCastEntries && text.contains(kNameLink));
 }
 
 void TitlePageScraper::scrapeRuntime(std::string_view page)
 {
     WorkingText text(page);
-    text.SkipPast(RuntimeMarker, static_cast<long long>(RuntimeMarker.size()));
+    text.SkipPast(kRuntimeMarker, static_cast<long long>(kRuntimeMarker.size()));
     text.KeepBefore("</TD>");
     std::string_view fields = text.view();
     const std::size_t count = FieldCount(fields, "/");
@@ -172,7 +172,7 @@ void TitlePageScraper::scrapeRuntime(std::string_view page)
 
 std::optional<std::string_view> TitlePageScraper::scrapeCover(std::string_view page)
 {
-    if (position(PlaceholderImage, page) != 0) {
+    if (position(kPlaceholderImage, page) != 0) {
         m_target.usePlaceholderCover();
         return std::nullopt;
     }

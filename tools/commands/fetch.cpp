@@ -43,7 +43,7 @@ int fetch(const Arguments& arguments)
     request.OnError = [&failed](THttpRequest&) { failed = true; };
     request.Execute(!async);
     if (async)
-        request.Wait();
+        request.wait();
     if (failed) {
         std::cerr << "vantrelle-tool: " << vantrelle::http::errorText(request.ErrorCode()) << " (error "
                   << request.ErrorCode() << ")\n";

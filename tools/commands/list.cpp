@@ -15,7 +15,7 @@ int list(const Arguments& args)
     vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(args.empty() ? "Movies.mdb" : args[0]);
     query.Open();
-    if (const std::string warning = query.OpenWarning(); !warning.empty())
+    if (const std::string warning = query.openWarning(); !warning.empty())
         std::cerr << "vantrelle-tool: " << warning << '\n';
     for (int recNo = 1; recNo <= query.RecordCount(); ++recNo) {
         query.SetRecNo(recNo);

@@ -56,8 +56,8 @@ int lookup(const tool::Arguments& arguments)
     } catch (const Error& e) {
         outcome.error = e.what();
     }
-    lookup.Http2->Wait();
-    if (!outcome.error && lookup.Http2->ErrorCode() != http::errors::Success)
+    lookup.Http2->wait();
+    if (!outcome.error && lookup.Http2->ErrorCode() != http::errors::kSuccess)
         outcome.error = http::errorText(lookup.Http2->ErrorCode());
     outcome.posterUrl = lookup.posterUrl();
     outcome.runtimeEntries = lookup.runtimeEntries();

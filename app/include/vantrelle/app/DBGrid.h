@@ -23,7 +23,7 @@ public:
     void bind(store::DataSource* source);
 
     // Width of the one column, bound to NameOfMovie.
-    static constexpr int titleColumnWidth = 312;
+    static constexpr int kTitleColumnWidth = 312;
 
 protected:
     void StateChanged(store::QueryState state) override;

@@ -11,29 +11,29 @@ namespace vantrelle::http {
 // code for the same failure its number is kept, so texts and handlers written against
 // those numbers still fit; failures it never had get numbers from 13001 on.
 namespace errors {
-inline constexpr std::uint32_t Success = 0;
-inline constexpr std::uint32_t InsufficientBuffer = 122; // the response header text is over 8192 bytes
-inline constexpr std::uint32_t IoPending = 997; // an asynchronous request is under way
-inline constexpr std::uint32_t Timeout = 12002;
-inline constexpr std::uint32_t ExtendedError = 12003; // any other client failure; the message carries its details
-inline constexpr std::uint32_t InternalError = 12004;
-inline constexpr std::uint32_t InvalidUrl = 12005;
-inline constexpr std::uint32_t UnrecognizedScheme = 12006;
-inline constexpr std::uint32_t NameNotResolved = 12007;
-inline constexpr std::uint32_t OperationCancelled = 12017; // authentication given up
-inline constexpr std::uint32_t CannotConnect = 12029;
-inline constexpr std::uint32_t ConnectionAborted = 12030;
-inline constexpr std::uint32_t ConnectionReset = 12031;
-inline constexpr std::uint32_t HttpToHttpsOnRedirect = 12039;
-inline constexpr std::uint32_t HttpsToHttpOnRedirect = 12040;
-inline constexpr std::uint32_t InvalidCertificateAuthority = 12045;
-inline constexpr std::uint32_t InvalidServerResponse = 12152;
-inline constexpr std::uint32_t RedirectFailed = 12156; // a redirect to a URL that is not http or https
-inline constexpr std::uint32_t SecureChannelError = 12157;
-inline constexpr std::uint32_t DecodingFailed = 12175;
-inline constexpr std::uint32_t ResponseTooLarge = 13001; // the body is larger than MaxResponseSize
-inline constexpr std::uint32_t TooManyRedirects = 13002; // more than 20 redirects in one request
-inline constexpr std::uint32_t OutOfMemory = 13003;
+inline constexpr std::uint32_t kSuccess = 0;
+inline constexpr std::uint32_t kInsufficientBuffer = 122; // the response header text is over 8192 bytes
+inline constexpr std::uint32_t kIoPending = 997; // an asynchronous request is under way
+inline constexpr std::uint32_t kTimeout = 12002;
+inline constexpr std::uint32_t kExtendedError = 12003; // any other client failure; the message carries its details
+inline constexpr std::uint32_t kInternalError = 12004;
+inline constexpr std::uint32_t kInvalidUrl = 12005;
+inline constexpr std::uint32_t kUnrecognizedScheme = 12006;
+inline constexpr std::uint32_t kNameNotResolved = 12007;
+inline constexpr std::uint32_t kOperationCancelled = 12017; // authentication given up
+inline constexpr std::uint32_t kCannotConnect = 12029;
+inline constexpr std::uint32_t kConnectionAborted = 12030;
+inline constexpr std::uint32_t kConnectionReset = 12031;
+inline constexpr std::uint32_t kHttpToHttpsOnRedirect = 12039;
+inline constexpr std::uint32_t kHttpsToHttpOnRedirect = 12040;
+inline constexpr std::uint32_t kInvalidCertificateAuthority = 12045;
+inline constexpr std::uint32_t kInvalidServerResponse = 12152;
+inline constexpr std::uint32_t kRedirectFailed = 12156; // a redirect to a URL that is not http or https
+inline constexpr std::uint32_t kSecureChannelError = 12157;
+inline constexpr std::uint32_t kDecodingFailed = 12175;
+inline constexpr std::uint32_t kResponseTooLarge = 13001; // the body is larger than maxResponseSize()
+inline constexpr std::uint32_t kTooManyRedirects = 13002; // more than 20 redirects in one request
+inline constexpr std::uint32_t kOutOfMemory = 13003;
 } // namespace errors
 
 // The text of one of the codes above; empty for 0 and for a code it does not know.

@@ -128,7 +128,7 @@ struct HttpRequestEvents {
 //
 // Failures: every client failure sets ErrorCode and raises OnError, then throws EHttpError
 // with the code's text; so does assigning a URL, or a part of one, that cannot be split or
-// built (InvalidUrl, UnrecognizedScheme). Execute lets such an exception (and one thrown by a
+// built (kInvalidUrl, kUnrecognizedScheme). Execute lets such an exception (and one thrown by a
 // handler) reach its caller when RaiseExceptions is true, and returns false instead when it
 // is false. In an asynchronous request an exception ends that request only.
 //
@@ -154,22 +154,22 @@ struct HttpRequestEvents {
 // 407: the proxy is the same for every hop, and without them no proxy that asks could ever be
 // passed.
 //
-// Limits that protect the program: a body larger than MaxResponseSize (64 MiB) ends the
-// request with ResponseTooLarge; at most 20 redirects per request, only to http and https
+// Limits that protect the program: a body larger than maxResponseSize() (64 MiB) ends the
+// request with kResponseTooLarge; at most 20 redirects per request, only to http and https
 // URLs; connecting must succeed within ConnectTimeout, and once connected a request that
-// neither sends nor receives a byte for InactivityTimeout ends with Timeout. A transfer that
+// neither sends nor receives a byte for inactivityTimeout() ends with kTimeout. A transfer that
 // keeps moving, however slowly, is never cut.
 //
 // Properties are assigned, and Execute and the destructor called, on one thread (the
 // user-interface thread). Results describe the latest request; read them from handlers,
-// after a synchronous Execute, or after Wait().
+// after a synchronous Execute, or after wait().
 class THttpRequest : public HttpRequestEvents {
 public:
-    static constexpr int DefaultConnectTimeout = 30000;
-    static constexpr int DefaultInactivityTimeout = 60000;
-    static constexpr std::uint64_t DefaultMaxResponseSize = 64ull * 1024 * 1024;
-    static constexpr int MaxRedirects = 20;
-    static constexpr std::size_t MaxHeaderText = 8192;
+    static constexpr int kDefaultConnectTimeout = 30000;
+    static constexpr int kDefaultInactivityTimeout = 60000;
+    static constexpr std::uint64_t kDefaultMaxResponseSize = 64ull * 1024 * 1024;
+    static constexpr int kMaxRedirects = 20;
+    static constexpr std::size_t kMaxHeaderText = 8192;
 
     // `delivery` runs the handlers on the user-interface thread; null runs them directly.
     explicit THttpRequest(std::shared_ptr<EventDelivery> delivery = nullptr);
@@ -185,11 +185,11 @@ public:
     void SetConnectTimeout(int milliseconds) { m_connectTimeout = milliseconds; }
     // Milliseconds a connected request may go without sending or receiving a byte (60000).
     // Zero or less restores the default: a request that stalls always ends.
-    int InactivityTimeout() const { return m_inactivityTimeout; }
-    void SetInactivityTimeout(int milliseconds);
+    int inactivityTimeout() const { return m_inactivityTimeout; }
+    void setInactivityTimeout(int milliseconds);
     // Largest body accepted, in bytes (64 MiB).
-    std::uint64_t MaxResponseSize() const { return m_maxResponseSize; }
-    void SetMaxResponseSize(std::uint64_t bytes) { m_maxResponseSize = bytes; }
+    std::uint64_t maxResponseSize() const { return m_maxResponseSize; }
+    void setMaxResponseSize(std::uint64_t bytes) { m_maxResponseSize = bytes; }
 
     bool RaiseExceptions() const { return m_raiseExceptions; }
     void SetRaiseExceptions(bool value) { m_raiseExceptions = value; }
@@ -261,11 +261,11 @@ public:
     // comment). Returns false when it failed and RaiseExceptions is false, true otherwise.
     bool Execute(bool Synchronous);
     // True while an asynchronous request of this instance runs.
-    bool Busy() const;
+    bool busy() const;
     // Waits until the running asynchronous request, if any, has ended. Must not be called
     // on the delivery's user-interface thread (its handlers could never run): throws
     // std::logic_error there.
-    void Wait();
+    void wait();
 
     // --- Results of the latest request ----------------------------------------------
     // The response body, every byte.
@@ -273,8 +273,8 @@ public:
     // The header lines of the final response, status line first.
     const std::vector<std::string>& ResponseHeaders() const;
     std::uint32_t StatusCode() const;
-    // 0 after a step that succeeded, IoPending while an asynchronous request runs,
-    // OperationCancelled when authentication was given up, otherwise a code of `errors`.
+    // 0 after a step that succeeded, kIoPending while an asynchronous request runs,
+    // kOperationCancelled when authentication was given up, otherwise a code of `errors`.
     std::uint32_t ErrorCode() const;
     // The absolute URL of the latest redirect of this request; empty when none.
     const std::string& RedirectURL() const;
@@ -301,9 +301,9 @@ private:
     // Runs the asynchronous requests, one at a time; never one but m_current.
     std::shared_ptr<RequestWorker> m_worker;
 
-    int m_connectTimeout = DefaultConnectTimeout;
-    int m_inactivityTimeout = DefaultInactivityTimeout;
-    std::uint64_t m_maxResponseSize = DefaultMaxResponseSize;
+    int m_connectTimeout = kDefaultConnectTimeout;
+    int m_inactivityTimeout = kDefaultInactivityTimeout;
+    std::uint64_t m_maxResponseSize = kDefaultMaxResponseSize;
     bool m_raiseExceptions = true;
     std::string m_userAgent = "Quorvane WinInet Component";
     std::string m_proxy;

@@ -26,7 +26,7 @@ struct UrlParts {
     std::string extraInfo; // the query or fragment with its leading "?" or "#"; empty when none
 };
 
-// Splits an absolute URL of any scheme. Throws EHttpError (InvalidUrl or UnrecognizedScheme)
+// Splits an absolute URL of any scheme. Throws EHttpError (kInvalidUrl or kUnrecognizedScheme)
 // when it cannot be split.
 UrlParts crackUrl(std::string_view url);
 

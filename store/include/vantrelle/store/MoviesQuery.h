@@ -32,7 +32,7 @@ using DataSetNotifyEvent = std::function<void(MoviesQuery& DataSet)>;
 // query had, and it keeps them. Changes are written at once by Post and Delete; a post or delete of a row that
 // another program changed or deleted since the open is refused (EUpdateConflict). A post that has returned
 // is on disk. A stored value that does not convert to its column's type reads as null; the open still succeeds
-// and says so in OpenWarning(), and the value stays in the file until a new one is posted in its place.
+// and says so in openWarning(), and the value stays in the file until a new one is posted in its place.
 //
 // Events run in this order (OnStateChange of the data source is raised on every change of state, after the
 // bound controls have been told):
@@ -59,7 +59,7 @@ public:
     // Used unchanged at every open. The default names ".\Movies.mdb", the working directory's catalogue.
     std::string ConnectionString { kConnectionString };
     // What the query reads; it orders the rows itself, by TitleCollator::user().
-    static constexpr std::string_view CommandText = "SELECT * FROM Movies ORDER BY NameOfMovie";
+    static constexpr std::string_view kCommandText = "SELECT * FROM Movies ORDER BY NameOfMovie";
 
     // Events (the window's handlers).
     DataSetNotifyEvent AfterInsert;
@@ -100,7 +100,7 @@ public:
     const std::vector<UnreadableValue>& UnreadableValues() const { return m_unreadable; }
     // One message that names every such value, for the caller to show once the open is over; empty when
     // every value converted.
-    std::string OpenWarning() const { return unreadableValuesMessage(m_unreadable); }
+    std::string openWarning() const { return unreadableValuesMessage(m_unreadable); }
     // Drops a pending insert or edit without writing it, and releases the result. The connection and the
     // covers stay for the next open, until the query goes or opens another file.
     // The window's destruction closes without OnStateChange: it clears the data source's handler first.

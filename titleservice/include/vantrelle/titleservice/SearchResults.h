@@ -33,7 +33,7 @@ struct SearchAnswer {
     bool remainderEmpty = true;
 };
 
-inline constexpr std::string_view NoMovieFoundMessage = "No movie by that name have been found!";
+inline constexpr std::string_view kNoMovieFoundMessage = "No movie by that name have been found!";
 
 // Reads a search's page and the RedirectURL of its request.
 SearchAnswer readSearchAnswer(std::string_view page, std::string_view redirectUrl);
