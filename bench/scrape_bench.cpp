@@ -74,12 +74,12 @@ void BM_ScrapeRealistic100KB(benchmark::State& state)
 }
 BENCHMARK(BM_ScrapeRealistic100KB);
 
-constexpr std::size_t MB = 1 << 20;
+constexpr std::size_t kMegabyte = 1 << 20;
 
 // Both read 16 MB per iteration: one page of 16 MB, or sixteen of 1 MB.
 void BM_ScrapeHostile16MB(benchmark::State& state)
 {
-    const std::string page = hostilePage(16 * MB);
+    const std::string page = hostilePage(16 * kMegabyte);
     for (auto _ : state)
         scrape(page);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
@@ -88,7 +88,7 @@ BENCHMARK(BM_ScrapeHostile16MB)->Unit(benchmark::kMillisecond);
 
 void BM_ScrapeHostile1MBx16(benchmark::State& state)
 {
-    const std::string page = hostilePage(MB);
+    const std::string page = hostilePage(kMegabyte);
     for (auto _ : state)
         for (int i = 0; i < 16; ++i)
             scrape(page);
@@ -102,14 +102,14 @@ const std::string& fastPosText()
     static const std::string text = [] {
         std::mt19937 random(7);
         std::string t;
-        t.reserve(MB);
-        while (t.size() < MB - 34) {
+        t.reserve(kMegabyte);
+        while (t.size() < kMegabyte - 34) {
             const int length = 2 + static_cast<int>(random() % 8);
             for (int i = 0; i < length; ++i)
                 t += static_cast<char>('a' + random() % 26);
             t += ' ';
         }
-        t.resize(MB - 34);
+        t.resize(kMegabyte - 34);
         return t + "Cast overview, first billed only:";
     }();
     return text;

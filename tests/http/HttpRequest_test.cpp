@@ -528,7 +528,7 @@ TEST(ClientFailure, ASettingLibcurlRefusesFailsTheRequest)
 TEST(ClientFailure, InactivityEndsAStallButNotATrickle)
 {
     test::SilentServer silent;
-    constexpr int limit = 300;
+    constexpr int kLimit = 300;
     const struct {
         const char* name;
         std::string url;
@@ -541,7 +541,7 @@ TEST(ClientFailure, InactivityEndsAStallButNotATrickle)
     };
     for (const auto& c : cases) {
         THttpRequest request;
-        request.setInactivityTimeout(limit);
+        request.setInactivityTimeout(kLimit);
         request.SetRaiseExceptions(false);
         request.SetURL(c.url);
         const auto started = std::chrono::steady_clock::now();
@@ -551,7 +551,7 @@ TEST(ClientFailure, InactivityEndsAStallButNotATrickle)
         EXPECT_EQ(request.ResponseStream().size(), c.received) << c.name;
         // The trickle outlasts the limit many times over; a stall ends soon after it.
         if (c.code == errors::kSuccess)
-            EXPECT_GT(took, std::chrono::milliseconds(2 * limit)) << c.name;
+            EXPECT_GT(took, std::chrono::milliseconds(2 * kLimit)) << c.name;
         else
             EXPECT_LT(took, std::chrono::seconds(5)) << c.name;
     }
