@@ -151,17 +151,17 @@ void reportPeakMemory()
     const long before = statusKilobytes("VmRSS:");
     MoviesQuery query;
     query.ConnectionString = connectionStringFor(catalogue().file());
-    query.Open();
+    query.open();
     const long peak = statusKilobytes("VmHWM:");
     std::size_t bytes = 0;
-    for (int recNo = 1; recNo <= query.RecordCount(); ++recNo) {
-        query.SetRecNo(recNo);
-        for (const Field* field : query.Fields())
-            if (const auto* text = std::get_if<std::string>(&field->Value()))
+    for (int recNo = 1; recNo <= query.recordCount(); ++recNo) {
+        query.setRecNo(recNo);
+        for (const Field* field : query.fields())
+            if (const auto* text = std::get_if<std::string>(&field->value()))
                 bytes += text->size();
-            else if (const auto* data = std::get_if<Bytes>(&field->Value()))
+            else if (const auto* data = std::get_if<Bytes>(&field->value()))
                 bytes += data->size();
-            else if (!field->IsNull())
+            else if (!field->isNull())
                 bytes += sizeof(std::int32_t);
     }
     vantrelle::bench::reportInfo("store.open.peak_memory_per_value_byte",
@@ -176,8 +176,8 @@ void BM_StoreOpen(benchmark::State& state)
     for (auto _ : state) {
         MoviesQuery query;
         query.ConnectionString = connectionStringFor(catalogue().file());
-        query.Open();
-        benchmark::DoNotOptimize(query.RecordCount());
+        query.open();
+        benchmark::DoNotOptimize(query.recordCount());
     }
 }
 
@@ -211,18 +211,18 @@ void BM_StoreReopen(benchmark::State& state)
     } // resets the peak to the current size
     MoviesQuery query;
     query.ConnectionString = connectionStringFor(largeCatalogue().file());
-    query.Open();
+    query.open();
     vantrelle::bench::reportInfo("store.open.peak_rss_mb", statusKilobytes("VmHWM:") / 1024.0, "MiB");
     double reopen = 0;
     double plain = 0;
     int saves = 0;
     for (auto _ : state) {
-        query.Edit();
-        query.aqMoviesGenre.SetAsString(saves++ % 2 ? "Drama" : "Comedy");
-        query.Post();
+        query.edit();
+        query.aqMoviesGenre.setAsString(saves++ % 2 ? "Drama" : "Comedy");
+        query.post();
         auto start = std::chrono::steady_clock::now();
-        query.Close();
-        query.Open();
+        query.close();
+        query.open();
         reopen += secondsSince(start);
         start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(plainRead("SELECT ID, NameOfMovie, Genre, Director, Tagline, Runtime, Format, "

@@ -21,19 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(file);
     try {
-        query.Open();
+        query.open();
         std::size_t total = 0;
-        for (int recNo = 1; recNo <= query.RecordCount(); ++recNo)
-            for (const vantrelle::store::Field* field : query.Fields())
+        for (int recNo = 1; recNo <= query.recordCount(); ++recNo)
+            for (const vantrelle::store::Field* field : query.fields())
                 total += query.displayTextAt(recNo, *field).size();
         total += query.openWarning().size();
         (void)total;
-        if (!query.IsEmpty()) {
-            query.Edit();
-            query.aqMoviesGenre.SetAsString("Drama");
-            query.Post();
-            query.Close();
-            query.Open();
+        if (!query.isEmpty()) {
+            query.edit();
+            query.aqMoviesGenre.setAsString("Drama");
+            query.post();
+            query.close();
+            query.open();
         }
     } catch (const vantrelle::Error&) {
         // refused with a message: what a damaged file must give

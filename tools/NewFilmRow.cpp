@@ -40,19 +40,19 @@ NewFilmRow::NewFilmRow(std::string typed, std::optional<titleservice::ListChoice
     const std::filesystem::path catalogue = m_folder.path() / "Movies.mdb";
     store::createCatalogue(catalogue);
     m_query.ConnectionString = store::connectionStringFor(catalogue);
-    m_query.Open();
-    m_query.Insert();
+    m_query.open();
+    m_query.insert();
 }
 
 void NewFilmRow::setColumnText(std::string_view column, std::string_view text)
 {
-    m_query.FieldByName(column).SetAsString(text);
+    m_query.fieldByName(column).setAsString(text);
     written(column);
 }
 
 void NewFilmRow::setColumnInteger(std::string_view column, std::int32_t value)
 {
-    m_query.FieldByName(column).SetAsInteger(value);
+    m_query.fieldByName(column).setAsInteger(value);
     written(column);
 }
 
@@ -76,7 +76,7 @@ void NewFilmRow::print(std::ostream& out, const FillOutcome& outcome, bool looke
 {
     out << "{\"columns\": {";
     for (const auto& column : m_columns) {
-        const store::FieldValue& value = m_query.FieldByName(column).Value();
+        const store::FieldValue& value = m_query.fieldByName(column).value();
         out << (&column == &m_columns.front() ? "" : ", ") << jsonQuoted(column) << ": ";
         if (const auto* number = std::get_if<std::int32_t>(&value))
             out << *number;

@@ -22,37 +22,37 @@ DBEdit::DBEdit(std::string columnName, QWidget* parent)
 
 void DBEdit::bind(store::DataSource* source)
 {
-    SetDataSource(source);
-    if (const store::Field* field = Field()) {
+    setDataSource(source);
+    if (const store::Field* column = field()) {
         // Text columns hold at most their size in characters; integer boxes have no limit.
-        if (field->Size() > 0)
-            setMaxLength(field->Size());
+        if (column->size() > 0)
+            setMaxLength(column->size());
     }
     showColumn();
 }
 
-store::Field* DBEdit::Field() const
+store::Field* DBEdit::field() const
 {
-    store::MoviesQuery* query = DataSet();
-    return query ? &query->FieldByName(m_columnName) : nullptr;
+    store::MoviesQuery* query = dataSet();
+    return query ? &query->fieldByName(m_columnName) : nullptr;
 }
 
 bool DBEdit::isIntegerBox() const
 {
-    const store::Field* field = Field();
-    return field
-        && (field->DataType() == store::FieldType::ftInteger || field->DataType() == store::FieldType::ftAutoInc);
+    const store::Field* column = field();
+    return column
+        && (column->dataType() == store::FieldType::ftInteger || column->dataType() == store::FieldType::ftAutoInc);
 }
 
 void DBEdit::showColumn()
 {
-    const store::Field* field = Field();
-    if (!field || !DataSet()->Active()) {
+    const store::Field* column = field();
+    if (!column || !dataSet()->active()) {
         setText(QString());
         return;
     }
-    const bool typingInto = hasFocus() && Editing();
-    setText(QString::fromStdString(typingInto ? field->EditText() : field->DisplayText()));
+    const bool typingInto = hasFocus() && editing();
+    setText(QString::fromStdString(typingInto ? column->editText() : column->displayText()));
     showBeginningUnlessFocused();
 }
 
@@ -68,7 +68,7 @@ void DBEdit::writeChange()
 {
     if (!isModified())
         return;
-    Field()->SetAsString(text().toStdString());
+    field()->setAsString(text().toStdString());
     setModified(false);
 }
 
@@ -78,32 +78,32 @@ void DBEdit::returnFocusAfterFailure()
     selectAll();
 }
 
-void DBEdit::StateChanged(store::QueryState state)
+void DBEdit::stateChanged(store::QueryState state)
 {
-    setReadOnly(!Editing());
+    setReadOnly(!editing());
     if (state == qsClosed)
         setText(QString());
     else
         showColumn();
 }
 
-void DBEdit::DataSetChanged()
+void DBEdit::dataSetChanged()
 {
     showColumn();
 }
 
-void DBEdit::DataSetScrolled()
+void DBEdit::dataSetScrolled()
 {
     showColumn();
 }
 
-void DBEdit::RecordChanged(const store::Field* field)
+void DBEdit::recordChanged(const store::Field* field)
 {
-    if (!field || field->FieldName() == m_columnName)
+    if (!field || field->fieldName() == m_columnName)
         showColumn();
 }
 
-void DBEdit::UpdateRecord()
+void DBEdit::updateRecord()
 {
     try {
         writeChange();
@@ -116,7 +116,7 @@ void DBEdit::UpdateRecord()
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        if (Editing()) {
+        if (editing()) {
             event->ignore(); // the window's Cancel button takes it
             return;
         }
@@ -128,7 +128,7 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
     const QString typed = event->text();
     const bool plainCharacter = !typed.isEmpty() && typed.front().isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    if (plainCharacter && isIntegerBox() && DataSet()->Active()) {
+    if (plainCharacter && isIntegerBox() && dataSet()->active()) {
         const bool allowed = typed.size() == 1
             && (typed.front().isDigit() || typed.front() == u'+' || typed.front() == u'-')
             && typed.front().unicode() < 128;

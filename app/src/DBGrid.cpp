@@ -31,7 +31,7 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() || !m_query || !m_query->Active() ? 0 : m_query->RecordCount();
+        return parent.isValid() || !m_query || !m_query->active() ? 0 : m_query->recordCount();
     }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
 
@@ -87,8 +87,8 @@ DBGrid::~DBGrid() = default;
 
 void DBGrid::bind(store::DataSource* source)
 {
-    SetDataSource(source);
-    m_model->setQuery(DataSet());
+    setDataSource(source);
+    m_model->setQuery(dataSet());
     horizontalHeader()->resizeSection(0, kTitleColumnWidth);
     showCurrentRow();
 }
@@ -102,8 +102,8 @@ void DBGrid::reload()
 
 void DBGrid::showCurrentRow()
 {
-    const store::MoviesQuery* query = DataSet();
-    const int row = query && query->Active() ? query->RecNo() - 1 : -1;
+    const store::MoviesQuery* query = dataSet();
+    const int row = query && query->active() ? query->recNo() - 1 : -1;
     if (row < 0) {
         selectionModel()->clear();
         return;
@@ -115,34 +115,34 @@ void DBGrid::showCurrentRow()
 
 void DBGrid::moveQueryTo(int row)
 {
-    store::MoviesQuery* query = DataSet();
+    store::MoviesQuery* query = dataSet();
     // Picking the line that is already current leaves a pending insert or edit alone.
-    if (!query || row < 0 || row == query->RecNo() - 1)
+    if (!query || row < 0 || row == query->recNo() - 1)
         return;
-    guarded([&] { query->SetRecNo(row + 1); });
+    guarded([&] { query->setRecNo(row + 1); });
     showCurrentRow();
 }
 
-void DBGrid::StateChanged(store::QueryState)
+void DBGrid::stateChanged(store::QueryState)
 {
     reload();
 }
 
-void DBGrid::DataSetChanged()
+void DBGrid::dataSetChanged()
 {
     reload();
 }
 
-void DBGrid::DataSetScrolled()
+void DBGrid::dataSetScrolled()
 {
     showCurrentRow();
 }
 
-void DBGrid::RecordChanged(const store::Field* field)
+void DBGrid::recordChanged(const store::Field* field)
 {
-    const store::MoviesQuery* query = DataSet();
-    if (query && query->RecNo() > 0 && (!field || field == &query->aqMoviesNameOfMovie))
-        m_model->rowChanged(query->RecNo() - 1);
+    const store::MoviesQuery* query = dataSet();
+    if (query && query->recNo() > 0 && (!field || field == &query->aqMoviesNameOfMovie))
+        m_model->rowChanged(query->recNo() - 1);
 }
 
 void DBGrid::mousePressEvent(QMouseEvent* event)

@@ -65,14 +65,14 @@ DBImage::DBImage(std::string columnName, QWidget* parent)
 
 void DBImage::bind(store::DataSource* source)
 {
-    SetDataSource(source);
+    setDataSource(source);
     readColumn();
 }
 
-store::Field* DBImage::Field() const
+store::Field* DBImage::field() const
 {
-    store::MoviesQuery* query = DataSet();
-    return query ? &query->FieldByName(m_columnName) : nullptr;
+    store::MoviesQuery* query = dataSet();
+    return query ? &query->fieldByName(m_columnName) : nullptr;
 }
 
 void DBImage::assignBitmap(const TBitmap* bitmap)
@@ -91,7 +91,7 @@ void DBImage::pictureChanged()
         }
     }
     // Outside an insert or edit the change could never be written: it is only shown.
-    if (Editing())
+    if (editing())
         m_modified = true;
     update();
 }
@@ -100,8 +100,8 @@ void DBImage::readColumn()
 {
     std::unique_ptr<TBitmap> bitmap;
     std::string failure;
-    const auto* column = dynamic_cast<const store::BlobField*>(Field());
-    const std::string_view value = column ? column->Data() : std::string_view();
+    const auto* column = dynamic_cast<const store::BlobField*>(field());
+    const std::string_view value = column ? column->data() : std::string_view();
     if (!value.empty()) {
         try {
             auto loaded = std::make_unique<TBitmap>();
@@ -137,8 +137,8 @@ void DBImage::writeChange()
 {
     if (!m_modified)
         return;
-    store::Field* field = Field();
-    if (!field)
+    store::Field* column = field();
+    if (!column)
         return;
     std::vector<std::uint8_t> bytes;
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(m_picture.graphic()))
@@ -147,9 +147,9 @@ void DBImage::writeChange()
         // Setting the column tells the bound controls, this one too: the picture already shows it.
         const QScopedValueRollback<bool> writing(m_writing, true);
         if (bytes.empty())
-            field->Clear();
+            column->clear();
         else
-            dynamic_cast<store::BlobField&>(*field).SetAsBytes(std::move(bytes));
+            dynamic_cast<store::BlobField&>(*column).setAsBytes(std::move(bytes));
     }
     m_modified = false;
 }
@@ -162,7 +162,7 @@ void DBImage::copyToClipboard()
 
 void DBImage::cutToClipboard()
 {
-    if (!Editing() || !m_picture.graphic() || m_picture.graphic()->empty())
+    if (!editing() || !m_picture.graphic() || m_picture.graphic()->empty())
         return;
     copyToClipboard();
     m_picture.setGraphic(nullptr);
@@ -170,7 +170,7 @@ void DBImage::cutToClipboard()
 
 void DBImage::pasteFromClipboard()
 {
-    if (!Editing())
+    if (!editing())
         return;
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard->mimeData();
@@ -182,25 +182,25 @@ void DBImage::pasteFromClipboard()
     m_picture.setGraphic(std::make_unique<TBitmap>(fromQImage(image)));
 }
 
-void DBImage::DataSetChanged()
+void DBImage::dataSetChanged()
 {
     readColumn();
 }
 
-void DBImage::DataSetScrolled()
+void DBImage::dataSetScrolled()
 {
     readColumn();
 }
 
-void DBImage::RecordChanged(const store::Field* field)
+void DBImage::recordChanged(const store::Field* field)
 {
     if (m_writing)
         return;
-    if (!field || field->FieldName() == m_columnName)
+    if (!field || field->fieldName() == m_columnName)
         readColumn();
 }
 
-void DBImage::UpdateRecord()
+void DBImage::updateRecord()
 {
     writeChange();
 }
@@ -236,7 +236,7 @@ void DBImage::keyPressEvent(QKeyEvent* event)
         break;
     }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (Editing()) {
+        if (editing()) {
             event->ignore(); // the window's Cancel button takes it
             return;
         }

@@ -184,7 +184,7 @@ void TForm1::setTabOrders()
 
 void TForm1::bindControls()
 {
-    dsMovies->SetDataSet(aqMovies.get());
+    dsMovies->setDataSet(aqMovies.get());
     dsMovies->AutoEdit = false;
     DBGrid1->bind(dsMovies.get());
     DBImage1->bind(dsMovies.get());
@@ -232,7 +232,7 @@ void TForm1::connectHandlers()
 void TForm1::FormCreate()
 {
     SetEditColours(true);
-    aqMovies->Open();
+    aqMovies->open();
     reportUnreadableValues();
 }
 
@@ -250,7 +250,7 @@ void TForm1::FormDestroy()
 {
     // The window is going: its face need not follow the close.
     dsMovies->OnStateChange = nullptr;
-    aqMovies->Close();
+    aqMovies->close();
 }
 
 void TForm1::SetEditColours(bool browse)

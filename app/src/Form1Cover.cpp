@@ -31,14 +31,14 @@ void TForm1::useDownloadedCover(std::span<const std::uint8_t> body)
 
 void TForm1::DBImage1DblClick()
 {
-    const auto changing = [this] { return aqMovies->State() == qsEdit || aqMovies->State() == qsInsert; };
+    const auto changing = [this] { return aqMovies->state() == qsEdit || aqMovies->state() == qsInsert; };
     if (!changing())
         return;
     if (!OpenPictureDialog2->Execute())
         return;
     // The dialog's wait lets other events in (a download completing, for one); the state may have moved.
     if (!changing())
-        aqMovies->Edit();
+        aqMovies->edit();
     ImportCoverFile(OpenPictureDialog2->FileName());
 }
 

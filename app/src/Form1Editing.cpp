@@ -16,7 +16,7 @@ using store::qsInsert;
 
 void TForm1::dsMoviesStateChange()
 {
-    const store::QueryState state = dsMovies->State();
+    const store::QueryState state = dsMovies->state();
     const bool changing = state == qsEdit || state == qsInsert;
     const bool buttonHadFocus = BitBtn1->hasFocus() || BitBtn4->hasFocus();
     BitBtn2->setEnabled(state == qsInsert);
@@ -30,12 +30,12 @@ void TForm1::dsMoviesStateChange()
 
 void TForm1::Addnewmovie1Click()
 {
-    aqMovies->Insert();
+    aqMovies->insert();
 }
 
 void TForm1::Editcurrentmovie1Click()
 {
-    aqMovies->Edit();
+    aqMovies->edit();
 }
 
 void TForm1::Deletecurrentmovie1Click()
@@ -45,17 +45,17 @@ void TForm1::Deletecurrentmovie1Click()
     confirm.setDefaultButton(QMessageBox::Yes);
     confirm.setWindowModality(Qt::ApplicationModal);
     if (confirm.exec() == QMessageBox::Yes)
-        aqMovies->Delete();
+        aqMovies->deleteRow();
 }
 
 void TForm1::BitBtn1Click()
 {
-    aqMovies->Post();
+    aqMovies->post();
 }
 
 void TForm1::BitBtn4Click()
 {
-    aqMovies->Cancel();
+    aqMovies->cancel();
 }
 
 void TForm1::BitBtn3Click()
@@ -82,14 +82,14 @@ void TForm1::atMoviesAfterCancel()
 void TForm1::aqMoviesAfterPost()
 {
     atMoviesAfterCancel();
-    aqMovies->Close();
-    aqMovies->Open();
+    aqMovies->close();
+    aqMovies->open();
     reportUnreadableValues();
 }
 
 void TForm1::aqMoviesAfterScroll()
 {
-    DBEdit4->setToolTip(QString::fromStdString(aqMovies->aqMoviesTagline.AsString()));
+    DBEdit4->setToolTip(QString::fromStdString(aqMovies->aqMoviesTagline.asString()));
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event)

@@ -46,12 +46,12 @@ void TForm1::SearchByName1Click()
 
 void TForm1::setColumnText(std::string_view column, std::string_view text)
 {
-    aqMovies->FieldByName(column).SetAsString(text);
+    aqMovies->fieldByName(column).setAsString(text);
 }
 
 void TForm1::setColumnInteger(std::string_view column, std::int32_t value)
 {
-    aqMovies->FieldByName(column).SetAsInteger(value);
+    aqMovies->fieldByName(column).setAsInteger(value);
 }
 
 titleservice::ListChoice TForm1::chooseFromList(const std::vector<std::string_view>& items)

@@ -53,7 +53,7 @@ TForm2::TForm2(QWidget* owner)
     setTabOrder(BitBtn2, ListBox1);
 }
 
-int TForm2::ShowModal()
+int TForm2::showModal()
 {
     centreOnScreen(this);
     BitBtn1->setFocus();
@@ -73,7 +73,7 @@ ChooseFromListResult ChooseFromList(QWidget* owner, const std::vector<std::strin
     for (int row = 0; row < dialog->ListBox1->count(); ++row)
         dialog->ListBox1->item(row)->setSizeHint(QSize(0, kLineHeight));
 
-    ChooseFromListResult outcome { dialog->ShowModal(), -1 };
+    ChooseFromListResult outcome { dialog->showModal(), -1 };
     if (outcome.result == mrOk)
         outcome.index = dialog->ListBox1->currentItem() && dialog->ListBox1->currentItem()->isSelected()
             ? dialog->ListBox1->currentRow()

@@ -22,12 +22,12 @@ using store::FieldValue;
 std::vector<const Field*> chosenFields(store::MoviesQuery& columns, const std::vector<std::string>& names)
 {
     if (names.empty())
-        return { columns.Fields().begin(), columns.Fields().end() };
+        return { columns.fields().begin(), columns.fields().end() };
     std::vector<const Field*> fields;
     for (const std::string& name : names) {
-        const Field* field = &columns.FieldByName(name);
+        const Field* field = &columns.fieldByName(name);
         if (std::find(fields.begin(), fields.end(), field) != fields.end())
-            throw Error("Field '" + field->FieldName() + "' is given twice");
+            throw Error("Field '" + field->fieldName() + "' is given twice");
         fields.push_back(field);
     }
     return fields;
@@ -83,7 +83,7 @@ public:
         for (std::size_t i = 0; i < m_fields.size(); ++i) {
             if (i > 0)
                 out += ',';
-            appendCsvText(out, m_fields[i]->FieldName());
+            appendCsvText(out, m_fields[i]->fieldName());
         }
         out += kCsvLineEnd;
     }
@@ -96,10 +96,10 @@ public:
             if (i > 0)
                 out += m_json ? ", " : ",";
             if (m_json) {
-                appendJsonQuoted(out, m_fields[i]->FieldName());
+                appendJsonQuoted(out, m_fields[i]->fieldName());
                 out += ": ";
             }
-            value(out, row[m_fields[i]->Index()], row);
+            value(out, row[m_fields[i]->index()], row);
         }
         out += m_json ? "}" : kCsvLineEnd;
     }

@@ -52,8 +52,8 @@ std::string_view trimmed(std::string_view name)
 
 Field* fieldNamed(MoviesQuery& query, std::string_view name)
 {
-    for (Field* field : query.Fields())
-        if (sameName(field->FieldName(), name))
+    for (Field* field : query.fields())
+        if (sameName(field->fieldName(), name))
             return field;
     return nullptr;
 }
@@ -128,18 +128,18 @@ public:
             const std::optional<Cell>& cell = record.cells[k];
             if (!field || !cell)
                 continue;
-            std::size_t& filler = filledBy[field->Index()];
+            std::size_t& filler = filledBy[field->index()];
             if (filler != kNone)
                 throw EDataFileError("line " + std::to_string(record.line) + ": the columns '" + m_names[filler]
-                    + "' and '" + m_names[k] + "' both fill " + field->FieldName());
+                    + "' and '" + m_names[k] + "' both fill " + field->fieldName());
             filler = k;
             if (!cell->text)
                 continue;
             try {
-                if (field->DataType() == store::FieldType::ftBlob)
-                    row[field->Index()] = cover(*cell->text);
+                if (field->dataType() == store::FieldType::ftBlob)
+                    row[field->index()] = cover(*cell->text);
                 else
-                    row[field->Index()] = field->valueFromText(*cell->text);
+                    row[field->index()] = field->valueFromText(*cell->text);
             } catch (const Error& e) {
                 throw EDataFileError(
                     "line " + std::to_string(cell->line) + ", column " + m_names[k] + ": " + e.what());

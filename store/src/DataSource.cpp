@@ -17,10 +17,10 @@ template <typename T> void erase(std::vector<T*>& list, T* item)
 
 DataLink::~DataLink()
 {
-    SetDataSource(nullptr);
+    setDataSource(nullptr);
 }
 
-void DataLink::SetDataSource(store::DataSource* source)
+void DataLink::setDataSource(DataSource* source)
 {
     if (source == m_source)
         return;
@@ -31,25 +31,25 @@ void DataLink::SetDataSource(store::DataSource* source)
         m_source->m_links.push_back(this);
 }
 
-MoviesQuery* DataLink::DataSet() const
+MoviesQuery* DataLink::dataSet() const
 {
-    return m_source ? m_source->DataSet() : nullptr;
+    return m_source ? m_source->dataSet() : nullptr;
 }
 
-bool DataLink::Editing() const
+bool DataLink::editing() const
 {
-    const QueryState state = m_source ? m_source->State() : qsClosed;
+    const QueryState state = m_source ? m_source->state() : qsClosed;
     return state == qsEdit || state == qsInsert;
 }
 
 DataSource::~DataSource()
 {
-    SetDataSet(nullptr);
+    setDataSet(nullptr);
     for (DataLink* link : m_links)
         link->m_source = nullptr;
 }
 
-void DataSource::SetDataSet(MoviesQuery* dataSet)
+void DataSource::setDataSet(MoviesQuery* dataSet)
 {
     if (dataSet == m_dataSet)
         return;
@@ -60,16 +60,16 @@ void DataSource::SetDataSet(MoviesQuery* dataSet)
         m_dataSet->m_sources.push_back(this);
 }
 
-QueryState DataSource::State() const
+QueryState DataSource::state() const
 {
-    return m_dataSet ? m_dataSet->State() : qsClosed;
+    return m_dataSet ? m_dataSet->state() : qsClosed;
 }
 
 // Each notice goes to a copy of the list, so a link may detach itself while it is told.
 void DataSource::notifyStateChanged(QueryState state)
 {
     for (DataLink* link : std::vector(m_links))
-        link->StateChanged(state);
+        link->stateChanged(state);
     if (OnStateChange)
         OnStateChange(*this);
 }
@@ -77,25 +77,25 @@ void DataSource::notifyStateChanged(QueryState state)
 void DataSource::notifyDataSetChanged()
 {
     for (DataLink* link : std::vector(m_links))
-        link->DataSetChanged();
+        link->dataSetChanged();
 }
 
 void DataSource::notifyDataSetScrolled()
 {
     for (DataLink* link : std::vector(m_links))
-        link->DataSetScrolled();
+        link->dataSetScrolled();
 }
 
 void DataSource::notifyRecordChanged(const Field* field)
 {
     for (DataLink* link : std::vector(m_links))
-        link->RecordChanged(field);
+        link->recordChanged(field);
 }
 
 void DataSource::notifyUpdateRecord()
 {
     for (DataLink* link : std::vector(m_links))
-        link->UpdateRecord();
+        link->updateRecord();
 }
 
 } // namespace vantrelle::store

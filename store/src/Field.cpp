@@ -29,19 +29,19 @@ Field::Field(MoviesQuery& query, int index, std::string name, FieldType type, in
 {
 }
 
-bool Field::IsNull() const
+bool Field::isNull() const
 {
-    return std::holds_alternative<std::monostate>(Value());
+    return std::holds_alternative<std::monostate>(value());
 }
 
-const FieldValue& Field::Value() const
+const FieldValue& Field::value() const
 {
     return m_query->currentValue(m_index);
 }
 
-void Field::Clear()
+void Field::clear()
 {
-    SetValue(std::monostate {});
+    setValue(std::monostate {});
 }
 
 void Field::checkCanModify() const
@@ -51,7 +51,7 @@ void Field::checkCanModify() const
     m_query->checkEditing();
 }
 
-void Field::SetValue(FieldValue value)
+void Field::setValue(FieldValue value)
 {
     checkCanModify();
     m_query->setCurrentValue(m_index, std::move(value));
@@ -72,16 +72,16 @@ IntegerField::IntegerField(MoviesQuery& query, int index, std::string name, Fiel
 {
 }
 
-std::string IntegerField::AsString() const
+std::string IntegerField::asString() const
 {
-    const auto* value = std::get_if<std::int32_t>(&Value());
-    return value ? std::to_string(*value) : std::string();
+    const auto* number = std::get_if<std::int32_t>(&value());
+    return number ? std::to_string(*number) : std::string();
 }
 
-std::int32_t IntegerField::AsInteger() const
+std::int32_t IntegerField::asInteger() const
 {
-    const auto* value = std::get_if<std::int32_t>(&Value());
-    return value ? *value : 0;
+    const auto* number = std::get_if<std::int32_t>(&value());
+    return number ? *number : 0;
 }
 
 std::string IntegerField::displayTextOf(const FieldValue& value) const
@@ -96,10 +96,10 @@ std::string IntegerField::editTextOf(const FieldValue& value) const
     return number ? formatInteger(m_editFormat.empty() ? m_displayFormat : m_editFormat, *number) : std::string();
 }
 
-void IntegerField::SetAsString(std::string_view text)
+void IntegerField::setAsString(std::string_view text)
 {
     checkCanModify();
-    SetValue(valueFromText(text));
+    setValue(valueFromText(text));
 }
 
 FieldValue IntegerField::valueFromText(std::string_view text) const
@@ -108,13 +108,13 @@ FieldValue IntegerField::valueFromText(std::string_view text) const
         return std::monostate {};
     const auto value = parseInteger(text);
     if (!value)
-        throw EDatabaseError(invalidInteger(text, FieldName()));
+        throw EDatabaseError(invalidInteger(text, fieldName()));
     return *value;
 }
 
-void IntegerField::SetAsInteger(std::int32_t value)
+void IntegerField::setAsInteger(std::int32_t value)
 {
-    SetValue(value);
+    setValue(value);
 }
 
 AutoIncField::AutoIncField(MoviesQuery& query, int index, std::string name)
@@ -128,18 +128,18 @@ WideStringField::WideStringField(MoviesQuery& query, int index, std::string name
 {
 }
 
-std::string WideStringField::AsString() const
+std::string WideStringField::asString() const
 {
-    const auto* text = std::get_if<std::string>(&Value());
+    const auto* text = std::get_if<std::string>(&value());
     return text ? *text : std::string();
 }
 
-std::int32_t WideStringField::AsInteger() const
+std::int32_t WideStringField::asInteger() const
 {
-    const std::string text = AsString();
+    const std::string text = asString();
     const auto value = parseInteger(text);
     if (!value)
-        throw EDatabaseError(invalidInteger(text, FieldName()));
+        throw EDatabaseError(invalidInteger(text, fieldName()));
     return *value;
 }
 
@@ -149,23 +149,23 @@ std::string WideStringField::displayTextOf(const FieldValue& value) const
     return text ? *text : std::string();
 }
 
-void WideStringField::SetAsString(std::string_view text)
+void WideStringField::setAsString(std::string_view text)
 {
     checkCanModify();
-    SetValue(valueFromText(text));
+    setValue(valueFromText(text));
 }
 
 FieldValue WideStringField::valueFromText(std::string_view text) const
 {
     std::string unicode = ansiToUtf8(text);
-    const std::size_t kept = utf8Prefix(unicode, static_cast<std::size_t>(Size())).size();
+    const std::size_t kept = utf8Prefix(unicode, static_cast<std::size_t>(size())).size();
     unicode.resize(kept);
     return unicode;
 }
 
-void WideStringField::SetAsInteger(std::int32_t value)
+void WideStringField::setAsInteger(std::int32_t value)
 {
-    SetAsString(std::to_string(value));
+    setAsString(std::to_string(value));
 }
 
 BlobField::BlobField(MoviesQuery& query, int index, std::string name)
@@ -173,27 +173,27 @@ BlobField::BlobField(MoviesQuery& query, int index, std::string name)
 {
 }
 
-std::optional<Bytes> BlobField::AsBytes() const
+std::optional<Bytes> BlobField::asBytes() const
 {
-    if (const auto* bytes = std::get_if<Bytes>(&Value()))
+    if (const auto* bytes = std::get_if<Bytes>(&value()))
         return *bytes;
     return std::nullopt;
 }
 
-std::string_view BlobField::Data() const
+std::string_view BlobField::data() const
 {
-    const auto* bytes = std::get_if<Bytes>(&Value());
+    const auto* bytes = std::get_if<Bytes>(&value());
     return bytes ? std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string_view();
 }
 
-void BlobField::SetAsBytes(Bytes bytes)
+void BlobField::setAsBytes(Bytes bytes)
 {
-    SetValue(std::move(bytes));
+    setValue(std::move(bytes));
 }
 
-std::string BlobField::AsString() const
+std::string BlobField::asString() const
 {
-    return std::string(Data());
+    return std::string(data());
 }
 
 std::string BlobField::displayTextOf(const FieldValue& value) const
@@ -201,14 +201,14 @@ std::string BlobField::displayTextOf(const FieldValue& value) const
     return std::holds_alternative<Bytes>(value) ? "(BLOB)" : "";
 }
 
-std::int32_t BlobField::AsInteger() const
+std::int32_t BlobField::asInteger() const
 {
     AccessError("Integer");
 }
 
-void BlobField::SetAsString(std::string_view bytes)
+void BlobField::setAsString(std::string_view bytes)
 {
-    SetValue(valueFromText(bytes));
+    setValue(valueFromText(bytes));
 }
 
 FieldValue BlobField::valueFromText(std::string_view bytes) const
@@ -216,7 +216,7 @@ FieldValue BlobField::valueFromText(std::string_view bytes) const
     return Bytes(bytes.begin(), bytes.end());
 }
 
-void BlobField::SetAsInteger(std::int32_t)
+void BlobField::setAsInteger(std::int32_t)
 {
     AccessError("Integer");
 }

@@ -39,8 +39,8 @@ MoviesQuery::MoviesQuery()
         &aqMoviesCastMemberName3, &aqMoviesCastMemberName4, &aqMoviesCharacter1, &aqMoviesCharacter2,
         &aqMoviesCharacter3, &aqMoviesCharacter4, &aqMoviesCover, &aqMoviesYear }
 {
-    aqMoviesRuntime.SetDisplayFormat("0 'Mins.'");
-    aqMoviesRuntime.SetEditFormat("0");
+    aqMoviesRuntime.setDisplayFormat("0 'Mins.'");
+    aqMoviesRuntime.setEditFormat("0");
 }
 
 MoviesQuery::~MoviesQuery()
@@ -115,9 +115,9 @@ void MoviesQuery::fire(const DataSetNotifyEvent& event)
         event(*this);
 }
 
-void MoviesQuery::Open()
+void MoviesQuery::open()
 {
-    if (Active())
+    if (active())
         return;
     if (m_table && !m_table->reads(ConnectionString))
         m_table.reset();
@@ -148,7 +148,7 @@ void MoviesQuery::Open()
 void MoviesQuery::releaseResult()
 {
     // The table reads the rows' covers again only when another program may have changed them.
-    for (int i = 0; i < RecordCount(); ++i)
+    for (int i = 0; i < recordCount(); ++i)
         if (i != m_insertedAt)
             m_table->keepCover(m_rows[i]);
     std::vector<Row>().swap(m_rows);
@@ -160,9 +160,9 @@ void MoviesQuery::releaseResult()
     m_bof = m_eof = true;
 }
 
-void MoviesQuery::Close()
+void MoviesQuery::close()
 {
-    if (!Active())
+    if (!active())
         return;
     releaseResult();
     setState(qsClosed);
@@ -184,7 +184,7 @@ void MoviesQuery::doInsert()
     fire(AfterScroll);
 }
 
-void MoviesQuery::Insert()
+void MoviesQuery::insert()
 {
     checkActive();
     finishPending();
@@ -192,7 +192,7 @@ void MoviesQuery::Insert()
     doInsert();
 }
 
-void MoviesQuery::Edit()
+void MoviesQuery::edit()
 {
     if (editing())
         return;
@@ -223,14 +223,14 @@ void MoviesQuery::postRow()
     fire(AfterPost);
 }
 
-void MoviesQuery::Post()
+void MoviesQuery::post()
 {
     checkEditing();
     updateRecord();
     postRow();
 }
 
-void MoviesQuery::Cancel()
+void MoviesQuery::cancel()
 {
     if (!editing())
         return;
@@ -238,7 +238,7 @@ void MoviesQuery::Cancel()
     if (wasInsert) {
         // The row that was current before the insert followed the new row, so it now takes its place.
         m_rows.erase(m_rows.begin() + m_insertedAt);
-        m_current = m_rows.empty() ? -1 : std::min(m_insertedAt, RecordCount() - 1);
+        m_current = m_rows.empty() ? -1 : std::min(m_insertedAt, recordCount() - 1);
         m_insertedAt = -1;
     }
     m_buffer = {};
@@ -253,19 +253,19 @@ void MoviesQuery::Cancel()
         fire(AfterScroll);
 }
 
-void MoviesQuery::Delete()
+void MoviesQuery::deleteRow()
 {
     checkActive();
     if (m_state == qsInsert) {
-        Cancel();
+        cancel();
         return;
     }
     if (m_rows.empty())
         throw EDatabaseError("Cannot perform this operation on an empty dataset");
     m_table->remove(m_rows[m_current]);
     m_rows.erase(m_rows.begin() + m_current);
-    if (m_current >= RecordCount())
-        m_current = RecordCount() - 1;
+    if (m_current >= recordCount())
+        m_current = recordCount() - 1;
     m_eof = m_rows.empty();
     m_bof = m_rows.empty();
     m_buffer = {};
@@ -285,7 +285,7 @@ void MoviesQuery::finishPending()
     if (m_modified.any())
         postRow();
     else
-        Cancel();
+        cancel();
 }
 
 void MoviesQuery::moveTo(int index)
@@ -301,10 +301,10 @@ bool MoviesQuery::finishPendingBeforeMove()
     checkActive();
     const std::uint64_t openCount = m_openCount;
     finishPending();
-    return Active() && m_openCount == openCount && !m_rows.empty();
+    return active() && m_openCount == openCount && !m_rows.empty();
 }
 
-void MoviesQuery::MoveBy(int distance)
+void MoviesQuery::moveBy(int distance)
 {
     if (!finishPendingBeforeMove() || distance == 0)
         return;
@@ -313,24 +313,24 @@ void MoviesQuery::MoveBy(int distance)
         m_bof = true;
         return;
     }
-    if (target >= RecordCount()) {
+    if (target >= recordCount()) {
         m_eof = true;
         return;
     }
     moveTo(static_cast<int>(target));
 }
 
-void MoviesQuery::Next()
+void MoviesQuery::next()
 {
-    MoveBy(1);
+    moveBy(1);
 }
 
-void MoviesQuery::Prior()
+void MoviesQuery::prior()
 {
-    MoveBy(-1);
+    moveBy(-1);
 }
 
-void MoviesQuery::First()
+void MoviesQuery::first()
 {
     if (!finishPendingBeforeMove())
         return;
@@ -338,24 +338,24 @@ void MoviesQuery::First()
     m_bof = true;
 }
 
-void MoviesQuery::Last()
+void MoviesQuery::last()
 {
     if (!finishPendingBeforeMove())
         return;
-    moveTo(RecordCount() - 1);
+    moveTo(recordCount() - 1);
     m_eof = true;
 }
 
-void MoviesQuery::SetRecNo(int recNo)
+void MoviesQuery::setRecNo(int recNo)
 {
     checkActive();
-    const bool inRange = recNo >= 1 && recNo <= RecordCount();
+    const bool inRange = recNo >= 1 && recNo <= recordCount();
     const std::uint64_t serial = inRange ? m_rows[recNo - 1].serial : 0;
     finishPending();
-    if (!inRange || !Active())
+    if (!inRange || !active())
         return;
     // Find the row again: a cancelled insert before it shifted it, a reopen replaced every row.
-    for (int i = 0; i < RecordCount(); ++i)
+    for (int i = 0; i < recordCount(); ++i)
         if (m_rows[i].serial == serial) {
             if (i != m_current)
                 moveTo(i);
@@ -363,11 +363,11 @@ void MoviesQuery::SetRecNo(int recNo)
         }
 }
 
-Field& MoviesQuery::FieldByName(std::string_view name)
+Field& MoviesQuery::fieldByName(std::string_view name)
 {
     for (Field* field : m_fields)
-        if (field->FieldName().size() == name.size()
-            && strncasecmp(field->FieldName().c_str(), name.data(), name.size()) == 0)
+        if (field->fieldName().size() == name.size()
+            && strncasecmp(field->fieldName().c_str(), name.data(), name.size()) == 0)
             return *field;
     throw EDatabaseError("Field '" + std::string(name) + "' not found");
 }
@@ -375,11 +375,11 @@ Field& MoviesQuery::FieldByName(std::string_view name)
 std::string MoviesQuery::displayTextAt(int recNo, const Field& field) const
 {
     const int index = recNo - 1;
-    if (index < 0 || index >= RecordCount())
+    if (index < 0 || index >= recordCount())
         return std::string();
     if (index == m_current)
-        return field.DisplayText();
-    return field.displayTextOf(m_rows[index].values[field.Index()]);
+        return field.displayText();
+    return field.displayTextOf(m_rows[index].values[field.index()]);
 }
 
 } // namespace vantrelle::store

@@ -228,7 +228,7 @@ private slots:
         QVERIFY(
             form->grab().save(QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath("DBImage-placeholder.png")));
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
 
         QCOMPARE(catalogue.titles().size(), 1);
         const Cover stored = catalogue.cover(catalogue.titles().front());
@@ -268,7 +268,7 @@ private slots:
         QTest::mouseClick(form->DBImage1, Qt::LeftButton);
         QTest::keyClick(form->DBImage1, Qt::Key(key), modifiers);
 
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(shownSize(*form->DBImage1), QStringLiteral("2 x 2"));
         QVERIFY(!form->DBImage1->modified());
         QCOMPARE(QGuiApplication::clipboard()->image().size(), trueColourImage().size());
@@ -336,7 +336,7 @@ private slots:
             QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
         else
             form->BitBtn1->click();
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
 
         const Cover stored = catalogue.cover("Alien");
         QVERIFY(stored.has_value());
@@ -373,7 +373,7 @@ private slots:
         QCOMPARE(shownSize(*form->DBImage1), QStringLiteral("empty"));
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(2, 2));
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(catalogue.cover("Alien"), Cover());
     }
 
@@ -403,7 +403,7 @@ private slots:
         QTest::keyClick(form->DBImage1, Qt::Key_Tab);
         typeInto(form->DBEdit13, "142");
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         settle();
         QCOMPARE(catalogue.column("Brazil", "Runtime"), QStringLiteral("142"));
         QCOMPARE(catalogue.cover("Brazil"), value);
@@ -433,7 +433,7 @@ private slots:
             QTest::keyClick(form->DBImage1, Qt::Key_Escape);
         else
             QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(shownSize(*form->DBImage1), QStringLiteral("2 x 2"));
         QCOMPARE(quarterColours(*form->DBImage1), fourColoursShown);
         QVERIFY(!form->DBImage1->modified());
@@ -463,7 +463,7 @@ private slots:
         QTest::keyClick(control, Qt::Key_Tab);
         QVERIFY(QApplication::focusWidget() != control);
         form->Editcurrentmovie1->trigger();
-        QCOMPARE(form->aqMovies->State(), qsEdit);
+        QCOMPARE(form->aqMovies->state(), qsEdit);
         QCOMPARE(shownSize(*control), QStringLiteral("2 x 2"));
         form->BitBtn1->click();
         settle();

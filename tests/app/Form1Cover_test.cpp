@@ -199,11 +199,11 @@ private slots:
         // The edit is cancelled while the dialog is open: the choice edits the row again.
         form->Editcurrentmovie1->trigger();
         {
-            ModalAnswer answer(QMessageBox::Ok, choose(jpeg, seen, [&] { form->aqMovies->Cancel(); }));
+            ModalAnswer answer(QMessageBox::Ok, choose(jpeg, seen, [&] { form->aqMovies->cancel(); }));
             QTest::mouseDClick(form->DBImage1, Qt::LeftButton);
             QCOMPARE(answer.texts(), QStringList());
         }
-        QCOMPARE(form->aqMovies->State(), store::qsEdit);
+        QCOMPARE(form->aqMovies->state(), store::qsEdit);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
         QCOMPARE(catalogue.cover(QStringLiteral("Alpha")).value_or("null"), toolCover(jpeg, QString()));
         QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
@@ -246,7 +246,7 @@ private slots:
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
         QTest::mouseClick(
             form->windowHandle(), Qt::LeftButton, {}, form->BitBtn1->mapTo(form.get(), form->BitBtn1->rect().center()));
-        QCOMPARE(form->aqMovies->State(), store::qsBrowse);
+        QCOMPARE(form->aqMovies->state(), store::qsBrowse);
         QCOMPARE(catalogue.cover(QStringLiteral("Alpha")).value_or("null"), toolCover(gif, QString()));
     }
 
@@ -273,7 +273,7 @@ private slots:
         QCOMPARE(form->CoverExtension, std::string(".bmp"));
         QCOMPARE(form->DBImage1->Picture().graphic(), before);
         QVERIFY(!form->DBImage1->modified());
-        QCOMPARE(form->aqMovies->State(), store::qsEdit);
+        QCOMPARE(form->aqMovies->state(), store::qsEdit);
     }
 
     void aChosenFileThatFailsShowsItsMessage()
@@ -316,7 +316,7 @@ private slots:
         form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Posters/0100006.jpg");
         form->TitleLookup1->Http2->Execute(false);
         QTRY_VERIFY_WITH_TIMEOUT(showsABitmap(*form), 20000);
-        QCOMPARE(form->aqMovies->State(), store::qsBrowse);
+        QCOMPARE(form->aqMovies->state(), store::qsBrowse);
         QVERIFY(!form->DBImage1->modified());
         QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
         form->Editcurrentmovie1->trigger();

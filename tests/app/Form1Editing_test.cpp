@@ -68,7 +68,7 @@ private slots:
         QTest::keyClick(form->DBEdit1, Qt::Key_Backspace);
         QCOMPARE(form->DBEdit1->text(), QStringLiteral("Alien"));
         QCOMPARE(faceOf(*form), browsingFace);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
     }
 
     void addAndSave()
@@ -86,7 +86,7 @@ private slots:
         typeInto(form->DBEdit13, "105");
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
 
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(faceOf(*form), browsingFace);
         QCOMPARE(listedTitles(*form), QStringList({ "Alien", "Brazil", "Zardoz", "Zulu" }));
         QCOMPARE(highlightedTitle(*form), QStringLiteral("Alien"));
@@ -114,7 +114,7 @@ private slots:
         button->setFocus(Qt::TabFocusReason);
         QTRY_COMPARE(QApplication::focusWidget(), button);
         QTest::keyClick(button, Qt::Key_Space);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(QApplication::focusWidget(), form->DBGrid1);
     }
 
@@ -139,7 +139,7 @@ private slots:
         else
             QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
 
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(faceOf(*form), browsingFace);
         QCOMPARE(listedTitles(*form), QStringList({ "Alien", "Brazil", "Zulu" }));
         QCOMPARE(highlightedTitle(*form), QStringLiteral("Brazil"));
@@ -160,7 +160,7 @@ private slots:
         QTest::keyClick(form->DBEdit13, Qt::Key_Tab);
         QCOMPARE(form->DBEdit13->text(), QStringLiteral("140 Mins."));
         QTest::keyClick(form.get(), Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(form->aqMovies->State(), qsBrowse);
+        QTRY_COMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(faceOf(*form), browsingFace);
         QCOMPARE(catalogue.column("Zulu", "Runtime"), QStringLiteral("140"));
         QCOMPARE(highlightedTitle(*form), QStringLiteral("Alien"));
@@ -171,9 +171,9 @@ private slots:
         Catalogue catalogue(threeFilms);
         auto form = openWindow();
         form->Addnewmovie1->trigger();
-        form->aqMovies->aqMoviesGenre.SetAsString("Drama");
-        form->aqMovies->aqMoviesRuntime.SetAsInteger(95);
-        form->aqMovies->aqMoviesNameOfMovie.SetAsString("Stalker");
+        form->aqMovies->aqMoviesGenre.setAsString("Drama");
+        form->aqMovies->aqMoviesRuntime.setAsInteger(95);
+        form->aqMovies->aqMoviesNameOfMovie.setAsString("Stalker");
         QCOMPARE(form->DBEdit3->text(), QStringLiteral("Drama"));
         QCOMPARE(form->DBEdit13->text(), QStringLiteral("95 Mins."));
         QCOMPARE(form->DBEdit1->text(), QStringLiteral("Stalker"));
@@ -187,7 +187,7 @@ private slots:
         QCOMPARE(listedTitles(*form), QStringList());
         QCOMPARE(form->DBEdit1->text(), QString());
         form->Editcurrentmovie1->trigger();
-        QCOMPARE(form->aqMovies->State(), qsInsert);
+        QCOMPARE(form->aqMovies->state(), qsInsert);
         QCOMPARE(faceOf(*form), addingFace);
         QCOMPARE(QApplication::focusWidget(), form->DBEdit1);
     }
@@ -284,7 +284,7 @@ private slots:
         auto* target = form->findChild<QWidget*>(focus);
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Escape);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(faceOf(*form), browsingFace);
         QCOMPARE(form->DBEdit1->text(), QStringLiteral("Alien"));
         QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
@@ -349,7 +349,7 @@ private slots:
             QCOMPARE(ok.boxes().front().caption, errorCaption());
             QCOMPARE(ok.boxes().front().icon, QMessageBox::Critical);
         }
-        QCOMPARE(form->aqMovies->State(), qsEdit);
+        QCOMPARE(form->aqMovies->state(), qsEdit);
         QCOMPARE(faceOf(*form), editingFace);
         QCOMPARE(form->focusWidget(), form->DBEdit17);
         QCOMPARE(form->DBEdit17->selectedText(), QStringLiteral("19-99"));
@@ -359,7 +359,7 @@ private slots:
         // Corrected, the save goes through.
         QTest::keyClicks(form->DBEdit17, "1999");
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        QCOMPARE(form->aqMovies->State(), qsBrowse);
+        QCOMPARE(form->aqMovies->state(), qsBrowse);
         QCOMPARE(catalogue.column("Alien 2", "Year"), QStringLiteral("1999"));
     }
 
@@ -423,7 +423,7 @@ private slots:
 
         QCOMPARE(answer.boxes().size(), std::size_t(1));
         QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
-        QCOMPARE(form->aqMovies->State(), qsEdit);
+        QCOMPARE(form->aqMovies->state(), qsEdit);
         QCOMPARE(faceOf(*form), editingFace);
         QCOMPARE(form->DBEdit1->text(), QStringLiteral("Aliens"));
         QCOMPARE(form->DBEdit17->text(), QStringLiteral("1986"));
@@ -469,7 +469,7 @@ private slots:
         form->Editcurrentmovie1->trigger();
         typeInto(form->DBEdit3, "Satire");
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        QTRY_COMPARE(form->aqMovies->State(), qsBrowse);
+        QTRY_COMPARE(form->aqMovies->state(), qsBrowse);
         QTest::qWait(50);
         QCOMPARE(answer.boxes().size(), std::size_t(1));
         QCOMPARE(catalogue.column("Brazil", "Year"), QStringLiteral("19x9"));
@@ -484,7 +484,7 @@ private slots:
         QCOMPARE(answer.boxes().front().caption, errorCaption());
         QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
         QVERIFY(answer.boxes().front().text.contains(QStringLiteral("Movies.mdb")));
-        QCOMPARE(form->aqMovies->State(), qsClosed);
+        QCOMPARE(form->aqMovies->state(), qsClosed);
         QCOMPARE(faceOf(*form), browsingFace);
         QCOMPARE(listedTitles(*form), QStringList());
 
@@ -540,10 +540,10 @@ private slots:
         } else if (how == QLatin1String("program")) {
             form->Editcurrentmovie1->trigger();
             form->DBEdit2->setFocus(Qt::TabFocusReason);
-            form->aqMovies->aqMoviesNameOfMovie.SetAsString(longTitle.toStdString());
-            form->aqMovies->aqMoviesTagline.SetAsString(longTagline.toStdString());
+            form->aqMovies->aqMoviesNameOfMovie.setAsString(longTitle.toStdString());
+            form->aqMovies->aqMoviesTagline.setAsString(longTagline.toStdString());
         }
-        QCOMPARE(form->aqMovies->aqMoviesNameOfMovie.AsString(), longTitle.toStdString());
+        QCOMPARE(form->aqMovies->aqMoviesNameOfMovie.asString(), longTitle.toStdString());
         form->grab().save(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR "/long-texts-%1.png").arg(how));
         for (DBEdit* box : { form->DBEdit1, form->DBEdit4 }) {
             QVERIFY(!box->hasFocus());

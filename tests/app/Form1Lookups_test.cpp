@@ -114,7 +114,7 @@ private slots:
             QCOMPARE(answer.texts(), QStringList({ QStringLiteral("No movie by that name have been found!") }));
         }
         QCOMPARE(form->DBEdit1->text(), QStringLiteral("Signal Lost"));
-        QCOMPARE(form->aqMovies->State(), store::qsInsert);
+        QCOMPARE(form->aqMovies->state(), store::qsInsert);
     }
 
     void aCancelledOrUnknownNumberOrAFailureLeavesTheNewRow()
@@ -160,7 +160,7 @@ private slots:
                 QStringList({ QStringLiteral("A connection with the server could not be established.") }));
         }
         QCOMPARE(form->DBEdit1->text(), QString());
-        QCOMPARE(form->aqMovies->State(), store::qsInsert);
+        QCOMPARE(form->aqMovies->state(), store::qsInsert);
         QCOMPARE(form->focusWidget(), form->DBEdit1);
     }
 

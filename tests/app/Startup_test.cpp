@@ -61,19 +61,19 @@ void makeCatalogue(const std::filesystem::path& file, const QStringList& titles)
     store::createCatalogue(file);
     store::MoviesQuery query;
     query.ConnectionString = store::connectionStringFor(file);
-    query.Open();
+    query.open();
     for (const QString& title : titles) {
-        query.Insert();
-        query.aqMoviesNameOfMovie.SetAsString(title.toStdString());
-        query.Post();
+        query.insert();
+        query.aqMoviesNameOfMovie.setAsString(title.toStdString());
+        query.post();
     }
 }
 
 QStringList titlesOf(store::MoviesQuery& query)
 {
     QStringList titles;
-    for (query.First(); !query.Eof(); query.Next())
-        titles << QString::fromStdString(query.aqMoviesNameOfMovie.AsString());
+    for (query.first(); !query.eof(); query.next())
+        titles << QString::fromStdString(query.aqMoviesNameOfMovie.asString());
     return titles;
 }
 
@@ -83,7 +83,7 @@ QStringList titlesIn(const QString& file)
     try {
         store::MoviesQuery query;
         query.ConnectionString = store::connectionStringFor(file.toStdString());
-        query.Open();
+        query.open();
         return titlesOf(query);
     } catch (const std::exception&) {
         return { QStringLiteral("<not a catalogue>") };
@@ -206,7 +206,7 @@ private slots:
         ModalAnswer answer;
         app::TForm1 form(store::connectionStringFor(chosen));
         QCOMPARE(answer.texts(), QStringList());
-        QCOMPARE(form.aqMovies->State(), store::qsBrowse);
+        QCOMPARE(form.aqMovies->state(), store::qsBrowse);
         QCOMPARE(titlesOf(*form.aqMovies), titles);
         QCOMPARE(QFileInfo::exists(path(userFile)), userCatalogueExists || opened == QLatin1String("user"));
     }
@@ -223,7 +223,7 @@ private slots:
         QCOMPARE(answer.texts(),
             QStringList { QStringLiteral("Could not find file 'missing.mdb' in the folder '%1'")
                               .arg(path(std::filesystem::current_path())) });
-        QCOMPARE(form.aqMovies->State(), store::qsClosed);
+        QCOMPARE(form.aqMovies->state(), store::qsClosed);
         QVERIFY(!QFileInfo::exists(QStringLiteral("missing.mdb")));
         QVERIFY(QDir(path(dataHome.path())).isEmpty());
     }

@@ -31,21 +31,21 @@ protected:
     {
         store::MoviesQuery query;
         query.ConnectionString = store::connectionStringFor(catalogue);
-        query.Open();
+        query.open();
         for (const Film& film : films) {
-            query.Insert();
+            query.insert();
             for (const auto& [name, value] : film) {
-                store::Field& field = query.FieldByName(name);
+                store::Field& field = query.fieldByName(name);
                 if (const auto* number = std::get_if<std::int32_t>(&value))
-                    field.SetAsInteger(*number);
+                    field.setAsInteger(*number);
                 else if (const auto* text = std::get_if<std::string>(&value))
-                    field.SetAsString(*text);
+                    field.setAsString(*text);
                 else if (const auto* bytes = std::get_if<store::Bytes>(&value))
-                    query.aqMoviesCover.SetAsBytes(*bytes);
+                    query.aqMoviesCover.setAsBytes(*bytes);
                 else
-                    field.Clear();
+                    field.clear();
             }
-            query.Post();
+            query.post();
         }
     }
 
@@ -54,12 +54,12 @@ protected:
     {
         store::MoviesQuery query;
         query.ConnectionString = store::connectionStringFor(catalogue);
-        query.Open();
+        query.open();
         std::vector<store::MovieRecord> all;
-        for (query.First(); !query.Eof(); query.Next()) {
+        for (query.first(); !query.eof(); query.next()) {
             store::MovieRecord row;
-            for (const store::Field* field : query.Fields())
-                row[field->Index()] = field->Value();
+            for (const store::Field* field : query.fields())
+                row[field->index()] = field->value();
             all.push_back(std::move(row));
         }
         return all;
@@ -72,8 +72,8 @@ protected:
         std::vector<std::string> shown;
         for (const store::MovieRecord& row : rows(catalogue)) {
             std::string line;
-            for (const store::Field* field : names.Fields()) {
-                const store::FieldValue& value = row[field->Index()];
+            for (const store::Field* field : names.fields()) {
+                const store::FieldValue& value = row[field->index()];
                 std::string text;
                 if (const auto* number = std::get_if<std::int32_t>(&value))
                     text = std::to_string(*number);
@@ -83,7 +83,7 @@ protected:
                     text = std::to_string(bytes->size()) + " bytes";
                 else
                     continue;
-                line += (line.empty() ? "" : "; ") + field->FieldName() + "=" + text;
+                line += (line.empty() ? "" : "; ") + field->fieldName() + "=" + text;
             }
             shown.push_back(line);
         }

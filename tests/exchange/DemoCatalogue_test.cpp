@@ -70,17 +70,17 @@ TEST(DemoCatalogue, EveryFilmHasItsPosterAsAPaletteBitmapAndTheTitlesFollowTheLa
     const auto numbers = standInNumbers();
     vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(dir / "demo" / "Movies.mdb");
-    query.Open();
+    query.open();
     std::vector<std::string> titles;
-    for (query.First(); !query.Eof(); query.Next()) {
-        const std::string title = query.aqMoviesNameOfMovie.AsString();
+    for (query.first(); !query.eof(); query.next()) {
+        const std::string title = query.aqMoviesNameOfMovie.asString();
         titles.push_back(title);
         SCOPED_TRACE(title);
         ASSERT_TRUE(numbers.contains(title)) << "not a film of the stand-in's title data";
         const fs::path poster = posterOf(numbers.at(title));
         ASSERT_FALSE(poster.empty()) << "the stand-in has no poster for it";
 
-        const std::optional<vantrelle::store::Bytes> cover = query.aqMoviesCover.AsBytes();
+        const std::optional<vantrelle::store::Bytes> cover = query.aqMoviesCover.asBytes();
         ASSERT_TRUE(cover);
         vantrelle::pictures::TBitmap bitmap;
         bitmap.loadFromBlob(*cover);

@@ -42,12 +42,12 @@ TEST_F(AppendMovies, AddsEveryColumnButTheIdWhichTheCatalogueGives)
     appendMovies(kConnectionString, rows);
 
     openQuiet();
-    ASSERT_EQ(query.RecordCount(), 4);
+    ASSERT_EQ(query.recordCount(), 4);
     std::vector<MovieRecord> stored;
-    for (query.First(); !query.Eof(); query.Next()) {
+    for (query.first(); !query.eof(); query.next()) {
         MovieRecord row;
-        for (const Field* field : query.Fields())
-            row[field->Index()] = field->Value();
+        for (const Field* field : query.fields())
+            row[field->index()] = field->value();
         stored.push_back(row);
         if (stored.size() == 4)
             break;
@@ -108,7 +108,7 @@ TEST_F(AppendMovies, RefusesWhatTheQueryRefusesWithItsMessages)
         std::string openMessage;
         try {
             MoviesQuery other;
-            other.Open();
+            other.open();
         } catch (const EDatabaseError& e) {
             openMessage = e.what();
         }
@@ -144,7 +144,7 @@ TEST(ValueFromText, ConvertsAsTheSetterWithoutAnOpenQuery)
     };
     for (const auto& c : cases) {
         if (c.error.empty()) {
-            EXPECT_EQ(c.field.valueFromText(c.text), c.value) << c.field.FieldName() << " " << c.text;
+            EXPECT_EQ(c.field.valueFromText(c.text), c.value) << c.field.fieldName() << " " << c.text;
             continue;
         }
         try {

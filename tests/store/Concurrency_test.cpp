@@ -25,44 +25,44 @@ TEST_F(StoreTest, PostOfARowChangedOrDeletedElsewhereIsRefusedAndNothingIsLost)
     } cases[] = {
         { "changed",
             [](MoviesQuery& q) {
-                q.Edit();
-                q.aqMoviesGenre.SetAsString("Horror");
-                q.Post();
+                q.edit();
+                q.aqMoviesGenre.setAsString("Horror");
+                q.post();
             },
             kChanged, "Horror" },
         { "changed only in case",
             [](MoviesQuery& q) {
-                q.Edit();
-                q.aqMoviesNameOfMovie.SetAsString("ALIEN");
-                q.Post();
+                q.edit();
+                q.aqMoviesNameOfMovie.setAsString("ALIEN");
+                q.post();
             },
             kChanged, "Sci-fi" },
-        { "deleted", [](MoviesQuery& q) { q.Delete(); }, kDeleted, "" },
+        { "deleted", [](MoviesQuery& q) { q.deleteRow(); }, kDeleted, "" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sql("DELETE FROM Movies; INSERT INTO Movies (NameOfMovie, Genre) VALUES ('Alien', 'Sci-fi');");
-        query.Close();
-        query.Open();
+        query.close();
+        query.open();
         MoviesQuery other;
-        other.Open();
+        other.open();
         c.other(other);
 
-        query.Edit();
-        query.aqMoviesGenre.SetAsString("Thriller");
+        query.edit();
+        query.aqMoviesGenre.setAsString("Thriller");
         try {
-            query.Post();
+            query.post();
             ADD_FAILURE() << "post succeeded";
         } catch (const EUpdateConflict& e) {
             EXPECT_EQ(std::string(e.what()), c.message);
         }
-        EXPECT_EQ(query.State(), qsEdit);
-        EXPECT_EQ(query.aqMoviesGenre.AsString(), "Thriller");
+        EXPECT_EQ(query.state(), qsEdit);
+        EXPECT_EQ(query.aqMoviesGenre.asString(), "Thriller");
 
         MoviesQuery reader;
-        reader.Open();
-        EXPECT_EQ(reader.aqMoviesGenre.AsString(), c.storedGenre);
-        query.Cancel();
+        reader.open();
+        EXPECT_EQ(reader.aqMoviesGenre.asString(), c.storedGenre);
+        query.cancel();
     }
 }
 
@@ -72,14 +72,14 @@ TEST_F(StoreTest, DeleteOfARowChangedElsewhereIsRefusedAndOfAGoneRowSucceeds)
     openQuiet();
     sql("UPDATE Movies SET Year = 1980 WHERE NameOfMovie = 'Alien'; DELETE FROM Movies WHERE NameOfMovie = 'Brazil';");
     try {
-        query.Delete();
+        query.deleteRow();
         FAIL() << "delete succeeded";
     } catch (const EUpdateConflict& e) {
         EXPECT_STREQ(e.what(), "Another program changed this movie after the list was read; it was not deleted");
     }
-    EXPECT_EQ(query.RecordCount(), 2);
-    query.Next();
-    query.Delete();
+    EXPECT_EQ(query.recordCount(), 2);
+    query.next();
+    query.deleteRow();
     EXPECT_EQ(titles(), std::vector<std::string> { "Alien" });
 }
 
@@ -88,12 +88,12 @@ TEST_F(StoreTest, OwnPostsDoNotConflictWithLaterOnes)
     addFilms({ { "Alien", 1979 } });
     openQuiet();
     for (const char* genre : { "Sci-fi", "Horror", "Thriller" }) {
-        query.Edit();
-        query.aqMoviesGenre.SetAsString(genre);
-        query.Post();
+        query.edit();
+        query.aqMoviesGenre.setAsString(genre);
+        query.post();
     }
-    query.Delete();
-    EXPECT_TRUE(query.IsEmpty());
+    query.deleteRow();
+    EXPECT_TRUE(query.isEmpty());
 }
 
 // Another program holds the file while it writes: the query waits for it (5 s), then says so and keeps
@@ -109,12 +109,12 @@ TEST_F(StoreTest, ALockedCatalogueIsReportedAndNothingIsLost)
     } cases[] = {
         { "post while it writes", "BEGIN IMMEDIATE; UPDATE Movies SET Year = 1980;",
             [](MoviesQuery& q) {
-                q.Open();
-                q.Edit();
-                q.aqMoviesGenre.SetAsString("Horror");
+                q.open();
+                q.edit();
+                q.aqMoviesGenre.setAsString("Horror");
             },
-            [](MoviesQuery& q) { q.Post(); }, qsEdit },
-        { "open while it commits", "BEGIN EXCLUSIVE;", [](MoviesQuery&) {}, [](MoviesQuery& q) { q.Open(); },
+            [](MoviesQuery& q) { q.post(); }, qsEdit },
+        { "open while it commits", "BEGIN EXCLUSIVE;", [](MoviesQuery&) {}, [](MoviesQuery& q) { q.open(); },
             qsClosed },
     };
     addFilms({ { "Alien", 1979 } });
@@ -131,14 +131,14 @@ TEST_F(StoreTest, ALockedCatalogueIsReportedAndNothingIsLost)
             EXPECT_STREQ(e.what(),
                 "The catalogue is in use by another program. Try again when it has finished.\ndatabase is locked");
         }
-        EXPECT_EQ(query.State(), c.stateAfter);
-        EXPECT_EQ(query.aqMoviesGenre.AsString(), c.stateAfter == qsEdit ? "Horror" : "");
+        EXPECT_EQ(query.state(), c.stateAfter);
+        EXPECT_EQ(query.aqMoviesGenre.asString(), c.stateAfter == qsEdit ? "Horror" : "");
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         c.operation(query);
-        EXPECT_EQ(query.State(), qsBrowse);
+        EXPECT_EQ(query.state(), qsBrowse);
         EXPECT_EQ(sqlValue("SELECT Year || Genre FROM Movies"), "1979Horror");
-        query.Close();
+        query.close();
     }
 }
 
@@ -148,15 +148,15 @@ TEST_F(StoreTest, ReturnedPostSurvivesTheProcessBeingKilled)
     ASSERT_GE(child, 0);
     if (child == 0) {
         MoviesQuery q;
-        q.Open();
-        q.Insert();
-        q.aqMoviesNameOfMovie.SetAsString("Stalker");
-        q.Post();
+        q.open();
+        q.insert();
+        q.aqMoviesNameOfMovie.setAsString("Stalker");
+        q.post();
         raise(SIGKILL); // no destructors, no clean close
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
-    query.Open();
+    query.open();
     EXPECT_EQ(titles(), std::vector<std::string> { "Stalker" });
 }

@@ -16,19 +16,19 @@ public:
     {
     }
 
-    void StateChanged(QueryState state) override { m_log.push_back("link.State:" + std::to_string(state)); }
-    void DataSetChanged() override { m_log.push_back("link.DataSetChanged"); }
-    void DataSetScrolled() override { m_log.push_back("link.Scrolled"); }
-    void RecordChanged(const Field* field) override
+    void stateChanged(QueryState state) override { m_log.push_back("link.State:" + std::to_string(state)); }
+    void dataSetChanged() override { m_log.push_back("link.DataSetChanged"); }
+    void dataSetScrolled() override { m_log.push_back("link.Scrolled"); }
+    void recordChanged(const Field* field) override
     {
-        m_log.push_back("link.Record:" + (field ? field->FieldName() : std::string("*")));
+        m_log.push_back("link.Record:" + (field ? field->fieldName() : std::string("*")));
     }
-    void UpdateRecord() override
+    void updateRecord() override
     {
         m_log.push_back("link.UpdateRecord");
         if (m_pending) {
             const std::string text = *m_pending;
-            m_field.SetAsString(text); // may throw: the pending text is kept
+            m_field.setAsString(text); // may throw: the pending text is kept
             m_pending.reset();
         }
     }
@@ -46,13 +46,13 @@ TEST_F(StoreTest, BoundControlsAreToldBeforeTheStateChangeEvent)
 {
     addFilms({ { "Alien", 1979 }, { "Brazil", 1985 } });
     BoundBox box(query.aqMoviesYear, events);
-    box.SetDataSource(&source);
-    query.Open();
-    query.Next();
-    query.Edit();
-    query.aqMoviesYear.SetAsInteger(1986);
-    query.Post();
-    query.Close();
+    box.setDataSource(&source);
+    query.open();
+    query.next();
+    query.edit();
+    query.aqMoviesYear.setAsInteger(1986);
+    query.post();
+    query.close();
     EXPECT_EQ(events,
         (std::vector<std::string> {
             "link.State:1", "StateChange:1", "link.DataSetChanged", "AfterScroll", // open
@@ -68,21 +68,21 @@ TEST_F(StoreTest, UpdateTheRowWritesPendingTextBeforePostAndMove)
 {
     addFilms({ { "Alien", 1979 }, { "Brazil", 1985 } });
     BoundBox box(query.aqMoviesYear, events);
-    box.SetDataSource(&source);
-    query.Open();
+    box.setDataSource(&source);
+    query.open();
 
-    query.Edit();
+    query.edit();
     box.m_pending = "19-99";
-    EXPECT_THROW(query.Post(), EDatabaseError);
-    EXPECT_EQ(query.State(), qsEdit);
-    EXPECT_EQ(query.aqMoviesYear.AsInteger(), 1979);
+    EXPECT_THROW(query.post(), EDatabaseError);
+    EXPECT_EQ(query.state(), qsEdit);
+    EXPECT_EQ(query.aqMoviesYear.asInteger(), 1979);
 
     box.m_pending = "1980";
-    query.Next(); // the pending text makes the row modified, so the move posts it
-    EXPECT_EQ(query.State(), qsBrowse);
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "Brazil");
-    query.Prior();
-    EXPECT_EQ(query.aqMoviesYear.AsInteger(), 1980);
+    query.next(); // the pending text makes the row modified, so the move posts it
+    EXPECT_EQ(query.state(), qsBrowse);
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Brazil");
+    query.prior();
+    EXPECT_EQ(query.aqMoviesYear.asInteger(), 1980);
 }
 
 TEST_F(StoreTest, LinksSourcesAndQueryMayGoInAnyOrder)
@@ -90,14 +90,14 @@ TEST_F(StoreTest, LinksSourcesAndQueryMayGoInAnyOrder)
     auto q = std::make_unique<MoviesQuery>();
     auto ds = std::make_unique<DataSource>();
     auto box = std::make_unique<BoundBox>(q->aqMoviesNameOfMovie, events);
-    ds->SetDataSet(q.get());
-    box->SetDataSource(ds.get());
-    EXPECT_EQ(box->DataSet(), q.get());
+    ds->setDataSet(q.get());
+    box->setDataSource(ds.get());
+    EXPECT_EQ(box->dataSet(), q.get());
     q.reset();
-    EXPECT_EQ(ds->DataSet(), nullptr);
-    EXPECT_EQ(ds->State(), qsClosed);
+    EXPECT_EQ(ds->dataSet(), nullptr);
+    EXPECT_EQ(ds->state(), qsClosed);
     ds.reset();
-    EXPECT_EQ(box->DataSource(), nullptr);
-    EXPECT_FALSE(box->Editing());
+    EXPECT_EQ(box->dataSource(), nullptr);
+    EXPECT_FALSE(box->editing());
     EXPECT_FALSE(DataSource().AutoEdit);
 }

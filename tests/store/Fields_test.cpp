@@ -10,7 +10,7 @@ protected:
     void SetUp() override
     {
         openQuiet();
-        query.Insert();
+        query.insert();
     }
 };
 
@@ -58,34 +58,34 @@ TEST_F(Fields, IntegerTextIsParsedStrictly)
         { std::string("5\0", 2), std::nullopt },
     };
     for (const auto& c : cases) {
-        query.aqMoviesRuntime.SetAsInteger(55);
+        query.aqMoviesRuntime.setAsInteger(55);
         if (c.value) {
-            query.aqMoviesRuntime.SetAsString(c.text);
-            EXPECT_EQ(query.aqMoviesRuntime.AsInteger(), *c.value) << c.text;
+            query.aqMoviesRuntime.setAsString(c.text);
+            EXPECT_EQ(query.aqMoviesRuntime.asInteger(), *c.value) << c.text;
             continue;
         }
         try {
-            query.aqMoviesRuntime.SetAsString(c.text);
+            query.aqMoviesRuntime.setAsString(c.text);
             ADD_FAILURE() << "accepted '" << c.text << "'";
         } catch (const EDatabaseError& e) {
             const std::string message = "'" + c.text + "' is not a valid integer value for field 'Runtime'";
             EXPECT_STREQ(e.what(), message.c_str()); // a NUL in the text ends the C string early
         }
-        EXPECT_EQ(query.aqMoviesRuntime.AsInteger(), 55) << "a failed set leaves the column as it was";
+        EXPECT_EQ(query.aqMoviesRuntime.asInteger(), 55) << "a failed set leaves the column as it was";
     }
 }
 
 TEST_F(Fields, EmptyTextMakesAnIntegerNullAndTextEmpty)
 {
-    query.aqMoviesRuntime.SetAsInteger(120);
-    query.aqMoviesRuntime.SetAsString("");
-    EXPECT_TRUE(query.aqMoviesRuntime.IsNull());
-    EXPECT_EQ(query.aqMoviesRuntime.AsInteger(), 0);
-    EXPECT_EQ(query.aqMoviesRuntime.AsString(), "");
-    query.aqMoviesGenre.SetAsString("");
-    EXPECT_FALSE(query.aqMoviesGenre.IsNull());
-    EXPECT_TRUE(query.aqMoviesDirector.IsNull());
-    EXPECT_EQ(query.aqMoviesDirector.AsString(), "");
+    query.aqMoviesRuntime.setAsInteger(120);
+    query.aqMoviesRuntime.setAsString("");
+    EXPECT_TRUE(query.aqMoviesRuntime.isNull());
+    EXPECT_EQ(query.aqMoviesRuntime.asInteger(), 0);
+    EXPECT_EQ(query.aqMoviesRuntime.asString(), "");
+    query.aqMoviesGenre.setAsString("");
+    EXPECT_FALSE(query.aqMoviesGenre.isNull());
+    EXPECT_TRUE(query.aqMoviesDirector.isNull());
+    EXPECT_EQ(query.aqMoviesDirector.asString(), "");
 }
 
 TEST_F(Fields, DisplayAndEditText)
@@ -106,15 +106,15 @@ TEST_F(Fields, DisplayAndEditText)
     };
     for (const auto& c : cases) {
         if (c.value)
-            c.field.SetAsInteger(*c.value);
+            c.field.setAsInteger(*c.value);
         else
-            c.field.Clear();
-        EXPECT_EQ(c.field.DisplayText(), c.display) << c.field.FieldName();
-        EXPECT_EQ(c.field.EditText(), c.edit) << c.field.FieldName();
-        EXPECT_EQ(c.field.AsString(), c.edit) << c.field.FieldName();
+            c.field.clear();
+        EXPECT_EQ(c.field.displayText(), c.display) << c.field.fieldName();
+        EXPECT_EQ(c.field.editText(), c.edit) << c.field.fieldName();
+        EXPECT_EQ(c.field.asString(), c.edit) << c.field.fieldName();
     }
-    for (const Field* field : query.Fields())
-        EXPECT_EQ(field->Alignment(), FieldAlignment::taLeftJustify) << field->FieldName();
+    for (const Field* field : query.fields())
+        EXPECT_EQ(field->alignment(), FieldAlignment::taLeftJustify) << field->fieldName();
 }
 
 TEST_F(Fields, TextIsCutToTheColumnSizeInCharacters)
@@ -140,49 +140,49 @@ TEST_F(Fields, TextIsCutToTheColumnSizeInCharacters)
         { query.aqMoviesGenre, "\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC" },
     };
     for (const auto& c : cases) {
-        c.field.SetAsString(c.text);
-        EXPECT_EQ(c.field.AsString(), c.stored) << c.field.FieldName();
+        c.field.setAsString(c.text);
+        EXPECT_EQ(c.field.asString(), c.stored) << c.field.fieldName();
     }
-    query.Post();
-    query.Close();
-    query.Open();
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), fiftyAccents);
-    EXPECT_EQ(query.aqMoviesTagline.AsString(), std::string(200, 't'));
-    EXPECT_EQ(query.aqMoviesCharacter4.AsString(), std::string(50, 'c'));
+    query.post();
+    query.close();
+    query.open();
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), fiftyAccents);
+    EXPECT_EQ(query.aqMoviesTagline.asString(), std::string(200, 't'));
+    EXPECT_EQ(query.aqMoviesCharacter4.asString(), std::string(50, 'c'));
 }
 
 TEST_F(Fields, CoverKeepsBytesAndNullApart)
 {
-    EXPECT_FALSE(query.aqMoviesCover.AsBytes().has_value());
+    EXPECT_FALSE(query.aqMoviesCover.asBytes().has_value());
     const Bytes picture = { 'B', 'M', 0, 1, 2, 255 };
-    query.aqMoviesCover.SetAsBytes(picture);
-    query.aqMoviesNameOfMovie.SetAsString("With cover");
-    query.Post();
-    query.Insert();
-    query.aqMoviesCover.SetAsBytes({});
-    query.aqMoviesNameOfMovie.SetAsString("Empty cover");
-    query.Post();
-    query.Close();
-    query.Open();
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "Empty cover");
-    EXPECT_EQ(query.aqMoviesCover.AsBytes(), Bytes {});
-    query.Next();
-    EXPECT_EQ(query.aqMoviesCover.AsBytes(), picture);
-    EXPECT_EQ(query.aqMoviesCover.Data().size(), picture.size());
-    EXPECT_THROW(query.aqMoviesCover.AsInteger(), EDatabaseError);
+    query.aqMoviesCover.setAsBytes(picture);
+    query.aqMoviesNameOfMovie.setAsString("With cover");
+    query.post();
+    query.insert();
+    query.aqMoviesCover.setAsBytes({});
+    query.aqMoviesNameOfMovie.setAsString("Empty cover");
+    query.post();
+    query.close();
+    query.open();
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Empty cover");
+    EXPECT_EQ(query.aqMoviesCover.asBytes(), Bytes {});
+    query.next();
+    EXPECT_EQ(query.aqMoviesCover.asBytes(), picture);
+    EXPECT_EQ(query.aqMoviesCover.data().size(), picture.size());
+    EXPECT_THROW(query.aqMoviesCover.asInteger(), EDatabaseError);
 }
 
 TEST_F(Fields, SettingMarksTheRowModified)
 {
-    EXPECT_FALSE(query.Modified());
-    query.aqMoviesYear.SetAsString("");
-    EXPECT_TRUE(query.Modified());
-    query.Cancel();
-    query.Edit(); // empty table: an insert again
-    EXPECT_EQ(query.State(), qsInsert);
-    EXPECT_FALSE(query.Modified());
-    EXPECT_EQ(&query.FieldByName("year"), &query.aqMoviesYear);
-    EXPECT_EQ(query.Fields()[17], &query.aqMoviesYear);
-    EXPECT_EQ(query.aqMoviesID.DataType(), FieldType::ftAutoInc);
-    EXPECT_EQ(query.aqMoviesTagline.Size(), 200);
+    EXPECT_FALSE(query.modified());
+    query.aqMoviesYear.setAsString("");
+    EXPECT_TRUE(query.modified());
+    query.cancel();
+    query.edit(); // empty table: an insert again
+    EXPECT_EQ(query.state(), qsInsert);
+    EXPECT_FALSE(query.modified());
+    EXPECT_EQ(&query.fieldByName("year"), &query.aqMoviesYear);
+    EXPECT_EQ(query.fields()[17], &query.aqMoviesYear);
+    EXPECT_EQ(query.aqMoviesID.dataType(), FieldType::ftAutoInc);
+    EXPECT_EQ(query.aqMoviesTagline.size(), 200);
 }

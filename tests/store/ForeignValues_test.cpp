@@ -93,13 +93,13 @@ protected:
             SCOPED_TRACE(stored.literal);
             sql(std::string("DELETE FROM Movies; INSERT INTO Movies (ID, NameOfMovie, ") + column
                 + ") VALUES (7, 'Brazil', " + stored.literal + ");");
-            query.Open();
-            EXPECT_EQ(query.FieldByName(column).Value(), stored.value);
+            query.open();
+            EXPECT_EQ(query.fieldByName(column).value(), stored.value);
             std::vector<UnreadableValue> unreadable;
             if (!stored.unreadable.empty())
                 unreadable.push_back({ column, 7, "Brazil", stored.unreadable, expected });
             EXPECT_EQ(query.UnreadableValues(), unreadable);
-            query.Close();
+            query.close();
         }
     }
 };
@@ -131,7 +131,7 @@ TEST_F(ForeignValues, OneWarningNamesEveryUnreadableValueAndTheFilmsStayBrowsabl
         "(11, 'Heat', 170, 1995, NULL);"
         "UPDATE Movies SET Tagline = 'The "
         + kFortyChars + "' WHERE ID = 2;");
-    query.Open();
+    query.open();
     EXPECT_EQ(query.openWarning(),
         "Some values in the catalogue cannot be read. They are shown empty, and each stays as it is in the file "
         "until a new value is saved in its place:\n"
@@ -140,13 +140,13 @@ TEST_F(ForeignValues, OneWarningNamesEveryUnreadableValueAndTheFilmsStayBrowsabl
         "The column Cover of the movie with ID 2, \"Alien\", holds the number 12, which is not picture bytes\n"
         "The column Year of the movie with ID 2, \"Alien\", holds '19x9', which is not a 32-bit integer\n"
         "The column Runtime of the movie with ID 5, \"Brazil\", holds '132.5', which is not a 32-bit integer");
-    EXPECT_EQ(query.State(), qsBrowse);
+    EXPECT_EQ(query.state(), qsBrowse);
     EXPECT_EQ(titles(), (std::vector<std::string> { "", "Alien", "Brazil", "Heat" }));
-    query.Next();
-    EXPECT_TRUE(query.aqMoviesRuntime.IsNull());
-    EXPECT_TRUE(query.aqMoviesYear.IsNull());
-    EXPECT_TRUE(query.aqMoviesCover.IsNull());
-    EXPECT_EQ(query.aqMoviesTagline.AsString(), "The " + kFortyChars);
+    query.next();
+    EXPECT_TRUE(query.aqMoviesRuntime.isNull());
+    EXPECT_TRUE(query.aqMoviesYear.isNull());
+    EXPECT_TRUE(query.aqMoviesCover.isNull());
+    EXPECT_EQ(query.aqMoviesTagline.asString(), "The " + kFortyChars);
 }
 
 TEST_F(ForeignValues, AMessageShowsALongTitleAndTextCutTo40Characters)
@@ -162,26 +162,26 @@ TEST_F(ForeignValues, AMessageShowsALongTitleAndTextCutTo40Characters)
 TEST_F(ForeignValues, AValueThatWasNeverSetStaysInTheFileWhenItsFilmIsSaved)
 {
     sql("INSERT INTO Movies (ID, NameOfMovie, Year, Runtime) VALUES (7, 'Brazil', '19x9', '');");
-    query.Open();
-    query.Edit();
-    query.aqMoviesGenre.SetAsString("Satire");
-    query.Post();
+    query.open();
+    query.edit();
+    query.aqMoviesGenre.setAsString("Satire");
+    query.post();
     EXPECT_EQ(sqlValue("SELECT typeof(Year) || ':' || Year || ',' || typeof(Runtime) || ':' || Runtime || ',' || "
                        "Genre FROM Movies"),
         "text:19x9,text:,Satire");
 
     // After the reopen the film is still shown without it, and still warned about.
-    query.Close();
-    query.Open();
-    EXPECT_TRUE(query.aqMoviesYear.IsNull());
+    query.close();
+    query.open();
+    EXPECT_TRUE(query.aqMoviesYear.isNull());
     EXPECT_EQ(query.UnreadableValues().size(), 1u);
 
-    query.Edit();
-    query.aqMoviesYear.SetAsString("1985");
-    query.Post();
+    query.edit();
+    query.aqMoviesYear.setAsString("1985");
+    query.post();
     EXPECT_EQ(sqlValue("SELECT typeof(Year) || ':' || Year FROM Movies"), "integer:1985");
-    query.Close();
-    query.Open();
+    query.close();
+    query.open();
     EXPECT_EQ(query.openWarning(), "");
 }
 
@@ -204,19 +204,19 @@ TEST_F(ForeignValues, ConflictCheckComparesWhatIsStored)
         SCOPED_TRACE(c.name);
         sql(std::string("DELETE FROM Movies; INSERT INTO Movies (ID, NameOfMovie, Runtime) VALUES (7, 'Brazil', ")
             + c.before + ");");
-        query.Open();
+        query.open();
         sql(std::string("UPDATE Movies SET Runtime = ") + c.after + ";");
         for (const char* genre : { "Satire", "Drama" }) { // a later save of the same row too
-            query.Edit();
-            query.aqMoviesGenre.SetAsString(genre);
+            query.edit();
+            query.aqMoviesGenre.setAsString(genre);
             if (c.refused) {
-                EXPECT_THROW(query.Post(), EUpdateConflict);
-                EXPECT_EQ(query.State(), qsEdit);
-                query.Cancel();
+                EXPECT_THROW(query.post(), EUpdateConflict);
+                EXPECT_EQ(query.state(), qsEdit);
+                query.cancel();
             } else {
-                query.Post();
+                query.post();
             }
         }
-        query.Close();
+        query.close();
     }
 }

@@ -19,53 +19,53 @@ struct Failure {
 
 void open(MoviesQuery& q)
 {
-    q.Open();
+    q.open();
 }
 
 const Failure kFailures[] = {
-    { "InsertClosed", 1, nullptr, [](MoviesQuery& q) { q.Insert(); },
+    { "InsertClosed", 1, nullptr, [](MoviesQuery& q) { q.insert(); },
         "Cannot perform this operation on a closed dataset", qsClosed },
-    { "EditClosed", 1, nullptr, [](MoviesQuery& q) { q.Edit(); }, "Cannot perform this operation on a closed dataset",
+    { "EditClosed", 1, nullptr, [](MoviesQuery& q) { q.edit(); }, "Cannot perform this operation on a closed dataset",
         qsClosed },
-    { "DeleteClosed", 1, nullptr, [](MoviesQuery& q) { q.Delete(); },
+    { "DeleteClosed", 1, nullptr, [](MoviesQuery& q) { q.deleteRow(); },
         "Cannot perform this operation on a closed dataset", qsClosed },
-    { "MoveClosed", 1, nullptr, [](MoviesQuery& q) { q.Next(); }, "Cannot perform this operation on a closed dataset",
+    { "MoveClosed", 1, nullptr, [](MoviesQuery& q) { q.next(); }, "Cannot perform this operation on a closed dataset",
         qsClosed },
-    { "PickClosed", 1, nullptr, [](MoviesQuery& q) { q.SetRecNo(1); },
+    { "PickClosed", 1, nullptr, [](MoviesQuery& q) { q.setRecNo(1); },
         "Cannot perform this operation on a closed dataset", qsClosed },
-    { "DeleteEmpty", 0, open, [](MoviesQuery& q) { q.Delete(); }, "Cannot perform this operation on an empty dataset",
-        qsBrowse },
-    { "PostInBrowse", 1, open, [](MoviesQuery& q) { q.Post(); }, "Dataset not in edit or insert mode", qsBrowse },
-    { "PostClosed", 1, nullptr, [](MoviesQuery& q) { q.Post(); }, "Dataset not in edit or insert mode", qsClosed },
-    { "SetTextInBrowse", 1, open, [](MoviesQuery& q) { q.aqMoviesGenre.SetAsString("Drama"); },
+    { "DeleteEmpty", 0, open, [](MoviesQuery& q) { q.deleteRow(); },
+        "Cannot perform this operation on an empty dataset", qsBrowse },
+    { "PostInBrowse", 1, open, [](MoviesQuery& q) { q.post(); }, "Dataset not in edit or insert mode", qsBrowse },
+    { "PostClosed", 1, nullptr, [](MoviesQuery& q) { q.post(); }, "Dataset not in edit or insert mode", qsClosed },
+    { "SetTextInBrowse", 1, open, [](MoviesQuery& q) { q.aqMoviesGenre.setAsString("Drama"); },
         "Dataset not in edit or insert mode", qsBrowse },
-    { "SetIntegerInBrowse", 1, open, [](MoviesQuery& q) { q.aqMoviesYear.SetAsInteger(1999); },
+    { "SetIntegerInBrowse", 1, open, [](MoviesQuery& q) { q.aqMoviesYear.setAsInteger(1999); },
         "Dataset not in edit or insert mode", qsBrowse },
     { "SetCoverClosed", 1, nullptr,
         [](MoviesQuery& q) {
-            q.aqMoviesCover.SetAsBytes({ 1, 2 });
+            q.aqMoviesCover.setAsBytes({ 1, 2 });
         },
         "Dataset not in edit or insert mode", qsClosed },
     { "SetId", 1,
         [](MoviesQuery& q) {
-            q.Open();
-            q.Edit();
+            q.open();
+            q.edit();
         },
-        [](MoviesQuery& q) { q.aqMoviesID.SetAsInteger(7); }, "Field 'ID' cannot be modified", qsEdit },
+        [](MoviesQuery& q) { q.aqMoviesID.setAsInteger(7); }, "Field 'ID' cannot be modified", qsEdit },
     { "SetIdFromText", 1,
         [](MoviesQuery& q) {
-            q.Open();
-            q.Insert();
+            q.open();
+            q.insert();
         },
-        [](MoviesQuery& q) { q.aqMoviesID.SetAsString("7"); }, "Field 'ID' cannot be modified", qsInsert },
+        [](MoviesQuery& q) { q.aqMoviesID.setAsString("7"); }, "Field 'ID' cannot be modified", qsInsert },
     { "IntegerFromWords", 1,
         [](MoviesQuery& q) {
-            q.Open();
-            q.Edit();
+            q.open();
+            q.edit();
         },
-        [](MoviesQuery& q) { q.aqMoviesYear.SetAsString("19-99"); },
+        [](MoviesQuery& q) { q.aqMoviesYear.setAsString("19-99"); },
         "'19-99' is not a valid integer value for field 'Year'", qsEdit },
-    { "FieldByName", 1, open, [](MoviesQuery& q) { q.FieldByName("Rating"); }, "Field 'Rating' not found", qsBrowse },
+    { "FieldByName", 1, open, [](MoviesQuery& q) { q.fieldByName("Rating"); }, "Field 'Rating' not found", qsBrowse },
 };
 
 class Messages : public StoreTest, public ::testing::WithParamInterface<Failure> { };
@@ -81,7 +81,7 @@ TEST_P(Messages, FailWithTheirTextAndKeepTheState)
     addFilms(films);
     if (f.setup)
         f.setup(query);
-    const std::string yearBefore = query.aqMoviesYear.AsString();
+    const std::string yearBefore = query.aqMoviesYear.asString();
     events.clear();
     try {
         f.operation(query);
@@ -89,8 +89,8 @@ TEST_P(Messages, FailWithTheirTextAndKeepTheState)
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(std::string(e.what()), f.message);
     }
-    EXPECT_EQ(query.State(), f.stateAfter);
-    EXPECT_EQ(query.aqMoviesYear.AsString(), yearBefore);
+    EXPECT_EQ(query.state(), f.stateAfter);
+    EXPECT_EQ(query.aqMoviesYear.asString(), yearBefore);
     EXPECT_TRUE(events.empty());
 }
 
@@ -112,14 +112,14 @@ protected:
     void expectOpenFails(const std::string& message)
     {
         try {
-            query.Open();
+            query.open();
             FAIL() << "open succeeded";
         } catch (const EDatabaseError& e) {
             EXPECT_EQ(std::string(e.what()), message);
         }
-        EXPECT_EQ(query.State(), qsClosed);
+        EXPECT_EQ(query.state(), qsClosed);
         EXPECT_TRUE(events.empty());
-        EXPECT_THROW(query.Insert(), EDatabaseError);
+        EXPECT_THROW(query.insert(), EDatabaseError);
     }
 
     std::string file() const { return (m_dir / "Movies.mdb").string(); }
@@ -168,12 +168,12 @@ TEST_F(EngineErrors, CorruptDatabaseSaysWhichFile)
         bytes[i] = static_cast<char>(0xA5);
     replaceFile(bytes);
     try {
-        query.Open();
+        query.open();
         FAIL() << "open succeeded";
     } catch (const EEngineError& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open '" + file() + "': ")) << e.what();
     }
-    EXPECT_EQ(query.State(), qsClosed);
+    EXPECT_EQ(query.state(), qsClosed);
 }
 
 TEST_F(EngineErrors, ColumnsAreBoundByNameAndType)
@@ -216,7 +216,7 @@ TEST_F(EngineErrors, OtherCompatibleDeclarationsOpen)
         "TEXT, CastMemberName1 TEXT, NoOfCds INTEGER, Format TEXT, Runtime INT, Tagline TEXT, Director TEXT, Genre "
         "TEXT, NameOfMovie TEXT, ID INTEGER PRIMARY KEY, Extra BLOB);"
         "INSERT INTO Movies (NameOfMovie, Year, Extra) VALUES ('Heat', 1995, x'00');");
-    query.Open();
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "Heat");
-    EXPECT_EQ(query.aqMoviesYear.AsInteger(), 1995);
+    query.open();
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Heat");
+    EXPECT_EQ(query.aqMoviesYear.asInteger(), 1995);
 }

@@ -8,9 +8,9 @@ using vantrelle::store::test::StoreTest;
 TEST_F(StoreTest, OpensInTitleOrderWithCaseFolded)
 {
     addFilms({ { "alien", 1979 }, { "Zodiac", 2007 }, { "Abyss", 1989 }, { "Blade Runner", 1982 } });
-    query.Open();
-    EXPECT_EQ(query.State(), qsBrowse);
+    query.open();
+    EXPECT_EQ(query.state(), qsBrowse);
     EXPECT_EQ(titles(), (std::vector<std::string> { "Abyss", "alien", "Blade Runner", "Zodiac" }));
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "Abyss");
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Abyss");
     EXPECT_EQ(events, (std::vector<std::string> { "StateChange:1", "AfterScroll" }));
 }

@@ -16,13 +16,13 @@ Bytes cover(std::string_view text)
 std::vector<MovieRecord> shown(MoviesQuery& q)
 {
     std::vector<MovieRecord> rows;
-    for (int recNo = 1; recNo <= q.RecordCount(); ++recNo) {
-        q.SetRecNo(recNo);
+    for (int recNo = 1; recNo <= q.recordCount(); ++recNo) {
+        q.setRecNo(recNo);
         MovieRecord& row = rows.emplace_back();
-        for (const Field* field : q.Fields())
-            row[field->Index()] = field->Value();
+        for (const Field* field : q.fields())
+            row[field->index()] = field->value();
     }
-    q.First();
+    q.first();
     return rows;
 }
 
@@ -36,44 +36,44 @@ struct Change {
 
 void post(MoviesQuery& q, const std::function<void(MoviesQuery&)>& set)
 {
-    q.Edit();
+    q.edit();
     set(q);
-    q.Post();
+    q.post();
 }
 
 void retitle(MoviesQuery& q)
 {
-    post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.SetAsString("Zardoz"); });
+    post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.setAsString("Zardoz"); });
 }
 
 const Change kChanges[] = {
     { "nothing", [](MoviesQuery&) {}, "" },
     { "our post of a title", retitle, "" },
     { "our post of a cover",
-        [](MoviesQuery& q) { post(q, [](MoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM new")); }); }, "" },
+        [](MoviesQuery& q) { post(q, [](MoviesQuery& r) { r.aqMoviesCover.setAsBytes(cover("BM new")); }); }, "" },
     { "our post over an unreadable cover",
         [](MoviesQuery& q) {
-            q.Last();
-            post(q, [](MoviesQuery& r) { r.aqMoviesCover.SetAsBytes(cover("BM mended")); });
+            q.last();
+            post(q, [](MoviesQuery& r) { r.aqMoviesCover.setAsBytes(cover("BM mended")); });
         },
         "" },
     { "our post of a new film",
         [](MoviesQuery& q) {
-            q.Insert();
-            q.aqMoviesNameOfMovie.SetAsString("Amelie");
-            q.aqMoviesCover.SetAsBytes(cover("BM amelie"));
-            q.Post();
+            q.insert();
+            q.aqMoviesNameOfMovie.setAsString("Amelie");
+            q.aqMoviesCover.setAsBytes(cover("BM amelie"));
+            q.post();
         },
         "" },
-    { "our delete", [](MoviesQuery& q) { q.Delete(); }, "" },
+    { "our delete", [](MoviesQuery& q) { q.deleteRow(); }, "" },
     { "their insert", retitle, "INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Heat', x'424d2a')" },
     { "their change of a cover", retitle, "UPDATE Movies SET Cover = x'424d2b' WHERE NameOfMovie = 'Brazil'" },
     { "their change of a cover to a number", retitle, "UPDATE Movies SET Cover = 7 WHERE NameOfMovie = 'Brazil'" },
     { "their delete", retitle, "DELETE FROM Movies WHERE NameOfMovie = 'Brazil'" },
     { "their change before ours",
         [](MoviesQuery& q) {
-            q.Next(); // Brazil, changed by them below before this post
-            post(q, [](MoviesQuery& r) { r.aqMoviesGenre.SetAsString("Satire"); });
+            q.next(); // Brazil, changed by them below before this post
+            post(q, [](MoviesQuery& r) { r.aqMoviesGenre.setAsString("Satire"); });
         },
         "UPDATE Movies SET Cover = x'424d2c' WHERE NameOfMovie = 'Casablanca'", true },
 };
@@ -89,20 +89,20 @@ TEST_P(Reopen, ShowsWhatAFreshOpenShows)
     const Change& change = GetParam();
     sql("INSERT INTO Movies (ID, NameOfMovie, Cover, Year) VALUES (1, 'Alien', x'424d01', 1979), "
         "(2, 'Brazil', x'424d02', '19x9'), (3, 'Casablanca', NULL, 1942), (4, 'Dune', 12, 1984);");
-    query.Open();
+    query.open();
     if (change.theirsFirst)
         sql(change.theirs);
     change.ours(query);
     if (!change.theirs.empty() && !change.theirsFirst)
         sql(change.theirs);
-    query.Close();
+    query.close();
     events.clear();
-    query.Open();
+    query.open();
     EXPECT_EQ(events, (std::vector<std::string> { "StateChange:1", "AfterScroll" }));
-    EXPECT_EQ(query.RecNo(), 1);
+    EXPECT_EQ(query.recNo(), 1);
 
     MoviesQuery fresh;
-    fresh.Open();
+    fresh.open();
     EXPECT_EQ(shown(query), shown(fresh));
     EXPECT_EQ(query.UnreadableValues(), fresh.UnreadableValues());
 }
@@ -116,46 +116,46 @@ INSTANTIATE_TEST_SUITE_P(Store, Reopen, ::testing::ValuesIn(kChanges), [](const 
 TEST_F(StoreTest, AnotherProgramsCoverIsSeenOnlyAfterTheReopen)
 {
     sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d01'), ('Brazil', x'424d02');");
-    query.Open();
-    query.Edit();
-    query.aqMoviesGenre.SetAsString("Horror");
-    query.Post();
+    query.open();
+    query.edit();
+    query.aqMoviesGenre.setAsString("Horror");
+    query.post();
     sql("UPDATE Movies SET Cover = x'424d03' WHERE NameOfMovie = 'Alien';");
-    query.Next();
-    query.Prior();
-    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x01"));
-    query.Close();
-    query.Open();
-    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x03"));
+    query.next();
+    query.prior();
+    EXPECT_EQ(query.aqMoviesCover.asBytes(), cover("BM\x01"));
+    query.close();
+    query.open();
+    EXPECT_EQ(query.aqMoviesCover.asBytes(), cover("BM\x03"));
 }
 
 TEST_F(StoreTest, ACoverChangedElsewhereDuringAnEditIsNotOverwritten)
 {
     sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d01');");
-    query.Open();
-    query.Close(); // the covers are kept
-    query.Open();
-    query.Edit();
-    query.aqMoviesGenre.SetAsString("Horror");
+    query.open();
+    query.close(); // the covers are kept
+    query.open();
+    query.edit();
+    query.aqMoviesGenre.setAsString("Horror");
     sql("UPDATE Movies SET Cover = x'424d03';");
-    EXPECT_THROW(query.Post(), EUpdateConflict);
-    EXPECT_EQ(query.State(), qsEdit);
-    query.Cancel();
-    query.Close();
-    query.Open();
-    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x03"));
-    EXPECT_EQ(query.aqMoviesGenre.AsString(), "");
+    EXPECT_THROW(query.post(), EUpdateConflict);
+    EXPECT_EQ(query.state(), qsEdit);
+    query.cancel();
+    query.close();
+    query.open();
+    EXPECT_EQ(query.aqMoviesCover.asBytes(), cover("BM\x03"));
+    EXPECT_EQ(query.aqMoviesGenre.asString(), "");
 }
 
 TEST_F(StoreTest, AFilePutInPlaceOfTheCatalogueIsReadAfresh)
 {
     sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d01');");
-    query.Open();
-    query.Close();
+    query.open();
+    query.close();
     const auto file = m_dir / "Movies.mdb";
     std::filesystem::rename(file, m_dir / "Old.mdb");
     createCatalogue(file);
     sql("INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Alien', x'424d09');");
-    query.Open();
-    EXPECT_EQ(query.aqMoviesCover.AsBytes(), cover("BM\x09"));
+    query.open();
+    EXPECT_EQ(query.aqMoviesCover.asBytes(), cover("BM\x09"));
 }

@@ -25,81 +25,82 @@ void none(MoviesQuery&)
 }
 void insert(MoviesQuery& q)
 {
-    q.Insert();
+    q.insert();
 }
 void edit(MoviesQuery& q)
 {
-    q.Edit();
+    q.edit();
 }
 void insertTitled(MoviesQuery& q)
 {
-    q.Insert();
-    q.aqMoviesNameOfMovie.SetAsString("Brazil");
+    q.insert();
+    q.aqMoviesNameOfMovie.setAsString("Brazil");
 }
 void editGenre(MoviesQuery& q)
 {
-    q.Edit();
-    q.aqMoviesGenre.SetAsString("Drama");
+    q.edit();
+    q.aqMoviesGenre.setAsString("Drama");
 }
 void second(MoviesQuery& q)
 {
-    q.Next();
+    q.next();
 }
 
 const Transition kTransitions[] = {
-    { "OpenNonEmpty", 2, nullptr, [](MoviesQuery& q) { q.Open(); }, qsBrowse, { "StateChange:1", "AfterScroll" }, 1,
+    { "OpenNonEmpty", 2, nullptr, [](MoviesQuery& q) { q.open(); }, qsBrowse, { "StateChange:1", "AfterScroll" }, 1,
         2 },
-    { "OpenEmpty", 0, nullptr, [](MoviesQuery& q) { q.Open(); }, qsBrowse, { "StateChange:1" }, 0, 0 },
+    { "OpenEmpty", 0, nullptr, [](MoviesQuery& q) { q.open(); }, qsBrowse, { "StateChange:1" }, 0, 0 },
     { "InsertFromBrowse", 2, second, insert, qsInsert, { "StateChange:3", "AfterInsert", "AfterScroll" }, 2, 3 },
     { "EditNonEmpty", 2, none, edit, qsEdit, { "StateChange:2", "AfterEdit" }, 1, 2 },
     { "EditEmptyInserts", 0, none, edit, qsInsert, { "StateChange:3", "AfterInsert", "AfterScroll" }, 1, 1 },
     { "EditWhileEditing", 2, edit, edit, qsEdit, {}, 1, 2 },
     { "EditWhileInserting", 2, insert, edit, qsInsert, {}, 1, 3 },
-    { "PostEdit", 2, editGenre, [](MoviesQuery& q) { q.Post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1, 2 },
-    { "PostInsert", 2, insertTitled, [](MoviesQuery& q) { q.Post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1,
+    { "PostEdit", 2, editGenre, [](MoviesQuery& q) { q.post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1, 2 },
+    { "PostInsert", 2, insertTitled, [](MoviesQuery& q) { q.post(); }, qsBrowse, { "StateChange:1", "AfterPost" }, 1,
         3 },
-    { "CancelEdit", 2, editGenre, [](MoviesQuery& q) { q.Cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel" }, 1,
+    { "CancelEdit", 2, editGenre, [](MoviesQuery& q) { q.cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel" }, 1,
         2 },
     { "CancelInsert", 2,
         [](MoviesQuery& q) {
-            q.Next();
+            q.next();
             insertTitled(q);
         },
-        [](MoviesQuery& q) { q.Cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel", "AfterScroll" }, 2, 2 },
-    { "CancelInBrowse", 2, none, [](MoviesQuery& q) { q.Cancel(); }, qsBrowse, {}, 1, 2 },
-    { "DeleteFromBrowse", 3, second, [](MoviesQuery& q) { q.Delete(); }, qsBrowse, { "AfterDelete", "AfterScroll" }, 2,
-        2 },
-    { "DeleteLastRow", 3, [](MoviesQuery& q) { q.Last(); }, [](MoviesQuery& q) { q.Delete(); }, qsBrowse,
+        [](MoviesQuery& q) { q.cancel(); }, qsBrowse, { "StateChange:1", "AfterCancel", "AfterScroll" }, 2, 2 },
+    { "CancelInBrowse", 2, none, [](MoviesQuery& q) { q.cancel(); }, qsBrowse, {}, 1, 2 },
+    { "DeleteFromBrowse", 3, second, [](MoviesQuery& q) { q.deleteRow(); }, qsBrowse, { "AfterDelete", "AfterScroll" },
+        2, 2 },
+    { "DeleteLastRow", 3, [](MoviesQuery& q) { q.last(); }, [](MoviesQuery& q) { q.deleteRow(); }, qsBrowse,
         { "AfterDelete", "AfterScroll" }, 2, 2 },
-    { "DeleteOnlyRow", 1, none, [](MoviesQuery& q) { q.Delete(); }, qsBrowse, { "AfterDelete", "AfterScroll" }, 0, 0 },
-    { "DeleteWhileInsertingCancels", 2, insert, [](MoviesQuery& q) { q.Delete(); }, qsBrowse,
+    { "DeleteOnlyRow", 1, none, [](MoviesQuery& q) { q.deleteRow(); }, qsBrowse, { "AfterDelete", "AfterScroll" }, 0,
+        0 },
+    { "DeleteWhileInsertingCancels", 2, insert, [](MoviesQuery& q) { q.deleteRow(); }, qsBrowse,
         { "StateChange:1", "AfterCancel", "AfterScroll" }, 1, 2 },
     { "MoveNext", 3, none, second, qsBrowse, { "AfterScroll" }, 2, 3 },
-    { "MovePastLast", 3, [](MoviesQuery& q) { q.Last(); }, second, qsBrowse, {}, 3, 3 },
-    { "MoveBeforeFirst", 3, none, [](MoviesQuery& q) { q.Prior(); }, qsBrowse, {}, 1, 3 },
-    { "MoveFarOutside", 3, none, [](MoviesQuery& q) { q.MoveBy(5); }, qsBrowse, {}, 1, 3 },
-    { "MoveByZero", 3, second, [](MoviesQuery& q) { q.MoveBy(0); }, qsBrowse, {}, 2, 3 },
-    { "FirstAtFirst", 3, none, [](MoviesQuery& q) { q.First(); }, qsBrowse, { "AfterScroll" }, 1, 3 },
-    { "LastAtLast", 3, [](MoviesQuery& q) { q.Last(); }, [](MoviesQuery& q) { q.Last(); }, qsBrowse, { "AfterScroll" },
+    { "MovePastLast", 3, [](MoviesQuery& q) { q.last(); }, second, qsBrowse, {}, 3, 3 },
+    { "MoveBeforeFirst", 3, none, [](MoviesQuery& q) { q.prior(); }, qsBrowse, {}, 1, 3 },
+    { "MoveFarOutside", 3, none, [](MoviesQuery& q) { q.moveBy(5); }, qsBrowse, {}, 1, 3 },
+    { "MoveByZero", 3, second, [](MoviesQuery& q) { q.moveBy(0); }, qsBrowse, {}, 2, 3 },
+    { "FirstAtFirst", 3, none, [](MoviesQuery& q) { q.first(); }, qsBrowse, { "AfterScroll" }, 1, 3 },
+    { "LastAtLast", 3, [](MoviesQuery& q) { q.last(); }, [](MoviesQuery& q) { q.last(); }, qsBrowse, { "AfterScroll" },
         3, 3 },
-    { "PickRow", 3, none, [](MoviesQuery& q) { q.SetRecNo(3); }, qsBrowse, { "AfterScroll" }, 3, 3 },
-    { "PickCurrentRow", 3, none, [](MoviesQuery& q) { q.SetRecNo(1); }, qsBrowse, {}, 1, 3 },
+    { "PickRow", 3, none, [](MoviesQuery& q) { q.setRecNo(3); }, qsBrowse, { "AfterScroll" }, 3, 3 },
+    { "PickCurrentRow", 3, none, [](MoviesQuery& q) { q.setRecNo(1); }, qsBrowse, {}, 1, 3 },
     { "MoveWhileEditingPostsWhenSet", 3, editGenre, second, qsBrowse, { "StateChange:1", "AfterPost", "AfterScroll" },
         2, 3 },
     { "MoveWhileEditingCancelsWhenUnset", 3, edit, second, qsBrowse, { "StateChange:1", "AfterCancel", "AfterScroll" },
         2, 3 },
     { "PickWhileInsertingUnsetCancels", 3,
         [](MoviesQuery& q) {
-            q.Next();
-            q.Insert();
+            q.next();
+            q.insert();
         },
-        [](MoviesQuery& q) { q.SetRecNo(4); }, qsBrowse,
+        [](MoviesQuery& q) { q.setRecNo(4); }, qsBrowse,
         { "StateChange:1", "AfterCancel", "AfterScroll", "AfterScroll" }, 3, 3 },
     { "InsertWhileInsertingUnset", 2, insert, insert, qsInsert,
         { "StateChange:1", "AfterCancel", "AfterScroll", "StateChange:3", "AfterInsert", "AfterScroll" }, 1, 3 },
-    { "CloseFromBrowse", 2, none, [](MoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
-    { "CloseWhileInserting", 2, insertTitled, [](MoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
-    { "CloseWhileEditing", 2, editGenre, [](MoviesQuery& q) { q.Close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
+    { "CloseFromBrowse", 2, none, [](MoviesQuery& q) { q.close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
+    { "CloseWhileInserting", 2, insertTitled, [](MoviesQuery& q) { q.close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
+    { "CloseWhileEditing", 2, editGenre, [](MoviesQuery& q) { q.close(); }, qsClosed, { "StateChange:0" }, 0, 0 },
 };
 
 class StateTable : public StoreTest, public ::testing::WithParamInterface<Transition> { };
@@ -114,15 +115,15 @@ TEST_P(StateTable, GivesStateEventsAndCurrentRow)
         films.push_back({ std::string(1, static_cast<char>('A' + i)) + " film", 2000 + i });
     addFilms(films);
     if (t.setup) {
-        query.Open();
+        query.open();
         t.setup(query);
     }
     events.clear();
     t.operation(query);
-    EXPECT_EQ(query.State(), t.to);
+    EXPECT_EQ(query.state(), t.to);
     EXPECT_EQ(events, t.events);
-    EXPECT_EQ(query.RecNo(), t.recNo);
-    EXPECT_EQ(query.RecordCount(), t.recordCount);
+    EXPECT_EQ(query.recNo(), t.recNo);
+    EXPECT_EQ(query.recordCount(), t.recordCount);
 }
 
 INSTANTIATE_TEST_SUITE_P(Store, StateTable, ::testing::ValuesIn(kTransitions),
@@ -132,15 +133,15 @@ TEST_F(StoreTest, PostedFilmTakesItsPlaceAfterTheReopenAndFirstFilmIsCurrent)
 {
     addFilms({ { "Abyss", 1989 }, { "Zodiac", 2007 } });
     query.AfterPost = [](MoviesQuery& q) {
-        q.Close();
-        q.Open();
+        q.close();
+        q.open();
     };
     openQuiet();
-    query.Insert();
-    query.aqMoviesNameOfMovie.SetAsString("Alien");
-    query.Post();
+    query.insert();
+    query.aqMoviesNameOfMovie.setAsString("Alien");
+    query.post();
     EXPECT_EQ(titles(), (std::vector<std::string> { "Abyss", "Alien", "Zodiac" }));
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "Abyss");
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Abyss");
     EXPECT_EQ(events,
         (std::vector<std::string> { "StateChange:3", "AfterInsert", "AfterScroll", "StateChange:1", "StateChange:0",
             "StateChange:1", "AfterScroll" }));
@@ -150,16 +151,16 @@ TEST_F(StoreTest, PickingAnotherFilmWhileAddingSavesAndLeavesTheFirstFilmCurrent
 {
     addFilms({ { "Abyss", 1989 }, { "Brazil", 1985 }, { "Zodiac", 2007 } });
     query.AfterPost = [](MoviesQuery& q) {
-        q.Close();
-        q.Open();
+        q.close();
+        q.open();
     };
     openQuiet();
-    query.SetRecNo(3);
-    query.Insert(); // before Zodiac: row 3
-    query.aqMoviesNameOfMovie.SetAsString("Yojimbo");
-    query.SetRecNo(2);
-    EXPECT_EQ(query.State(), qsBrowse);
-    EXPECT_EQ(query.RecNo(), 1);
+    query.setRecNo(3);
+    query.insert(); // before Zodiac: row 3
+    query.aqMoviesNameOfMovie.setAsString("Yojimbo");
+    query.setRecNo(2);
+    EXPECT_EQ(query.state(), qsBrowse);
+    EXPECT_EQ(query.recNo(), 1);
     EXPECT_EQ(titles(), (std::vector<std::string> { "Abyss", "Brazil", "Yojimbo", "Zodiac" }));
 }
 
@@ -167,14 +168,14 @@ TEST_F(StoreTest, CancelledInsertAndCloseWriteNothing)
 {
     addFilms({ { "Abyss", 1989 } });
     openQuiet();
-    query.Insert();
-    query.aqMoviesNameOfMovie.SetAsString("Never stored");
-    query.Cancel();
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "Abyss");
-    query.Insert();
-    query.aqMoviesNameOfMovie.SetAsString("Never stored either");
-    query.Close();
-    query.Open();
+    query.insert();
+    query.aqMoviesNameOfMovie.setAsString("Never stored");
+    query.cancel();
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Abyss");
+    query.insert();
+    query.aqMoviesNameOfMovie.setAsString("Never stored either");
+    query.close();
+    query.open();
     EXPECT_EQ(titles(), std::vector<std::string> { "Abyss" });
 }
 
@@ -182,17 +183,17 @@ TEST_F(StoreTest, EditedColumnsAreWrittenAndOthersKept)
 {
     addFilms({ { "Abyss", 1989 } });
     openQuiet();
-    query.Edit();
-    query.aqMoviesGenre.SetAsString("");
-    query.aqMoviesYear.SetAsString("1990");
-    query.Post();
+    query.edit();
+    query.aqMoviesGenre.setAsString("");
+    query.aqMoviesYear.setAsString("1990");
+    query.post();
     MoviesQuery reader;
-    reader.Open();
-    EXPECT_EQ(reader.aqMoviesNameOfMovie.AsString(), "Abyss");
-    EXPECT_EQ(reader.aqMoviesYear.AsInteger(), 1990);
-    EXPECT_FALSE(reader.aqMoviesGenre.IsNull()); // empty text stays distinct from null
-    EXPECT_TRUE(reader.aqMoviesDirector.IsNull());
-    EXPECT_GT(reader.aqMoviesID.AsInteger(), 0);
+    reader.open();
+    EXPECT_EQ(reader.aqMoviesNameOfMovie.asString(), "Abyss");
+    EXPECT_EQ(reader.aqMoviesYear.asInteger(), 1990);
+    EXPECT_FALSE(reader.aqMoviesGenre.isNull()); // empty text stays distinct from null
+    EXPECT_TRUE(reader.aqMoviesDirector.isNull());
+    EXPECT_GT(reader.aqMoviesID.asInteger(), 0);
 }
 
 TEST_F(StoreTest, EngineRefusingAWriteKeepsStateAndValues)
@@ -200,19 +201,19 @@ TEST_F(StoreTest, EngineRefusingAWriteKeepsStateAndValues)
     sql("CREATE TRIGGER NoX BEFORE INSERT ON Movies WHEN NEW.NameOfMovie = 'X' "
         "BEGIN SELECT RAISE(ABORT, 'a film may not be called X'); END;");
     openQuiet();
-    query.Insert();
-    query.aqMoviesNameOfMovie.SetAsString("X");
-    query.aqMoviesYear.SetAsInteger(2001);
+    query.insert();
+    query.aqMoviesNameOfMovie.setAsString("X");
+    query.aqMoviesYear.setAsInteger(2001);
     try {
-        query.Post();
+        query.post();
         FAIL() << "post succeeded";
     } catch (const EEngineError& e) {
         EXPECT_STREQ(e.what(), "a film may not be called X");
     }
-    EXPECT_EQ(query.State(), qsInsert);
-    EXPECT_EQ(query.aqMoviesYear.AsInteger(), 2001);
-    query.aqMoviesNameOfMovie.SetAsString("Y");
-    query.Post();
-    EXPECT_EQ(query.State(), qsBrowse);
-    EXPECT_EQ(query.aqMoviesNameOfMovie.AsString(), "Y");
+    EXPECT_EQ(query.state(), qsInsert);
+    EXPECT_EQ(query.aqMoviesYear.asInteger(), 2001);
+    query.aqMoviesNameOfMovie.setAsString("Y");
+    query.post();
+    EXPECT_EQ(query.state(), qsBrowse);
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Y");
 }

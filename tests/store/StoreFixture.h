@@ -28,8 +28,8 @@ protected:
     // Hooks every event of `q` and its data source `ds` so that they append their names to `log`.
     static void recordEvents(MoviesQuery& q, DataSource& ds, std::vector<std::string>& log)
     {
-        ds.SetDataSet(&q);
-        ds.OnStateChange = [&log](DataSource& s) { log.push_back("StateChange:" + std::to_string(s.State())); };
+        ds.setDataSet(&q);
+        ds.OnStateChange = [&log](DataSource& s) { log.push_back("StateChange:" + std::to_string(s.state())); };
         q.AfterInsert = [&log](MoviesQuery&) { log.push_back("AfterInsert"); };
         q.AfterEdit = [&log](MoviesQuery&) { log.push_back("AfterEdit"); };
         q.AfterPost = [&log](MoviesQuery&) { log.push_back("AfterPost"); };
@@ -42,12 +42,12 @@ protected:
     void addFilms(const std::vector<std::pair<std::string, int>>& films)
     {
         MoviesQuery writer;
-        writer.Open();
+        writer.open();
         for (const auto& [title, year] : films) {
-            writer.Insert();
-            writer.aqMoviesNameOfMovie.SetAsString(title);
-            writer.aqMoviesYear.SetAsInteger(year);
-            writer.Post();
+            writer.insert();
+            writer.aqMoviesNameOfMovie.setAsString(title);
+            writer.aqMoviesYear.setAsInteger(year);
+            writer.post();
         }
     }
 
@@ -75,14 +75,14 @@ protected:
     // Opens the query and forgets the events of the open.
     void openQuiet()
     {
-        query.Open();
+        query.open();
         events.clear();
     }
 
     std::vector<std::string> titles()
     {
         std::vector<std::string> result;
-        for (int i = 1; i <= query.RecordCount(); ++i)
+        for (int i = 1; i <= query.recordCount(); ++i)
             result.push_back(query.displayTextAt(i, query.aqMoviesNameOfMovie));
         return result;
     }

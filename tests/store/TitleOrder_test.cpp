@@ -42,19 +42,20 @@ TEST_F(StoreTest, TheListIsInTitleOrderByLanguageRules)
     for (const std::string& title : shuffled)
         values += ", ('" + title + "')";
     sql("INSERT INTO Movies (NameOfMovie) VALUES " + values + ";");
-    query.Open();
+    query.open();
     std::vector<std::string> expected = kTitleOrder;
     expected.insert(expected.begin(), ""); // a film without a title comes first of all
     EXPECT_EQ(titles(), expected);
-    EXPECT_TRUE(query.aqMoviesNameOfMovie.IsNull());
+    EXPECT_TRUE(query.aqMoviesNameOfMovie.isNull());
 
     // A saved film takes its place by the same rules.
-    query.Last();
-    query.Edit();
-    query.aqMoviesNameOfMovie.SetAsString("\xC3\x89" "crin"); // Écrin
-    query.Post();
-    query.Close();
-    query.Open();
+    query.last();
+    query.edit();
+    query.aqMoviesNameOfMovie.setAsString("\xC3\x89"
+                                          "crin"); // Écrin
+    query.post();
+    query.close();
+    query.open();
     const auto titlesNow = titles();
     const auto at = std::find(titlesNow.begin(), titlesNow.end(), "\xC3\x89" "crin");
     ASSERT_NE(at, titlesNow.end());

@@ -125,35 +125,35 @@ int demo(const Arguments& args)
     vantrelle::store::createCatalogue(file);
     vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(file);
-    query.Open();
+    query.open();
     for (std::size_t k = 0; k < std::size(kDemoFilms); ++k) {
         const DemoFilm& film = kDemoFilms[k];
         const vantrelle::titleindex::Title& title = titles[k];
-        query.Insert();
-        query.aqMoviesNameOfMovie.SetAsString(title.title);
+        query.insert();
+        query.aqMoviesNameOfMovie.setAsString(title.title);
         if (title.year)
-            query.aqMoviesYear.SetAsInteger(*title.year);
-        query.aqMoviesGenre.SetAsString(joined(title.genres, " / "));
+            query.aqMoviesYear.setAsInteger(*title.year);
+        query.aqMoviesGenre.setAsString(joined(title.genres, " / "));
         if (!title.directors.empty())
-            query.aqMoviesDirector.SetAsString(title.directors.front());
-        query.aqMoviesTagline.SetAsString(film.tagline);
+            query.aqMoviesDirector.setAsString(title.directors.front());
+        query.aqMoviesTagline.setAsString(film.tagline);
         if (title.runtime)
-            query.aqMoviesRuntime.SetAsInteger(*title.runtime);
-        query.aqMoviesFormat.SetAsString(film.format);
-        query.aqMoviesNoOfCds.SetAsInteger(film.discs);
+            query.aqMoviesRuntime.setAsInteger(*title.runtime);
+        query.aqMoviesFormat.setAsString(film.format);
+        query.aqMoviesNoOfCds.setAsInteger(film.discs);
         vantrelle::store::Field* const castColumns[][2]
             = { { &query.aqMoviesCastMemberName1, &query.aqMoviesCharacter1 },
                   { &query.aqMoviesCastMemberName2, &query.aqMoviesCharacter2 },
                   { &query.aqMoviesCastMemberName3, &query.aqMoviesCharacter3 },
                   { &query.aqMoviesCastMemberName4, &query.aqMoviesCharacter4 } };
         for (std::size_t i = 0; i < title.cast.size() && i < std::size(castColumns); ++i) {
-            castColumns[i][0]->SetAsString(title.cast[i].name);
+            castColumns[i][0]->setAsString(title.cast[i].name);
             if (!title.cast[i].characters.empty())
-                castColumns[i][1]->SetAsString(title.cast[i].characters);
+                castColumns[i][1]->setAsString(title.cast[i].characters);
         }
         if (!covers.empty())
-            query.aqMoviesCover.SetAsBytes(covers[k]);
-        query.Post();
+            query.aqMoviesCover.setAsBytes(covers[k]);
+        query.post();
     }
     std::cout << "Created " << file.string() << " with " << std::size(kDemoFilms) << " films"
               << (covers.empty() ? "" : " and their posters") << "\n";

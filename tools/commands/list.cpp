@@ -14,13 +14,13 @@ int list(const Arguments& args)
         throw UsageError { "too many arguments" };
     vantrelle::store::MoviesQuery query;
     query.ConnectionString = vantrelle::store::connectionStringFor(args.empty() ? "Movies.mdb" : args[0]);
-    query.Open();
+    query.open();
     if (const std::string warning = query.openWarning(); !warning.empty())
         std::cerr << "vantrelle-tool: " << warning << '\n';
-    for (int recNo = 1; recNo <= query.RecordCount(); ++recNo) {
-        query.SetRecNo(recNo);
-        std::cout << query.aqMoviesID.AsString() << '\t' << query.aqMoviesNameOfMovie.AsString() << '\t'
-                  << query.aqMoviesYear.AsString() << '\n';
+    for (int recNo = 1; recNo <= query.recordCount(); ++recNo) {
+        query.setRecNo(recNo);
+        std::cout << query.aqMoviesID.asString() << '\t' << query.aqMoviesNameOfMovie.asString() << '\t'
+                  << query.aqMoviesYear.asString() << '\n';
     }
     return 0;
 }

@@ -32,7 +32,7 @@ public:
     void bind(store::DataSource* source);
 
     const std::string& columnName() const { return m_columnName; }
-    store::Field* Field() const;
+    store::Field* field() const;
 
     // Writes a change typed into the box into its column; nothing when there is none.
     void writeChange();
@@ -42,11 +42,11 @@ signals:
     void keyRefused();
 
 protected:
-    void StateChanged(store::QueryState state) override;
-    void DataSetChanged() override;
-    void DataSetScrolled() override;
-    void RecordChanged(const store::Field* field) override;
-    void UpdateRecord() override;
+    void stateChanged(store::QueryState state) override;
+    void dataSetChanged() override;
+    void dataSetScrolled() override;
+    void recordChanged(const store::Field* field) override;
+    void updateRecord() override;
 
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;

@@ -26,10 +26,10 @@ public:
     static constexpr int kTitleColumnWidth = 312;
 
 protected:
-    void StateChanged(store::QueryState state) override;
-    void DataSetChanged() override;
-    void DataSetScrolled() override;
-    void RecordChanged(const store::Field* field) override;
+    void stateChanged(store::QueryState state) override;
+    void dataSetChanged() override;
+    void dataSetScrolled() override;
+    void recordChanged(const store::Field* field) override;
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

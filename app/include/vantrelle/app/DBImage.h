@@ -50,7 +50,7 @@ public:
 
     // Binds the control to its column of the query behind `source` and reads it.
     void bind(store::DataSource* source);
-    store::Field* Field() const;
+    store::Field* field() const;
 
     // The picture shown: an empty one, or one graphic of any kind.
     pictures::TPicture& Picture() { return m_picture; }
@@ -79,10 +79,10 @@ signals:
     void doubleClicked();
 
 protected:
-    void DataSetChanged() override;
-    void DataSetScrolled() override;
-    void RecordChanged(const store::Field* field) override;
-    void UpdateRecord() override;
+    void dataSetChanged() override;
+    void dataSetScrolled() override;
+    void recordChanged(const store::Field* field) override;
+    void updateRecord() override;
 
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

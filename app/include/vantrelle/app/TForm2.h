@@ -24,7 +24,7 @@ public:
     explicit TForm2(QWidget* owner);
 
     // Shows the dialog modally, centred on the screen; mrOk or mrCancel.
-    int ShowModal();
+    int showModal();
 
     QFrame* Panel1;
     QPushButton* BitBtn1;

@@ -12,10 +12,10 @@ class Field;
 class MoviesQuery;
 
 // What a bound control is told by the query, through its data source. A control derives from DataLink
-// (or owns one), overrides the notices it needs and attaches itself with SetDataSource. A link detaches
+// (or owns one), overrides the notices it needs and attaches itself with setDataSource. A link detaches
 // itself when it is destroyed; a data source or query that goes first detaches it too.
 //
-// Notices are sent on the caller's thread from inside the query's operations. Apart from UpdateRecord they
+// Notices are sent on the caller's thread from inside the query's operations. Apart from updateRecord they
 // must not throw and must not change the query (read it freely).
 class DataLink {
 public:
@@ -24,33 +24,32 @@ public:
     DataLink(const DataLink&) = delete;
     DataLink& operator=(const DataLink&) = delete;
 
-    // The type is named in full here: inside a link, DataSource is this method.
-    store::DataSource* DataSource() const { return m_source; }
-    void SetDataSource(store::DataSource* source);
+    DataSource* dataSource() const { return m_source; }
+    void setDataSource(DataSource* source);
     // The query behind the data source, or nullptr.
-    MoviesQuery* DataSet() const;
+    MoviesQuery* dataSet() const;
     // True while the query is in qsEdit or qsInsert: the bound control may be typed into.
-    bool Editing() const;
+    bool editing() const;
 
     // The query changed state (open, close, insert, edit, post, cancel). Sent before the data source's
     // OnStateChange. Controls become writable in qsEdit and qsInsert, read-only otherwise.
-    virtual void StateChanged(QueryState /*state*/) { }
+    virtual void stateChanged(QueryState /*state*/) { }
     // The rows of the result changed as a whole: opened, closed, a row inserted or removed. Re-read
     // everything (row count, current row, values).
-    virtual void DataSetChanged() { }
+    virtual void dataSetChanged() { }
     // The current row moved to another row of the same result. Re-read the current row's values.
-    virtual void DataSetScrolled() { }
+    virtual void dataSetScrolled() { }
     // Values of the current row changed: one column (`field`) after it was set, or every column
     // (`field` == nullptr) when the row is re-read (edit, cancel of an edit, post).
-    virtual void RecordChanged(const Field* /*field*/) { }
+    virtual void recordChanged(const Field* /*field*/) { }
     // Update the row: a control that holds an unwritten change writes it into its column now. Sent before
     // a post and before the current row is left while a change is pending. May throw (for example an
     // integer box with "12x"); the post or move then stops and the state and values stay as they were.
-    virtual void UpdateRecord() { }
+    virtual void updateRecord() { }
 
 private:
-    friend class store::DataSource;
-    store::DataSource* m_source = nullptr;
+    friend class DataSource;
+    DataSource* m_source = nullptr;
 };
 
 // The data source between the movies query and its bound controls (dsMovies).
@@ -61,15 +60,15 @@ public:
     DataSource(const DataSource&) = delete;
     DataSource& operator=(const DataSource&) = delete;
 
-    MoviesQuery* DataSet() const { return m_dataSet; }
-    void SetDataSet(MoviesQuery* dataSet);
+    MoviesQuery* dataSet() const { return m_dataSet; }
+    void setDataSet(MoviesQuery* dataSet);
     // The query's state; qsClosed without a query.
-    QueryState State() const;
+    QueryState state() const;
 
     // With AutoEdit off, a bound control never starts an edit by itself; only the application's insert and
     // edit operations do. The catalogue's window keeps it off.
     bool AutoEdit = false;
-    // Raised on every change of the query's state, after the bound controls have been told (StateChanged).
+    // Raised on every change of the query's state, after the bound controls have been told (stateChanged).
     std::function<void(DataSource& Sender)> OnStateChange;
 
 private:

@@ -26,10 +26,10 @@ enum class FieldAlignment { taLeftJustify, taRightJustify, taCenter };
 // Reading never fails: with no current row (closed or empty query) every column reads as null.
 // Setting is allowed only while the query is in qsEdit or qsInsert ("Dataset not in edit or insert mode");
 // a successful set marks the row as modified and tells the bound controls to re-read this column
-// (DataLink::RecordChanged). A failed set leaves the column as it was.
+// (DataLink::recordChanged). A failed set leaves the column as it was.
 //
 // Text is the system's 8-bit text: on setting it is converted by the code-page rule (vantrelle/CodePage.h)
-// and cut to Size() Unicode characters; on reading it comes back as UTF-8. A text that is not wholly valid
+// and cut to size() Unicode characters; on reading it comes back as UTF-8. A text that is not wholly valid
 // UTF-8 is taken as Windows-1252 as a whole (stored text too), so no value ever mixes the two encodings.
 class Field {
 public:
@@ -37,43 +37,43 @@ public:
     Field& operator=(const Field&) = delete;
     virtual ~Field() = default;
 
-    const std::string& FieldName() const { return m_name; }
-    FieldType DataType() const { return m_type; }
+    const std::string& fieldName() const { return m_name; }
+    FieldType dataType() const { return m_type; }
     // The column's position in the declared order (ID is 0, Year is 17).
-    int Index() const { return m_index; }
+    int index() const { return m_index; }
     // Maximum length in Unicode characters for text columns; 0 for the others.
-    int Size() const { return m_size; }
-    FieldAlignment Alignment() const { return m_alignment; }
+    int size() const { return m_size; }
+    FieldAlignment alignment() const { return m_alignment; }
     bool ReadOnly() const { return m_readOnly; }
-    MoviesQuery& DataSet() const { return *m_query; }
+    MoviesQuery& dataSet() const { return *m_query; }
 
-    bool IsNull() const;
-    const FieldValue& Value() const;
+    bool isNull() const;
+    const FieldValue& value() const;
 
     // Null text reads as "", a null integer as "" (as text) or 0 (as integer).
-    virtual std::string AsString() const = 0;
-    virtual std::int32_t AsInteger() const = 0;
+    virtual std::string asString() const = 0;
+    virtual std::int32_t asInteger() const = 0;
     // What a bound box shows while it cannot be typed into, and while it can.
-    std::string DisplayText() const { return displayTextOf(Value()); }
-    std::string EditText() const { return editTextOf(Value()); }
+    std::string displayText() const { return displayTextOf(value()); }
+    std::string editText() const { return editTextOf(value()); }
     // The same for any value of this column (the list of titles shows rows that are not current).
     virtual std::string displayTextOf(const FieldValue& value) const = 0;
     virtual std::string editTextOf(const FieldValue& value) const { return displayTextOf(value); }
 
-    virtual void SetAsString(std::string_view text) = 0;
-    virtual void SetAsInteger(std::int32_t value) = 0;
+    virtual void setAsString(std::string_view text) = 0;
+    virtual void setAsInteger(std::int32_t value) = 0;
     // The value SetAsString(text) would store, with the same conversion and the same errors, but without
     // storing it, so it works in any state of the query (an import converts whole files with it).
     virtual FieldValue valueFromText(std::string_view text) const = 0;
     // Sets the column to null.
-    void Clear();
+    void clear();
 
 protected:
     Field(MoviesQuery& query, int index, std::string name, FieldType type, int size, FieldAlignment alignment);
     // Fails unless the column may be set now: "Field '%s' cannot be modified", then the query's state.
     void checkCanModify() const;
     // Checks as above and stores the value (the one place every setter goes through).
-    void SetValue(FieldValue value);
+    void setValue(FieldValue value);
     [[noreturn]] void AccessError(std::string_view typeName) const;
 
     bool m_readOnly = false;
@@ -97,18 +97,18 @@ public:
     IntegerField(MoviesQuery& query, int index, std::string name);
 
     // "0 'Mins.'"-style formats: a run of 0/# stands for the number, quoted text is copied, "" = plain number.
-    const std::string& DisplayFormat() const { return m_displayFormat; }
-    const std::string& EditFormat() const { return m_editFormat; }
-    void SetDisplayFormat(std::string format) { m_displayFormat = std::move(format); }
-    void SetEditFormat(std::string format) { m_editFormat = std::move(format); }
+    const std::string& displayFormat() const { return m_displayFormat; }
+    const std::string& editFormat() const { return m_editFormat; }
+    void setDisplayFormat(std::string format) { m_displayFormat = std::move(format); }
+    void setEditFormat(std::string format) { m_editFormat = std::move(format); }
 
-    std::string AsString() const override;
-    std::int32_t AsInteger() const override;
+    std::string asString() const override;
+    std::int32_t asInteger() const override;
     std::string displayTextOf(const FieldValue& value) const override;
     std::string editTextOf(const FieldValue& value) const override;
 
-    void SetAsString(std::string_view text) override;
-    void SetAsInteger(std::int32_t value) override;
+    void setAsString(std::string_view text) override;
+    void setAsInteger(std::int32_t value) override;
     FieldValue valueFromText(std::string_view text) const override;
 
 protected:
@@ -126,19 +126,19 @@ public:
     AutoIncField(MoviesQuery& query, int index, std::string name);
 };
 
-// A Unicode text column of Size() characters. Empty text is stored as empty text, not null; longer text is
+// A Unicode text column of size() characters. Empty text is stored as empty text, not null; longer text is
 // cut silently.
 class WideStringField : public Field {
 public:
     WideStringField(MoviesQuery& query, int index, std::string name, int size);
 
-    std::string AsString() const override;
+    std::string asString() const override;
     // The text read as an integer by the integer column's rule.
-    std::int32_t AsInteger() const override;
+    std::int32_t asInteger() const override;
     std::string displayTextOf(const FieldValue& value) const override;
 
-    void SetAsString(std::string_view text) override;
-    void SetAsInteger(std::int32_t value) override;
+    void setAsString(std::string_view text) override;
+    void setAsInteger(std::int32_t value) override;
     FieldValue valueFromText(std::string_view text) const override;
 };
 
@@ -148,19 +148,19 @@ public:
     BlobField(MoviesQuery& query, int index, std::string name);
 
     // The bytes, or nothing when the column is null.
-    std::optional<Bytes> AsBytes() const;
+    std::optional<Bytes> asBytes() const;
     // A view of the bytes that stays valid until the row or the column changes; empty when null.
-    std::string_view Data() const;
-    void SetAsBytes(Bytes bytes);
+    std::string_view data() const;
+    void setAsBytes(Bytes bytes);
 
     // The bytes as a string; "(BLOB)" / "" as display text.
-    std::string AsString() const override;
+    std::string asString() const override;
     std::string displayTextOf(const FieldValue& value) const override;
     // Not an integer column: fails with "Cannot access field '%s' as type Integer".
-    std::int32_t AsInteger() const override;
+    std::int32_t asInteger() const override;
 
-    void SetAsString(std::string_view bytes) override;
-    void SetAsInteger(std::int32_t value) override;
+    void setAsString(std::string_view bytes) override;
+    void setAsInteger(std::int32_t value) override;
     FieldValue valueFromText(std::string_view bytes) const override;
 };
 

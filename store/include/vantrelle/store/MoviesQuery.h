@@ -26,13 +26,14 @@ using DataSetNotifyEvent = std::function<void(MoviesQuery& DataSet)>;
 // language's (TitleOrder.h): accents and case beside their base letters, films without a title first, equal
 // titles in the file's order.
 //
-// Open reads the whole table, covers included, into memory (a static snapshot: other programs' changes are
+// open() reads the whole table, covers included, into memory (a static snapshot: other programs' changes are
 // seen at the next open). A reopen (the window's, after each save) reads the covers again only when another
 // program has written to the file since the query last read it; otherwise the file still holds the covers the
-// query had, and it keeps them. Changes are written at once by Post and Delete; a post or delete of a row that
-// another program changed or deleted since the open is refused (EUpdateConflict). A post that has returned
-// is on disk. A stored value that does not convert to its column's type reads as null; the open still succeeds
-// and says so in openWarning(), and the value stays in the file until a new one is posted in its place.
+// query had, and it keeps them. Changes are written at once by post() and deleteRow(); a post or delete of a
+// row that another program changed or deleted since the open is refused (EUpdateConflict). A post that has
+// returned is on disk. A stored value that does not convert to its column's type reads as null; the open
+// still succeeds and says so in openWarning(), and the value stays in the file until a new one is posted in
+// its place.
 //
 // Events run in this order (OnStateChange of the data source is raised on every change of state, after the
 // bound controls have been told):
@@ -44,9 +45,9 @@ using DataSetNotifyEvent = std::function<void(MoviesQuery& DataSet)>;
 //   delete          qsBrowse, no state change, AfterDelete, AfterScroll
 //   move            qsBrowse, AfterScroll (nothing when the move would leave the result)
 //   close           any -> qsClosed, OnStateChange
-// First and Last raise AfterScroll also when the current row is already the first or last one; MoveBy(0)
+// first() and last() raise AfterScroll also when the current row is already the first or last one; moveBy(0)
 // raises nothing (it still finishes a pending change).
-// A handler may call any operation, also Close and Open from AfterPost (the window reopens after a save).
+// A handler may call any operation, also close() and open() from AfterPost (the window reopens after a save).
 //
 // Failures are EDatabaseError (EEngineError for the engine's) carrying the message the user sees.
 class MoviesQuery {
@@ -89,13 +90,13 @@ public:
     BlobField aqMoviesCover;
     IntegerField aqMoviesYear;
 
-    QueryState State() const { return m_state; }
-    bool Active() const { return m_state != qsClosed; }
+    QueryState state() const { return m_state; }
+    bool active() const { return m_state != qsClosed; }
 
     // Connects, reads the result and binds the columns by name ("Field '%s' not found", "Type mismatch for
     // field '%s', expecting: %s actual: %s"). Does nothing when already open. A failure is thrown with no
     // event raised, and the query stays qsClosed.
-    void Open();
+    void open();
     // The stored values that the last open could not convert and reads as null, in list order and column order.
     const std::vector<UnreadableValue>& UnreadableValues() const { return m_unreadable; }
     // One message that names every such value, for the caller to show once the open is over; empty when
@@ -104,40 +105,40 @@ public:
     // Drops a pending insert or edit without writing it, and releases the result. The connection and the
     // covers stay for the next open, until the query goes or opens another file.
     // The window's destruction closes without OnStateChange: it clears the data source's handler first.
-    void Close();
+    void close();
 
-    void Insert();
-    void Edit();
-    void Post();
-    void Cancel();
-    void Delete();
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRow();
 
     // Moves of the current row. A pending insert or edit is finished first (update the row, then post when
     // a column was set, else cancel). A move that would leave the result changes nothing and raises no
     // AfterScroll.
-    void First();
-    void Last();
-    void Next();
-    void Prior();
-    void MoveBy(int distance);
-    // Makes row `recNo` (1-based, as RecNo) current; the grid's pick of a line. When finishing the pending
+    void first();
+    void last();
+    void next();
+    void prior();
+    void moveBy(int distance);
+    // Makes row `recNo` (1-based, as recNo) current; the grid's pick of a line. When finishing the pending
     // change reopened the query (a post whose AfterPost reopens), the row that the reopen made current stays.
-    void SetRecNo(int recNo);
+    void setRecNo(int recNo);
 
     // Rows in the result, counting a row being inserted.
-    int RecordCount() const { return static_cast<int>(m_rows.size()); }
+    int recordCount() const { return static_cast<int>(m_rows.size()); }
     // The current row's number, 1-based; 0 when there is none.
-    int RecNo() const { return m_current < 0 ? 0 : m_current + 1; }
-    bool IsEmpty() const { return m_rows.empty(); }
-    // Set when a move tried to go before the first / past the last row (and by First / Last).
-    bool Bof() const { return m_bof; }
-    bool Eof() const { return m_eof; }
+    int recNo() const { return m_current < 0 ? 0 : m_current + 1; }
+    bool isEmpty() const { return m_rows.empty(); }
+    // Set when a move tried to go before the first / past the last row (and by first() / last()).
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
     // A column has been set since the insert or edit began.
-    bool Modified() const { return m_modified.any(); }
+    bool modified() const { return m_modified.any(); }
 
     // The column object named `name` (any case); "Field '%s' not found" otherwise.
-    Field& FieldByName(std::string_view name);
-    const std::array<Field*, kMovieColumnCount>& Fields() const { return m_fields; }
+    Field& fieldByName(std::string_view name);
+    const std::array<Field*, kMovieColumnCount>& fields() const { return m_fields; }
 
     // The display text of `field` in row `recNo` (1-based) without moving there; for the list of titles.
     std::string displayTextAt(int recNo, const Field& field) const;
