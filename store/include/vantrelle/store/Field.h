@@ -44,7 +44,6 @@ public:
     // Maximum length in Unicode characters for text columns; 0 for the others.
     int size() const { return m_size; }
     FieldAlignment alignment() const { return m_alignment; }
-    bool ReadOnly() const { return m_readOnly; }
     MoviesQuery& dataSet() const { return *m_query; }
 
     bool isNull() const;
