@@ -32,7 +32,8 @@ CREATE INDEX MoviesByName ON Movies (NameOfMovie COLLATE NOCASE);
 )sql";
 
 // Creates a new, empty catalogue file with the table Movies. Refuses (EEngineError) when `file` already
-// exists, so no catalogue is ever overwritten; also fails when the folder does not exist.
+// exists, so no catalogue is ever overwritten; also fails when the folder does not exist. The file appears
+// under its name only once it is complete.
 void createCatalogue(const std::filesystem::path& file);
 
 } // namespace vantrelle::store
