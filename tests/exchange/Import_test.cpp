@@ -7,6 +7,7 @@
 #include "vantrelle/pictures/Bitmap.h"
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 
 using namespace vantrelle;
@@ -177,6 +178,43 @@ TEST_F(Import, TellsItsProgressInFilmsAndBytesRead)
     const std::vector<std::array<std::size_t, 3>> expected = { { 256, csv.find("Film 256\n"), csv.size() },
         { 512, csv.find("Film 512\n"), csv.size() }, { 600, csv.size(), csv.size() } };
     EXPECT_EQ(calls, expected);
+}
+
+namespace {
+
+// Runs `vantrelle-tool ARGUMENTS` with a terminal for both its streams (through script(1)) and gives
+// back what the terminal received, with its "\r\n" line ends.
+std::string onTerminal(const std::string& arguments)
+{
+    const std::string command
+        = "script -qec '" + std::string(VANTRELLE_TOOL) + " " + arguments + "' /dev/null </dev/null";
+    std::string received;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, pipe))
+            received.append(buffer, count);
+        ::pclose(pipe);
+    }
+    return received;
+}
+
+} // namespace
+
+// On a terminal, a large import shows one line that it rewrites, ended before what comes after it.
+TEST_F(Import, ShowsItsProgressLineOnATerminal)
+{
+    std::string csv = "NameOfMovie,Year\n";
+    for (int i = 0; i < 20000; ++i)
+        csv += "A film with a title long enough " + std::to_string(i) + ",1999\n";
+    writeFile("films.csv", csv);
+    const std::string success = onTerminal("import films.csv");
+    EXPECT_EQ(occurrences(success, "\rImporting films: 20000 (100%)\r\nImported 20000 films into Movies.mdb\r\n"), 1u)
+        << success;
+
+    writeFile("films.csv", csv + "One film too many,19x9\n");
+    const std::string failure = onTerminal("import films.csv");
+    EXPECT_EQ(occurrences(failure, "%)\r\nvantrelle-tool: films.csv: line 20002, column Year: '19x9'"), 1u) << failure;
+    EXPECT_EQ(shownRows("Movies.mdb").size(), 20001u);
 }
 
 namespace {
