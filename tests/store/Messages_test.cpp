@@ -65,7 +65,8 @@ const Failure kFailures[] = {
         },
         [](MoviesQuery& q) { q.aqMoviesYear.setAsString("19-99"); },
         "'19-99' is not a valid integer value for field 'Year'", qsEdit },
-    { "FieldByName", 1, open, [](MoviesQuery& q) { q.fieldByName("Rating"); }, "Field 'Rating' not found", qsBrowse },
+    { "UnknownColumnByName", 1, open, [](MoviesQuery& q) { q.fieldByName("Rating"); }, "Field 'Rating' not found",
+        qsBrowse },
 };
 
 class Messages : public StoreTest, public ::testing::WithParamInterface<Failure> { };
