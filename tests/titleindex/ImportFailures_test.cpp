@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <functional>
 
 using namespace vantrelle;
@@ -95,6 +99,23 @@ TEST_P(ImportFailures, NameTheFileAndTheLineAndLeaveTheIndexInPlace)
 
     EXPECT_EQ(test::readFile(index), before);
     EXPECT_EQ(filesIn(serving), std::vector<fs::path> { "titles.db" }); // no partial file left behind
+}
+
+// The partial file of an import that was killed is removed by the next import of the same index; that
+// of an import still running (which holds a lock on it) is not, nor that of another index.
+TEST(ImportPartialFiles, AnOrphanGoesAndOneInUseStays)
+{
+    vantrelle::ScratchDir dir;
+    test::writeFile(dir / "titles.db.partial-orphan", "left by a killed import");
+    test::writeFile(dir / "titles.db.partial-running", "being written");
+    test::writeFile(dir / "other.db.partial-orphan", "another index's");
+    const int running = ::open((dir / "titles.db.partial-running").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+    importTitles(test::kDatasetFixture, dir / "titles.db");
+    ::close(running);
+    EXPECT_EQ(filesIn(dir.path()),
+        (std::vector<fs::path> { "other.db.partial-orphan", "titles.db", "titles.db.partial-running" }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Dataset, ImportFailures,

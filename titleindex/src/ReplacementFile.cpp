@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,17 +34,36 @@ void sync(const std::filesystem::path& path, int flags)
         fail("Cannot write", path);
 }
 
+// Removes the temporary files of earlier replacements of `target` that no living process holds.
+void removeOrphans(const std::filesystem::path& target)
+{
+    const std::string prefix = target.filename().string() + ".partial-";
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (!entry.path().filename().string().starts_with(prefix))
+            continue;
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(entry.path().c_str());
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 ReplacementFile::ReplacementFile(const std::filesystem::path& target)
     : m_target(target)
 {
+    removeOrphans(target);
     std::string pattern = target.string() + ".partial-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
+    m_lock = ::mkstemp(pattern.data());
+    if (m_lock < 0)
         fail("Cannot create a file beside", target);
-    ::fchmod(fd, 0644); // mkstemp makes it private; the index is an ordinary file
-    ::close(fd);
+    ::flock(m_lock, LOCK_EX);
+    ::fchmod(m_lock, 0644); // mkstemp makes it private; the index is an ordinary file
     m_temporary = pattern;
 }
 
@@ -51,6 +71,7 @@ ReplacementFile::~ReplacementFile()
 {
     if (!m_committed)
         ::unlink(m_temporary.c_str());
+    ::close(m_lock);
 }
 
 void ReplacementFile::commit()

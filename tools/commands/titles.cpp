@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -22,27 +23,27 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-// Ctrl-C or a termination request ends the import at its next progress report, so the partial file is
-// removed and the index in place stays as it was.
+// Ctrl-C, a termination request or the closing of the terminal ends the import at its next progress
+// report, so the partial file is removed and the index in place stays as it was.
 class InterruptGuard {
 public:
     InterruptGuard()
     {
         interrupted = 0;
-        m_previousInt = std::signal(SIGINT, [](int) { interrupted = 1; });
-        m_previousTerm = std::signal(SIGTERM, [](int) { interrupted = 1; });
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            m_previous[i] = std::signal(kSignals[i], [](int) { interrupted = 1; });
     }
     ~InterruptGuard()
     {
-        std::signal(SIGINT, m_previousInt);
-        std::signal(SIGTERM, m_previousTerm);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            std::signal(kSignals[i], m_previous[i]);
     }
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
 private:
-    void (*m_previousInt)(int);
-    void (*m_previousTerm)(int);
+    static constexpr int kSignals[] = { SIGINT, SIGTERM, SIGHUP };
+    void (*m_previous[std::size(kSignals)])(int) = {};
 };
 
 std::string megabytes(std::uint64_t bytes)
