@@ -18,27 +18,37 @@ void EventDelivery::run(const std::function<void()>& call)
         std::rethrow_exception(failure);
 }
 
-ThreadEventDelivery::ThreadEventDelivery()
-    : m_thread([this] { loop(); })
+PumpedEventDelivery::PumpedEventDelivery() = default;
+
+PumpedEventDelivery::~PumpedEventDelivery()
 {
+    stop();
 }
 
-ThreadEventDelivery::~ThreadEventDelivery()
+bool PumpedEventDelivery::isUiThread() const
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
+    return std::this_thread::get_id() == m_uiThread;
+}
+
+void PumpedEventDelivery::pumpUntil(const std::function<bool()>& done)
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_stopped && !done()) {
+        if (m_queue.empty()) {
+            m_changed.wait(lock);
+            continue;
+        }
+        Pending* pending = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        (*pending->call)();
+        lock.lock();
+        pending->done = true;
+        m_changed.notify_all();
     }
-    m_queued.notify_all();
-    m_thread.join();
 }
 
-bool ThreadEventDelivery::isUiThread() const
-{
-    return std::this_thread::get_id() == m_thread.get_id();
-}
-
-void ThreadEventDelivery::runAndWait(const std::function<void()>& call)
+void PumpedEventDelivery::runAndWait(const std::function<void()>& call)
 {
     if (isUiThread()) {
         call();
@@ -46,33 +56,33 @@ void ThreadEventDelivery::runAndWait(const std::function<void()>& call)
     }
     Pending pending { &call };
     std::unique_lock lock(m_mutex);
-    if (m_stopping)
+    if (m_stopped)
         return;
     m_queue.push_back(&pending);
-    m_queued.notify_one();
-    m_finished.wait(lock, [&pending] { return pending.done; });
+    m_changed.notify_all();
+    m_changed.wait(lock, [&pending] { return pending.done; });
 }
 
-void ThreadEventDelivery::loop()
+void PumpedEventDelivery::stop()
 {
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_queued.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_stopping)
-            break;
-        Pending* pending = m_queue.front();
-        m_queue.pop_front();
-        lock.unlock();
-        (*pending->call)();
-        lock.lock();
-        pending->done = true;
-        m_finished.notify_all();
-    }
-    // Release whoever still waits: their calls are dropped.
+    std::lock_guard lock(m_mutex);
+    m_stopped = true;
     for (Pending* pending : m_queue)
         pending->done = true;
     m_queue.clear();
-    m_finished.notify_all();
+    m_changed.notify_all();
+}
+
+ThreadEventDelivery::ThreadEventDelivery()
+    : m_thread([this] { pumpUntil([] { return false; }); })
+{
+    setUiThread(m_thread.get_id());
+}
+
+ThreadEventDelivery::~ThreadEventDelivery()
+{
+    stop();
+    m_thread.join();
 }
 
 } // namespace vantrelle::http

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
+#include <thread>
+#include <vector>
 
 namespace vantrelle::http {
 namespace {
@@ -312,6 +315,26 @@ TEST(ThreadEventDeliveryTest, WaitOnTheUiThreadIsRefused)
         THttpRequest request(delivery);
         EXPECT_THROW(request.wait(), std::logic_error);
     });
+}
+
+// The thread that made the delivery starts the request and takes its events while it pumps.
+TEST(PumpedEventDeliveryTest, RunsTheEventsWhereItPumps)
+{
+    auto delivery = std::make_shared<PumpedEventDelivery>();
+    THttpRequest request(delivery);
+    request.SetURL(server().url("/text"));
+    std::vector<std::thread::id> ranOn;
+    bool ended = false;
+    request.OnResponseReceived = [&](THttpRequest&) { ranOn.push_back(std::this_thread::get_id()); };
+    request.OnRequestComplete = [&](THttpRequest& sender) {
+        ranOn.push_back(std::this_thread::get_id());
+        ended = !sender.ResponseStream().empty();
+    };
+    request.Execute(false);
+    delivery->pumpUntil([&] { return ended; });
+    ASSERT_GE(ranOn.size(), 2u);
+    EXPECT_EQ(std::count(ranOn.begin(), ranOn.end(), std::this_thread::get_id()), std::ssize(ranOn));
+    EXPECT_THROW(request.wait(), std::logic_error); // the worker might need this thread
 }
 
 } // namespace

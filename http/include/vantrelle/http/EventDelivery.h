@@ -36,34 +36,57 @@ protected:
     virtual void runAndWait(const std::function<void()>& call) = 0;
 };
 
-// An EventDelivery whose user-interface thread is a thread of its own, for tests and tools.
-class ThreadEventDelivery final : public EventDelivery {
+// An EventDelivery whose user-interface thread runs the events only while it pumps: a raising
+// thread queues its call and waits until pumpUntil() has run it. The user-interface thread is
+// the one that made the delivery, so a program or a benchmark without an event loop of its own
+// can start requests and take their events on one thread, as the window does.
+class PumpedEventDelivery : public EventDelivery {
 public:
-    ThreadEventDelivery();
-    // Stops the thread. Calls still queued are not run, and their callers are released.
-    ~ThreadEventDelivery() override;
-    ThreadEventDelivery(const ThreadEventDelivery&) = delete;
-    ThreadEventDelivery& operator=(const ThreadEventDelivery&) = delete;
+    PumpedEventDelivery();
+    // Calls still queued are not run, and their callers are released.
+    ~PumpedEventDelivery() override;
+    PumpedEventDelivery(const PumpedEventDelivery&) = delete;
+    PumpedEventDelivery& operator=(const PumpedEventDelivery&) = delete;
 
     bool isUiThread() const override;
-    std::thread::id threadId() const { return m_thread.get_id(); }
+
+    // On the user-interface thread: runs the queued calls until `done` holds, or until the
+    // delivery stops. `done` is looked at, under the queue's lock, before waiting and after each
+    // call, so it must become true through a call that this pumping runs.
+    void pumpUntil(const std::function<bool()>& done);
 
 protected:
     void runAndWait(const std::function<void()>& call) override;
+    // For a delivery whose pumping thread starts after it is made; before any call is raised.
+    void setUiThread(std::thread::id thread) { m_uiThread = thread; }
+    // Ends the pumping for good: calls still queued are dropped and their callers released, and
+    // later calls return without running.
+    void stop();
 
 private:
     struct Pending {
         const std::function<void()>* call;
         bool done = false;
     };
-    void loop();
 
+    std::thread::id m_uiThread = std::this_thread::get_id();
     std::mutex m_mutex;
-    std::condition_variable m_queued;
-    std::condition_variable m_finished;
+    std::condition_variable m_changed;
     std::deque<Pending*> m_queue;
-    bool m_stopping = false;
-    std::thread m_thread; // last: starts once the members above exist
+    bool m_stopped = false;
+};
+
+// An EventDelivery whose user-interface thread is a thread of its own, for tests and tools.
+class ThreadEventDelivery final : public PumpedEventDelivery {
+public:
+    ThreadEventDelivery();
+    // Stops the thread. Calls still queued are not run, and their callers are released.
+    ~ThreadEventDelivery() override;
+
+    std::thread::id threadId() const { return m_thread.get_id(); }
+
+private:
+    std::thread m_thread;
 };
 
 } // namespace vantrelle::http
