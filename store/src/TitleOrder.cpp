@@ -114,16 +114,6 @@ std::string collationLocale(const char* lcAll, const char* lcCollate, const char
     return {};
 }
 
-int compareTitles(std::string_view a, std::string_view b)
-{
-    return TitleCollator::user().compare(a, b);
-}
-
-bool sameTitle(std::string_view a, std::string_view b)
-{
-    return TitleCollator::user().same(a, b);
-}
-
 std::string sameTitleKey(std::string_view title)
 {
     return TitleCollator::user().sameKey(title);

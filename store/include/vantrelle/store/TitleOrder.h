@@ -48,10 +48,8 @@ private:
 // and for "C" and "POSIX".
 std::string collationLocale(const char* lcAll, const char* lcCollate, const char* lang);
 
-// The user's collator's compare() and same(), for whatever compares titles as the list does (an import that
-// skips films already in the catalogue, for one).
-int compareTitles(std::string_view a, std::string_view b);
-bool sameTitle(std::string_view a, std::string_view b);
+// The user's collator's sameKey(), for whatever matches titles as the list does (an import that skips films
+// already in the catalogue, for one).
 std::string sameTitleKey(std::string_view title);
 
 } // namespace vantrelle::store
