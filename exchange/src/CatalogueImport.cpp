@@ -10,7 +10,6 @@
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/ReadMovies.h"
 #include "vantrelle/store/TitleOrder.h"
-#include "vantrelle/store/TitleOrder.h"
 
 #include <array>
 #include <fstream>
@@ -62,9 +61,12 @@ Field* fieldNamed(MoviesQuery& query, std::string_view name)
 // the same film, by the rules the list orders them with ("Amélie" and "AMELIE").
 class ExistingFilms {
 public:
-    void add(const MovieRecord& row) { m_keys.insert(key(row[1], row[17])); }
+    void add(const MovieRecord& row) { m_keys.insert(key(row[store::kNameOfMovieColumn], row[store::kYearColumn])); }
 
-    bool contains(const MovieRecord& row) const { return m_keys.contains(key(row[1], row[17])); }
+    bool contains(const MovieRecord& row) const
+    {
+        return m_keys.contains(key(row[store::kNameOfMovieColumn], row[store::kYearColumn]));
+    }
 
 private:
     using Key = std::pair<std::optional<std::string>, std::optional<std::int32_t>>;

@@ -17,7 +17,8 @@ const FieldValue kNull;
 
 MoviesQuery::MoviesQuery()
     : aqMoviesID(*this, 0, kColumns[0].name)
-    , aqMoviesNameOfMovie(*this, 1, kColumns[1].name, kColumns[1].size)
+    , aqMoviesNameOfMovie(
+          *this, kNameOfMovieColumn, kColumns[kNameOfMovieColumn].name, kColumns[kNameOfMovieColumn].size)
     , aqMoviesGenre(*this, 2, kColumns[2].name, kColumns[2].size)
     , aqMoviesDirector(*this, 3, kColumns[3].name, kColumns[3].size)
     , aqMoviesTagline(*this, 4, kColumns[4].name, kColumns[4].size)
@@ -33,7 +34,7 @@ MoviesQuery::MoviesQuery()
     , aqMoviesCharacter3(*this, 14, kColumns[14].name, kColumns[14].size)
     , aqMoviesCharacter4(*this, 15, kColumns[15].name, kColumns[15].size)
     , aqMoviesCover(*this, 16, kColumns[16].name)
-    , aqMoviesYear(*this, 17, kColumns[17].name)
+    , aqMoviesYear(*this, kYearColumn, kColumns[kYearColumn].name)
     , m_fields { &aqMoviesID, &aqMoviesNameOfMovie, &aqMoviesGenre, &aqMoviesDirector, &aqMoviesTagline,
         &aqMoviesRuntime, &aqMoviesFormat, &aqMoviesNoOfCds, &aqMoviesCastMemberName1, &aqMoviesCastMemberName2,
         &aqMoviesCastMemberName3, &aqMoviesCastMemberName4, &aqMoviesCharacter1, &aqMoviesCharacter2,

@@ -14,6 +14,9 @@ inline constexpr int kMovieColumnCount = 18;
 
 // MovieRecord: the values of one row of Movies in declared column order (ID ... Year), each nullable.
 using MovieRecord = std::array<FieldValue, kMovieColumnCount>;
+// Where a MovieRecord holds the title and the year.
+inline constexpr int kNameOfMovieColumn = 1;
+inline constexpr int kYearColumn = 17;
 
 // A value in the catalogue file that does not convert to its column's type, as another program may store it:
 // text that is no integer in an integer column ('19x9'), a number with a fraction or beyond 32 bits, binary
