@@ -164,6 +164,8 @@ TEST(DatasetFormat, CrewPrincipalNameAndRatingLines)
     parseRatingLine("tt0000002\t6.9\t120000", rating);
     EXPECT_EQ(rating.number, 2u);
     EXPECT_EQ(rating.votes, 120000u);
+    parseRatingLine("tt0000003\t\\N\t\\N", rating); // no votes counted yet
+    EXPECT_EQ(rating.votes, 0u);
 }
 
 TEST(DatasetFormat, MalformedLinesSayWhatIsWrong)
@@ -179,10 +181,10 @@ TEST(DatasetFormat, MalformedLinesSayWhatIsWrong)
         const char* message;
     } const cases[] = {
         { "a missing field", [&] { parseTitleLine("tt0000001\tmovie\tA\tA\t0\t1962\t\\N\t94", title); },
-            "expected 9 tab-separated fields, found 8" },
+            "8 fields where 9 are expected" },
         { "an extra field", [&] { parseRatingLine("tt0000001\t7.4\t5000\t", rating); },
-            "expected 3 tab-separated fields, found 4" },
-        { "an empty line", [&] { parseNameLine("", name); }, "expected 6 tab-separated fields, found 1" },
+            "4 fields where 3 are expected" },
+        { "an empty line", [&] { parseNameLine("", name); }, "1 field where 6 are expected" },
         { "a year with a letter", [&] { parseTitleLine("tt0000001\tmovie\tA\tA\t0\t19x2\t\\N\t94\t\\N", title); },
             "bad startYear '19x2'" },
         { "a negative runtime", [&] { parseTitleLine("tt0000001\tmovie\tA\tA\t0\t1962\t\\N\t-4\t\\N", title); },
@@ -191,7 +193,6 @@ TEST(DatasetFormat, MalformedLinesSayWhatIsWrong)
             [&] { parseTitleLine("tt0000001\tmovie\tA\tA\t0\t1962\t\\N\t1234567890\t\\N", title); },
             "bad runtimeMinutes '1234567890'" },
         { "an empty vote count", [&] { parseRatingLine("tt0000001\t7.4\t", rating); }, "bad numVotes ''" },
-        { "a null vote count", [&] { parseRatingLine("tt0000001\t7.4\t\\N", rating); }, "bad numVotes '\\N'" },
         { "a director list with an empty entry", [&] { parseCrewLine("tt0000002\tnm0000003,\t\\N", crew); },
             "bad person number '' (nm and 7 or more digits, at most 999999999)" },
         { "bad characters",

@@ -48,7 +48,7 @@ TEST(ImportContents, KeepsEveryTitleButEpisodesAndAdultOnesWithTheirRanks)
             "3|3|tvSeries|The Lantern Keepers|The Lantern Keepers|2004|42|Adventure,Drama|40000",
             "6|7|short|Untitled Harbour Study|NULL|NULL|NULL|NULL|0",
             "7|6|movie|Murder (By the Sea)|Murder (By the Sea)|1951|88|Mystery|900",
-            "9|5|movie|Tokyo Rain|東京の雨|1958|103|Drama|3000",
+            "1234568|5|movie|Tokyo Rain|東京の雨|1958|103|Drama|3000",
             "12345678|2|movie|Northern Light|Nordlicht|2023|131|Drama,Sci-Fi|120000" }));
 }
 
@@ -58,18 +58,19 @@ TEST(ImportContents, DirectorsInCrewOrderAndTheFirstFourCastEntriesByOrdering)
     importTitles(test::kDatasetFixture, dir / "titles.db");
 
     EXPECT_EQ(rows(dir / "titles.db", "SELECT * FROM directors ORDER BY title, position"),
-        (Rows { "1|1|1", "2|1|3", "2|2|2", "7|1|6", "9|1|7", "12345678|1|10000001" }));
-    // Crew categories among the principals are passed over; so is the fifth actor or actress of title 2.
+        (Rows { "1|1|1", "2|1|3", "2|2|2", "7|1|6", "1234568|1|7", "12345678|1|10000001" }));
+    // Crew categories among the principals are passed over. Of title 2's five actors, actresses and self,
+    // the one at ordering 5 has no name, so the one at ordering 10 (listed first) comes fourth.
     EXPECT_EQ(rows(dir / "titles.db", "SELECT * FROM cast_members ORDER BY title, position"),
         (Rows { "1|1|8|Hélène Brûlé", "1|2|9|Joseph \"Jo\" Marin", "2|1|10|Sam Copper", "2|2|11|Nora Flint / Narrator",
-            "2|3|13|Detective Ray Oakes", "2|4|14|Themselves", "3|1|12|NULL", "7|1|18|Lady Ashcombe (the widow)",
-            "7|2|17|Inspector Gale", "9|1|19|Shōji", "12345678|1|10000002|Ingrid", "12345678|2|8|NULL" }));
-    // Only the people named by a kept director or cast row: not the writers, the producer, the fifth
-    // actress, nor the people of the episode and the adult title.
+            "2|3|14|Themselves", "2|4|15|Waitress", "3|1|12|NULL", "7|1|18|Lady Ashcombe (the widow)",
+            "7|2|17|Inspector Gale", "1234568|1|19|Shōji", "12345678|1|10000002|Ingrid", "12345678|2|8|NULL" }));
+    // Only the people named by a kept director or cast row: not the writers, the producer, nor the people
+    // of the episode and the adult title.
     EXPECT_EQ(rows(dir / "titles.db", "SELECT * FROM people ORDER BY number"),
         (Rows { "1|Odile Marchetti-Lévy", "2|Marcus O'Dell", "3|Priya Raman", "6|Harold Finch-Watts",
             "7|Takahara Kenji", "8|Amélie Ducasse", "9|Jean-Pierre Rivière", "10|Tom Baxter", "11|Dana Flint",
-            "12|Rufus Ng", "13|Lou Carrera", "14|Hobbs & Ferrante", "17|Cyril Gale", "18|Edith Ashcombe",
+            "12|Rufus Ng", "14|Hobbs & Ferrante", "15|Greta Moss", "17|Cyril Gale", "18|Edith Ashcombe",
             "19|Ōta Shōji", "10000001|Søren Åkesson", "10000002|Ingrid Ålund" }));
 }
 
@@ -117,7 +118,8 @@ TEST(ImportContents, AdultTitlesOnlyWhenAsked)
     EXPECT_EQ(words(index, "velvet"), Rows { "7" });
 }
 
-// The same dataset, gzipped or plain, with CRLF line ends or without a last line break, gives the same index.
+// The same dataset, gzipped or plain, with CRLF line ends, a UTF-8 byte order mark or without a last line
+// break, gives the same index.
 TEST(ImportContents, EveryFormOfTheFilesGivesTheSameIndex)
 {
     vantrelle::ScratchDir dir;
@@ -132,6 +134,7 @@ TEST(ImportContents, EveryFormOfTheFilesGivesTheSameIndex)
         { "gzipped", true, [](std::string bytes) { return bytes; } },
         { "CRLF line ends", false,
             [](std::string bytes) { return std::regex_replace(bytes, std::regex("\n"), "\r\n"); } },
+        { "a byte order mark", true, [](std::string bytes) { return "\xEF\xBB\xBF" + bytes; } },
         { "no last line break", true,
             [](std::string bytes) {
                 bytes.pop_back();

@@ -59,12 +59,13 @@ void writeTitleDataset(const std::filesystem::path& dir, const std::vector<title
         }
         return found->second;
     };
-    // The published files are sorted by title number, and the importer relies on it.
-    std::vector<const titleindex::Title*> byNumber;
+    // As published: sorted by title number as text, so tt10470010 comes between tt1047001 and tt1047002.
+    std::vector<const titleindex::Title*> inTextOrder;
     for (const titleindex::Title& title : titles)
-        byNumber.push_back(&title);
-    std::sort(byNumber.begin(), byNumber.end(), [](const auto* a, const auto* b) { return a->number < b->number; });
-    for (const titleindex::Title* each : byNumber) {
+        inTextOrder.push_back(&title);
+    std::sort(inTextOrder.begin(), inTextOrder.end(),
+        [](const auto* a, const auto* b) { return titleNumber(a->number) < titleNumber(b->number); });
+    for (const titleindex::Title* each : inTextOrder) {
         const titleindex::Title& title = *each;
         const std::string number = titleNumber(title.number);
         std::string genres;

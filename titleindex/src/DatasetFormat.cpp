@@ -27,7 +27,8 @@ template <std::size_t N> std::array<std::string_view, N> splitFields(std::string
         start = tab + 1;
     }
     if (count != N)
-        throw DatasetError("expected " + std::to_string(N) + " tab-separated fields, found " + std::to_string(count));
+        throw DatasetError(std::to_string(count) + (count == 1 ? " field" : " fields") + " where " + std::to_string(N)
+            + " are expected");
     return fields;
 }
 
@@ -267,7 +268,7 @@ void parseRatingLine(std::string_view line, RatingRow& row)
     // tconst averageRating numVotes
     const auto fields = splitFields<3>(line);
     row.number = parseTitleNumber(fields[0]);
-    row.votes = static_cast<std::uint32_t>(parseInteger(fields[2], "numVotes"));
+    row.votes = static_cast<std::uint32_t>(optionalInteger(fields[2], "numVotes").value_or(0));
 }
 
 void parseCrewLine(std::string_view line, CrewRow& row)

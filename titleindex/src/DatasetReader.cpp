@@ -29,6 +29,9 @@ DatasetReader::DatasetReader(const std::filesystem::path& file, const DatasetFil
     }
     if (file.extension() == ".gz" && m_source.plain())
         fail("not a gzip file");
+    // A byte order mark, as some editors and tools write before UTF-8 text.
+    if (header.starts_with("\xEF\xBB\xBF"))
+        header.remove_prefix(3);
     if (header != format.header)
         fail(
             "not the header of " + std::string(format.name) + " (expected the columns " + columns(format.header) + ")");

@@ -20,6 +20,8 @@ public:
     bool next(std::string_view& line);
     [[noreturn]] void fail(const std::string& what) const;
     std::uint64_t bytesRead() const { return m_source.bytesRead(); }
+    // The number of the line that next() gave last, the header being line 1.
+    std::uint64_t lineNumber() const { return m_lineNumber; }
 
 private:
     bool nextLine(std::string_view& line);

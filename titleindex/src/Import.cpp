@@ -6,11 +6,9 @@
 #include "ReplacementFile.h"
 #include "vantrelle/sqlite/Sqlite.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -19,7 +17,6 @@ namespace vantrelle::titleindex {
 namespace {
 
 constexpr std::uint64_t kLinesPerProgress = 1 << 14;
-constexpr std::size_t kCastKept = 4;
 
 std::string quoted(const fs::path& path)
 {
@@ -76,14 +73,18 @@ void checkReplaceable(const fs::path& indexFile)
         throw EImportError(quoted(indexFile) + " exists and is not a title index; it is left as it is");
 }
 
-struct CastEntry {
-    int ordering = 0;
-    std::uint32_t person = 0;
-    std::string characters;
-};
+std::string namedRows(const SkippedRows& skipped)
+{
+    std::string text;
+    for (const SkippedRows::Row& row : skipped.first)
+        text += (text.empty() ? "line " : "; line ") + std::to_string(row.line) + ", " + row.what;
+    if (skipped.count > skipped.first.size())
+        text += "; and " + std::to_string(skipped.count - skipped.first.size()) + " more";
+    return text;
+}
 
 // Reads the five files in the order of kDatasetFiles: the titles decide which crew and cast rows are kept,
-// and those decide which people are.
+// and those decide which people are. The rows of a file may come in any order.
 class Importer {
 public:
     Importer(const fs::path& dir, IndexWriter& writer, const ImportOptions& options)
@@ -102,9 +103,11 @@ public:
             const std::string step = "Reading " + m_files[i].filename().string();
             m_progress.step = step;
             DatasetReader reader(m_files[i], kDatasetFiles[i]);
-            read(reader, kDatasetFiles[i].kind);
+            read(reader, m_files[i], kDatasetFiles[i]);
             m_bytesDone += fs::file_size(m_files[i]);
         }
+        report("Choosing the cast");
+        m_summary.people = m_writer.rankCast();
         return m_summary;
     }
 
@@ -117,51 +120,68 @@ public:
     }
 
 private:
-    void read(DatasetReader& reader, DatasetKind kind)
+    // A row that cannot be read is skipped and counted; more than 1% of them fail the import.
+    void read(DatasetReader& reader, const fs::path& file, const DatasetFileFormat& format)
     {
+        SkippedRows skipped;
+        skipped.file = file.filename().string();
         std::string_view line;
-        std::uint64_t lines = 0;
+        std::uint64_t rows = 0;
         while (reader.next(line)) {
             try {
-                switch (kind) {
-                case DatasetKind::Basics:
-                    addTitle(reader, line);
-                    break;
-                case DatasetKind::Ratings:
-                    addRating(line);
-                    break;
-                case DatasetKind::Crew:
-                    addCrew(line);
-                    break;
-                case DatasetKind::Principals:
-                    addPrincipal(reader, line);
-                    break;
-                case DatasetKind::Names:
-                    addName(line);
-                    break;
-                }
+                readRow(format.kind, line);
             } catch (const DatasetError& e) {
-                reader.fail(e.what());
+                if (skipped.first.size() < kSkippedRowsNamed)
+                    skipped.first.push_back({ reader.lineNumber(), e.what() });
+                ++skipped.count;
             } catch (const sqlite::Error& e) {
                 reader.fail(e.what());
             }
-            if (++lines % kLinesPerProgress == 0 && m_options.progress) {
+            if (++rows % kLinesPerProgress == 0 && m_options.progress) {
                 m_progress.bytesRead = m_bytesDone + reader.bytesRead();
                 m_options.progress(m_progress);
             }
         }
-        if (kind == DatasetKind::Principals)
-            keepCast();
+        if (skipped.count == 0)
+            return;
+        if (skipped.count * 100 > rows)
+            throw EImportError(file.string() + ": " + std::to_string(skipped.count) + " of " + std::to_string(rows)
+                + " rows cannot be read (more than 1%), so the file is damaged or is not " + std::string(format.name)
+                + ": " + namedRows(skipped));
+        m_summary.skipped.push_back(std::move(skipped));
     }
 
-    void addTitle(const DatasetReader& reader, std::string_view line)
+    void readRow(DatasetKind kind, std::string_view line)
+    {
+        switch (kind) {
+        case DatasetKind::Basics:
+            addTitle(line);
+            break;
+        case DatasetKind::Ratings:
+            addRating(line);
+            break;
+        case DatasetKind::Crew:
+            addCrew(line);
+            break;
+        case DatasetKind::Principals:
+            addPrincipal(line);
+            break;
+        case DatasetKind::Names:
+            addName(line);
+            break;
+        }
+    }
+
+    void addTitle(std::string_view line)
     {
         parseTitleLine(line, m_title);
+        if (!m_title.title)
+            m_title.title = m_title.originalTitle;
         if (!m_title.type || *m_title.type == "tvEpisode" || !m_title.title
             || (m_title.adult && !m_options.includeAdult))
             return;
         if (m_titles.contains(m_title.number))
-            reader.fail("title " + titleNumberText(m_title.number) + " appears twice");
+            throw DatasetError("title " + titleNumberText(m_title.number) + " appears twice");
         m_titles.insert(m_title.number);
         m_writer.addTitle(m_title);
         ++m_summary.titles;
@@ -179,6 +199,9 @@ private:
         parseCrewLine(line, m_crew);
         if (!m_titles.contains(m_crew.number))
             return;
+        if (m_crewTitles.contains(m_crew.number))
+            throw DatasetError("title " + titleNumberText(m_crew.number) + " appears twice");
+        m_crewTitles.insert(m_crew.number);
         int position = 0;
         for (const std::uint32_t director : m_crew.directors) {
             m_writer.addDirector(m_crew.number, ++position, director);
@@ -186,34 +209,17 @@ private:
         }
     }
 
-    // The cast of a title is gathered over its consecutive lines, so the file must be sorted by title
-    // number, as it is published.
-    void addPrincipal(const DatasetReader& reader, std::string_view line)
+    // Every cast row of a kept title waits in the index until the names are known: the first four that
+    // have a name are chosen then.
+    void addPrincipal(std::string_view line)
     {
         parsePrincipalLine(line, m_principal);
-        if (m_principal.number != m_castTitle) {
-            if (m_principal.number < m_castTitle)
-                reader.fail("title " + titleNumberText(m_principal.number) + " comes after "
-                    + titleNumberText(m_castTitle) + "; the file must be sorted by title number, as it is published");
-            keepCast();
-            m_castTitle = m_principal.number;
-        }
         const std::string_view category = m_principal.category;
-        if (m_titles.contains(m_principal.number)
-            && (category == "actor" || category == "actress" || category == "self"))
-            m_cast.push_back({ m_principal.ordering, m_principal.person, m_principal.characters });
-    }
-
-    void keepCast()
-    {
-        std::stable_sort(m_cast.begin(), m_cast.end(),
-            [](const CastEntry& a, const CastEntry& b) { return a.ordering < b.ordering; });
-        const std::size_t kept = std::min(m_cast.size(), kCastKept);
-        for (std::size_t i = 0; i < kept; ++i) {
-            m_writer.addCastMember(m_castTitle, static_cast<int>(i + 1), m_cast[i].person, m_cast[i].characters);
-            m_people.insert(m_cast[i].person);
-        }
-        m_cast.clear();
+        if (!m_titles.contains(m_principal.number)
+            || (category != "actor" && category != "actress" && category != "self"))
+            return;
+        m_writer.stageCastMember(m_principal);
+        m_people.insert(m_principal.person);
     }
 
     void addName(std::string_view line)
@@ -223,7 +229,6 @@ private:
             return;
         m_writer.addPerson(m_name.person, *m_name.name);
         m_people.erase(m_name.person); // a repeated line adds nobody twice
-        ++m_summary.people;
     }
 
     IndexWriter& m_writer;
@@ -233,6 +238,7 @@ private:
     std::uint64_t m_bytesDone = 0;
     ImportSummary m_summary;
     NumberSet m_titles;
+    NumberSet m_crewTitles;
     NumberSet m_people;
     // Rows reused from line to line.
     TitleRow m_title;
@@ -240,11 +246,15 @@ private:
     CrewRow m_crew;
     PrincipalRow m_principal;
     NameRow m_name;
-    std::uint32_t m_castTitle = 0;
-    std::vector<CastEntry> m_cast;
 };
 
 } // namespace
+
+std::string skippedRowsText(const SkippedRows& skipped)
+{
+    return "skipped " + std::to_string(skipped.count) + (skipped.count == 1 ? " row of " : " rows of ") + skipped.file
+        + ": " + namedRows(skipped);
+}
 
 ImportSummary importTitles(const fs::path& datasetDir, const fs::path& indexFile, const ImportOptions& options)
 {

@@ -12,6 +12,8 @@ namespace {
 // The order of titles.rank: votes, most first, ties by number.
 const std::string kRankOrder = "votes DESC, number";
 
+constexpr int kCastKept = 4;
+
 void bindOptional(sqlite::Statement& statement, int index, const std::optional<std::string_view>& text)
 {
     text ? statement.bindText(index, *text) : statement.bindNull(index);
@@ -56,8 +58,9 @@ IndexWriter::IndexWriter(const std::filesystem::path& file)
         "genres) VALUES (?, ?, ?, ?, ?, ?, ?)");
     m_setVotes.emplace(m_db, "UPDATE staged_titles SET votes = ? WHERE number = ?");
     m_insertDirector.emplace(m_db, "INSERT INTO directors (title, position, person) VALUES (?, ?, ?)");
-    m_insertCastMember.emplace(
-        m_db, "INSERT INTO cast_members (title, position, person, characters) VALUES (?, ?, ?, ?)");
+    m_db.exec("CREATE TEMP TABLE staged_cast (title INTEGER NOT NULL, ordering INTEGER NOT NULL,"
+              " person INTEGER NOT NULL, characters TEXT)");
+    m_stageCastMember.emplace(m_db, "INSERT INTO staged_cast (title, ordering, person, characters) VALUES (?, ?, ?, ?)");
     m_insertPerson.emplace(m_db, "INSERT INTO people (number, name) VALUES (?, ?)");
 }
 
@@ -89,14 +92,15 @@ void IndexWriter::addDirector(std::uint32_t title, int position, std::uint32_t p
     run(*m_insertDirector);
 }
 
-void IndexWriter::addCastMember(std::uint32_t title, int position, std::uint32_t person, std::string_view characters)
+void IndexWriter::stageCastMember(const PrincipalRow& principal)
 {
-    m_insertCastMember->bindInt(1, title);
-    m_insertCastMember->bindInt(2, position);
-    m_insertCastMember->bindInt(3, person);
-    bindOptional(
-        *m_insertCastMember, 4, characters.empty() ? std::nullopt : std::optional<std::string_view>(characters));
-    run(*m_insertCastMember);
+    sqlite::Statement& stage = *m_stageCastMember;
+    stage.bindInt(1, principal.number);
+    stage.bindInt(2, principal.ordering);
+    stage.bindInt(3, principal.person);
+    bindOptional(stage, 4,
+        principal.characters.empty() ? std::nullopt : std::optional<std::string_view>(principal.characters));
+    run(stage);
 }
 
 void IndexWriter::addPerson(std::uint32_t person, std::string_view name)
@@ -104,6 +108,23 @@ void IndexWriter::addPerson(std::uint32_t person, std::string_view name)
     m_insertPerson->bindInt(1, person);
     m_insertPerson->bindText(2, name);
     run(*m_insertPerson);
+}
+
+std::uint64_t IndexWriter::rankCast()
+{
+    // Ties in ordering (a row given twice) go to the row read first.
+    m_db.exec("INSERT INTO cast_members (title, position, person, characters) "
+              "SELECT title, position, person, characters FROM (SELECT title, person, characters, "
+              "row_number() OVER (PARTITION BY title ORDER BY ordering, staged_cast.rowid) AS position "
+              "FROM staged_cast JOIN people ON people.number = staged_cast.person) "
+              "WHERE position <= "
+        + std::to_string(kCastKept) + " ORDER BY title, position");
+    m_db.exec("DROP TABLE staged_cast");
+    m_db.exec("DELETE FROM people WHERE number NOT IN (SELECT person FROM cast_members) "
+              "AND number NOT IN (SELECT person FROM directors)");
+    sqlite::Statement count(m_db, "SELECT count(*) FROM people");
+    count.step();
+    return static_cast<std::uint64_t>(count.columnInt(0));
 }
 
 void IndexWriter::rankTitles()

@@ -21,8 +21,13 @@ public:
     void addTitle(const TitleRow& title);
     void setVotes(std::uint32_t title, std::uint32_t votes);
     void addDirector(std::uint32_t title, int position, std::uint32_t person);
-    void addCastMember(std::uint32_t title, int position, std::uint32_t person, std::string_view characters);
+    // Cast rows wait, in any order and number, until the people are added; rankCast() then keeps the
+    // first four of each title by ordering among those that have a name.
+    void stageCastMember(const PrincipalRow& principal);
     void addPerson(std::uint32_t person, std::string_view name);
+    // Chooses the cast and drops the people whom no director or chosen cast row names. Returns the
+    // number of people kept.
+    std::uint64_t rankCast();
 
     // Ranks the titles, fills the word index, writes the meta rows and commits. `step` is told each
     // stage's name before it runs.
@@ -46,7 +51,7 @@ private:
     std::optional<sqlite::Statement> m_insertTitle;
     std::optional<sqlite::Statement> m_setVotes;
     std::optional<sqlite::Statement> m_insertDirector;
-    std::optional<sqlite::Statement> m_insertCastMember;
+    std::optional<sqlite::Statement> m_stageCastMember;
     std::optional<sqlite::Statement> m_insertPerson;
 };
 

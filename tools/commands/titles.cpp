@@ -141,6 +141,8 @@ int importCommand(const Arguments& args)
     }
     if (onTerminal)
         progressLine.clear();
+    for (const titleindex::SkippedRows& skipped : summary.skipped)
+        std::cerr << titleindex::skippedRowsText(skipped) << "\n";
     std::cout << "Imported " << summary.titles << " titles and " << summary.people << " people into " << index->string()
               << "\n"
               << titleindex::kCreditLine << "\n";

@@ -1,7 +1,9 @@
 #pragma once
 
 // Builds a title index from the five public dataset files (see DatasetFormat.h) found in one folder.
-// Every file is required. The index is written beside its final place under a temporary name and renamed
+// Every file is required; the rows of each may come in any order. A row that cannot be read is skipped
+// and counted, unless more than 1% of a file's rows are such: that file is damaged or not the dataset
+// it is named after, and the import fails. The index is written beside its final place under a temporary name and renamed
 // over it only when complete: a failure leaves the file already there untouched and removes the partial
 // one. Memory stays bounded whatever the size of the input.
 
@@ -10,7 +12,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrelle::titleindex {
 
@@ -38,9 +42,26 @@ struct ImportOptions {
     std::function<void(const ImportProgress&)> progress;
 };
 
+// The rows of one file that the import skipped.
+struct SkippedRows {
+    struct Row {
+        std::uint64_t line = 0;
+        std::string what;
+    };
+    std::string file; // its name, e.g. "title.principals.tsv.gz"
+    std::uint64_t count = 0;
+    std::vector<Row> first; // the first few of them
+};
+
+inline constexpr std::size_t kSkippedRowsNamed = 3;
+
+// "skipped 1 row of title.principals.tsv.gz: line 8128, 5 fields where 6 are expected"
+std::string skippedRowsText(const SkippedRows& skipped);
+
 struct ImportSummary {
     std::uint64_t titles = 0;
     std::uint64_t people = 0;
+    std::vector<SkippedRows> skipped; // the files with skipped rows, in the order they were read
 };
 
 ImportSummary importTitles(

@@ -58,13 +58,14 @@ CREATE VIRTUAL TABLE title_words USING fts5(
 // Column meanings:
 //   meta          ('schema_version', kSchemaVersion), ('source', the folder imported from),
 //                 ('imported_at', ISO 8601 UTC)
-//   titles        type = titleType (never tvEpisode); title = primaryTitle; original_title =
-//                 originalTitle; year = startYear; runtime = runtimeMinutes; genres = the dataset's
-//                 comma-separated genres; votes = numVotes from title.ratings (0 when unrated); NULL
-//                 where the dataset has \N
+//   titles        type = titleType (never tvEpisode); title = primaryTitle (originalTitle when that is
+//                 \N); original_title = originalTitle; year = startYear; runtime = runtimeMinutes;
+//                 genres = the dataset's comma-separated genres; votes = numVotes from title.ratings
+//                 (0 when unrated or \N); NULL where the dataset has \N
 //   directors     the title's directors in title.crew order, position from 1
-//   cast_members  the first four principals of category actor, actress or self by ordering,
-//                 position 1 to 4; characters = the JSON array's strings joined by " / ", or NULL
+//   cast_members  the first four principals of category actor, actress or self by ordering (as a
+//                 number) among those that name.basics names, position 1 to 4; characters = the
+//                 JSON array's strings joined by " / ", or NULL
 //   people        only the people some kept row names; name = primaryName
 //   title_words   rowid = titles.rank; words = title, plus original_title when it differs
 
