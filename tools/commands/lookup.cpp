@@ -68,7 +68,8 @@ int lookup(const tool::Arguments& arguments)
 const tool::RegisterCommand registration("lookup",
     { "lookup (--number N | --name WORDS) [--choose N|cancel] [--proxy URL]",
         "look a film up at the title service as \"Enter Number\" or \"Search by Name..\" do, wait for its "
-        "cover, and print the new row it fills in as JSON",
+        "cover, and print the new row it fills in as JSON; --choose answers a selection dialog with its line N, "
+        "counting from 0 (-1 for no line), or cancels it",
         lookup });
 
 } // namespace

@@ -52,6 +52,8 @@ int scrape(const tool::Arguments& arguments)
 
 const tool::RegisterCommand registration("scrape",
     { "scrape [--choose N|cancel] PAGE.html",
-        "run the title page scraper on a saved page and print the new row it fills in as JSON", scrape });
+        "run the title page scraper on a saved page and print the new row it fills in as JSON; --choose answers "
+        "a selection dialog with its line N, counting from 0 (-1 for no line), or cancels it",
+        scrape });
 
 } // namespace
