@@ -2,8 +2,10 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,9 +44,55 @@ std::uint32_t personNumber(std::uint32_t person)
     return person + person / 5 + 1;
 }
 
+// The title or person whose number that is, if any.
+std::optional<std::uint32_t> titleOfNumber(std::uint32_t number, const TitleDatasetSize& size)
+{
+    const std::uint32_t title = (number - 1) / 3;
+    if (number == 0 || title >= size.titles || titleNumber(title) != number)
+        return std::nullopt;
+    return title;
+}
+
+std::optional<std::uint32_t> personOfNumber(std::uint32_t number, const TitleDatasetSize& size)
+{
+    if (number == 0)
+        return std::nullopt;
+    const auto person = static_cast<std::uint32_t>((static_cast<std::uint64_t>(number) - 1) * 5 / 6);
+    for (std::uint32_t candidate = person; candidate <= person + 1; ++candidate)
+        if (candidate < size.people && personNumber(candidate) == number)
+            return candidate;
+    return std::nullopt;
+}
+
+// Calls `each` with every number below `end` in the order of their texts, which have at least 7 digits
+// ("%07u"): 1047001, 10470010, ..., 10470019, 1047002. Under a 7-digit prefix of no leading zero come
+// the 8-digit numbers that begin with it, and so on.
+template <typename Each> void visitInTextOrder(std::uint64_t number, std::uint64_t end, Each& each)
+{
+    each(static_cast<std::uint32_t>(number));
+    if (number < 1'000'000)
+        return;
+    for (std::uint64_t longer = number * 10; longer < number * 10 + 10 && longer < end; ++longer)
+        visitInTextOrder(longer, end, each);
+}
+
+template <typename Each> void forEachInTextOrder(std::uint64_t end, Each&& each)
+{
+    for (std::uint64_t number = 0; number < std::min<std::uint64_t>(end, 10'000'000); ++number)
+        visitInTextOrder(number, end, each);
+}
+
+template <typename Each> void forEachTitle(const TitleDatasetSize& size, Each&& each)
+{
+    forEachInTextOrder(3ull * size.titles + 4, [&](std::uint32_t number) {
+        if (const auto title = titleOfNumber(number, size))
+            each(*title);
+    });
+}
+
 bool isEpisode(std::uint32_t title)
 {
-    return below(title, 2, 100) < 70;
+    return below(title, 2, 100) < 75;
 }
 
 const std::array<std::string_view, 9> kOtherTypes { "movie", "movie", "short", "tvSeries", "video", "tvMovie",
@@ -156,7 +204,7 @@ void writeBasics(const fs::path& dir, const TitleDatasetSize& size)
     GzipWriter out(dir / "title.basics.tsv.gz");
     out.line() += "tconst\ttitleType\tprimaryTitle\toriginalTitle\tisAdult\tstartYear\tendYear\truntimeMinutes\tgenres";
     out.endLine();
-    for (std::uint32_t t = 0; t < size.titles; ++t) {
+    forEachTitle(size, [&](std::uint32_t t) {
         std::string& line = out.line();
         appendNumber(line, "tt", titleNumber(t));
         line += '\t';
@@ -169,6 +217,8 @@ void writeBasics(const fs::path& dir, const TitleDatasetSize& size)
             line += '.';
             appendInt(line, 1 + below(t, 33, 30));
         } else {
+            if (below(t, 43, 100) < 2) // as in 'The "Mad" Hatter'
+                line += "The \"Mad\" ";
             appendTitle(line, t, 40);
         }
         const std::string primary = line.substr(titleStart);
@@ -192,7 +242,7 @@ void writeBasics(const fs::path& dir, const TitleDatasetSize& size)
         line += '\t';
         appendList(line, t, 60, 3, 5, [&](std::uint64_t r) { line += kGenres[r % kGenres.size()]; });
         out.endLine();
-    }
+    });
     out.flush();
 }
 
@@ -201,10 +251,13 @@ void writeRatings(const fs::path& dir, const TitleDatasetSize& size)
     GzipWriter out(dir / "title.ratings.tsv.gz");
     out.line() += "tconst\taverageRating\tnumVotes";
     out.endLine();
-    // Every step'th title, so the file stays sorted; votes fall off like the real counts (a few titles
-    // with millions, most with a few dozen).
+    // Every step'th title; votes fall off like the real counts (a few titles with millions, most with a
+    // few dozen).
     const std::uint32_t step = std::max<std::uint32_t>(1, size.titles / std::max<std::uint32_t>(1, size.ratings));
-    for (std::uint32_t t = below(0, 70, step); t < size.titles; t += step) {
+    const std::uint32_t first = below(0, 70, step);
+    forEachTitle(size, [&](std::uint32_t t) {
+        if (t % step != first)
+            return;
         std::string& line = out.line();
         appendNumber(line, "tt", titleNumber(t));
         line += '\t';
@@ -216,7 +269,7 @@ void writeRatings(const fs::path& dir, const TitleDatasetSize& size)
         const double u = static_cast<double>(below(t, 72, 1'000'000) + 1) / 1'000'000.0;
         appendInt(line, static_cast<std::uint32_t>(5.0 / (u * u * u)) % 3'000'000 + 5);
         out.endLine();
-    }
+    });
     out.flush();
 }
 
@@ -225,7 +278,7 @@ void writeCrew(const fs::path& dir, const TitleDatasetSize& size)
     GzipWriter out(dir / "title.crew.tsv.gz");
     out.line() += "tconst\tdirectors\twriters";
     out.endLine();
-    for (std::uint32_t t = 0; t < size.titles; ++t) {
+    forEachTitle(size, [&](std::uint32_t t) {
         std::string& line = out.line();
         appendNumber(line, "tt", titleNumber(t));
         line += '\t';
@@ -234,7 +287,7 @@ void writeCrew(const fs::path& dir, const TitleDatasetSize& size)
         line += '\t';
         appendList(line, t, 90, 4, 35, person);
         out.endLine();
-    }
+    });
     out.flush();
 }
 
@@ -254,14 +307,14 @@ void writePrincipals(const fs::path& dir, const TitleDatasetSize& size)
         { "actress", 21, true, "\\N" },
         { "self", 14, true, "\\N" },
         { "director", 8, false, "\\N" },
-        { "writer", 9, false, "screenplay" },
+        { "writer", 9, false, "\"based on the novel\"" },
         { "producer", 8, false, "producer" },
         { "composer", 3, false, "\\N" },
         { "cinematographer", 3, false, "director of photography" },
         { "editor", 3, false, "\\N" },
         { "archive_footage", 1, true, "\\N" },
     };
-    for (std::uint32_t t = 0; t < size.titles; ++t) {
+    forEachTitle(size, [&](std::uint32_t t) {
         // 1 to 2 * mean - 1 rows.
         const std::uint32_t rows = 1 + below(t, 100, 2 * size.principalsPerTitle - 1);
         for (std::uint32_t ordering = 1; ordering <= rows; ++ordering) {
@@ -279,7 +332,10 @@ void writePrincipals(const fs::path& dir, const TitleDatasetSize& size)
             line += '\t';
             appendInt(line, ordering);
             line += '\t';
-            appendNumber(line, "nm", personNumber(below(row, 103, size.people)));
+            // One in a hundred people is missing from name.basics, as in the published files.
+            const std::uint32_t person = below(row, 107, 100) == 0 ? size.people + below(row, 108, 1000)
+                                                                   : below(row, 103, size.people);
+            appendNumber(line, "nm", personNumber(person));
             line += '\t';
             line += category->name;
             line += '\t';
@@ -288,13 +344,15 @@ void writePrincipals(const fs::path& dir, const TitleDatasetSize& size)
             if (category->characters && below(row, 104, 100) < 85) {
                 line += "[\"";
                 appendName(line, static_cast<std::uint32_t>(mix(row, 105)));
+                if (below(row, 109, 50) == 0)
+                    line += " \\\"The Kid\\\""; // a JSON escape
                 line += below(row, 106, 10) == 0 ? "\",\"Narrator\"]" : "\"]";
             } else {
                 line += "\\N";
             }
             out.endLine();
         }
-    }
+    });
     out.flush();
 }
 
@@ -303,23 +361,33 @@ void writeNames(const fs::path& dir, const TitleDatasetSize& size)
     GzipWriter out(dir / "name.basics.tsv.gz");
     out.line() += "nconst\tprimaryName\tbirthYear\tdeathYear\tprimaryProfession\tknownForTitles";
     out.endLine();
-    for (std::uint32_t p = 0; p < size.people; ++p) {
+    const std::uint64_t end = size.people == 0 ? 0 : std::uint64_t { personNumber(size.people - 1) } + 1;
+    forEachInTextOrder(end, [&](std::uint32_t number) {
+        const auto person = personOfNumber(number, size);
+        if (!person)
+            return;
+        const std::uint32_t p = *person;
         std::string& line = out.line();
-        appendNumber(line, "nm", personNumber(p));
+        appendNumber(line, "nm", number);
         line += '\t';
         appendName(line, p);
+        if (below(p, 22, 100) == 0)
+            line += " \"Red\"";
         line += '\t';
         const bool born = below(p, 110, 100) < 20;
-        line += born ? std::to_string(1880 + below(p, 111, 120)) : "\\N";
+        // A few born before the year 1000 (the dataset has people of antiquity).
+        line += born ? std::to_string(below(p, 114, 100) == 0 ? 100 + below(p, 115, 900) : 1880 + below(p, 111, 120))
+                     : "\\N";
         line += '\t';
         line += born && below(p, 112, 3) == 0 ? std::to_string(1950 + below(p, 113, 75)) : "\\N";
         line += '\t';
-        appendList(line, p, 120, 3, 15, [&](std::uint64_t r) { line += kProfessions[r % kProfessions.size()]; });
+        if (below(p, 121, 100) >= 3) // else an empty field, which the published files have too
+            appendList(line, p, 120, 3, 15, [&](std::uint64_t r) { line += kProfessions[r % kProfessions.size()]; });
         line += '\t';
         appendList(
             line, p, 130, 4, 10, [&](std::uint64_t r) { appendNumber(line, "tt", titleNumber(r % size.titles)); });
         out.endLine();
-    }
+    });
     out.flush();
 }
 
