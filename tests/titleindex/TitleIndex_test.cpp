@@ -4,6 +4,7 @@
 #include "TitleDataset.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/sqlite/Sqlite.h"
+#include "vantrelle/titleindex/Schema.h"
 #include "vantrelle/titleindex/TitleServer.h"
 
 #include <gtest/gtest.h>
@@ -44,16 +45,17 @@ TEST(TitleIndex, RefusesWhatIsNoIndexOfItsVersionWithAClearMessage)
     EXPECT_EQ(openingError(other), "\"" + other + "\" is not a title index: no such table: meta");
 
     const std::string old = test::importedIndex(dir.path(), {}).string();
-    execSql(old, "UPDATE meta SET value = '0' WHERE key = 'schema_version'");
+    // As one built before the word index spelled Latin letters in ASCII.
+    execSql(old, "UPDATE meta SET value = '1' WHERE key = 'schema_version'");
     EXPECT_EQ(openingError(old),
         "The title index \"" + old
-            + "\" is of version 0, and this program reads version 1: import the title "
-              "datasets again");
+            + "\" is of version 1, and this program reads version " + std::to_string(titleindex::kSchemaVersion)
+            + ": import the title datasets again");
     execSql(old, "DELETE FROM meta");
     EXPECT_EQ(openingError(old),
         "The title index \"" + old
-            + "\" is of version unknown, and this program reads version 1: import the title "
-              "datasets again");
+            + "\" is of version unknown, and this program reads version " + std::to_string(titleindex::kSchemaVersion)
+            + ": import the title datasets again");
 
     // The server opens its index at once, so a bad one fails before anything listens.
     EXPECT_THROW(titleindex::TitleServer server(old), Error);

@@ -49,6 +49,11 @@ std::vector<Title> serviceTitles()
         { 9000006, "movie", "I <3 Paris", 2012, 90, { "Romance" }, { "Jo <Jo>" }, { { "Max", "<Unnamed>" } }, 70 },
         { 9000007, "tvEpisode", "An Episode", 2001, 22, { "Drama" }, {}, {}, 80 },
         { 9000008, "short", "Lettuce", 1925, 9, { "Short" }, { "R. Ferris" }, { { "Sol", "Sun" } }, 90 },
+        // Letters that have no accent to strip.
+        { 9100001, "movie", "K\xC3\xB8" "benhavn", 1950, 90, {}, {}, {}, 91 },
+        { 9100002, "movie", "Die Stra\xC3\x9F" "e", 1951, 90, {}, {}, {}, 92 },
+        { 9100003, "movie", "\xC3\x86" "ble", 1952, 90, {}, {}, {}, 93 },
+        { 9100004, "movie", "\xC5\x92uvre", 1953, 90, {}, {}, {}, 94 },
     };
     // Sixty films share the word "common", with votes that do not follow their numbers.
     for (int i = 0; i < 60; ++i)
@@ -281,6 +286,14 @@ const SearchCase kSearchCases[] = {
     { "%", {} },
     { "i+3+paris", { "9000006" } },
     { "eight+digits", { "12345678" } },
+    { "kobenhavn", { "9100001" } }, // typed without the letters that have no accent to strip
+    { "strasse", { "9100002" } },
+    { "aeble", { "9100003" } },
+    { "oeuvre", { "9100004" } },
+    { "K%C3%B8benhavn", { "9100001" } }, // and with them
+    { "stra%C3%9F", { "9100002" } },
+    { "%C3%A6ble", { "9100003" } },
+    { "%9Cuvre", { "9100004" } }, // the Windows-1252 byte of "œ"
 };
 
 class Searches : public ::testing::TestWithParam<SearchCase> { };

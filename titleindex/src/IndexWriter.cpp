@@ -30,6 +30,24 @@ void run(sqlite::Statement& statement)
     statement.reset();
 }
 
+// ascii_fold(text): the text with its Latin letters spelled in ASCII.
+void asciiFold(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    if (!text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto& folding = *static_cast<const AsciiFolding*>(sqlite3_user_data(context));
+    try {
+        const std::string folded
+            = folding.fold(std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(arguments[0]))));
+        sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+    } catch (const std::bad_alloc&) {
+        sqlite3_result_error_nomem(context);
+    }
+}
+
 std::string nowIso8601()
 {
     const std::time_t now = std::time(nullptr);
@@ -49,6 +67,8 @@ IndexWriter::IndexWriter(const std::filesystem::path& file)
     // Sorting (ranks, word index) spills to temporary files rather than memory beyond the caches.
     m_db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE;"
               "PRAGMA cache_size = -65536; PRAGMA temp_store = FILE; PRAGMA temp.cache_size = -32768");
+    m_db.check(sqlite3_create_function_v2(m_db.handle(), "ascii_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+        &m_folding, asciiFold, nullptr, nullptr, nullptr));
     m_transaction.emplace(m_db);
     m_db.exec(kSchemaSql);
     m_db.exec("CREATE TEMP TABLE staged_titles (number INTEGER PRIMARY KEY, type TEXT NOT NULL, title TEXT NOT NULL,"
@@ -143,8 +163,8 @@ void IndexWriter::indexWords()
     // segments; out-of-order rowids would make it flush at every row.
     m_db.exec("INSERT INTO title_words (rowid, words) SELECT row_number() OVER (ORDER BY " + kRankOrder
         + "), "
-          "CASE WHEN original_title IS NULL OR original_title = title THEN title "
-          "ELSE title || ' ' || original_title END FROM staged_titles ORDER BY "
+          "ascii_fold(CASE WHEN original_title IS NULL OR original_title = title THEN title "
+          "ELSE title || ' ' || original_title END) FROM staged_titles ORDER BY "
         + kRankOrder);
     m_db.exec("DROP TABLE staged_titles");
     // One segment per term: a search then reads each term's list in one go.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AsciiFolding.h"
 #include "vantrelle/sqlite/Sqlite.h"
 #include "vantrelle/titleindex/DatasetFormat.h"
 
@@ -45,6 +46,7 @@ private:
     void indexWords();
     void commit(std::string_view source);
 
+    AsciiFolding m_folding; // the word index's ascii_fold()
     sqlite::Database m_db;
     // Made once the connection is set up and the tables exist.
     std::optional<sqlite::Transaction> m_transaction;

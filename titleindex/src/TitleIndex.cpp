@@ -1,5 +1,6 @@
 #include "vantrelle/titleindex/TitleIndex.h"
 
+#include "AsciiFolding.h"
 #include "WordTokenizer.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/sqlite/Sqlite.h"
@@ -100,6 +101,7 @@ struct TitleIndex::Statements {
     sqlite::Statement search;
     sqlite::Statement count;
     WordTokenizer tokenizer;
+    AsciiFolding folding;
 };
 
 TitleIndex::TitleIndex(const std::filesystem::path& file)
@@ -142,7 +144,8 @@ std::optional<Title> TitleIndex::title(std::int64_t number) const
 std::vector<SearchHit> TitleIndex::search(std::string_view words) const
 {
     std::vector<SearchHit> hits;
-    const std::vector<std::string> terms = m->tokenizer.words(words);
+    // Folded as the titles were when they were indexed.
+    const std::vector<std::string> terms = m->tokenizer.words(m->folding.fold(words));
     if (terms.empty() || terms.size() > kMostSearchWords)
         return hits;
     sqlite::Statement& search = m->search;

@@ -8,7 +8,7 @@
 namespace vantrelle::titleindex {
 
 // Bumped whenever the tables below change; the service refuses an index of another version.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // Title numbers and person numbers are stored without their "tt" / "nm" prefix and leading zeros
 // (tt0133093 is 133093); pages show a title number with at least 7 digits.
@@ -67,6 +67,8 @@ CREATE VIRTUAL TABLE title_words USING fts5(
 //                 number) among those that name.basics names, position 1 to 4; characters = the
 //                 JSON array's strings joined by " / ", or NULL
 //   people        only the people some kept row names; name = primaryName
-//   title_words   rowid = titles.rank; words = title, plus original_title when it differs
+//   title_words   rowid = titles.rank; words = title, plus original_title when it differs, with
+//                 Latin letters spelled in ASCII (ICU's Latin-ASCII: ø as o, ß as ss, æ as ae); a
+//                 search is folded the same way
 
 } // namespace vantrelle::titleindex

@@ -32,7 +32,8 @@ public:
     std::optional<Title> title(std::int64_t number) const;
 
     // The titles of which every word of `words` (UTF-8) begins some word of the title or its
-    // original title, blind to case and accents; best-voted first, at most kSearchLimit. Any text is
+    // original title, blind to case and accents, and to the spelling of Latin letters in ASCII ("strasse"
+    // finds "Straße", "kobenhavn" "København"); best-voted first, at most kSearchLimit. Any text is
     // a valid search: quotes, "*", "-", ":", brackets and AND/OR/NOT are plain words here.
     std::vector<SearchHit> search(std::string_view words) const;
 
