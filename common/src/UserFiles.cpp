@@ -18,15 +18,27 @@ std::filesystem::path absoluteFromEnvironment(const char* name)
     return path.is_absolute() ? path : std::filesystem::path();
 }
 
+// $VARIABLE/vantrelle, else $HOME/`underHome`/vantrelle (XDG Base Directory Specification).
+std::filesystem::path xdgDir(const char* variable, const std::filesystem::path& underHome, const char* what)
+{
+    if (const auto base = absoluteFromEnvironment(variable); !base.empty())
+        return base / "vantrelle";
+    if (const auto home = absoluteFromEnvironment("HOME"); !home.empty())
+        return home / underHome / "vantrelle";
+    throw Error(
+        std::string("Cannot find the folder for Vantrelle's ") + what + ": neither " + variable + " nor HOME is set");
+}
+
 } // namespace
 
 std::filesystem::path userDataDir()
 {
-    if (const auto dataHome = absoluteFromEnvironment("XDG_DATA_HOME"); !dataHome.empty())
-        return dataHome / "vantrelle";
-    if (const auto home = absoluteFromEnvironment("HOME"); !home.empty())
-        return home / ".local" / "share" / "vantrelle";
-    throw Error("Cannot find the folder for Vantrelle's files: neither XDG_DATA_HOME nor HOME is set");
+    return xdgDir("XDG_DATA_HOME", std::filesystem::path(".local") / "share", "files");
+}
+
+std::filesystem::path userCacheDir()
+{
+    return xdgDir("XDG_CACHE_HOME", ".cache", "caches");
 }
 
 std::filesystem::path userTitleIndex()

@@ -49,11 +49,30 @@ TEST(UserFiles, DataDirFollowsXdgDataHomeElseHome)
     }
 }
 
+TEST(UserFiles, CacheDirFollowsXdgCacheHomeElseHome)
+{
+    struct Case {
+        const char* cacheHome;
+        const char* expected;
+    } const cases[] = {
+        { "/cache", "/cache/vantrelle" },
+        { nullptr, "/home/ann/.cache/vantrelle" },
+        { "relative/cache", "/home/ann/.cache/vantrelle" },
+    };
+    ScopedVariable home("HOME", "/home/ann");
+    for (const auto& c : cases) {
+        ScopedVariable cacheHome("XDG_CACHE_HOME", c.cacheHome);
+        EXPECT_EQ(userCacheDir(), c.expected) << (c.cacheHome ? c.cacheHome : "(unset)");
+    }
+}
+
 TEST(UserFiles, NoPlaceAtAllIsAnError)
 {
     ScopedVariable dataHome("XDG_DATA_HOME", nullptr);
+    ScopedVariable cacheHome("XDG_CACHE_HOME", nullptr);
     ScopedVariable home("HOME", nullptr);
     EXPECT_THROW(userDataDir(), Error);
+    EXPECT_THROW(userCacheDir(), Error);
 }
 
 TEST(UserFiles, TitleIndexIsTheNamedFileElseTheOneInTheDataDir)
