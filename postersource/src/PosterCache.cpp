@@ -1,0 +1,144 @@
+#include "PosterCache.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace vantrelle::postersource {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<std::string> readWhole(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+// Writes beside the file and renames, so that a reader never sees half a file; false on failure.
+bool writeWhole(const fs::path& file, const std::string& bytes)
+{
+    static std::atomic<unsigned> counter { 0 };
+    fs::path draft = file;
+    draft += ".draft" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    {
+        std::ofstream out(draft, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            std::error_code ignored;
+            fs::remove(draft, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    fs::rename(draft, file, error);
+    if (error)
+        fs::remove(draft, error);
+    return !error;
+}
+
+} // namespace
+
+PosterCache::PosterCache(fs::path folder, std::uintmax_t maxBytes)
+    : m_folder(std::move(folder))
+    , m_maxBytes(maxBytes)
+{
+}
+
+fs::path PosterCache::file(std::int64_t titleNumber, const char* extension) const
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "%07lld%s", static_cast<long long>(titleNumber), extension);
+    return m_folder / name;
+}
+
+std::optional<FilmExtras> PosterCache::find(std::int64_t titleNumber) const
+{
+    if (m_folder.empty())
+        return std::nullopt;
+    const fs::path recordFile = file(titleNumber, ".json");
+    const auto text = readWhole(recordFile);
+    if (!text)
+        return std::nullopt;
+    const nlohmann::json record = nlohmann::json::parse(*text, nullptr, false);
+    if (!record.is_object() || !record.contains("tagline") || !record["tagline"].is_string()
+        || !record.contains("poster") || !record["poster"].is_boolean())
+        return std::nullopt;
+    FilmExtras extras { record["tagline"].get<std::string>(), {} };
+    if (!record["poster"].get<bool>()) {
+        std::error_code error;
+        const auto written = fs::last_write_time(recordFile, error);
+        if (error || fs::file_time_type::clock::now() - written > kNoPosterLife)
+            return std::nullopt;
+        return extras;
+    }
+    auto poster = readWhole(file(titleNumber, ".jpg"));
+    if (!poster || poster->empty())
+        return std::nullopt;
+    extras.poster = std::move(*poster);
+    return extras;
+}
+
+void PosterCache::store(std::int64_t titleNumber, const FilmExtras& extras) const
+{
+    if (m_folder.empty())
+        return;
+    std::error_code error;
+    fs::create_directories(m_folder, error);
+    if (error)
+        return;
+    if (!extras.poster.empty() && !writeWhole(file(titleNumber, ".jpg"), extras.poster))
+        return;
+    const nlohmann::json record { { "tagline", extras.tagline }, { "poster", !extras.poster.empty() } };
+    if (!writeWhole(file(titleNumber, ".json"), record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)))
+        return;
+    trim();
+}
+
+void PosterCache::trim() const
+{
+    struct Entry {
+        fs::path path;
+        std::uintmax_t size;
+        fs::file_time_type written;
+    };
+    std::vector<Entry> entries;
+    std::uintmax_t total = 0;
+    std::error_code error;
+    for (auto it = fs::directory_iterator(m_folder, error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+        std::error_code ignored;
+        if (!it->is_regular_file(ignored))
+            continue;
+        const std::uintmax_t size = it->file_size(ignored);
+        entries.push_back({ it->path(), size, it->last_write_time(ignored) });
+        total += size;
+    }
+    if (total <= m_maxBytes)
+        return;
+    // Down to three quarters, so that the next few stores do not each walk the folder again.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.written < b.written; });
+    for (const Entry& entry : entries) {
+        if (total <= m_maxBytes / 4 * 3)
+            break;
+        // Oldest first: a record whose poster went reads as missing, a poster without its record goes in its turn.
+        std::error_code ignored;
+        if (fs::remove(entry.path, ignored))
+            total -= entry.size;
+    }
+}
+
+} // namespace vantrelle::postersource
