@@ -1,9 +1,11 @@
 #include "NewFilmRow.h"
 
 #include "CommandRegistry.h"
+#include "OutputFile.h"
 #include "vantrelle/CodePage.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/JsonText.h"
+#include "vantrelle/exchange/CoverValue.h"
 #include "vantrelle/store/Schema.h"
 
 #include <algorithm>
@@ -64,6 +66,17 @@ titleservice::ListChoice NewFilmRow::chooseFromList(const std::vector<std::strin
 std::string NewFilmRow::inputBox(std::string_view, std::string_view)
 {
     return m_typed;
+}
+
+store::Bytes NewFilmRow::storedCover() const
+{
+    if (!m_coverBytes)
+        return {};
+    // As the download's completion does: the body goes to a file, which is imported.
+    const ScratchDir scratch("cover");
+    const std::filesystem::path file = scratch / "Picture.tmp";
+    writeOutputFile(file, m_downloadedCover);
+    return exchange::importCoverPicture(file, m_coverExtension.value_or(""));
 }
 
 void NewFilmRow::written(std::string_view column)

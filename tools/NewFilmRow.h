@@ -39,7 +39,15 @@ public:
     std::string inputBox(std::string_view caption, std::string_view prompt) override;
     void showMessage(std::string_view text) override { m_message = text; }
     void focusNumberOfDiscs() override { }
-    void useDownloadedCover(std::span<const std::uint8_t> body) override { m_coverBytes = body.size(); }
+    void useDownloadedCover(std::span<const std::uint8_t> body) override
+    {
+        m_downloadedCover.assign(body.begin(), body.end());
+        m_coverBytes = body.size();
+    }
+
+    // The bytes the row's Cover column would store: the downloaded cover imported as the window imports
+    // it; empty without a download (the placeholder). Fails with the cover import's errors.
+    store::Bytes storedCover() const;
 
     // One JSON object: {"columns": {NAME: VALUE, ...}, "placeholder": BOOL, "posterUrl": URL,
     // "coverExtension": TEXT, "runtimeEntries": [TEXT, ...], "error": TEXT}, the columns in the
@@ -59,6 +67,7 @@ private:
     std::optional<std::string> m_coverExtension;
     std::optional<std::string> m_message;
     std::optional<std::size_t> m_coverBytes;
+    store::Bytes m_downloadedCover;
 };
 
 } // namespace vantrelle::tool

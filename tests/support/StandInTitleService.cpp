@@ -1,13 +1,14 @@
 #include "StandInTitleService.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace vantrelle::test {
 
-StandInTitleService::StandInTitleService()
+StandInTitleService::StandInTitleService(const StandInOptions& options)
 {
     int out[2];
     if (pipe(out) != 0)
@@ -19,8 +20,18 @@ StandInTitleService::StandInTitleService()
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--index", VANTRELLE_DEMO_TITLES, "--posters",
-            VANTRELLE_DEMO_POSTERS, "--port", "0", static_cast<char*>(nullptr));
+        if (!options.errorsFile.empty()) {
+            const int errors = open(options.errorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(errors, STDERR_FILENO);
+        }
+        for (const auto& [name, value] : options.environment)
+            setenv(name.c_str(), value.c_str(), 1);
+        if (options.demoPosters)
+            execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--index", VANTRELLE_DEMO_TITLES, "--posters",
+                VANTRELLE_DEMO_POSTERS, "--port", "0", static_cast<char*>(nullptr));
+        else
+            execl(VANTRELLE_TOOL, VANTRELLE_TOOL, "serve-titles", "--index", VANTRELLE_DEMO_TITLES, "--port", "0",
+                static_cast<char*>(nullptr));
         _exit(127);
     }
     close(out[1]);

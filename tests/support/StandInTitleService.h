@@ -3,15 +3,23 @@
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vantrelle::test {
+
+struct StandInOptions {
+    bool demoPosters = true; // serve the invented films' posters
+    std::vector<std::pair<std::string, std::string>> environment; // set for the service only
+    std::string errorsFile; // where the service's standard error goes; empty: the test's own
+};
 
 // The stand-in title service (vantrelle-tool serve-titles) on a free loopback port, serving the
 // invented films of tools/titledata (imported at build time) and their posters, for as long as the
 // object lives.
 class StandInTitleService {
 public:
-    StandInTitleService();
+    explicit StandInTitleService(const StandInOptions& options = {});
     ~StandInTitleService();
     StandInTitleService(const StandInTitleService&) = delete;
     StandInTitleService& operator=(const StandInTitleService&) = delete;

@@ -101,7 +101,7 @@ std::string nameLinkValue(std::string_view name)
     return value;
 }
 
-std::string titlePage(const Title& title, std::string_view posterUrl)
+std::string titlePage(const Title& title, std::string_view posterUrl, std::string_view tagline)
 {
     std::string page;
     page.reserve(2048);
@@ -135,7 +135,10 @@ std::string titlePage(const Title& title, std::string_view posterUrl)
         appendText(page, genre);
         page += "</A>";
     }
-    page += "<BR>\n<B>Tagline: </B> <BR>\n</TD></TR></TABLE>\n<B>Cast overview, first billed only:</B>\n<TABLE>\n";
+    // The reader passes over the one character after the marker, the blank.
+    page += "<BR>\n<B>Tagline: </B> ";
+    appendText(page, tagline);
+    page += "<BR>\n</TD></TR></TABLE>\n<B>Cast overview, first billed only:</B>\n<TABLE>\n";
     for (std::size_t row = 0; row < 4; ++row)
         appendCastRow(page, row < title.cast.size() ? &title.cast[row] : nullptr);
     page += "</TABLE>\n<TABLE><TR><TD><B>Runtime</B>:";

@@ -1,6 +1,7 @@
 #include "vantrelle/titleindex/TitleServer.h"
 
 #include "vantrelle/Error.h"
+#include "vantrelle/postersource/PosterSource.h"
 #include "vantrelle/titleindex/TitleService.h"
 
 #include <httplib.h>
@@ -9,8 +10,9 @@
 
 namespace vantrelle::titleindex {
 
-TitleServer::TitleServer(const std::filesystem::path& index, const std::filesystem::path& posters)
-    : m_service(std::make_unique<TitleService>(index, posters))
+TitleServer::TitleServer(const std::filesystem::path& index, const std::filesystem::path& posters,
+    std::unique_ptr<postersource::PosterSource> posterSource)
+    : m_service(std::make_unique<TitleService>(index, posters, std::move(posterSource)))
 {
 }
 

@@ -1,6 +1,7 @@
 #include "vantrelle/titleindex/TitleService.h"
 
 #include "vantrelle/Error.h"
+#include "vantrelle/postersource/PosterSource.h"
 #include "vantrelle/titleindex/PosterFolder.h"
 #include "vantrelle/titleindex/ServiceRequest.h"
 #include "vantrelle/titleindex/TitleIndex.h"
@@ -51,6 +52,12 @@ bool isPlainHost(std::string_view host)
         == std::string_view::npos;
 }
 
+// The file name under which a poster from the poster source is linked; TMDB's posters are JPEG files.
+std::string sourcePosterFile(std::int64_t number)
+{
+    return titleNumberText(number) + ".jpg";
+}
+
 } // namespace
 
 // An index connection lent to one answer and given back after it.
@@ -76,8 +83,10 @@ private:
     std::unique_ptr<TitleIndex> m_index;
 };
 
-TitleService::TitleService(fs::path index, const fs::path& posters)
+TitleService::TitleService(
+    fs::path index, const fs::path& posters, std::unique_ptr<postersource::PosterSource> posterSource)
     : m_index(std::move(index))
+    , m_posterSource(std::move(posterSource))
 {
     auto first = std::make_unique<TitleIndex>(m_index);
     m_titleCount = first->titleCount();
@@ -127,10 +136,14 @@ ServiceAnswer TitleService::titleAnswer(std::int64_t number) const
     // Episodes are never imported; an index from elsewhere that holds some still does not show them.
     if (!title || title->type == "tvEpisode")
         return page(404, notFoundPage());
-    const auto poster = m_posters.find(number);
-    if (poster == m_posters.end())
+    const std::string posters = std::string(titleservice::PosterBaseURL) + "/Posters/";
+    if (const auto poster = m_posters.find(number); poster != m_posters.end())
+        return page(200, titlePage(*title, posters + poster->second.file));
+    if (!m_posterSource || !m_posterSource->enabled())
         return page(200, titlePage(*title, {}));
-    return page(200, titlePage(*title, std::string(titleservice::PosterBaseURL) + "/Posters/" + poster->second.file));
+    const postersource::FilmExtras extras = m_posterSource->extras(number);
+    const std::string posterUrl = extras.poster.empty() ? std::string() : posters + sourcePosterFile(number);
+    return page(200, titlePage(*title, posterUrl, extras.tagline));
 }
 
 ServiceAnswer TitleService::searchAnswer(std::string_view words, std::string_view host) const
@@ -151,10 +164,18 @@ ServiceAnswer TitleService::searchAnswer(std::string_view words, std::string_vie
 ServiceAnswer TitleService::posterAnswer(const std::string& file) const
 {
     const auto number = requestedTitleNumber(fs::path(file).stem().string());
-    const auto poster = number ? m_posters.find(*number) : m_posters.end();
-    if (poster == m_posters.end() || poster->second.file != file)
+    if (!number)
         return page(404, notFoundPage());
-    return { 200, pictureType(file), poster->second.bytes, {} };
+    if (const auto poster = m_posters.find(*number); poster != m_posters.end())
+        return poster->second.file == file ? ServiceAnswer { 200, pictureType(file), poster->second.bytes, {} }
+                                           : page(404, notFoundPage());
+    if (!m_posterSource || file != sourcePosterFile(*number))
+        return page(404, notFoundPage());
+    // The page that links the poster has just put it into the poster source's cache.
+    std::string bytes = m_posterSource->extras(*number).poster;
+    if (bytes.empty())
+        return page(404, notFoundPage());
+    return { 200, "image/jpeg", std::move(bytes), {} };
 }
 
 } // namespace vantrelle::titleindex

@@ -2,12 +2,11 @@
 // a film's cover (recognised by its first bytes, copied, loaded by extension, reduced) and writes the bytes that
 // the Cover column would store. --extension gives the remembered extension, as a poster URL leaves it.
 #include "CommandRegistry.h"
+#include "OutputFile.h"
 
 #include "vantrelle/exchange/CoverValue.h"
-#include "vantrelle/pictures/Errors.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <vector>
 
@@ -17,7 +16,6 @@ namespace {
 
 int cover(const vantrelle::tool::Arguments& args)
 {
-    using namespace vantrelle::pictures;
     std::string extension;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -32,10 +30,7 @@ int cover(const vantrelle::tool::Arguments& args)
     const std::string out = fs::absolute(files[1]).string();
 
     const std::vector<std::uint8_t> bytes = vantrelle::exchange::importCoverPicture(in, extension);
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file.flush())
-        throw EFileError("Cannot create file " + out);
+    vantrelle::tool::writeOutputFile(out, bytes);
     if (bytes.empty())
         std::cout << "empty cover: the Cover column stays null\n";
     return 0;

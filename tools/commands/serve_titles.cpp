@@ -2,10 +2,12 @@
 //
 // It answers the requests the program sends, also in proxy form, so the program reaches it unchanged
 // through http_proxy: title pages "/Title?" + number, searches "/Tsearch?" + words joined by "+",
-// and, with --posters, poster pictures under "/Posters/".
+// and, with --posters, poster pictures under "/Posters/". With a TMDB key in VANTRELLE_TMDB_KEY, the
+// pages of titles without a poster of their own get their tagline and poster from TMDB.
 
 #include "CommandRegistry.h"
 #include "vantrelle/Error.h"
+#include "vantrelle/postersource/PosterSource.h"
 #include "vantrelle/titleindex/TitleServer.h"
 #include "vantrelle/titleindex/TitleService.h"
 
@@ -16,6 +18,7 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 using namespace vantrelle;
@@ -62,7 +65,9 @@ int serveTitles(const tool::Arguments& arguments)
     if (getppid() != parent)
         return 0;
 
-    titleindex::TitleServer server(index, posters);
+    auto posterSource = std::make_unique<postersource::PosterSource>(
+        postersource::settingsFromEnvironment(), [](const std::string& message) { std::cerr << message << std::endl; });
+    titleindex::TitleServer server(index, posters, std::move(posterSource));
     const int bound = server.start(port);
     // The first line tells scripts which port to point http_proxy at.
     std::cout << "serving " << server.service().titleCount() << " titles on http://127.0.0.1:" << bound << "/"
@@ -75,7 +80,7 @@ int serveTitles(const tool::Arguments& arguments)
 const tool::RegisterCommand registration("serve-titles",
     { "serve-titles --index FILE [--posters DIR] [--port N]",
         "serve the title service from a title index on 127.0.0.1 (also as an HTTP proxy for its own host); "
-        "posters are DIR/<number>.jpg or .gif",
+        "posters are DIR/<number>.jpg or .gif, else TMDB's with a key in VANTRELLE_TMDB_KEY",
         serveTitles });
 
 } // namespace

@@ -10,7 +10,8 @@
 //     director, so the first cast member's name never takes its place;
 //   - the genre links end with "/" even when there is none ("/Sections/Genres//"), which reads as
 //     an empty genre;
-//   - the tagline is always empty, the runtime empty (stored as 0) when unknown;
+//   - the tagline follows its marker after one blank, which the reader passes over; the runtime is
+//     empty (stored as 0) when unknown;
 //   - exactly four cast rows, empty ones after the billed cast, so no column keeps a value from an
 //     earlier lookup; cast names travel URL-encoded in the link and come back exactly as stored;
 //   - "<" in any shown text becomes "‹" (U+2039), since every value ends at the next "<".
@@ -29,8 +30,9 @@ namespace vantrelle::titleindex {
 // A title number as the pages show it: at least 7 digits ("0100001").
 std::string titleNumberText(std::int64_t number);
 
-// The page of one title. `posterUrl` is the poster to show; empty for the placeholder picture.
-std::string titlePage(const Title& title, std::string_view posterUrl);
+// The page of one title. `posterUrl` is the poster to show; empty for the placeholder picture. The
+// datasets have no taglines; `tagline` (UTF-8) comes from the poster source.
+std::string titlePage(const Title& title, std::string_view posterUrl, std::string_view tagline = {});
 
 // The results of a search with several matches, best first: one "/Title?" link per hit, its text
 // "Name (Year)". The reader shortens the list by one character per link it reads, so the list

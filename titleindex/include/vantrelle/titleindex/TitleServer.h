@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vantrelle/postersource/PosterSource.h"
+
 #include <atomic>
 #include <filesystem>
 #include <memory>
@@ -22,7 +24,8 @@ class TitleService;
 class TitleServer {
 public:
     // Opens the index and reads the posters (see TitleService). Throws vantrelle::Error.
-    explicit TitleServer(const std::filesystem::path& index, const std::filesystem::path& posters = {});
+    explicit TitleServer(const std::filesystem::path& index, const std::filesystem::path& posters = {},
+        std::unique_ptr<postersource::PosterSource> posterSource = nullptr);
     // Stops the server.
     ~TitleServer();
     TitleServer(const TitleServer&) = delete;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vantrelle/postersource/PosterSource.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -28,12 +30,15 @@ struct ServiceAnswer {
 //                     at most 50); none: the no-matches page
 //   /Posters/FILE     a poster picture
 // Posters are files named after a title's number with at least 7 digits ("0100001.jpg"); a title
-// with one links it from its page, the others show the placeholder picture.
+// with one links it from its page. For the others a poster source, when there is one, gives the
+// tagline and a poster, served as "/Posters/NUMBER.jpg"; without either the page shows the
+// placeholder picture.
 // Thread-safe: answers run in parallel, each on an index connection of its own.
 class TitleService {
 public:
     // Opens the index (see TitleIndex) and reads the posters. Throws vantrelle::Error.
-    explicit TitleService(std::filesystem::path index, const std::filesystem::path& posters = {});
+    explicit TitleService(std::filesystem::path index, const std::filesystem::path& posters = {},
+        std::unique_ptr<postersource::PosterSource> posterSource = nullptr);
     ~TitleService();
     TitleService(const TitleService&) = delete;
     TitleService& operator=(const TitleService&) = delete;
@@ -59,6 +64,7 @@ private:
     std::filesystem::path m_index;
     std::int64_t m_titleCount = 0;
     std::map<std::int64_t, Poster> m_posters; // by title number
+    std::unique_ptr<postersource::PosterSource> m_posterSource;
     mutable std::mutex m_idleMutex;
     mutable std::vector<std::unique_ptr<TitleIndex>> m_idle;
 };
