@@ -12,9 +12,14 @@ namespace fs = std::filesystem;
 
 ScratchDir::ScratchDir(std::string_view purpose)
 {
-    std::string folder = (fs::temp_directory_path() / ("vantrelle-" + std::string(purpose) + "-XXXXXX")).string();
+    // TMPDIR naming a folder that is not there fails here, with a message of its own.
+    std::error_code error;
+    const fs::path base = fs::temp_directory_path(error);
+    if (error)
+        throw Error("Cannot create a temporary folder: " + error.message());
+    std::string folder = (base / ("vantrelle-" + std::string(purpose) + "-XXXXXX")).string();
     if (!mkdtemp(folder.data()))
-        throw Error("Cannot create a temporary folder in " + fs::temp_directory_path().string());
+        throw Error("Cannot create a temporary folder in " + base.string());
     m_path = folder;
 }
 

@@ -1,5 +1,6 @@
 #include "vantrelle/pictures/CoverImport.h"
 
+#include "vantrelle/ScratchDir.h"
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
 #include "vantrelle/pictures/Errors.h"
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string_view>
 #include <system_error>
 
@@ -80,10 +82,10 @@ struct CoverHead {
     std::size_t count = 0;
 };
 
-// Opening for writing as well makes a file that may not be changed fail before anything else happens.
+// Reading needs read access only: a picture on a read-only medium, or one the user may not change, is imported.
 CoverHead readHead(const std::string& fileName)
 {
-    FileDescriptor file(::open(fileName.c_str(), O_RDWR | O_CLOEXEC));
+    FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0)
         raiseInOutError(errno, fileName);
     CoverHead head;
@@ -102,38 +104,40 @@ CoverHead readHead(const std::string& fileName)
     return head;
 }
 
-bool sameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
-// Deletes the temporary copy when the import ends, normally or by a failure, unless it is the imported file.
-class TempCopyRemover {
-public:
-    TempCopyRemover(std::string name, bool keep)
-        : m_name(std::move(name))
-        , m_keep(keep)
-    {
-    }
-    ~TempCopyRemover()
-    {
-        std::error_code ignored;
-        if (!m_keep)
-            fs::remove(m_name, ignored);
-    }
-    TempCopyRemover(const TempCopyRemover&) = delete;
-    TempCopyRemover& operator=(const TempCopyRemover&) = delete;
-
-private:
-    std::string m_name;
-    bool m_keep;
-};
-
 } // namespace
 
 std::string recognizeCoverExtension(std::span<const std::uint8_t> head, const std::string& coverExtension)
 {
+    const auto startsWith = [head](std::initializer_list<std::uint8_t> signature, std::size_t at = 0) {
+        return head.size() >= at + signature.size()
+            && std::equal(signature.begin(), signature.end(), head.begin() + at);
+    };
+    // Every JPEG begins with its start-of-image marker and another marker (ITU T.81, B.1.1.3): the JFIF text below
+    // misses the Exif files that cameras write.
+    if (startsWith({ 0xFF, 0xD8, 0xFF }))
+        return ".jpg";
+    // The other kinds that a loader is registered for, by the signatures of their published formats, before the
+    // search below, which a palette or header that happens to hold "GIF" would mislead.
+    if (startsWith({ 'B', 'M' }))
+        return ".bmp";
+    if (startsWith({ 0x00, 0x00, 0x01, 0x00 }))
+        return ".ico";
+    if (startsWith({ 0xD7, 0xCD, 0xC6, 0x9A }))
+        return ".wmf";
+    if (startsWith({ 0x01, 0x00, 0x00, 0x00 }) && startsWith({ ' ', 'E', 'M', 'F' }, 40))
+        return ".emf";
+    const auto kindWithoutLoader = [&]() -> const char* {
+        if (startsWith({ 0x89, 'P', 'N', 'G' }))
+            return "PNG";
+        if (startsWith({ 'I', 'I', '*', 0x00 }) || startsWith({ 'M', 'M', 0x00, '*' }))
+            return "TIFF";
+        if (startsWith({ 'R', 'I', 'F', 'F' }) && startsWith({ 'W', 'E', 'B', 'P' }, 8))
+            return "WebP";
+        return nullptr;
+    };
+    if (const char* kind = kindWithoutLoader())
+        throw EInvalidGraphic(std::string("This is a ") + kind
+            + " picture, which cannot be used as a cover: choose a JPEG, GIF, BMP, ICO, EMF or WMF file");
     // The head is searched as one text: zero bytes become 0x01 so that none of them ends it.
     std::string text(head.begin(), head.end());
     std::replace(text.begin(), text.end(), '\0', '\1');
@@ -154,21 +158,18 @@ void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::
     const CoverHead head = readHead(fileName);
     coverExtension = recognizeCoverExtension(std::span(head.bytes).first(head.count), coverExtension);
 
-    const std::string tempName = coverTempName(coverExtension);
-    // The file may itself be the temporary copy; copying it onto itself would empty it.
-    const bool isTempCopy = sameFile(fileName, tempName);
-    if (!isTempCopy) {
-        // A failed copy is not reported: the load then reads whatever stands under the name, or fails.
-        std::error_code ignored;
-        fs::copy_file(fileName, tempName, fs::copy_options::overwrite_existing, ignored);
-    }
+    // The copy that gives the file the extension its loader is chosen by lives in a private folder of its own,
+    // removed with it on every path: no file of the user's, wherever the program was started, is ever touched.
+    const ScratchDir folder("cover");
+    const std::string tempName = (folder.path() / coverTempName(coverExtension)).string();
+    std::error_code copyError;
+    if (!fs::copy_file(fileName, tempName, copyError))
+        throw EFileError("Cannot create file " + tempName);
 
     picture.loadFromFile(tempName);
 
     TGIFGraphic converter;
     converter.setReductionMode(TReductionMode::OptimalWithSystemColors);
-    // Declared after the converter so that the copy is deleted before the converter is freed.
-    const TempCopyRemover remover(tempName, isTempCopy);
     converter.Assign(picture.graphic());
     const TBitmap* bitmap = converter.Bitmap();
     picture.setGraphic(bitmap ? std::make_unique<TBitmap>(*bitmap) : nullptr);
@@ -176,17 +177,17 @@ void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::
 
 void importDownloadedCover(TPicture& picture, std::string& coverExtension, std::span<const std::uint8_t> body)
 {
+    const ScratchDir folder("poster");
+    const std::string fileName = (folder.path() / kDownloadedCoverName).string();
     {
-        std::ofstream file(kDownloadedCoverName, std::ios::binary | std::ios::trunc);
+        std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
         if (!file)
             throw EFileError(std::string("Cannot create file ") + kDownloadedCoverName);
         file.write(reinterpret_cast<const char*>(body.data()), static_cast<std::streamsize>(body.size()));
         if (!file.flush())
             throw EFileError("Stream write error");
     }
-    ImportCoverFile(picture, coverExtension, kDownloadedCoverName);
-    std::error_code ignored;
-    fs::remove(kDownloadedCoverName, ignored);
+    ImportCoverFile(picture, coverExtension, fileName);
 }
 
 } // namespace vantrelle::pictures

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace vantrelle::pictures {
 
@@ -79,26 +80,39 @@ const GraphicClass* TFileFormatsList::findExt(const std::string& extension) cons
     return nullptr;
 }
 
+// One line per description, with every extension of that description ("JPEG Image File (*.jpg;*.jpeg)"), and each
+// extension once: a later registration of an extension hides an earlier one, as it does in the lookup.
 std::string TFileFormatsList::buildFilter(const GraphicClass& base) const
 {
-    std::string filter;
-    std::string masks;
-    int count = 0;
+    struct Line {
+        std::string description;
+        std::string masks;
+    };
+    std::vector<Line> lines;
+    std::vector<std::string> seen;
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
-        if (entry->extension.empty() || !entry->graphicClass->inheritsFrom(base))
+        if (entry->extension.empty() || !entry->graphicClass->inheritsFrom(base)
+            || std::find(seen.begin(), seen.end(), entry->extension) != seen.end())
             continue;
-        if (count > 0) {
-            filter += '|';
-            masks += ';';
-        }
+        seen.push_back(entry->extension);
         const std::string description = entry->description.empty() && entry->descriptionResource != 0
             ? loadResourceString(entry->descriptionResource)
             : entry->description;
-        filter += description + " (*." + entry->extension + ")|*." + entry->extension;
-        masks += "*." + entry->extension;
-        ++count;
+        const std::string mask = "*." + entry->extension;
+        const auto same = std::find_if(
+            lines.begin(), lines.end(), [&](const Line& line) { return line.description == description; });
+        if (same != lines.end())
+            same->masks += ";" + mask;
+        else
+            lines.push_back({ description, mask });
     }
-    if (count > 1)
+    std::string filter;
+    std::string masks;
+    for (const Line& line : lines) {
+        filter += (filter.empty() ? "" : "|") + line.description + " (" + line.masks + ")|" + line.masks;
+        masks += (masks.empty() ? "" : ";") + line.masks;
+    }
+    if (lines.size() > 1)
         return "All (" + masks + ")|" + masks + "|" + filter;
     return filter;
 }

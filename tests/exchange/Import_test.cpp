@@ -309,7 +309,9 @@ TEST_F(ImportCovers, ACoverThatIsNoPictureFailsTheImport)
         std::string message;
     } cases[] = {
         { "pictures/broken.bmp", "line 3, column Cover: Bitmap image is not valid\n" },
-        { "pictures/picture.png", "line 3, column Cover: Unknown picture file extension (.png)\n" },
+        { "pictures/picture.png",
+            "line 3, column Cover: This is a PNG picture, which cannot be used as a cover: choose a JPEG, GIF, BMP, "
+            "ICO, EMF or WMF file\n" },
         { "pictures/missing.jpg",
             "line 3, column Cover: there is no cover file " + (m_dir / "data/pictures/missing.jpg").string()
                 + ", and the text is not base64 picture data\n" },

@@ -12,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +114,25 @@ protected:
         auto marker = std::make_unique<TBitmap>(1, 1, 8);
         previous = marker.get();
         picture.setGraphic(std::move(marker));
+        if (const char* tmp = std::getenv("TMPDIR"))
+            previousTmp = tmp;
+        ::setenv("TMPDIR", tempRoot.path().c_str(), 1);
+    }
+    ~CoverImportTest() override
+    {
+        if (previousTmp)
+            ::setenv("TMPDIR", previousTmp->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+
+    // What the imports left in the system's temporary folder.
+    std::vector<std::string> leftInTemp() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(tempRoot.path()))
+            names.push_back(entry.path().filename().string());
+        return names;
     }
 
     // The BMP bytes the picture would be stored as; empty for an empty bitmap, "no bitmap" otherwise.
@@ -142,6 +164,8 @@ protected:
 
     vantrelle::ScratchDir dir;
     vantrelle::test::ScopedWorkingDir workingDir { dir.path() };
+    vantrelle::ScratchDir tempRoot { "temp-root" }; // the imports' TMPDIR
+    std::optional<std::string> previousTmp;
     TPicture picture;
     const TGraphic* previous = nullptr;
     std::string extension;
@@ -154,7 +178,6 @@ struct ImportCase {
     std::string extensionAfter;
     std::string error; // "" when the import succeeds
     Bytes cover; // on success: the stored bytes, empty for an empty cover
-    std::vector<std::string> filesAfter; // in the working directory, sorted
 };
 
 void PrintTo(const ImportCase& c, std::ostream* out)
@@ -173,7 +196,8 @@ TEST_P(CoverImportCases, RecognisesCopiesLoadsAndReduces)
     EXPECT_EQ(c.error, import("poster"));
 
     EXPECT_EQ(c.extensionAfter, extension);
-    EXPECT_EQ(c.filesAfter, files());
+    EXPECT_EQ(std::vector<std::string> { "poster" }, files());
+    EXPECT_EQ(std::vector<std::string> {}, leftInTemp()) << "the private copy goes on every path";
     EXPECT_EQ(text(c.file), readFile("poster"));
     if (c.error.empty())
         EXPECT_EQ(text(c.cover), cover());
@@ -181,31 +205,29 @@ TEST_P(CoverImportCases, RecognisesCopiesLoadsAndReduces)
         EXPECT_EQ(previous, picture.graphic()) << "a failed load keeps the previous picture";
 }
 
-const std::vector<std::string> posterOnly = { "poster" };
-
 INSTANTIATE_TEST_SUITE_P(Files, CoverImportCases,
     testing::Values(
         // Zero bytes right after the JPEG markers do not end the search for "JFIF".
-        ImportCase { "JfifJpeg", jpegFile(true), "", ".jpg", "", reducedJpegCover(jpegFile(true)), posterOnly },
+        ImportCase { "JfifJpeg", jpegFile(true), "", ".jpg", "", reducedJpegCover(jpegFile(true)) },
+        ImportCase { "JfifJpegAfterGif", jpegFile(true), ".gif", ".jpg", "", reducedJpegCover(jpegFile(true)) },
+        ImportCase { "Gif", gifFile(), ".jpg", ".gif", "", gifCover() },
         ImportCase {
-            "JfifJpegAfterGif", jpegFile(true), ".gif", ".jpg", "", reducedJpegCover(jpegFile(true)), posterOnly },
-        ImportCase { "Gif", gifFile(), ".jpg", ".gif", "", gifCover(), posterOnly },
-        ImportCase { "ExifJpegAfterJpegPoster", jpegFile(false), ".jpg", ".jpg", "", reducedJpegCover(jpegFile(false)),
-            posterOnly },
-        ImportCase { "ExifJpegFirst", jpegFile(false), "", "", "", {}, posterOnly },
-        ImportCase {
-            "ExifJpegAfterGif", jpegFile(false), ".gif", ".gif", "Invalid GIF signature", {}, { "Tmp.gif", "poster" } },
-        ImportCase { "BitmapFirst", bmpFile(), "", "", "", {}, posterOnly },
-        ImportCase {
-            "BitmapAfterBmpPoster", bmpFile(), ".bmp", ".bmp", "", reducedCover(trueColourBitmap()), posterOnly },
-        ImportCase { "BitmapAfterJpeg", bmpFile(), ".jpg", ".jpg", notAJpeg, {}, { "Tmp.jpg", "poster" } },
-        ImportCase { "JfifAtOffset97", jfifAt(97), "", ".jpg", notAJpeg, {}, { "Tmp.jpg", "poster" } },
-        ImportCase { "JfifAtOffset98", jfifAt(98), "", "", "", {}, posterOnly },
-        ImportCase { "GifAndJfif", bytesOf("GIF89a JFIF"), "", ".jpg", notAJpeg, {}, { "Tmp.jpg", "poster" } },
-        ImportCase { "ThreeByteGif", bytesOf("GIF"), "", ".gif", "Premature end of data", {}, { "Tmp.gif", "poster" } },
-        ImportCase { "CaseMatters", bytesOf("gif jfif"), ".png", ".png", "Unknown picture file extension (.png)", {},
-            { "Tmp.png", "poster" } },
-        ImportCase { "EmptyFile", {}, "", "", "", {}, posterOnly }),
+            "ExifJpegAfterJpegPoster", jpegFile(false), ".jpg", ".jpg", "", reducedJpegCover(jpegFile(false)) },
+        // A JPEG is known by its first marker too: an Exif file, as cameras write, has no "JFIF".
+        ImportCase { "ExifJpegFirst", jpegFile(false), "", ".jpg", "", reducedJpegCover(jpegFile(false)) },
+        ImportCase { "ExifJpegAfterGif", jpegFile(false), ".gif", ".jpg", "", reducedJpegCover(jpegFile(false)) },
+        ImportCase { "BitmapFirst", bmpFile(), "", ".bmp", "", reducedCover(trueColourBitmap()) },
+        ImportCase { "BitmapAfterBmpPoster", bmpFile(), ".bmp", ".bmp", "", reducedCover(trueColourBitmap()) },
+        ImportCase { "BitmapAfterJpeg", bmpFile(), ".jpg", ".bmp", "", reducedCover(trueColourBitmap()) },
+        ImportCase { "PngAfterGif", bytesOf("\x89PNG\r\n\x1a\n"), ".gif", ".gif",
+            "This is a PNG picture, which cannot be used as a cover: choose a JPEG, GIF, BMP, ICO, EMF or WMF file",
+            {} },
+        ImportCase { "JfifAtOffset97", jfifAt(97), "", ".jpg", notAJpeg, {} },
+        ImportCase { "JfifAtOffset98", jfifAt(98), "", "", "", {} },
+        ImportCase { "GifAndJfif", bytesOf("GIF89a JFIF"), "", ".jpg", notAJpeg, {} },
+        ImportCase { "ThreeByteGif", bytesOf("GIF"), "", ".gif", "Premature end of data", {} },
+        ImportCase { "CaseMatters", bytesOf("gif jfif"), ".png", ".png", "Unknown picture file extension (.png)", {} },
+        ImportCase { "EmptyFile", {}, "", "", "", {} }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CoverImportTest, DamagedImageDataFailInTheConversionAndTheCopyIsDeleted)
@@ -250,44 +272,54 @@ TEST_F(CoverImportTest, AFileThatCannotBeOpenedChangesNothing)
     EXPECT_EQ((std::vector<std::string> { "folder", "loop", "plain" }), files());
 }
 
-TEST_F(CoverImportTest, AReadOnlyFileIsRefused)
+// Reading a picture needs read access only, and the working directory is never written to: a picture that the user
+// may read but not change, in a folder they cannot write (a read-only medium, a folder of someone else's), is
+// imported.
+TEST_F(CoverImportTest, AFileTheUserMayOnlyReadIsImportedFromAFolderTheyCannotWrite)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser opens read-only files for writing";
     writeFile("poster.jpg", text(jpegFile(true)));
-    fs::permissions("poster.jpg", fs::perms::owner_read);
-    EXPECT_EQ("File access denied", import("poster.jpg"));
-    EXPECT_EQ("", extension);
+    fs::permissions("poster.jpg", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.path(),
+        fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec
+            | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(tempRoot.path(), fs::perms::all | fs::perms::sticky_bit);
+    const std::string outcome = vantrelle::test::runUnprivileged([this] {
+        const std::string error = import("poster.jpg");
+        return error.empty() ? extension + " " + std::to_string(cover() == text(reducedJpegCover(jpegFile(true))))
+                             : error;
+    });
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_EQ(".jpg 1", outcome);
+    EXPECT_EQ(std::vector<std::string> { "poster.jpg" }, files());
+    EXPECT_EQ(std::vector<std::string> {}, leftInTemp());
 }
 
-TEST_F(CoverImportTest, TheTemporaryCopyItselfIsNeitherOverwrittenNorDeleted)
+// Started from the desktop, the working directory is the user's home: files of theirs that bear the names of the
+// temporary copies are neither overwritten nor deleted, whether the import succeeds or fails, and one of them can
+// itself be imported.
+TEST_F(CoverImportTest, TheUsersFilesNamedLikeTheTemporaryCopiesAreNeverTouched)
 {
-    const Bytes jfif = jpegFile(true), exif = jpegFile(false);
-    writeFile("Tmp.jpg", text(jfif));
-    fs::create_symlink("Tmp.jpg", "link.jpg");
-    fs::create_hard_link("Tmp.jpg", "hard.jpg");
-    const std::string absolute = (dir.path() / "Tmp.jpg").string();
-    for (const std::string& fileName : { std::string("Tmp.jpg"), std::string("./Tmp.jpg"), absolute,
-             std::string("link.jpg"), std::string("hard.jpg") }) {
-        extension = "";
-        EXPECT_EQ("", import(fileName)) << fileName;
-        EXPECT_EQ(text(reducedJpegCover(jfif)), cover()) << fileName;
-        EXPECT_EQ(text(jfif), readFile("Tmp.jpg")) << fileName;
-    }
-    // Not recognised, but read as a JPEG because that extension is remembered.
-    writeFile("Tmp.jpg", text(exif));
-    EXPECT_EQ("", import("Tmp.jpg"));
-    EXPECT_EQ(text(reducedJpegCover(exif)), cover());
-    EXPECT_EQ(text(exif), readFile("Tmp.jpg"));
-}
+    const std::vector<std::string> own = { "Picture.tmp", "Tmp", "Tmp.gif", "Tmp.jpg" };
+    for (const std::string& name : own)
+        writeFile(name, "notes of the user's in " + name);
+    writeFile("poster.jpg", text(jpegFile(true)));
+    writeFile("poster.bmp", text(bmpFile()));
+    const std::string page = "<html><body>Not Found</body></html>";
 
-TEST_F(CoverImportTest, AnEarlierCopyIsReplaced)
-{
-    writeFile("Tmp.jpg", "left by a failed import");
-    writeFile("poster", text(jpegFile(true)));
-    EXPECT_EQ("", import("poster"));
-    EXPECT_EQ(text(reducedJpegCover(jpegFile(true))), cover());
-    EXPECT_FALSE(fs::exists("Tmp.jpg"));
+    EXPECT_EQ("", import("poster.jpg"));
+    EXPECT_EQ("", import("poster.bmp"));
+    extension = ".jpg";
+    EXPECT_EQ(notAJpeg, import("Tmp.jpg")) << "not a picture: loaded as the remembered JPEG";
+    extension = "";
+    EXPECT_EQ("", import("Tmp.jpg")) << "not a picture, nothing remembered: an empty picture";
+    importDownloadedCover(picture, extension, gifFile());
+    EXPECT_EQ(gifCover(), bytesOf(cover()));
+    extension = ".jpg";
+    EXPECT_THROW(importDownloadedCover(picture, extension, bytesOf(page)), EJPEG);
+
+    for (const std::string& name : own)
+        EXPECT_EQ("notes of the user's in " + name, readFile(name)) << name;
+    EXPECT_EQ(std::vector<std::string> {}, leftInTemp());
 }
 
 TEST_F(CoverImportTest, ADownloadIsWrittenImportedAndDeleted)
@@ -301,9 +333,10 @@ TEST_F(CoverImportTest, ADownloadIsWrittenImportedAndDeleted)
     EXPECT_EQ(".gif", extension);
     EXPECT_EQ(gifCover(), bytesOf(cover()));
     EXPECT_EQ(std::vector<std::string> {}, files());
+    EXPECT_EQ(std::vector<std::string> {}, leftInTemp());
 }
 
-TEST_F(CoverImportTest, AServerErrorPageFailsAndLeavesBothFiles)
+TEST_F(CoverImportTest, AServerErrorPageFailsAndLeavesNothing)
 {
     extension = ".jpg";
     const std::string page = "<html><head><title>404 Not Found</title></head><body>Not Found</body></html>";
@@ -314,22 +347,26 @@ TEST_F(CoverImportTest, AServerErrorPageFailsAndLeavesBothFiles)
         EXPECT_EQ(notAJpeg, e.what());
     }
     EXPECT_EQ(previous, picture.graphic());
-    EXPECT_EQ((std::vector<std::string> { "Picture.tmp", "Tmp.jpg" }), files());
-    EXPECT_EQ(page, readFile("Picture.tmp"));
-    EXPECT_EQ(page, readFile("Tmp.jpg"));
+    EXPECT_EQ(std::vector<std::string> {}, files());
+    EXPECT_EQ(std::vector<std::string> {}, leftInTemp());
 }
 
-TEST_F(CoverImportTest, ADownloadThatCannotBeWrittenIsNotImported)
+TEST_F(CoverImportTest, NoPrivateFolderMeansNoImport)
 {
-    fs::create_directory(kDownloadedCoverName);
-    try {
-        importDownloadedCover(picture, extension, gifFile());
-        FAIL() << "no exception";
-    } catch (const EFileError& e) {
-        EXPECT_EQ(std::string("Cannot create file Picture.tmp"), e.what());
+    ::setenv("TMPDIR", (tempRoot.path() / "missing").c_str(), 1);
+    writeFile("poster.gif", text(gifFile()));
+    for (const auto& attempt :
+        std::vector<std::function<void()>> { [&] { importDownloadedCover(picture, extension, gifFile()); },
+            [&] { ImportCoverFile(picture, extension, "poster.gif"); } }) {
+        try {
+            attempt();
+            ADD_FAILURE() << "no exception";
+        } catch (const vantrelle::Error& e) {
+            EXPECT_TRUE(std::string_view(e.what()).starts_with("Cannot create a temporary folder")) << e.what();
+        }
+        EXPECT_EQ(previous, picture.graphic());
     }
-    EXPECT_EQ("", extension);
-    EXPECT_EQ(previous, picture.graphic());
+    EXPECT_EQ(std::vector<std::string> { "poster.gif" }, files());
 }
 
 } // namespace

@@ -56,14 +56,17 @@ TEST(CoverTool, WritesTheBytesTheCoverColumnStores)
     ASSERT_EQ(0, runTool("cover exif.jpg exif.bmp --extension .jpg"));
     EXPECT_EQ(coverOf(dir / "exif.jpg", ".jpg"), readFile("exif.bmp"));
 
-    // Never recognised, and no extension remembered: an empty cover.
-    ASSERT_EQ(0, runTool("cover cover.bmp empty.bmp"));
-    EXPECT_EQ("", readFile("empty.bmp"));
+    // Known by its signature, whatever extension is remembered.
+    ASSERT_EQ(0, runTool("cover cover.bmp bitmap.bmp --extension .gif"));
+    EXPECT_EQ(coverOf(dir / "cover.bmp", ".gif"), readFile("bitmap.bmp"));
+    EXPECT_NE("", readFile("bitmap.bmp"));
 
-    EXPECT_NE(0, runTool("cover exif.jpg x.bmp --extension .gif"));
+    writeFile("picture.png", "\x89PNG\r\n\x1a\n");
+    EXPECT_NE(0, runTool("cover picture.png x.bmp"));
     EXPECT_NE(0, runTool("cover missing.jpg x.bmp"));
     EXPECT_NE(0, runTool("cover poster.jpg"));
-    EXPECT_EQ((std::vector<std::string> { "cover.bmp", "empty.bmp", "exif.bmp", "exif.jpg", "out.bmp", "poster.jpg" }),
+    EXPECT_EQ((std::vector<std::string> {
+                  "bitmap.bmp", "cover.bmp", "exif.bmp", "exif.jpg", "out.bmp", "picture.png", "poster.jpg" }),
         [&] {
             std::vector<std::string> names;
             for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
