@@ -185,9 +185,22 @@ void MoviesQuery::doInsert()
     fire(AfterScroll);
 }
 
+bool MoviesQuery::readOnly() const
+{
+    return active() && m_table && m_table->readOnly();
+}
+
+void MoviesQuery::checkWritable() const
+{
+    if (readOnly())
+        throw EDatabaseError(
+            "The catalogue \"" + m_table->file().string() + "\" is read-only: films cannot be added, edited or deleted");
+}
+
 void MoviesQuery::insert()
 {
     checkActive();
+    checkWritable();
     finishPending();
     checkActive(); // the reopen after a post may have failed
     doInsert();
@@ -198,6 +211,7 @@ void MoviesQuery::edit()
     if (editing())
         return;
     checkActive();
+    checkWritable();
     if (m_rows.empty()) {
         doInsert();
         return;
@@ -257,6 +271,7 @@ void MoviesQuery::cancel()
 void MoviesQuery::deleteRow()
 {
     checkActive();
+    checkWritable();
     if (m_state == qsInsert) {
         cancel();
         return;

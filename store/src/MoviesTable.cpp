@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace vantrelle::store {
@@ -36,6 +37,14 @@ std::string quoted(const fs::path& file)
 }
 
 // Says in our own words what SQLite would only call "unable to open" or "file is not a database".
+// ReadOnly=1 in the connection string, as the Access driver takes it.
+bool readOnlyAsked(std::string_view connectionString)
+{
+    const auto attributes = parseConnectionString(connectionString);
+    const auto found = attributes.find("READONLY");
+    return found != attributes.end() && (found->second == "1" || found->second == "true" || found->second == "yes");
+}
+
 void checkCatalogueFile(const fs::path& file)
 {
     std::error_code error;
@@ -164,10 +173,15 @@ void bindInserted(sqlite::Statement& insert, const MovieRecord& values, const Co
 
 } // namespace
 
-MoviesTable::MoviesTable(const std::filesystem::path& file)
-    : m_db(file, SQLITE_OPEN_READWRITE, throwEngineError)
+MoviesTable::MoviesTable(const std::filesystem::path& file, bool readOnly)
+    : m_db(file, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, throwEngineError)
     , m_file(file)
 {
+    // The engine opens a file it may not write for reading only; a write would then fail only once a whole film
+    // was typed. It makes its journal beside the file, so a folder it may not write is as good as read-only.
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    m_readOnly
+        = readOnly || sqlite3_db_readonly(m_db.handle(), "main") == 1 || ::access(folder.c_str(), W_OK) != 0;
     // Another program's write holds the file only briefly; a longer wait would freeze the window.
     m_db.check(sqlite3_busy_timeout(m_db.handle(), 5000));
     // Every committed write is on disk before the post returns (the default; set so it never drifts).
@@ -185,7 +199,7 @@ std::unique_ptr<MoviesTable> MoviesTable::connect(std::string_view connectionStr
     checkCatalogueFile(file);
     std::unique_ptr<MoviesTable> table;
     try {
-        table.reset(new MoviesTable(file));
+        table.reset(new MoviesTable(file, readOnlyAsked(connectionString)));
     } catch (const EEngineError& e) {
         throw EEngineError("Cannot open " + quoted(file) + ": " + e.what());
     }

@@ -40,6 +40,11 @@ public:
     // Whether `connectionString` names the file of this connection, and no other file has taken its place.
     bool reads(std::string_view connectionString) const;
 
+    // Whether the catalogue can only be read: asked so by the connection string (ReadOnly=1), a file the engine
+    // may not write, or a folder in which it cannot make its journal.
+    bool readOnly() const { return m_readOnly; }
+    const std::filesystem::path& file() const { return m_file; }
+
     // Reads every row in one read transaction, in title order by the user's language rules (TitleOrder.h).
     // Throws as connect() does, and when a column is missing or of the wrong type. A value that does not
     // convert to its column's type reads as null and is listed in its row's unreadable values.
@@ -81,7 +86,7 @@ private:
     };
     using KeptCovers = std::unordered_map<std::int32_t, KeptCover>;
 
-    explicit MoviesTable(const std::filesystem::path& file);
+    MoviesTable(const std::filesystem::path& file, bool readOnly);
     // Fails unless the file is still a SQLite database with a table Movies.
     void checkHoldsMovies() const;
     std::int64_t dataVersion() const;
@@ -92,6 +97,7 @@ private:
 
     sqlite::Database m_db;
     std::filesystem::path m_file;
+    bool m_readOnly = false;
     dev_t m_device = 0;
     ino_t m_inode = 0;
     std::optional<std::int64_t> m_readVersion; // data_version at the last readAll()

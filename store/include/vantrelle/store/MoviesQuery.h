@@ -107,6 +107,13 @@ public:
     // The window's destruction closes without OnStateChange: it clears the data source's handler first.
     void close();
 
+    // Whether the open catalogue can only be read (ReadOnly=1 in the connection string, a file or folder that may
+    // not be written): insert, edit and deleteRow then refuse at once, before anything is typed.
+    bool readOnly() const;
+    // Throws EDatabaseError "The catalogue "FILE" is read-only: films cannot be added, edited or deleted" when
+    // readOnly().
+    void checkWritable() const;
+
     void insert();
     void edit();
     void post();
