@@ -6,6 +6,7 @@
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/store/ConnectionString.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,10 @@ int main(int argc, char** argv)
 
     std::string connectionString;
     try {
-        connectionString = vantrelle::store::connectionStringFor(startupCatalogue(commandLine.file));
+        const std::filesystem::path catalogue = startupCatalogue(commandLine.file);
+        if (!offerToCreateCatalogue(catalogue))
+            return 1;
+        connectionString = vantrelle::store::connectionStringFor(catalogue);
     } catch (...) {
         // Without a catalogue there is nothing the window could do.
         reportCurrentException();

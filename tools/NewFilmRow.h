@@ -39,11 +39,14 @@ public:
     std::string inputBox(std::string_view caption, std::string_view prompt) override;
     void showMessage(std::string_view text) override { m_message = text; }
     void focusNumberOfDiscs() override { }
+    // The row is new and one lookup fills it: nothing to empty.
+    void startNewFilm() override { }
     void useDownloadedCover(std::span<const std::uint8_t> body) override
     {
         m_downloadedCover.assign(body.begin(), body.end());
         m_coverBytes = body.size();
     }
+    void coverDownloadFailed(std::string_view message) override { m_message = message; }
 
     // The bytes the row's Cover column would store: the downloaded cover imported as the window imports
     // it; empty without a download (the placeholder). Fails with the cover import's errors.

@@ -8,9 +8,33 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
+#include <algorithm>
+
 namespace vantrelle::app {
 
 using store::qsClosed;
+
+namespace {
+
+qsizetype characterCount(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!text[i].isLowSurrogate() || i == 0 || !text[i - 1].isHighSurrogate())
+            ++count;
+    return count;
+}
+
+// The UTF-16 length of the first `characters` characters of `text`: never between the halves of a pair.
+qsizetype unitsOfCharacters(QStringView text, qsizetype characters)
+{
+    qsizetype units = 0;
+    for (; characters > 0 && units < text.size(); --characters)
+        units += text[units].isHighSurrogate() && units + 1 < text.size() && text[units + 1].isLowSurrogate() ? 2 : 1;
+    return units;
+}
+
+} // namespace
 
 DBEdit::DBEdit(std::string columnName, QWidget* parent)
     : QLineEdit(parent)
@@ -18,16 +42,50 @@ DBEdit::DBEdit(std::string columnName, QWidget* parent)
 {
     setReadOnly(true);
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::keepWithinColumnSize);
+    // The text an edit started from: a text over the limit is about to be cut, whichever signal comes first.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (m_maxCharacters <= 0 || characterCount(text()) <= m_maxCharacters)
+            m_textBefore = text();
+    });
+}
+
+// The column counts characters, a line edit's own limit UTF-16 units, which would both halve what an emoji title
+// may hold and cut an emoji in two. What an edit inserted beyond the column's size is dropped, from its end and
+// at a character's boundary, as a limit on typing and pasting does.
+void DBEdit::keepWithinColumnSize()
+{
+    const QString now = text();
+    if (m_maxCharacters <= 0 || characterCount(now) <= m_maxCharacters)
+        return;
+    const QStringView before = m_textBefore;
+    qsizetype prefix = 0;
+    while (prefix < now.size() && prefix < before.size() && now[prefix] == before[prefix])
+        ++prefix;
+    if (prefix > 0 && now[prefix - 1].isHighSurrogate())
+        --prefix;
+    qsizetype suffix = 0;
+    while (suffix < now.size() - prefix && suffix < before.size() - prefix
+        && now[now.size() - 1 - suffix] == before[before.size() - 1 - suffix])
+        ++suffix;
+    if (suffix > 0 && now[now.size() - suffix].isLowSurrogate())
+        --suffix;
+    const QStringView head = QStringView(now).left(prefix);
+    const QStringView tail = QStringView(now).right(suffix);
+    const QStringView inserted = QStringView(now).mid(prefix, now.size() - prefix - suffix);
+    const qsizetype room = std::max<qsizetype>(0, m_maxCharacters - characterCount(head) - characterCount(tail));
+    const QStringView kept = inserted.left(unitsOfCharacters(inserted, room));
+    setText(head.toString() + kept.toString() + tail.toString());
+    setCursorPosition(static_cast<int>(head.size() + kept.size()));
+    setModified(true); // setText counts as no edit
 }
 
 void DBEdit::bind(store::DataSource* source)
 {
     setDataSource(source);
-    if (const store::Field* column = field()) {
-        // Text columns hold at most their size in characters; integer boxes have no limit.
-        if (column->size() > 0)
-            setMaxLength(column->size());
-    }
+    // Text columns hold at most their size in characters; integer boxes have no limit.
+    if (const store::Field* column = field())
+        m_maxCharacters = column->size();
     showColumn();
 }
 

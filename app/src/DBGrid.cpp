@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace vantrelle::app {
 
@@ -201,6 +202,20 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
     const QModelIndex target = moveCursor(action, toAnEnd ? Qt::ControlModifier : Qt::NoModifier);
     if (target.isValid())
         moveQueryTo(target.row());
+}
+
+// The style draws no focus frame in item views, and the highlight looks the same with and without the focus: the
+// keyboard user could not tell where the keys go.
+void DBGrid::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid())
+        return;
+    QPainter painter(viewport());
+    QPen dotted(palette().color(QPalette::HighlightedText), 1, Qt::DotLine);
+    painter.setPen(dotted);
+    painter.drawRect(visualRect(current).adjusted(0, 0, -1, -1));
 }
 
 } // namespace vantrelle::app

@@ -1,5 +1,7 @@
 #include "vantrelle/app/DropDownButton.h"
 
+#include <QAction>
+#include <QEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStyleOptionButton>
@@ -20,6 +22,13 @@ QPoint DropDownButton::menuPosition() const
     return mapToGlobal(QPoint(-1, height()));
 }
 
+void DropDownButton::openMenu()
+{
+    setDown(true);
+    m_menu->exec(menuPosition());
+    setDown(false);
+}
+
 void DropDownButton::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || !isEnabled()) {
@@ -27,9 +36,25 @@ void DropDownButton::mousePressEvent(QMouseEvent* event)
         return;
     }
     event->accept();
-    setDown(true);
-    m_menu->exec(menuPosition());
-    setDown(false);
+    openMenu();
+}
+
+// The caption's mnemonic (Alt and the underlined letter) opens the menu with its first item active, as a click
+// opens it for the mouse.
+bool DropDownButton::event(QEvent* event)
+{
+    if (event->type() != QEvent::Shortcut)
+        return QPushButton::event(event);
+    if (isEnabled()) {
+        for (QAction* item : m_menu->actions()) {
+            if (item->isEnabled() && item->isVisible() && !item->isSeparator()) {
+                m_menu->setActiveAction(item);
+                break;
+            }
+        }
+        openMenu();
+    }
+    return true;
 }
 
 void DropDownButton::paintEvent(QPaintEvent*)

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -76,6 +77,8 @@ TForm1::TForm1(std::string connectionString)
     setWindowTitle(QStringLiteral("Vantrelle"));
     applyWindowLook(this);
     resize(clientSize);
+    // No control follows a resize: a smaller window would hide some, "Quit Vantrelle" among them.
+    setMinimumSize(clientSize);
     createControls();
     createButtons();
     setTabOrders();
@@ -149,8 +152,19 @@ void TForm1::createButtons()
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     SearchByNumber1 = menuItem("SearchByNumber1", QStringLiteral("Enter Number"), PopupMenu2);
     SearchByName1 = menuItem("SearchByName1", QStringLiteral("Search by Name.."), PopupMenu2);
+    SearchByNumber1->setEnabled(false); // until a film is being added
+    SearchByName1->setEnabled(false);
 
-    SpeedButton1 = new DropDownButton(QStringLiteral("Action"), PopupMenu1, this);
+    // The items' usual keys work wherever the focus is in the window, while their menu could be opened.
+    Addnewmovie1->setShortcuts({ QKeySequence(Qt::Key_Insert), QKeySequence(QKeySequence::New) });
+    Editcurrentmovie1->setShortcut(QKeySequence(Qt::Key_F2));
+    Deletecurrentmovie1->setShortcut(QKeySequence(QKeySequence::Delete));
+    SearchByNumber1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    SearchByName1->setShortcut(QKeySequence(QKeySequence::Find));
+    addActions(PopupMenu1->actions());
+    addActions(PopupMenu2->actions());
+
+    SpeedButton1 = new DropDownButton(QStringLiteral("&Action"), PopupMenu1, this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setGeometry(315, 275, 173, 35);
 
@@ -233,6 +247,9 @@ void TForm1::FormCreate()
 {
     SetEditColours(true);
     aqMovies->open();
+    // A catalogue that can only be read says so at once, not after a whole film was typed.
+    if (aqMovies->readOnly())
+        setWindowTitle(QStringLiteral("Vantrelle (read-only)"));
     reportUnreadableValues();
 }
 

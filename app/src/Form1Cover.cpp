@@ -1,9 +1,12 @@
 // The cover import: a downloaded poster, or a picture file chosen by double-clicking the cover, becomes the
 // picture of DBImage1, reduced to a palette bitmap.
 #include "vantrelle/app/DBImage.h"
+#include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/OpenPictureDialog.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/pictures/CoverImport.h"
+
+#include <QTimer>
 
 namespace vantrelle::app {
 
@@ -22,11 +25,17 @@ void TForm1::ImportCoverFile(const std::string& FileName)
 }
 
 // The poster of a lookup, in whatever state the query is by now: one that arrives after its film was saved or
-// cancelled only changes the picture shown, which the control never writes outside an insert or edit. A failure
-// goes back to the download, which it ends; nothing is shown.
+// cancelled only changes the picture shown, which the control never writes outside an insert or edit.
 void TForm1::useDownloadedCover(std::span<const std::uint8_t> body)
 {
     pictures::importDownloadedCover(DBImage1->Picture(), CoverExtension, body);
+}
+
+// Told once the download's handler is over, so that the box waits for no worker; the cover keeps the placeholder.
+void TForm1::coverDownloadFailed(std::string_view message)
+{
+    const QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+    QTimer::singleShot(0, this, [this, text] { showMessageBox(QMessageBox::Warning, text, this); });
 }
 
 void TForm1::DBImage1DblClick()

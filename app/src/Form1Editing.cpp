@@ -5,9 +5,18 @@
 #include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 
+#include "vantrelle/app/ErrorHandler.h"
+#include "vantrelle/store/Errors.h"
+
+#include <QAction>
+#include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
+
+#include <string>
 
 namespace vantrelle::app {
 
@@ -23,6 +32,11 @@ void TForm1::dsMoviesStateChange()
     BitBtn1->setVisible(changing);
     BitBtn4->setVisible(changing);
     SpeedButton1->setVisible(!changing);
+    // The menus' keys act only while their button offers the menu.
+    for (QAction* item : PopupMenu1->actions())
+        item->setEnabled(!changing);
+    for (QAction* item : PopupMenu2->actions())
+        item->setEnabled(state == qsInsert);
     // "&Save" or "Cancel" vanished under the focus: the list of titles takes it.
     if (!changing && buttonHadFocus)
         DBGrid1->setFocus(Qt::OtherFocusReason);
@@ -40,6 +54,7 @@ void TForm1::Editcurrentmovie1Click()
 
 void TForm1::Deletecurrentmovie1Click()
 {
+    aqMovies->checkWritable(); // before asking about a deletion that cannot happen
     QMessageBox confirm(QMessageBox::NoIcon, QStringLiteral("Confirm delete"),
         QStringLiteral("Are you sure you want to delete this movie?"), QMessageBox::Yes | QMessageBox::No, this);
     confirm.setDefaultButton(QMessageBox::Yes);
@@ -50,7 +65,32 @@ void TForm1::Deletecurrentmovie1Click()
 
 void TForm1::BitBtn1Click()
 {
-    aqMovies->post();
+    const QScopedValueRollback byButton(m_savingByButton, true);
+    try {
+        aqMovies->post();
+    } catch (const store::EUpdateConflict& conflict) {
+        offerReload(conflict.what());
+    }
+}
+
+// Another program changed or deleted the film since the list was read: saving again would be refused again, for as
+// long as the list is not read anew. The user may reload the film as it is stored, dropping their changes, or keep
+// editing (to copy what they typed, say) and cancel later.
+void TForm1::offerReload(const std::string& refusal)
+{
+    QMessageBox ask(QMessageBox::Warning, windowTitle(),
+        errorBoxText(refusal)
+            + QStringLiteral("\nReload the film as it is stored now? Your changes to it will be lost."),
+        QMessageBox::Yes | QMessageBox::No, this);
+    ask.setDefaultButton(QMessageBox::No);
+    if (ask.exec() != QMessageBox::Yes)
+        return;
+    const std::string id = aqMovies->aqMoviesID.asString();
+    aqMovies->cancel();
+    aqMovies->close();
+    aqMovies->open();
+    reportUnreadableValues();
+    showFilm(id);
 }
 
 void TForm1::BitBtn4Click()
@@ -81,10 +121,55 @@ void TForm1::atMoviesAfterCancel()
 
 void TForm1::aqMoviesAfterPost()
 {
+    const std::string saved = aqMovies->aqMoviesID.asString();
     atMoviesAfterCancel();
     aqMovies->close();
     aqMovies->open();
     reportUnreadableValues();
+    // Saved by picking another film: the user sees the film that was saved, not a jump to the first one.
+    if (!m_savingByButton)
+        showFilm(saved);
+}
+
+void TForm1::showFilm(const std::string& id)
+{
+    for (int recNo = 1; recNo <= aqMovies->recordCount(); ++recNo) {
+        if (aqMovies->displayTextAt(recNo, aqMovies->aqMoviesID) == id) {
+            aqMovies->setRecNo(recNo);
+            return;
+        }
+    }
+}
+
+// Closing the window in any way (Quit, the title bar, Alt+F4, the session ending) while a film is being added or
+// edited asks first, as desktop programs do, instead of dropping the film.
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    const store::QueryState state = aqMovies->state();
+    if (state != qsEdit && state != qsInsert) {
+        event->accept();
+        return;
+    }
+    QMessageBox ask(QMessageBox::Question, windowTitle(), QStringLiteral("Save changes to this film?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    ask.setDefaultButton(QMessageBox::Save);
+    ask.setEscapeButton(QMessageBox::Cancel);
+    switch (ask.exec()) {
+    case QMessageBox::Save:
+        // A save that fails has shown why; the window stays open with the film as it was.
+        guarded([this] { BitBtn1Click(); });
+        break;
+    case QMessageBox::Discard:
+        guarded([this] { aqMovies->cancel(); });
+        break;
+    default:
+        break;
+    }
+    const store::QueryState after = aqMovies->state();
+    if (after == qsEdit || after == qsInsert)
+        event->ignore();
+    else
+        event->accept();
 }
 
 void TForm1::aqMoviesAfterScroll()

@@ -60,6 +60,13 @@ titleservice::ListChoice TForm1::chooseFromList(const std::vector<std::string_vi
     return { choice.result == mrOk, choice.index };
 }
 
+void TForm1::startNewFilm()
+{
+    for (const std::string_view column : titleservice::TitlePageScraper::kColumns)
+        aqMovies->fieldByName(column).clear();
+    usePlaceholderCover();
+}
+
 void TForm1::usePlaceholderCover()
 {
     DBImage1->Picture().Assign(Image1->Picture());

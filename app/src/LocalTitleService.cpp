@@ -23,18 +23,39 @@ std::filesystem::path userIndexOrNone()
     }
 }
 
+// The box that says why the window's lookups go online.
+void warnOver(TForm1& form, const QString& reason)
+{
+    showMessageBox(QMessageBox::Warning,
+        errorBoxText(reason.toStdString())
+            + QStringLiteral("\nFilms are looked up at the online title service instead."),
+        &form);
+}
+
+bool indexNamedByUser()
+{
+    return !qEnvironmentVariableIsEmpty("VANTRELLE_TITLE_INDEX");
+}
+
 } // namespace
 
 LocalTitleService::LocalTitleService(TForm1& form)
-    : LocalTitleService(form, userIndexOrNone())
+    : LocalTitleService(form, userIndexOrNone(), indexNamedByUser())
 {
 }
 
-LocalTitleService::LocalTitleService(TForm1& form, const std::filesystem::path& index)
+LocalTitleService::LocalTitleService(TForm1& form, const std::filesystem::path& index, bool namedByUser)
 {
     std::error_code ignored;
-    if (index.empty() || !std::filesystem::exists(index, ignored))
+    if (index.empty())
         return;
+    if (!std::filesystem::exists(index, ignored)) {
+        if (namedByUser)
+            warnOver(form,
+                QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist")
+                    .arg(QString::fromStdString(index.string())));
+        return;
+    }
     try {
         auto server = std::make_unique<titleindex::TitleServer>(index);
         const int port = server->start();
@@ -42,9 +63,7 @@ LocalTitleService::LocalTitleService(TForm1& form, const std::filesystem::path& 
         m_server = std::move(server);
     } catch (const std::exception& e) {
         // The server's message names the file and says what is wrong with it.
-        showMessageBox(QMessageBox::Warning,
-            errorBoxText(e.what()) + QStringLiteral("\nFilms are looked up at the online title service instead."),
-            &form);
+        warnOver(form, QString::fromStdString(e.what()));
     }
 }
 

@@ -4,6 +4,8 @@
 #include "vantrelle/UserFiles.h"
 #include "vantrelle/store/Schema.h"
 
+#include <QMessageBox>
+
 namespace vantrelle::app {
 
 namespace fs = std::filesystem;
@@ -35,6 +37,22 @@ fs::path startupCatalogue(const std::optional<std::string>& file)
     if (fs::exists(kCatalogueName))
         return fs::absolute(kCatalogueName);
     return userCatalogue();
+}
+
+bool offerToCreateCatalogue(const fs::path& file)
+{
+    std::error_code ignored;
+    if (fs::exists(file, ignored))
+        return true;
+    QMessageBox ask(QMessageBox::Question, QStringLiteral("Vantrelle"),
+        QStringLiteral("The catalogue \"%1\" does not exist.\nCreate an empty catalogue there?")
+            .arg(QString::fromStdString(file.string())),
+        QMessageBox::Yes | QMessageBox::No);
+    ask.setDefaultButton(QMessageBox::Yes);
+    if (ask.exec() != QMessageBox::Yes)
+        return false;
+    store::createCatalogue(file);
+    return true;
 }
 
 } // namespace vantrelle::app

@@ -7,12 +7,18 @@
 #include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace vantrelle::app {
 
 namespace {
 constexpr int kLineHeight = 13;
-}
+constexpr int kWidth = 195;
+constexpr int kHeight = 153;
+} // namespace
 
 TForm2::TForm2(QWidget* owner)
     : QDialog(owner,
@@ -22,7 +28,7 @@ TForm2::TForm2(QWidget* owner)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Please select"));
     applyWindowLook(this);
-    setFixedSize(195, 153);
+    setFixedSize(kWidth, kHeight);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -53,6 +59,22 @@ TForm2::TForm2(QWidget* owner)
     setTabOrder(BitBtn2, ListBox1);
 }
 
+void TForm2::fitWidthToLines()
+{
+    int widest = 0;
+    for (int row = 0; row < ListBox1->count(); ++row)
+        widest = std::max(widest, ListBox1->fontMetrics().horizontalAdvance(ListBox1->item(row)->text()));
+    // The list's frame, a scroll bar and the item's own margins.
+    const int chrome = 2 * ListBox1->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this)
+        + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    int width = std::max(kWidth, widest + chrome);
+    if (const QScreen* shownOn = screen())
+        width = std::min(width, shownOn->availableGeometry().width());
+    setFixedSize(width, kHeight);
+    Panel1->resize(width, Panel1->height());
+    ListBox1->resize(width, ListBox1->height());
+}
+
 int TForm2::showModal()
 {
     centreOnScreen(this);
@@ -72,6 +94,7 @@ ChooseFromListResult ChooseFromList(QWidget* owner, const std::vector<std::strin
     dialog->ListBox1->addItems(lines);
     for (int row = 0; row < dialog->ListBox1->count(); ++row)
         dialog->ListBox1->item(row)->setSizeHint(QSize(0, kLineHeight));
+    dialog->fitWidthToLines();
 
     ChooseFromListResult outcome { dialog->showModal(), -1 };
     if (outcome.result == mrOk)

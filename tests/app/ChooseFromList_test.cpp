@@ -4,6 +4,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -154,6 +155,41 @@ private slots:
         QCOMPARE(outcome.size, QSize(195, 153));
         QVERIFY(outcome.scrollBarShown);
         QCOMPARE(outcome.chosen.index, 39);
+    }
+
+    void theDialogWidensToItsLongestLineWithinTheScreen_data()
+    {
+        QTest::addColumn<std::string>("line");
+        QTest::addColumn<bool>("wider");
+        QTest::newRow("short lines keep 195 pixels") << std::string("Alien (1979)") << false;
+        QTest::newRow("a long title and its year")
+            << std::string("The Extraordinary Adventures of the Harbourmaster's Daughter (1991)") << true;
+        QTest::newRow("a line wider than the screen") << std::string(2000, 'W') << true;
+    }
+
+    void theDialogWidensToItsLongestLineWithinTheScreen()
+    {
+        QFETCH(std::string, line);
+        QFETCH(bool, wider);
+        QWidget owner;
+        int textWidth = 0;
+        QRect list;
+        QRect panel;
+        int screenWidth = 0;
+        const Outcome outcome = choose(&owner, { "short", line }, [&](TForm2* d) {
+            textWidth = d->ListBox1->fontMetrics().horizontalAdvance(QString::fromStdString(line));
+            list = d->ListBox1->geometry();
+            panel = d->Panel1->geometry();
+            screenWidth = d->screen()->availableGeometry().width();
+            pressKey(d, Qt::Key_Escape);
+        });
+        QCOMPARE(outcome.size.height(), 153);
+        QCOMPARE(outcome.size.width() > 195, wider);
+        QCOMPARE(list.width(), outcome.size.width());
+        QCOMPARE(panel.width(), outcome.size.width());
+        QVERIFY(outcome.size.width() <= screenWidth);
+        if (textWidth < screenWidth - 40)
+            QVERIFY2(textWidth + 20 <= list.width(), qPrintable(QString::number(list.width())));
     }
 
     void everyCallStartsWithAFreshList()

@@ -4,6 +4,7 @@
 
 #include "Catalogue.h"
 #include "ModalAnswer.h"
+#include "PageServer.h"
 #include "StandInTitleService.h"
 #include "WindowTest.h"
 
@@ -12,6 +13,7 @@
 #include "vantrelle/app/OpenPictureDialog.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/titleservice/Settings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -119,9 +121,10 @@ std::function<void(QWidget*)> choose(const QString& file, SeenDialog& seen, std:
 
 void checkDialog(const SeenDialog& seen)
 {
-    QCOMPARE(seen.filters.size(), 9);
-    QCOMPARE(seen.filters.value(0), QStringLiteral("All (*.jpg *.jpeg *.gif *.gif *.bmp *.ico *.emf *.wmf)"));
-    QCOMPARE(seen.filters.value(1), QStringLiteral("JPEG Image File (*.jpg)"));
+    QCOMPARE(seen.filters.size(), 7);
+    QCOMPARE(seen.filters.value(0), QStringLiteral("All (*.jpg *.jpeg *.gif *.bmp *.ico *.emf *.wmf)"));
+    QCOMPARE(seen.filters.value(1), QStringLiteral("JPEG Image File (*.jpg *.jpeg)"));
+    QCOMPARE(seen.filters.value(2), QStringLiteral("GIF Image (*.gif)"));
     QVERIFY(seen.brokenPreviewEmpty);
     QVERIFY(seen.filePreviewShown);
 }
@@ -141,8 +144,7 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("name");
         QTest::addColumn<std::string>("extension");
-        QTest::newRow("jpeg") << QStringLiteral("0100001") << QStringLiteral("0100001.jpg")
-                              << std::string(".jpg");
+        QTest::newRow("jpeg") << QStringLiteral("0100001") << QStringLiteral("0100001.jpg") << std::string(".jpg");
         QTest::newRow("gif") << QStringLiteral("0100002") << QStringLiteral("0100002.gif") << std::string(".gif");
     }
 
@@ -162,7 +164,9 @@ private slots:
                 box->accept();
             });
             form->SearchByNumber1->trigger();
-            QTRY_VERIFY_WITH_TIMEOUT(showsABitmap(*form), 20000);
+            // The placeholder shows at once, the poster once its download has ended.
+            QTRY_VERIFY_WITH_TIMEOUT(!form->TitleLookup1->Http2->busy(), 20000);
+            QVERIFY(showsABitmap(*form));
             QCOMPARE(answer.texts(), QStringList());
         }
         QCOMPARE(form->CoverExtension, extension);
@@ -297,32 +301,110 @@ private slots:
         QVERIFY(!form->DBImage1->modified());
     }
 
-    void aFailedDownloadShowsNothingAndALatePosterIsOnlyShown()
+    // A second lookup starts a whole new film: no value and no poster of the first stays. Its poster fails (an
+    // error page, a cut transfer): the placeholder stays, the user is told, and the placeholder is stored. Files of
+    // the user's named like the import's temporary files stay as they were.
+    void aSecondLookupWhosePosterFailsKeepsNothingOfTheFirst_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("error page") << QStringLiteral("1")
+                                    << QStringLiteral("The poster could not be downloaded: the server answered with "
+                                                      "status 404.");
+        QTest::newRow("cut transfer") << QStringLiteral("2") << QStringLiteral("The poster could not be downloaded: ");
+        QTest::newRow("not a picture") << QStringLiteral("3")
+                                       << QStringLiteral("The poster could not be read: JPEG error #53.");
+    }
+
+    void aSecondLookupWhosePosterFailsKeepsNothingOfTheFirst()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, message);
+        Catalogue catalogue(std::vector<test::Film> {});
+        const std::string poster = std::string(titleservice::PosterBaseURL) + "/Covers/";
+        const std::string title = std::string(titleservice::TitleServiceBaseURL) + "/Title?";
+        test::PageServer pages({
+            { title + "1", { 200, test::titlePage("No Year", poster + "missing.jpg") } },
+            { title + "2", { 200, test::titlePage("No Year", poster + "cut.jpg") } },
+            { poster + "cut.jpg", { 200, std::string(5000, 'c'), true } },
+            { title + "3", { 200, test::titlePage("No Year", poster + "page.jpg") } },
+            { poster + "page.jpg", { 200, "<html><body>Sorry</body></html>" } },
+        });
+        const QByteArray own = "notes of the user's";
+        for (const QString& name : { QStringLiteral("Tmp.jpg"), QStringLiteral("Picture.tmp") }) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(own);
+        }
+        auto form = test::openWindow();
+        form->Addnewmovie1->trigger();
+        QString typed;
+        ModalAnswer answer(QMessageBox::Ok, [&typed](QWidget* modal) {
+            auto* box = qobject_cast<QInputDialog*>(modal);
+            QVERIFY(box);
+            box->setTextValue(typed);
+            box->accept();
+        });
+        const auto lookUp = [&](const QString& number) {
+            typed = number;
+            form->SearchByNumber1->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(!form->TitleLookup1->Http2->busy(), 20000);
+        };
+        lookUp(QStringLiteral("0100001"));
+        QTRY_VERIFY(showsABitmap(*form));
+        QCOMPARE(form->DBEdit17->text(), QStringLiteral("1987"));
+
+        form->TitleLookup1->setProxy(pages.proxy());
+        lookUp(number);
+        QTRY_COMPARE_WITH_TIMEOUT(answer.texts().size(), 1, 20000);
+        QVERIFY2(answer.texts()[0].startsWith(message), qPrintable(answer.texts()[0]));
+        QCOMPARE(answer.boxes()[0].icon, QMessageBox::Warning);
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("No Year"));
+        QCOMPARE(form->DBEdit17->text(), QString());
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+
+        QCOMPARE(catalogue.column(QStringLiteral("No Year"), QStringLiteral("Year")), QStringLiteral("NULL"));
+        QCOMPARE(catalogue.cover(QStringLiteral("No Year")).value_or("null").size(), 11198); // the placeholder
+        QCOMPARE(leftovers(), QStringList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp.jpg") }));
+        for (const QString& name : leftovers()) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), own);
+        }
+    }
+
+    // A poster that arrives after its film was cancelled is shown while browsing, never stored.
+    void aLatePosterIsOnlyShown()
     {
         Catalogue catalogue({ { "Alpha" } });
+        QFile gif(poster(QStringLiteral("0100002.gif")));
+        QVERIFY(gif.open(QIODevice::ReadOnly));
+        const std::string title = std::string(titleservice::TitleServiceBaseURL) + "/Title?1";
+        const std::string slow = std::string(titleservice::PosterBaseURL) + "/Covers/slow.gif";
+        test::PageServer pages({
+            { title, { 200, test::titlePage("Slow (2005)", slow) } },
+            { slow, { 200, gif.readAll().toStdString(), false, 1500 } },
+        });
         auto form = test::openWindow();
-        ModalAnswer answer;
-        form->CoverExtension = ".jpg";
-        const pictures::TGraphic* before = form->DBImage1->Picture().graphic();
-
-        // The service's error page: nothing is recognised, the JPEG decoder refuses it, and no message shows.
-        form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Covers/missing.jpg");
-        form->TitleLookup1->Http2->Execute(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!form->TitleLookup1->Http2->busy(), 20000);
-        QCOMPARE(form->DBImage1->Picture().graphic(), before);
-        QCOMPARE(leftovers(), QStringList({ QStringLiteral("Picture.tmp"), QStringLiteral("Tmp.jpg") }));
-
-        // A poster that arrives while browsing (its film saved or cancelled) is shown, never stored.
-        form->TitleLookup1->Http2->SetURL("http://posters.imdb.com/Posters/0100006.jpg");
-        form->TitleLookup1->Http2->Execute(false);
+        form->TitleLookup1->setProxy(pages.proxy());
+        ModalAnswer answer(QMessageBox::Ok, [](QWidget* modal) {
+            auto* box = qobject_cast<QInputDialog*>(modal);
+            QVERIFY(box);
+            box->setTextValue(QStringLiteral("1"));
+            box->accept();
+        });
+        form->Addnewmovie1->trigger();
+        form->SearchByNumber1->trigger();
+        QVERIFY(form->TitleLookup1->Http2->busy());
+        form->BitBtn4->click();
         QTRY_VERIFY_WITH_TIMEOUT(showsABitmap(*form), 20000);
         QCOMPARE(form->aqMovies->state(), store::qsBrowse);
         QVERIFY(!form->DBImage1->modified());
-        QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
         form->Editcurrentmovie1->trigger();
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
         QVERIFY(!catalogue.cover(QStringLiteral("Alpha")));
         QCOMPARE(answer.texts(), QStringList());
+        QCOMPARE(leftovers().join(QLatin1Char(',')), QString());
     }
 };
 

@@ -8,8 +8,11 @@
 #include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/TForm1.h"
+#include "vantrelle/store/ConnectionString.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QDir>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -370,8 +373,8 @@ private slots:
         QTest::addColumn<QString>("faceAfter");
         QTest::addColumn<QStringList>("titlesAfter");
         QTest::addColumn<QString>("currentAfter");
-        QTest::newRow("another film, changed: saved, the first film current")
-            << true << 2 << browsingFace << QStringList({ "Brazil", "Zulu", "Zz Top" }) << QStringLiteral("Brazil");
+        QTest::newRow("another film, changed: saved, the saved film current")
+            << true << 2 << browsingFace << QStringList({ "Brazil", "Zulu", "Zz Top" }) << QStringLiteral("Zz Top");
         QTest::newRow("another film, unchanged: cancelled, the picked film current")
             << false << 2 << browsingFace << QStringList({ "Alien", "Brazil", "Zulu" }) << QStringLiteral("Zulu");
         QTest::newRow("the current line again: the edit goes on")
@@ -410,40 +413,187 @@ private slots:
         QCOMPARE(form->DBEdit4->toolTip(), QString());
     }
 
-    void aSaveTheEngineRefusesKeepsTheEdit()
+    // Another program changed the film: the refusal offers to reload it; No keeps the edit, Yes shows the stored film.
+    void aSaveRefusedForAnotherProgramsChangeOffersToReload_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No: the edit goes on") << int(QMessageBox::No);
+        QTest::newRow("Yes: the stored film") << int(QMessageBox::Yes);
+    }
+
+    void aSaveRefusedForAnotherProgramsChangeOffersToReload()
+    {
+        QFETCH(int, answer);
+        const bool reload = answer == QMessageBox::Yes;
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        QTest::keyClick(form->DBGrid1, Qt::Key_Down); // Brazil: not the first film
+        form->Editcurrentmovie1->trigger();
+        typeInto(form->DBEdit1, "Brazil 2");
+        typeInto(form->DBEdit17, "1986");
+        catalogue.execute("UPDATE Movies SET Year = 1980 WHERE NameOfMovie = 'Brazil'"); // another program
+        ModalAnswer boxes(static_cast<QMessageBox::StandardButton>(answer));
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+
+        QCOMPARE(boxes.texts(),
+            QStringList({ "Another program changed this movie after the list was read; the changes were not saved.\n"
+                          "Reload the film as it is stored now? Your changes to it will be lost." }));
+        QCOMPARE(boxes.boxes().front().icon, QMessageBox::Warning);
+        QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
+        QCOMPARE(catalogue.column("Brazil", "Year"), QStringLiteral("1980"));
+        QCOMPARE(faceOf(*form), reload ? browsingFace : editingFace);
+        QCOMPARE(form->DBEdit1->text(), reload ? QStringLiteral("Brazil") : QStringLiteral("Brazil 2"));
+        QCOMPARE(form->DBEdit17->text(), reload ? QStringLiteral("1980") : QStringLiteral("1986"));
+        if (!reload) {
+            QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
+            QCOMPARE(faceOf(*form), browsingFace);
+            return;
+        }
+        // Read anew, the film saves.
+        form->Editcurrentmovie1->trigger();
+        typeInto(form->DBEdit17, "1986");
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        QCOMPARE(boxes.texts().size(), 1);
+        QCOMPARE(catalogue.column("Brazil", "Year"), QStringLiteral("1986"));
+    }
+
+    // Said in the title bar; Add, Edit and Delete refuse at once, whether chosen from the menu or by their keys.
+    void aReadOnlyCatalogueSaysSoAndRefusesChanges()
+    {
+        Catalogue catalogue(threeFilms);
+        const QString file = QDir::current().filePath(QStringLiteral("Movies.mdb"));
+        TForm1 form(vantrelle::store::connectionStringFor(file.toStdString()) + "; ReadOnly=1");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Vantrelle (read-only)"));
+        const QString refusal
+            = QStringLiteral("The catalogue \"%1\" is read-only: films cannot be added, edited or deleted.").arg(file);
+        ModalAnswer boxes(QMessageBox::Yes);
+        form.DBGrid1->setFocus();
+        QTest::keyClick(form.DBGrid1, Qt::Key_Insert);
+        form.Addnewmovie1->trigger();
+        form.Editcurrentmovie1->trigger();
+        form.Deletecurrentmovie1->trigger();
+        QCOMPARE(boxes.texts(), QStringList(4, refusal));
+        QCOMPARE(boxes.boxes()[0].icon, QMessageBox::Critical);
+        QCOMPARE(faceOf(form), browsingFace);
+        QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
+    }
+
+    void closingWhileAddingAsksFirst_data()
+    {
+        QTest::addColumn<bool>("adding");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("byQuit"); // else as the title bar's close does
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QStringList>("titlesAfter");
+        const QStringList before { "Alien", "Brazil", "Zulu" };
+        const QStringList saved { "Alien", "Brazil", "Solaris", "Zulu" };
+        QTest::newRow("Save") << true << int(QMessageBox::Save) << true << true << saved;
+        QTest::newRow("Discard") << true << int(QMessageBox::Discard) << false << true << before;
+        QTest::newRow("Cancel: still adding") << true << int(QMessageBox::Cancel) << true << false << before;
+        QTest::newRow("browsing: no question") << false << int(QMessageBox::Cancel) << false << true << before;
+    }
+
+    void closingWhileAddingAsksFirst()
+    {
+        QFETCH(bool, adding);
+        QFETCH(int, answer);
+        QFETCH(bool, byQuit);
+        QFETCH(bool, closed);
+        QFETCH(QStringList, titlesAfter);
+        Catalogue catalogue(threeFilms);
+        auto form = openWindow();
+        if (adding) {
+            form->Addnewmovie1->trigger();
+            typeInto(form->DBEdit1, "Solaris");
+        }
+        ModalAnswer boxes(static_cast<QMessageBox::StandardButton>(answer));
+        if (byQuit)
+            QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
+        else
+            form->close();
+        QCOMPARE(boxes.texts(), adding ? QStringList({ "Save changes to this film?" }) : QStringList());
+        if (adding) {
+            QStringList buttons = boxes.boxes()[0].buttons;
+            buttons.sort();
+            QCOMPARE(buttons, QStringList({ "Cancel", "Discard", "Save" }));
+            QCOMPARE(boxes.boxes()[0].defaultButton, QStringLiteral("Save"));
+        }
+        QCOMPARE(form->isVisible(), !closed);
+        QCOMPARE(catalogue.titles(), titlesAfter);
+        if (!closed) {
+            QCOMPARE(faceOf(*form), addingFace);
+            QCOMPARE(form->DBEdit1->text(), QStringLiteral("Solaris"));
+        }
+    }
+
+    void aSaveFromTheCloseQuestionThatFailsKeepsTheWindow()
     {
         Catalogue catalogue(threeFilms);
         auto form = openWindow();
         form->Editcurrentmovie1->trigger();
-        typeInto(form->DBEdit1, "Aliens");
-        typeInto(form->DBEdit17, "1986");
-        catalogue.execute("UPDATE Movies SET Year = 1980 WHERE NameOfMovie = 'Alien'"); // another program
-        ModalAnswer answer;
-        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-
-        QCOMPARE(answer.boxes().size(), std::size_t(1));
-        QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
+        typeInto(form->DBEdit17, "19-99");
+        ModalAnswer boxes(QMessageBox::Save);
+        form->close();
+        QCOMPARE(boxes.texts().size(), 2);
+        QCOMPARE(boxes.texts()[1], QStringLiteral("'19-99' is not a valid integer value for field 'Year'"));
+        QVERIFY(form->isVisible());
         QCOMPARE(form->aqMovies->state(), qsEdit);
-        QCOMPARE(faceOf(*form), editingFace);
-        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Aliens"));
-        QCOMPARE(form->DBEdit17->text(), QStringLiteral("1986"));
-        QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
-        QCOMPARE(catalogue.column("Alien", "Year"), QStringLiteral("1980"));
-
-        QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
-        QCOMPARE(faceOf(*form), browsingFace);
     }
 
-    void quittingWhileAddingSavesNothing()
+    // The column counts characters; an emoji takes two UTF-16 units and is never cut in two.
+    void aTextIsCutToItsColumnsSizeAtACharacterBoundary_data()
     {
-        Catalogue catalogue(threeFilms);
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xAC"); // U+1F3AC, the clapper board
+        QTest::addColumn<bool>("tagline"); // else the title
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("cursor"); // -1: at the end
+        QTest::addColumn<QString>("pasted"); // "x": typed instead
+        QTest::addColumn<QString>("stored");
+        const QString a49(49, u'a'), a50(50, u'a');
+        QTest::newRow("an emoji as the 50th character") << false << a49 << -1 << emoji << a49 + emoji;
+        QTest::newRow("an emoji past the 50th") << false << a50 << -1 << emoji << a50;
+        QTest::newRow("a paste cut after its first character")
+            << false << QString(48, u'a') << -1 << u'b' + emoji + emoji << QString(48, u'a') + u'b' + emoji;
+        QTest::newRow("a paste cut where it would halve an emoji")
+            << false << a49 << -1 << emoji + QStringLiteral("bc") << a49 + emoji;
+        QTest::newRow("typing into the middle of a full box") << false << a50 << 10 << QStringLiteral("x") << a50;
+        QTest::newRow("typing before an emoji") << false << a49 + emoji << 0 << QStringLiteral("x") << a49 + emoji;
+        QTest::newRow("fifty emoji: a hundred units")
+            << false << QString() << -1 << emoji.repeated(51) << emoji.repeated(50);
+        QTest::newRow("a tagline holds 200")
+            << true << QString(199, u'a') << -1 << emoji + QStringLiteral("b") << QString(199, u'a') + emoji;
+    }
+
+    void aTextIsCutToItsColumnsSizeAtACharacterBoundary()
+    {
+        QFETCH(bool, tagline);
+        QFETCH(QString, before);
+        QFETCH(int, cursor);
+        QFETCH(QString, pasted);
+        QFETCH(QString, stored);
+        Catalogue catalogue(std::vector<Film> {});
         auto form = openWindow();
         form->Addnewmovie1->trigger();
-        typeInto(form->DBEdit1, "Solaris");
-        QTest::mouseClick(form->BitBtn3, Qt::LeftButton);
-        QVERIFY(!form->isVisible());
-        form.reset();
-        QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
+        typeInto(form->DBEdit1, "T");
+        DBEdit* box = tagline ? form->DBEdit4 : form->DBEdit1;
+        typeInto(box, "x");
+        box->setText(before);
+        box->setModified(true);
+        box->setCursorPosition(cursor < 0 ? int(before.size()) : cursor);
+        if (pasted == QStringLiteral("x")) {
+            QTest::keyClick(box, Qt::Key_X);
+        } else {
+            QApplication::clipboard()->setText(pasted);
+            QTest::keySequence(box, QKeySequence::Paste);
+        }
+        QCOMPARE(box->text(), stored);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        const QString title = tagline ? QStringLiteral("T") : stored;
+        QCOMPARE(catalogue.titles(), QStringList({ title }));
+        if (tagline)
+            QCOMPARE(catalogue.column(title, QStringLiteral("Tagline")), stored);
     }
 
     void unreadableValuesAreReportedOnceTheWindowIsOpen()

@@ -79,7 +79,7 @@ private slots:
             { "DBEdit10", "GroupBox4", { 164, 64, 129, 20 }, "Character3" },
             { "DBEdit11", "GroupBox4", { 8, 88, 129, 20 }, "CastMemberName4" },
             { "DBEdit12", "GroupBox4", { 164, 88, 129, 20 }, "Character4" },
-            { "SpeedButton1", "Form1", { 315, 275, 173, 35 }, "Action" },
+            { "SpeedButton1", "Form1", { 315, 275, 173, 35 }, "&Action" },
             { "BitBtn1", "Form1", { 315, 275, 81, 35 }, "&Save" },
             { "BitBtn4", "Form1", { 403, 275, 85, 35 }, "Cancel" },
             { "BitBtn2", "Form1", { 315, 316, 173, 33 }, "&Browse IMDB Title" },
@@ -137,9 +137,6 @@ private slots:
         QCOMPARE(form.windowTitle(), QStringLiteral("Vantrelle"));
         QCOMPARE(form.size(), QSize(497, 393));
         QCOMPARE(form.findChildren<DBEdit*>().size(), 16);
-        QCOMPARE(form.DBEdit1->maxLength(), 50);
-        QCOMPARE(form.DBEdit4->maxLength(), 200);
-        QVERIFY(form.DBEdit17->maxLength() > 1000);
         QCOMPARE(form.DBGrid1->horizontalHeader()->sectionSize(0), DBGrid::kTitleColumnWidth);
         QVERIFY(form.DBGrid1->horizontalHeader()->isHidden());
         QCOMPARE(form.DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name of Movie"));

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <memory>
@@ -96,6 +97,20 @@ private slots:
             const app::LocalTitleService missing(*form, m_dir / "missing.db");
             QVERIFY(!missing.serving());
             QCOMPARE(answer.texts(), QStringList());
+        }
+        {
+            // Named by the user, a missing index is as much a failure as a broken one.
+            const QString missing = QString::fromStdString((m_dir / "missing.db").string());
+            qputenv("VANTRELLE_TITLE_INDEX", missing.toLocal8Bit());
+            const auto unset = qScopeGuard([] { qunsetenv("VANTRELLE_TITLE_INDEX"); });
+            ModalAnswer answer(QMessageBox::Ok);
+            const app::LocalTitleService named(*form);
+            QVERIFY(!named.serving());
+            QCOMPARE(answer.texts(),
+                QStringList({ QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist.\n"
+                                             "Films are looked up at the online title service instead.")
+                                  .arg(missing) }));
+            QCOMPARE(answer.boxes()[0].icon, QMessageBox::Warning);
         }
         const auto broken = m_dir / "broken.db";
         test::writeFile(broken, "not a title index");

@@ -228,6 +228,36 @@ private slots:
         QVERIFY(QDir(path(dataHome.path())).isEmpty());
     }
 
+    void aNamedFileThatIsMissingIsOfferedToBeCreated_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("created");
+        QTest::newRow("Yes: an empty catalogue there") << int(QMessageBox::Yes) << true;
+        QTest::newRow("No: nothing, and the program ends") << int(QMessageBox::No) << false;
+    }
+
+    void aNamedFileThatIsMissingIsOfferedToBeCreated()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, created);
+        ScratchDir working;
+        test::ScopedWorkingDir inWorking(working.path());
+        const std::filesystem::path chosen = app::startupCatalogue("films.mdb");
+        ModalAnswer boxes(static_cast<QMessageBox::StandardButton>(answer));
+        QCOMPARE(app::offerToCreateCatalogue(chosen), created);
+        QCOMPARE(boxes.texts(),
+            QStringList { QStringLiteral("The catalogue \"%1\" does not exist.\nCreate an empty catalogue there?")
+                              .arg(path(chosen)) });
+        QCOMPARE(boxes.boxes()[0].icon, QMessageBox::Question);
+        QCOMPARE(QFileInfo::exists(QStringLiteral("films.mdb")), created);
+        if (!created)
+            return;
+        QCOMPARE(titlesIn(path(chosen)), QStringList());
+        // Asked only once: the file is there now.
+        QVERIFY(app::offerToCreateCatalogue(chosen));
+        QCOMPARE(boxes.texts().size(), 1);
+    }
+
     void theUsersCatalogueThatCannotBeMadeIsReported()
     {
         ScratchDir dataHome;

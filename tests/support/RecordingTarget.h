@@ -14,17 +14,20 @@ namespace vantrelle::test {
 
 // A scrape target, and a title lookup's user, that writes down every call as one line, in order:
 // "Director=Ridley Scott", "Year=1979", "Year=null", "choose[a|b]", "placeholder", "extension=.jpg",
-// "ask[IMDB Number|Type the IMDB number]", "message=...", "focus", and after a scrape the poster URL
-// that it returns, "download=http://...".
+// "ask[IMDB Number|Type the IMDB number]", "message=...", "focus", "new film", and after a scrape the
+// poster URL that it returns, "download=http://...".
 // Year and Runtime are set from text as the movies query does it: empty text is no value, leading
 // blanks and digits are a number, anything else fails with the query's message.
-// The downloaded cover is kept apart in `cover`: it may arrive on the download's worker thread.
+// The downloaded cover and the download's failures are kept apart in `cover` and `coverFailures`: they
+// may arrive on the download's worker thread.
 class RecordingTarget : public titleservice::LookupUser {
 public:
     std::vector<std::string> calls;
     titleservice::ListChoice answer; // what the selection dialog returns
     std::string typed; // what the input box returns
     std::vector<std::uint8_t> cover;
+    std::string coverReadError; // what useDownloadedCover fails with; empty: it takes the body
+    std::vector<std::string> coverFailures; // what coverDownloadFailed was told
     int requestsRunning = 0; // synchronous requests under way, and the most at once
     int mostRequestsRunning = 0;
 
@@ -70,7 +73,14 @@ public:
     }
     void showMessage(std::string_view text) override { record("message", std::string(text)); }
     void focusNumberOfDiscs() override { calls.push_back("focus"); }
-    void useDownloadedCover(std::span<const std::uint8_t> body) override { cover.assign(body.begin(), body.end()); }
+    void startNewFilm() override { calls.push_back("new film"); }
+    void useDownloadedCover(std::span<const std::uint8_t> body) override
+    {
+        if (!coverReadError.empty())
+            throw Error(coverReadError);
+        cover.assign(body.begin(), body.end());
+    }
+    void coverDownloadFailed(std::string_view message) override { coverFailures.emplace_back(message); }
     void requestStarted() override { mostRequestsRunning = std::max(mostRequestsRunning, ++requestsRunning); }
     void requestEnded() override { --requestsRunning; }
 

@@ -1,20 +1,26 @@
 // The title lookups run without a window: against the stand-in title service on loopback, reached
 // through a proxy as the program reaches the real one, with a user that writes down what it is asked.
 
+#include "PageServer.h"
 #include "RecordingTarget.h"
 #include "StandInTitleService.h"
+#include "vantrelle/http/EventDelivery.h"
 #include "vantrelle/http/HttpError.h"
+#include "vantrelle/titleservice/Settings.h"
 #include "vantrelle/titleservice/TitleLookup.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 using namespace vantrelle::titleservice;
 using vantrelle::test::RecordingTarget;
+using vantrelle::test::ServedPage;
+using vantrelle::test::titlePage;
 
 namespace {
 
@@ -149,4 +155,95 @@ TEST(TitleLookup, AFailureEndsTheLookupWhereItOccursAndMovesNoFocus)
         EXPECT_FALSE(unreachable->error.empty());
         EXPECT_EQ(unreachable->user.calls, std::vector<std::string> { byNumber ? kAskNumber : kAskTitle });
     }
+}
+
+namespace {
+
+const std::string kGif("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
+
+std::string titleUrl(const std::string& number)
+{
+    return std::string(TitleServiceBaseURL) + "/Title?" + number;
+}
+
+std::string posterUrl(const std::string& name)
+{
+    return std::string(PosterBaseURL) + "/Covers/" + name;
+}
+
+// Films whose posters fail in each way a download can, one whose poster is slow, and one with the placeholder.
+vantrelle::test::PageServer& posterServer()
+{
+    static vantrelle::test::PageServer server(std::map<std::string, ServedPage> {
+        { titleUrl("1"), { 200, titlePage("Served (2001)", posterUrl("served.gif")) } },
+        { posterUrl("served.gif"), { 200, kGif } },
+        { titleUrl("2"), { 200, titlePage("Missing (2002)", posterUrl("missing.jpg")) } },
+        { titleUrl("3"), { 200, titlePage("Cut (2003)", posterUrl("cut.jpg")) } },
+        { posterUrl("cut.jpg"), { 200, std::string(5000, 'c'), true } },
+        { titleUrl("4"), { 200, titlePage("Error Page (2004)", posterUrl("page.jpg")) } },
+        { posterUrl("page.jpg"), { 200, "<html><body>Sorry</body></html>" } },
+        { titleUrl("5"), { 200, titlePage("Slow (2005)", posterUrl("slow.gif")) } },
+        { posterUrl("slow.gif"), { 200, kGif, false, 1500 } },
+        { titleUrl("6"), { 200, titlePage("Placeholder", "") } },
+    });
+    return server;
+}
+
+} // namespace
+
+// Each lookup starts a whole new film with the placeholder cover; a poster that cannot be had leaves the
+// placeholder and tells the user why, whatever way the download fails.
+TEST(TitleLookup, APosterThatCannotBeHadLeavesThePlaceholderAndSaysWhy)
+{
+    struct Case {
+        std::string number;
+        std::string readError; // what the user fails with on reading the body
+        std::string failure; // the beginning of what the user is told; empty: nothing
+        std::string cover;
+    } const cases[] = {
+        { "1", "", "", "GIF" },
+        { "2", "", "The poster could not be downloaded: the server answered with status 404.", "" },
+        { "3", "", "The poster could not be downloaded: ", "" },
+        { "4", "JPEG error #53", "The poster could not be read: JPEG error #53.", "" },
+    };
+    for (const auto& c : cases) {
+        RecordingTarget user;
+        user.typed = c.number;
+        user.coverReadError = c.readError;
+        // The download's events run on this thread, as the window's run on its own.
+        const auto delivery = std::make_shared<vantrelle::http::PumpedEventDelivery>();
+        TitleLookup lookup(user, delivery);
+        lookup.setProxy(posterServer().proxy());
+        lookup.enterNumber();
+        delivery->pumpUntil([&] { return !user.cover.empty() || !user.coverFailures.empty(); });
+
+        ASSERT_GE(user.calls.size(), 3u) << c.number;
+        EXPECT_EQ(user.calls[1], "new film") << "before anything of the page is written, " << c.number;
+        EXPECT_EQ(coverFormat(user.cover), c.cover) << c.number;
+        if (c.failure.empty()) {
+            EXPECT_EQ(user.coverFailures, std::vector<std::string> {}) << c.number;
+            continue;
+        }
+        ASSERT_EQ(user.coverFailures.size(), 1u) << c.number;
+        EXPECT_TRUE(user.coverFailures[0].starts_with(c.failure)) << user.coverFailures[0];
+        EXPECT_TRUE(user.coverFailures[0].ends_with(".")) << user.coverFailures[0];
+        // A body read in part leaves the placeholder back in the cover.
+        EXPECT_EQ(user.calls.back(), c.readError.empty() ? "focus" : "placeholder") << c.number;
+    }
+}
+
+TEST(TitleLookup, ThePosterOfAnEarlierFilmThatArrivesLateIsDropped)
+{
+    RecordingTarget user;
+    TitleLookup lookup(user);
+    lookup.setProxy(posterServer().proxy());
+    user.typed = "5";
+    lookup.enterNumber();
+    user.typed = "6"; // the placeholder: no download of its own replaces the slow one
+    lookup.enterNumber();
+    lookup.Http2->wait();
+    EXPECT_EQ(coverFormat(user.cover), "");
+    EXPECT_EQ(user.coverFailures, std::vector<std::string> {});
+    EXPECT_EQ(user.callsOf("NameOfMovie").back(), "NameOfMovie=Placeholder");
+    EXPECT_EQ(user.calls.back(), "focus");
 }

@@ -4,6 +4,8 @@
 #include "vantrelle/titleservice/SearchResults.h"
 
 #include <cstdint>
+#include <exception>
+#include <utility>
 
 namespace vantrelle::titleservice {
 
@@ -45,6 +47,7 @@ TitleLookup::TitleLookup(LookupUser& user, std::shared_ptr<http::EventDelivery> 
     Http1->OnRequestComplete = [this](http::THttpRequest& sender) { Http1RequestComplete(sender); };
     Http2->OnRequestComplete = [this](http::THttpRequest& sender) { Http2RequestComplete(sender); };
     Http3->OnRequestComplete = [this](http::THttpRequest& sender) { Http3RequestComplete(sender); };
+    Http2->OnError = [this](http::THttpRequest& sender) { Http2Error(sender); };
 }
 
 void TitleLookup::setProxy(const std::string& proxy)
@@ -78,24 +81,50 @@ void TitleLookup::executeSynchronously(http::THttpRequest& request, const std::s
 void TitleLookup::Http1RequestComplete(http::THttpRequest& Sender)
 {
     m_posterUrl.reset();
+    m_posterWanted = false;
     // The service's "not found" page holds none of a film's values; scraped, it would fill the row
     // with debris of its markup.
     if (Sender.StatusCode() == kNotFound) {
         m_user.showMessage(noFilmMessage(titleNumberOf(Sender.URL())));
         return;
     }
+    m_user.startNewFilm();
     m_titlePage = Sender.Text();
     m_posterUrl = m_scraper.scrape(m_titlePage);
     if (!m_posterUrl)
         return;
     Http2->SetURL(std::string(*m_posterUrl));
+    m_posterWanted = true;
     Http2->Execute(false);
 }
 
 // Whatever state the new row is in by now: the user decides what a late poster does.
 void TitleLookup::Http2RequestComplete(http::THttpRequest& Sender)
 {
-    m_user.useDownloadedCover(Sender.ResponseStream());
+    if (!std::exchange(m_posterWanted, false))
+        return;
+    const std::uint32_t status = Sender.StatusCode();
+    if (status < 200 || status > 299) {
+        m_user.coverDownloadFailed(
+            "The poster could not be downloaded: the server answered with status " + std::to_string(status) + ".");
+        return;
+    }
+    try {
+        m_user.useDownloadedCover(Sender.ResponseStream());
+    } catch (const std::exception& failure) {
+        m_user.usePlaceholderCover();
+        m_user.coverDownloadFailed("The poster could not be read: " + std::string(failure.what()) + ".");
+    }
+}
+
+// A download that failed or was cut raises no completion.
+void TitleLookup::Http2Error(http::THttpRequest& Sender)
+{
+    if (!std::exchange(m_posterWanted, false))
+        return;
+    const std::string reason = http::errorText(Sender.ErrorCode());
+    m_user.coverDownloadFailed("The poster could not be downloaded: "
+        + (reason.empty() ? "error " + std::to_string(Sender.ErrorCode()) : reason) + ".");
 }
 
 void TitleLookup::Http3RequestComplete(http::THttpRequest& Sender)

@@ -60,8 +60,12 @@ private:
     void showBeginningUnlessFocused();
     // After a failed write: the whole text selected, the focus back in the box.
     void returnFocusAfterFailure();
+    // Cuts what an edit inserted to the column's size in characters.
+    void keepWithinColumnSize();
 
     std::string m_columnName;
+    int m_maxCharacters = 0; // the column's size; 0: no limit
+    QString m_textBefore; // the text before the latest edit
 };
 
 } // namespace vantrelle::app

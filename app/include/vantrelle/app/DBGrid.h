@@ -12,7 +12,8 @@ class TitlesModel;
 // query's order, with the query's current row highlighted as a whole line. It
 // follows the query, never the other way round: a line picked with the mouse or
 // the arrow keys is asked of the query as a move, and the highlight goes wherever
-// the query's current row then is.
+// the query's current row then is. While the list has the keyboard focus, a dotted
+// frame marks the current line.
 class DBGrid : public QTableView, public store::DataLink {
     Q_OBJECT
 
@@ -36,6 +37,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void reload();

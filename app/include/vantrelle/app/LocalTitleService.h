@@ -18,8 +18,10 @@ public:
     // When the index file exists, serves it and points the window's lookups at it. An index that
     // cannot be served is named, with the reason, in a warning box over the window; the lookups
     // then go to the title service through the system's proxy settings, as without an index.
+    // A missing index is no failure unless the user named it (VANTRELLE_TITLE_INDEX): then it is
+    // named in the box too, rather than every lookup failing for a reason the user cannot see.
     explicit LocalTitleService(TForm1& form);
-    LocalTitleService(TForm1& form, const std::filesystem::path& index);
+    LocalTitleService(TForm1& form, const std::filesystem::path& index, bool namedByUser = false);
     ~LocalTitleService();
     LocalTitleService(const LocalTitleService&) = delete;
     LocalTitleService& operator=(const LocalTitleService&) = delete;

@@ -14,4 +14,9 @@ namespace vantrelle::app {
 // Throws vantrelle::Error when the user's catalogue has no place or cannot be created.
 std::filesystem::path startupCatalogue(const std::optional<std::string>& file);
 
+// A catalogue named on the command line that does not exist: asks whether to create an empty one there. Yes
+// creates it and gives true; No gives false, and the program ends rather than show a window in which every
+// action fails. A file that exists gives true at once. Throws vantrelle::Error when the file cannot be created.
+bool offerToCreateCatalogue(const std::filesystem::path& file);
+
 } // namespace vantrelle::app

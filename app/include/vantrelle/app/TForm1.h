@@ -129,6 +129,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
@@ -154,7 +155,9 @@ private:
     std::string inputBox(std::string_view caption, std::string_view prompt) override;
     void showMessage(std::string_view text) override;
     void focusNumberOfDiscs() override;
+    void startNewFilm() override;
     void useDownloadedCover(std::span<const std::uint8_t> body) override;
+    void coverDownloadFailed(std::string_view message) override;
     void requestStarted() override;
     void requestEnded() override;
 
@@ -162,6 +165,12 @@ private:
     // window is on screen and the operation is over; the same warning is not repeated after every save.
     void reportUnreadableValues();
     std::string m_shownOpenWarning;
+
+    // Makes the film with that ID current, if the list holds it.
+    void showFilm(const std::string& id);
+    // A save refused because another program changed the film: offers to read it again as it is stored.
+    void offerReload(const std::string& refusal);
+    bool m_savingByButton = false; // a post from "&Save", not from picking another film
 };
 
 } // namespace vantrelle::app

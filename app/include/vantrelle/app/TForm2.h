@@ -26,6 +26,10 @@ public:
     // Shows the dialog modally, centred on the screen; mrOk or mrCancel.
     int showModal();
 
+    // Widens the dialog from its 195 pixels to its longest line, within the screen, so that no title is cut
+    // and no year hidden.
+    void fitWidthToLines();
+
     QFrame* Panel1;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;

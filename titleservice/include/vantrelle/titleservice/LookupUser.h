@@ -26,9 +26,18 @@ public:
     // Moves the keyboard focus to the number of discs, which the title service cannot fill in.
     virtual void focusNumberOfDiscs() = 0;
 
-    // The body of the completed cover download: normally a picture file, but whatever the server
-    // answered (an error page too). It becomes the cover, with the remembered extension.
+    // Before a title page is scraped: a lookup fills a whole new film, so every column that a page
+    // can fill (TitlePageScraper::kColumns) is emptied and the cover becomes the placeholder. A value
+    // or poster that this page does not give must not stay from an earlier lookup.
+    virtual void startNewFilm() = 0;
+
+    // The body of a cover download that the server answered with success. It becomes the cover,
+    // with the remembered extension; a body that is no picture it can read fails.
     virtual void useDownloadedCover(std::span<const std::uint8_t> body) = 0;
+
+    // The poster of the latest title page could not be had (UTF-8 text, ending with a full stop):
+    // the cover keeps the placeholder that the lookup started from, and the user is told.
+    virtual void coverDownloadFailed(std::string_view message) = 0;
 
     // Around each title page or search request, which blocks until its page has been handled
     // (nested for the title page of a search): the window shows the wait cursor meanwhile.

@@ -20,9 +20,13 @@ namespace vantrelle::titleservice {
 //   searchByName   asks for words and requests the search (Http3); its answer is a redirect to a
 //                  title page, which is requested in turn, a list of results to choose one from,
 //                  or the message "No movie by that name have been found!"
-//   a title page   is scraped into the new row; the poster's download (Http2) starts, and its
-//                  body goes to the user when it has arrived. A page answered "not found" (404)
-//                  writes nothing and shows "No film has the title number %s." instead
+//   a title page   starts a whole new film: the columns a page fills are cleared and the cover is
+//                  the placeholder; then the page is scraped into the new row, and the poster's
+//                  download (Http2) starts. Its body goes to the user when it has arrived whole with
+//                  a success status; an error status, a failed or cut transfer, or a body the user
+//                  cannot read leaves the placeholder and tells the user. A poster of an earlier page
+//                  that arrives late is dropped. A page answered "not found" (404) writes nothing
+//                  and shows "No film has the title number %s." instead
 // Title pages and searches are requested synchronously: when enterNumber or searchByName returns,
 // the row is filled and only the cover may still be on its way. A failed request, or a failure
 // of the scraper or the user, ends the lookup where it occurs and leaves through the call that
@@ -51,6 +55,7 @@ private:
     void Http1RequestComplete(http::THttpRequest& Sender);
     void Http2RequestComplete(http::THttpRequest& Sender);
     void Http3RequestComplete(http::THttpRequest& Sender);
+    void Http2Error(http::THttpRequest& Sender);
     void executeSynchronously(http::THttpRequest& request, const std::string& url);
 
     LookupUser& m_user;
@@ -58,6 +63,7 @@ private:
     TitlePageScraper m_scraper;
     std::string m_titlePage; // the page that the scraper's views point into
     std::optional<std::string_view> m_posterUrl;
+    bool m_posterWanted = false; // the download of the latest page's poster has not ended yet
 
 public:
     // Title pages, cover pictures and searches. Declared last, so a download still under way is

@@ -3,6 +3,7 @@
 #include "vantrelle/titleservice/ScrapeTarget.h"
 #include "vantrelle/titleservice/URLDecoder.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,11 @@ namespace vantrelle::titleservice {
 // that step.
 class TitlePageScraper {
 public:
+    // Every column that a title page can fill.
+    static constexpr std::array<std::string_view, 14> kColumns
+        = { "Director", "NameOfMovie", "Year", "Genre", "Tagline", "CastMemberName1", "Character1", "CastMemberName2",
+              "Character2", "CastMemberName3", "Character3", "CastMemberName4", "Character4", "Runtime" };
+
     // `decoder` decodes the cast's name links (its OnError, if set, hears of malformed ones).
     TitlePageScraper(ScrapeTarget& target, URLDecoder& decoder);
 
