@@ -1,6 +1,6 @@
 #include "vantrelle/exchange/CoverValue.h"
 
-#include "vantrelle/ScratchWorkingDir.h"
+#include "vantrelle/ScratchDir.h"
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/CoverImport.h"
 #include "vantrelle/pictures/Errors.h"
@@ -20,13 +20,9 @@ bool isCoverBitmap(std::span<const std::uint8_t> bytes)
 
 store::Bytes importCoverPicture(const fs::path& file, const std::string& extension)
 {
-    const std::string absolute = fs::absolute(file).string();
     pictures::TPicture picture;
     std::string remembered = extension;
-    {
-        const ScratchWorkingDir scratch;
-        pictures::ImportCoverFile(picture, remembered, absolute);
-    }
+    pictures::ImportCoverFile(picture, remembered, file.string());
     // The cover control stores only bitmaps; anything else, or a bitmap without pixels, leaves the column null.
     const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(picture.graphic());
     return bitmap ? bitmap->saveToBytes() : store::Bytes();
@@ -38,8 +34,8 @@ store::Bytes coverValue(store::Bytes bytes, const std::string& extension)
         pictures::TBitmap().loadFromBlob(bytes);
         return bytes;
     }
-    const ScratchWorkingDir scratch;
-    const fs::path file = scratch.path() / ("cover" + extension);
+    const ScratchDir scratch("cover");
+    const fs::path file = scratch / ("cover" + extension);
     std::ofstream out(file, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out.flush())

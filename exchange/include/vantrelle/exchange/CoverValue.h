@@ -14,7 +14,7 @@ bool isCoverBitmap(std::span<const std::uint8_t> bytes);
 // The bytes the Cover column stores for a picture file brought in by the cover import (recognised, loaded by
 // extension, reduced to a palette bitmap); empty when the file loads as an empty picture. `extension` is the
 // remembered extension with its "." that decides the loader when the file is not recognised by its first bytes.
-// The import runs in a scratch working directory of its own. Fails with the cover import's errors.
+// Fails with the cover import's errors.
 store::Bytes importCoverPicture(const std::filesystem::path& file, const std::string& extension);
 
 // A cover from a data file: bitmap bytes are kept as they are once they read as a bitmap ("Bitmap image is not
