@@ -184,8 +184,9 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString typed = event->text();
+    // A letter with Alt that no shortcut took still arrives as that letter, and the line edit would insert it.
     const bool plainCharacter = !typed.isEmpty() && typed.front().isPrint()
-        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
     if (plainCharacter && isIntegerBox() && dataSet()->active()) {
         const bool allowed = typed.size() == 1
             && (typed.front().isDigit() || typed.front() == u'+' || typed.front() == u'-')
