@@ -1,9 +1,11 @@
 #include "IndexWriter.h"
 
+#include "NumberSet.h"
 #include "vantrelle/titleindex/Schema.h"
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace vantrelle::titleindex {
 
@@ -140,11 +142,32 @@ std::uint64_t IndexWriter::rankCast()
               "WHERE position <= "
         + std::to_string(kCastKept) + " ORDER BY title, position");
     m_db.exec("DROP TABLE staged_cast");
-    m_db.exec("DELETE FROM people WHERE number NOT IN (SELECT person FROM cast_members) "
-              "AND number NOT IN (SELECT person FROM directors)");
-    sqlite::Statement count(m_db, "SELECT count(*) FROM people");
-    count.step();
-    return static_cast<std::uint64_t>(count.columnInt(0));
+
+    // The people named only by cast rows that were not chosen go. (SQLite's NOT IN would scan the
+    // subquery's table once for every person.)
+    NumberSet named;
+    for (const char* sql : { "SELECT person FROM cast_members", "SELECT person FROM directors" }) {
+        sqlite::Statement people(m_db, sql);
+        while (people.step())
+            named.insert(static_cast<std::uint32_t>(people.columnInt(0)));
+    }
+    std::vector<std::int64_t> unnamed;
+    std::uint64_t kept = 0;
+    sqlite::Statement people(m_db, "SELECT number FROM people");
+    while (people.step()) {
+        const std::int64_t person = people.columnInt(0);
+        if (named.contains(static_cast<std::uint32_t>(person)))
+            ++kept;
+        else
+            unnamed.push_back(person);
+    }
+    people.reset();
+    sqlite::Statement remove(m_db, "DELETE FROM people WHERE number = ?");
+    for (const std::int64_t person : unnamed) {
+        remove.bindInt(1, person);
+        run(remove);
+    }
+    return kept;
 }
 
 void IndexWriter::rankTitles()
