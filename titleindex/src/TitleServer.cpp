@@ -11,7 +11,7 @@
 namespace vantrelle::titleindex {
 
 TitleServer::TitleServer(const std::filesystem::path& index, const std::filesystem::path& posters,
-    std::unique_ptr<postersource::PosterSource> posterSource)
+    std::shared_ptr<const postersource::PosterSource> posterSource)
     : m_service(std::make_unique<TitleService>(index, posters, std::move(posterSource)))
 {
 }

@@ -84,7 +84,7 @@ private:
 };
 
 TitleService::TitleService(
-    fs::path index, const fs::path& posters, std::unique_ptr<postersource::PosterSource> posterSource)
+    fs::path index, const fs::path& posters, std::shared_ptr<const postersource::PosterSource> posterSource)
     : m_index(std::move(index))
     , m_posterSource(std::move(posterSource))
 {
@@ -98,6 +98,18 @@ TitleService::TitleService(
 }
 
 TitleService::~TitleService() = default;
+
+void TitleService::setPosterSource(std::shared_ptr<const postersource::PosterSource> posterSource)
+{
+    std::lock_guard lock(m_posterSourceMutex);
+    m_posterSource = std::move(posterSource);
+}
+
+std::shared_ptr<const postersource::PosterSource> TitleService::posterSource() const
+{
+    std::lock_guard lock(m_posterSourceMutex);
+    return m_posterSource;
+}
 
 TitleService::Connection TitleService::connection() const
 {
@@ -139,9 +151,10 @@ ServiceAnswer TitleService::titleAnswer(std::int64_t number) const
     const std::string posters = std::string(titleservice::PosterBaseURL) + "/Posters/";
     if (const auto poster = m_posters.find(number); poster != m_posters.end())
         return page(200, titlePage(*title, posters + poster->second.file));
-    if (!m_posterSource || !m_posterSource->enabled())
+    const auto source = posterSource();
+    if (!source || !source->enabled())
         return page(200, titlePage(*title, {}));
-    const postersource::FilmExtras extras = m_posterSource->extras(number);
+    const postersource::FilmExtras extras = source->extras(number);
     const std::string posterUrl = extras.poster.empty() ? std::string() : posters + sourcePosterFile(number);
     return page(200, titlePage(*title, posterUrl, extras.tagline));
 }
@@ -169,10 +182,11 @@ ServiceAnswer TitleService::posterAnswer(const std::string& file) const
     if (const auto poster = m_posters.find(*number); poster != m_posters.end())
         return poster->second.file == file ? ServiceAnswer { 200, pictureType(file), poster->second.bytes, {} }
                                            : page(404, notFoundPage());
-    if (!m_posterSource || file != sourcePosterFile(*number))
+    const auto source = posterSource();
+    if (!source || file != sourcePosterFile(*number))
         return page(404, notFoundPage());
     // The page that links the poster has just put it into the poster source's cache.
-    std::string bytes = m_posterSource->extras(*number).poster;
+    std::string bytes = source->extras(*number).poster;
     if (bytes.empty())
         return page(404, notFoundPage());
     return { 200, "image/jpeg", std::move(bytes), {} };

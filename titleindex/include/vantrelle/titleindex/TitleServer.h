@@ -25,7 +25,7 @@ class TitleServer {
 public:
     // Opens the index and reads the posters (see TitleService). Throws vantrelle::Error.
     explicit TitleServer(const std::filesystem::path& index, const std::filesystem::path& posters = {},
-        std::unique_ptr<postersource::PosterSource> posterSource = nullptr);
+        std::shared_ptr<const postersource::PosterSource> posterSource = nullptr);
     // Stops the server.
     ~TitleServer();
     TitleServer(const TitleServer&) = delete;
@@ -38,6 +38,7 @@ public:
     void stop();
 
     const TitleService& service() const { return *m_service; }
+    TitleService& service() { return *m_service; }
 
 private:
     std::unique_ptr<TitleService> m_service;

@@ -38,7 +38,7 @@ class TitleService {
 public:
     // Opens the index (see TitleIndex) and reads the posters. Throws vantrelle::Error.
     explicit TitleService(std::filesystem::path index, const std::filesystem::path& posters = {},
-        std::unique_ptr<postersource::PosterSource> posterSource = nullptr);
+        std::shared_ptr<const postersource::PosterSource> posterSource = nullptr);
     ~TitleService();
     TitleService(const TitleService&) = delete;
     TitleService& operator=(const TitleService&) = delete;
@@ -49,12 +49,17 @@ public:
 
     std::int64_t titleCount() const { return m_titleCount; }
 
+    // Replaces the poster source (none: pages without its taglines and posters); answers under way
+    // finish with the one they began with.
+    void setPosterSource(std::shared_ptr<const postersource::PosterSource> posterSource);
+
 private:
     class Connection;
     Connection connection() const;
     ServiceAnswer titleAnswer(std::int64_t number) const;
     ServiceAnswer searchAnswer(std::string_view words, std::string_view host) const;
     ServiceAnswer posterAnswer(const std::string& file) const;
+    std::shared_ptr<const postersource::PosterSource> posterSource() const;
 
     struct Poster {
         std::string file;
@@ -64,7 +69,8 @@ private:
     std::filesystem::path m_index;
     std::int64_t m_titleCount = 0;
     std::map<std::int64_t, Poster> m_posters; // by title number
-    std::unique_ptr<postersource::PosterSource> m_posterSource;
+    mutable std::mutex m_posterSourceMutex;
+    std::shared_ptr<const postersource::PosterSource> m_posterSource;
     mutable std::mutex m_idleMutex;
     mutable std::vector<std::unique_ptr<TitleIndex>> m_idle;
 };
