@@ -1,6 +1,8 @@
 #include "vantrelle/app/CommandLine.h"
 
 #include "vantrelle/UserFiles.h"
+#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/titleindex/Import.h"
 
 #include <exception>
 #include <iostream>
@@ -32,7 +34,12 @@ void printHelp(std::ostream& out)
            "Options:\n"
            "  --help       show this help and exit\n"
            "  --version    show the version and exit\n"
-           "Qt's own options (-platform, -style, ...) are understood as well.\n";
+           "Qt's own options (-platform, -style, ...) are understood as well.\n"
+           "\n"
+           "Films are looked up in your title index; with a TMDB key (\"Poster Source...\" in the Action menu,\n"
+           "or VANTRELLE_TMDB_KEY) they get their poster and tagline.\n"
+        << titleindex::kCreditLine << "\n"
+        << postersource::kAttribution << "\n";
 }
 
 } // namespace

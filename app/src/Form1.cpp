@@ -147,6 +147,8 @@ void TForm1::createButtons()
     Addnewmovie1 = menuItem("Addnewmovie1", QStringLiteral("Add New Movie.."), PopupMenu1);
     Editcurrentmovie1 = menuItem("Editcurrentmovie1", QStringLiteral("Edit Current Movie.."), PopupMenu1);
     Deletecurrentmovie1 = menuItem("Deletecurrentmovie1", QStringLiteral("Delete Current Movie"), PopupMenu1);
+    PopupMenu1->addSeparator();
+    PosterSource1 = menuItem("PosterSource1", QStringLiteral("Poster Source..."), PopupMenu1);
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));

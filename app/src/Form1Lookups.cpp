@@ -5,9 +5,11 @@
 #include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/Image.h"
+#include "vantrelle/app/PosterSourceDialog.h"
 #include "vantrelle/app/QtEventDelivery.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/TForm2.h"
+#include "vantrelle/postersource/PosterSource.h"
 #include "vantrelle/titleindex/Import.h"
 
 #include <QAction>
@@ -26,8 +28,11 @@ void TForm1::connectLookups()
     TitleLookup1 = std::make_unique<titleservice::TitleLookup>(user, std::make_shared<QtEventDelivery>());
     onTrigger(SearchByNumber1, &TForm1::BitBtn2Click);
     onTrigger(SearchByName1, &TForm1::SearchByName1Click);
-    // The title data's licence asks for its credit wherever the user meets it.
-    const QString credit = QString::fromUtf8(titleindex::kCreditLine.data(), qsizetype(titleindex::kCreditLine.size()));
+    onTrigger(PosterSource1, &TForm1::PosterSource1Click);
+    // The title data's licence asks for its credit wherever the user meets it, and TMDB's terms for
+    // their attribution beside it.
+    const QString credit = QString::fromUtf8(titleindex::kCreditLine.data(), qsizetype(titleindex::kCreditLine.size()))
+        + u'\n' + QString::fromUtf8(postersource::kAttribution.data(), qsizetype(postersource::kAttribution.size()));
     BitBtn2->setToolTip(credit);
     SearchByNumber1->setToolTip(credit);
     SearchByName1->setToolTip(credit);
@@ -42,6 +47,13 @@ void TForm1::BitBtn2Click()
 void TForm1::SearchByName1Click()
 {
     TitleLookup1->searchByName();
+}
+
+void TForm1::PosterSource1Click()
+{
+    PosterSourceDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+        emit posterSourceChanged();
 }
 
 void TForm1::setColumnText(std::string_view column, std::string_view text)

@@ -3,8 +3,13 @@
 #include "vantrelle/Error.h"
 #include "vantrelle/UserFiles.h"
 #include "vantrelle/app/ErrorHandler.h"
+#include "vantrelle/app/PosterSourceKey.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/titleindex/TitleServer.h"
+#include "vantrelle/titleindex/TitleService.h"
+
+#include <QApplication>
+#include <QPointer>
 
 #include <exception>
 #include <system_error>
@@ -37,6 +42,32 @@ bool indexNamedByUser()
     return !qEnvironmentVariableIsEmpty("VANTRELLE_TITLE_INDEX");
 }
 
+// Shows the message in a warning box beside the window, which holds up nothing: the poster source
+// reports from the service's threads, while the window may wait for a lookup.
+void warnBeside(QPointer<TForm1> form, const std::string& message)
+{
+    const QString text = errorBoxText(message);
+    QMetaObject::invokeMethod(
+        qApp,
+        [form, text] {
+            if (!form)
+                return;
+            auto* box
+                = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok, form);
+            box->setObjectName(QStringLiteral("posterSourceWarning"));
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setModal(false);
+            box->show();
+        },
+        Qt::QueuedConnection);
+}
+
+std::shared_ptr<const postersource::PosterSource> userPosterSource(TForm1& form)
+{
+    return std::make_shared<postersource::PosterSource>(posterSourceSettings(),
+        [form = QPointer<TForm1>(&form)](const std::string& message) { warnBeside(form, message); });
+}
+
 } // namespace
 
 LocalTitleService::LocalTitleService(TForm1& form)
@@ -57,10 +88,13 @@ LocalTitleService::LocalTitleService(TForm1& form, const std::filesystem::path& 
         return;
     }
     try {
-        auto server = std::make_unique<titleindex::TitleServer>(index);
+        auto server = std::make_unique<titleindex::TitleServer>(index, std::filesystem::path(), userPosterSource(form));
         const int port = server->start();
         form.TitleLookup1->setProxy("http://127.0.0.1:" + std::to_string(port));
         m_server = std::move(server);
+        m_connections = std::make_unique<QObject>();
+        QObject::connect(&form, &TForm1::posterSourceChanged, m_connections.get(),
+            [this, &form] { m_server->service().setPosterSource(userPosterSource(form)); });
     } catch (const std::exception& e) {
         // The server's message names the file and says what is wrong with it.
         warnOver(form, QString::fromStdString(e.what()));

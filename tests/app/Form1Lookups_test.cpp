@@ -168,7 +168,8 @@ private slots:
     {
         Catalogue catalogue(std::vector<test::Film> {});
         auto form = test::openWindow();
-        const QString credit = QString::fromUtf8(titleindex::kCreditLine.data());
+        const QString credit = QString::fromUtf8(titleindex::kCreditLine.data())
+            + QStringLiteral("\nThis product uses the TMDB API but is not endorsed or certified by TMDB.");
         QCOMPARE(form->BitBtn2->toolTip(), credit);
         QCOMPARE(form->SearchByNumber1->toolTip(), credit);
         QCOMPARE(form->SearchByName1->toolTip(), credit);

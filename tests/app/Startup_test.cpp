@@ -281,6 +281,10 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.startsWith(QStringLiteral("Usage: vantrelle [FILE]\n")), qPrintable(help.out));
         QVERIFY2(help.out.contains(QStringLiteral("vantrelle/Movies.mdb")), qPrintable(help.out));
+        QVERIFY2(help.out.endsWith(
+                     QStringLiteral("Used with permission.\n"
+                                    "This product uses the TMDB API but is not endorsed or certified by TMDB.\n")),
+            qPrintable(help.out));
         QCOMPARE(help.err, QString());
 
         const Answer version = runWithoutDisplay({ QStringLiteral("--version") });

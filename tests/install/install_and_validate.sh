@@ -34,6 +34,8 @@ grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no
 grep -q '<image>https://.*\.png</image>' "$metainfo" || fail "the metainfo has no screenshot"
 grep -qF 'Information courtesy of IMDb (https://www.imdb.com). Used with permission.' "$metainfo" \
     || fail "the metainfo lacks the title data credit"
+grep -qF 'This product uses the TMDB API but is not endorsed or certified by TMDB.' "$metainfo" \
+    || fail "the metainfo lacks TMDB's attribution"
 
 icons=$prefix/share/icons/hicolor
 [ -f "$icons/scalable/apps/$id.svg" ] || fail "the scalable icon is not installed"

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <memory>
 
+class QObject;
+
 namespace vantrelle::titleindex {
 class TitleServer;
 }
@@ -12,7 +14,10 @@ namespace vantrelle::app {
 class TForm1;
 
 // The user's title index, served on 127.0.0.1 to the window's lookups for as long as the object
-// lives. Their requests keep the title service's URLs and reach it as their proxy.
+// lives. Their requests keep the title service's URLs and reach it as their proxy. With a TMDB key
+// (see PosterSourceKey.h) the pages carry TMDB's taglines and posters; a key saved in "Poster
+// Source..." holds from the next lookup on, and a key TMDB refuses is named in a warning beside the
+// window, once per key.
 class LocalTitleService {
 public:
     // When the index file exists, serves it and points the window's lookups at it. An index that
@@ -30,6 +35,7 @@ public:
 
 private:
     std::unique_ptr<titleindex::TitleServer> m_server;
+    std::unique_ptr<QObject> m_connections; // ends the connections to the window with this object
 };
 
 } // namespace vantrelle::app

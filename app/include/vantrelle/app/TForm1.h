@@ -96,6 +96,7 @@ public:
     QAction* Addnewmovie1;
     QAction* Editcurrentmovie1;
     QAction* Deletecurrentmovie1;
+    QAction* PosterSource1;
     QMenu* PopupMenu2;
     QAction* SearchByNumber1;
     QAction* SearchByName1;
@@ -121,7 +122,14 @@ public:
     // The lookups of a new film by number and by name (Form1Lookups.cpp).
     void BitBtn2Click();
     void SearchByName1Click();
+    // "Poster Source...": the user's TMDB key, for the posters and taglines of the lookups.
+    void PosterSource1Click();
 
+signals:
+    // The saved TMDB key changed.
+    void posterSourceChanged();
+
+public:
     // The cover import (Form1Cover.cpp): a downloaded poster or a chosen picture file becomes the cover.
     OpenPictureDialog* OpenPictureDialog2;
     void ImportCoverFile(const std::string& FileName);

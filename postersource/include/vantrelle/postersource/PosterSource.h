@@ -14,6 +14,10 @@ namespace vantrelle::postersource {
 
 class PosterCache;
 
+// The attribution TMDB's terms ask for wherever the title data's credit stands.
+inline constexpr std::string_view kAttribution
+    = "This product uses the TMDB API but is not endorsed or certified by TMDB.";
+
 // Where the poster source is and how it is asked.
 struct PosterSourceSettings {
     // A v3 API key (sent as the api_key query parameter) or a read access token (it begins with
