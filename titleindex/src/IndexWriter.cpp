@@ -1,11 +1,9 @@
 #include "IndexWriter.h"
 
-#include "NumberSet.h"
 #include "vantrelle/titleindex/Schema.h"
 
 #include <ctime>
 #include <string>
-#include <vector>
 
 namespace vantrelle::titleindex {
 
@@ -50,6 +48,15 @@ void asciiFold(sqlite3_context* context, int, sqlite3_value** arguments)
     }
 }
 
+// among_people(number): whether the number is in the writer's set of people.
+void amongPeople(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const auto& people = *static_cast<const NumberSet*>(sqlite3_user_data(context));
+    const sqlite3_int64 number = sqlite3_value_int64(arguments[0]);
+    sqlite3_result_int(
+        context, number >= 0 && number <= kMaxNumber && people.contains(static_cast<std::uint32_t>(number)));
+}
+
 std::string nowIso8601()
 {
     const std::time_t now = std::time(nullptr);
@@ -82,8 +89,14 @@ IndexWriter::IndexWriter(const std::filesystem::path& file)
     m_insertDirector.emplace(m_db, "INSERT INTO directors (title, position, person) VALUES (?, ?, ?)");
     m_db.exec("CREATE TEMP TABLE staged_cast (title INTEGER NOT NULL, ordering INTEGER NOT NULL,"
               " person INTEGER NOT NULL, characters TEXT)");
-    m_stageCastMember.emplace(m_db, "INSERT INTO staged_cast (title, ordering, person, characters) VALUES (?, ?, ?, ?)");
-    m_insertPerson.emplace(m_db, "INSERT INTO people (number, name) VALUES (?, ?)");
+    m_stageCastMember.emplace(
+        m_db, "INSERT INTO staged_cast (title, ordering, person, characters) VALUES (?, ?, ?, ?)");
+    // Names arrive in the file's order, which is not the number order of the people table: they wait
+    // here and go into that table sorted, once the cast tells which of them are kept.
+    m_db.exec("CREATE TEMP TABLE staged_people (number INTEGER NOT NULL, name TEXT NOT NULL)");
+    m_insertPerson.emplace(m_db, "INSERT INTO staged_people (number, name) VALUES (?, ?)");
+    m_db.check(sqlite3_create_function_v2(m_db.handle(), "among_people", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+        &m_people, amongPeople, nullptr, nullptr, nullptr));
 }
 
 void IndexWriter::addTitle(const TitleRow& title)
@@ -120,8 +133,8 @@ void IndexWriter::stageCastMember(const PrincipalRow& principal)
     stage.bindInt(1, principal.number);
     stage.bindInt(2, principal.ordering);
     stage.bindInt(3, principal.person);
-    bindOptional(stage, 4,
-        principal.characters.empty() ? std::nullopt : std::optional<std::string_view>(principal.characters));
+    bindOptional(
+        stage, 4, principal.characters.empty() ? std::nullopt : std::optional<std::string_view>(principal.characters));
     run(stage);
 }
 
@@ -130,43 +143,32 @@ void IndexWriter::addPerson(std::uint32_t person, std::string_view name)
     m_insertPerson->bindInt(1, person);
     m_insertPerson->bindText(2, name);
     run(*m_insertPerson);
+    m_people.insert(person);
 }
 
 std::uint64_t IndexWriter::rankCast()
 {
-    // Ties in ordering (a row given twice) go to the row read first.
+    // Ties in ordering (a row given twice) go to the row read first. The window's sort leaves the rows
+    // in title order, the order of the cast table's key.
     m_db.exec("INSERT INTO cast_members (title, position, person, characters) "
               "SELECT title, position, person, characters FROM (SELECT title, person, characters, "
-              "row_number() OVER (PARTITION BY title ORDER BY ordering, staged_cast.rowid) AS position "
-              "FROM staged_cast JOIN people ON people.number = staged_cast.person) "
+              "row_number() OVER (PARTITION BY title ORDER BY ordering, rowid) AS position "
+              "FROM staged_cast WHERE among_people(person)) "
               "WHERE position <= "
-        + std::to_string(kCastKept) + " ORDER BY title, position");
+        + std::to_string(kCastKept));
     m_db.exec("DROP TABLE staged_cast");
 
-    // The people named only by cast rows that were not chosen go. (SQLite's NOT IN would scan the
-    // subquery's table once for every person.)
-    NumberSet named;
+    // From here on, the set holds the people that a chosen cast row or a director names.
+    m_people = NumberSet();
     for (const char* sql : { "SELECT person FROM cast_members", "SELECT person FROM directors" }) {
         sqlite::Statement people(m_db, sql);
         while (people.step())
-            named.insert(static_cast<std::uint32_t>(people.columnInt(0)));
+            m_people.insert(static_cast<std::uint32_t>(people.columnInt(0)));
     }
-    std::vector<std::int64_t> unnamed;
-    std::uint64_t kept = 0;
-    sqlite::Statement people(m_db, "SELECT number FROM people");
-    while (people.step()) {
-        const std::int64_t person = people.columnInt(0);
-        if (named.contains(static_cast<std::uint32_t>(person)))
-            ++kept;
-        else
-            unnamed.push_back(person);
-    }
-    people.reset();
-    sqlite::Statement remove(m_db, "DELETE FROM people WHERE number = ?");
-    for (const std::int64_t person : unnamed) {
-        remove.bindInt(1, person);
-        run(remove);
-    }
+    m_db.exec("INSERT INTO people (number, name) SELECT number, name FROM staged_people "
+              "WHERE among_people(number) ORDER BY number");
+    const auto kept = static_cast<std::uint64_t>(sqlite3_changes64(m_db.handle()));
+    m_db.exec("DROP TABLE staged_people");
     return kept;
 }
 

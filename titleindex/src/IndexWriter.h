@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AsciiFolding.h"
+#include "NumberSet.h"
 #include "vantrelle/sqlite/Sqlite.h"
 #include "vantrelle/titleindex/DatasetFormat.h"
 
@@ -23,10 +24,10 @@ public:
     void setVotes(std::uint32_t title, std::uint32_t votes);
     void addDirector(std::uint32_t title, int position, std::uint32_t person);
     // Cast rows wait, in any order and number, until the people are added; rankCast() then keeps the
-    // first four of each title by ordering among those that have a name.
+    // first four of each title by ordering among those that have a name. Each person is added once.
     void stageCastMember(const PrincipalRow& principal);
     void addPerson(std::uint32_t person, std::string_view name);
-    // Chooses the cast and drops the people whom no director or chosen cast row names. Returns the
+    // Chooses the cast and keeps the people whom a director or a chosen cast row names. Returns the
     // number of people kept.
     std::uint64_t rankCast();
 
@@ -47,6 +48,7 @@ private:
     void commit(std::string_view source);
 
     AsciiFolding m_folding; // the word index's ascii_fold()
+    NumberSet m_people; // among_people(): the people with a name, then the people kept
     sqlite::Database m_db;
     // Made once the connection is set up and the tables exist.
     std::optional<sqlite::Transaction> m_transaction;
