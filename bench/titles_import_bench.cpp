@@ -5,8 +5,8 @@
 // the first time (several GB; it stays there for the next run) and timed with its peak memory.
 #include "BenchMain.h"
 #include "Processes.h"
-#include "vantrelle/ScratchDir.h"
 #include "TitleDataset.h"
+#include "vantrelle/ScratchDir.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -136,9 +136,8 @@ void BM_TitlesFullSizeImport(benchmark::State& state)
     }
     vantrelle::bench::reportInfo("titles.full_import_seconds", run.seconds, "s");
     vantrelle::bench::reportInfo("titles.full_import_peak_rss_mb", run.peakKilobytes / 1024.0, "MB");
-    vantrelle::bench::reportInfo(
-        "titles.full_indexed_titles", static_cast<double>(count(dir / "titles.db", "SELECT count(*) FROM titles")),
-        "titles");
+    vantrelle::bench::reportInfo("titles.full_indexed_titles",
+        static_cast<double>(count(dir / "titles.db", "SELECT count(*) FROM titles")), "titles");
 }
 
 const bool kFullSizeRegistered = [] {

@@ -333,8 +333,8 @@ void writePrincipals(const fs::path& dir, const TitleDatasetSize& size)
             appendInt(line, ordering);
             line += '\t';
             // One in a hundred people is missing from name.basics, as in the published files.
-            const std::uint32_t person = below(row, 107, 100) == 0 ? size.people + below(row, 108, 1000)
-                                                                   : below(row, 103, size.people);
+            const std::uint32_t person
+                = below(row, 107, 100) == 0 ? size.people + below(row, 108, 1000) : below(row, 103, size.people);
             appendNumber(line, "nm", personNumber(person));
             line += '\t';
             line += category->name;
