@@ -52,6 +52,12 @@ TEST(ScrapeCommand, PrintsTheColumnsInTheOrderWritten)
             "\"Tagline\": \"/TITLE>\", \"CastMemberName1\": \"x\", \"Character1\": \"Runtime\", \"Runtime\": 0}, "
             "\"placeholder\": false, \"posterUrl\": \"http://posters.imdb.com/Posters/s.gif\", \"coverExtension\": "
             "\".gif\", \"runtimeEntries\": [\"UK:9\", \"Chile:10\"], \"error\": null}\n" },
+        { "a page in another layout",
+            "<html><head><title>Short - IMDb</title><script type=\"application/ld+json\">{}</script></head>"
+            "<body>Directed by <a href=\"/name/nm1/\">Ann Lee</a></body></html>",
+            "",
+            "{\"columns\": {}, \"placeholder\": false, \"posterUrl\": null, \"coverExtension\": null, "
+            "\"runtimeEntries\": [], \"error\": \"The title service's answer is not a title page.\"}\n" },
     };
     for (const auto& c : cases) {
         vantrelle::test::writeFile(page, c.page);

@@ -185,6 +185,11 @@ vantrelle::test::PageServer& posterServer()
         { titleUrl("5"), { 200, titlePage("Slow (2005)", posterUrl("slow.gif")) } },
         { posterUrl("slow.gif"), { 200, kGif, false, 1500 } },
         { titleUrl("6"), { 200, titlePage("Placeholder", "") } },
+        { titleUrl("7"),
+            { 200,
+                "<!DOCTYPE html><html><head><title>Today (2023) - IMDb</title>"
+                "<script type=\"application/ld+json\">{\"name\":\"Today\"}</script></head>"
+                "<body>Directed by <a href=\"/name/nm1/\">Ann Lee</a></body></html>" } },
     });
     return server;
 }
@@ -246,4 +251,17 @@ TEST(TitleLookup, ThePosterOfAnEarlierFilmThatArrivesLateIsDropped)
     EXPECT_EQ(user.coverFailures, std::vector<std::string> {});
     EXPECT_EQ(user.callsOf("NameOfMovie").back(), "NameOfMovie=Placeholder");
     EXPECT_EQ(user.calls.back(), "focus");
+}
+
+TEST(TitleLookup, AnAnswerInAnotherLayoutWritesNothingAndSaysSo)
+{
+    RecordingTarget user;
+    TitleLookup lookup(user);
+    lookup.setProxy(posterServer().proxy());
+    user.typed = "7";
+    lookup.enterNumber();
+    lookup.Http2->wait();
+    // Not even the new film is started, which would empty the row.
+    EXPECT_EQ(user.calls,
+        (std::vector<std::string> { kAskNumber, "message=The title service's answer is not a title page.", "focus" }));
 }

@@ -2,6 +2,7 @@
 
 #include "vantrelle/CodePage.h"
 #include "vantrelle/titleservice/SearchResults.h"
+#include "vantrelle/titleservice/TitlePageLayout.h"
 
 #include <cstdint>
 #include <exception>
@@ -88,8 +89,13 @@ void TitleLookup::Http1RequestComplete(http::THttpRequest& Sender)
         m_user.showMessage(noFilmMessage(titleNumberOf(Sender.URL())));
         return;
     }
-    m_user.startNewFilm();
     m_titlePage = Sender.Text();
+    // Nor does an answer in another layout than the scraper's: it writes nothing, not even the emptied row.
+    if (!isTitlePage(m_titlePage)) {
+        m_user.showMessage(kNotATitlePageMessage);
+        return;
+    }
+    m_user.startNewFilm();
     m_posterUrl = m_scraper.scrape(m_titlePage);
     if (!m_posterUrl)
         return;

@@ -1,9 +1,11 @@
 // vantrelle-tool scrape: runs the title page scraper on a page file against an empty new row of the
-// movies query (in a scratch catalogue) and prints what it wrote as one JSON object.
+// movies query (in a scratch catalogue) and prints what it wrote as one JSON object. A page in
+// another layout than the scraper's writes nothing, as in the window's lookups.
 
 #include "CommandRegistry.h"
 #include "NewFilmRow.h"
 #include "vantrelle/Error.h"
+#include "vantrelle/titleservice/TitlePageLayout.h"
 #include "vantrelle/titleservice/TitlePageScraper.h"
 
 #include <fstream>
@@ -41,7 +43,10 @@ int scrape(const tool::Arguments& arguments)
     TitlePageScraper scraper(row, decoder);
     tool::FillOutcome outcome;
     try {
-        outcome.posterUrl = scraper.scrape(page);
+        if (isTitlePage(page))
+            outcome.posterUrl = scraper.scrape(page);
+        else
+            outcome.error = kNotATitlePageMessage;
     } catch (const Error& e) {
         outcome.error = e.what();
     }
