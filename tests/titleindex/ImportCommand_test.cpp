@@ -68,16 +68,16 @@ TEST(ImportCommand, FailuresAndMistakes)
                   ".tsv\n" },
         { "titles import", 2,
             "vantrelle-tool: the folder of the dataset files is missing\n"
-            "usage: vantrelle-tool titles import DIR [-o FILE] [--include-adult]\n" },
+            "usage: vantrelle-tool titles (import DIR [-o FILE] [--include-adult] | download [DIR] | update)\n" },
         { "titles import a b", 2,
-            "vantrelle-tool: unexpected argument 'b'\nusage: vantrelle-tool titles import DIR [-o FILE] "
-            "[--include-adult]\n" },
+            "vantrelle-tool: unexpected argument 'b'\nusage: vantrelle-tool titles (import DIR [-o FILE] "
+            "[--include-adult] | download [DIR] | update)\n" },
         { "titles import a -o", 2,
-            "vantrelle-tool: -o needs a file name\nusage: vantrelle-tool titles import DIR [-o FILE] "
-            "[--include-adult]\n" },
+            "vantrelle-tool: -o needs a file name\nusage: vantrelle-tool titles (import DIR [-o FILE] "
+            "[--include-adult] | download [DIR] | update)\n" },
         { "titles export a", 2,
-            "vantrelle-tool: unknown action 'export'\nusage: vantrelle-tool titles import DIR [-o FILE] "
-            "[--include-adult]\n" },
+            "vantrelle-tool: unknown action 'export'\nusage: vantrelle-tool titles (import DIR [-o FILE] "
+            "[--include-adult] | download [DIR] | update)\n" },
     };
     for (const auto& c : cases) {
         const test::ToolRun run = test::runTool(c.arguments);

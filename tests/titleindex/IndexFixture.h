@@ -3,10 +3,9 @@
 // Helpers of the title index tests: the hand-made dataset in tests/fixtures/titles, copied and gzipped
 // as a test needs it, and the index read back with SQL.
 
+#include "Gzip.h"
 #include "TestFiles.h"
 #include "vantrelle/sqlite/Sqlite.h"
-
-#include <zlib.h>
 
 #include <filesystem>
 #include <string>
@@ -19,21 +18,6 @@ inline const std::filesystem::path kDatasetFixture = std::filesystem::path(VANTR
 
 inline const std::vector<std::string> kDatasetNames
     = { "title.basics", "title.ratings", "title.crew", "title.principals", "name.basics" };
-
-inline std::string gzip(std::string_view bytes)
-{
-    z_stream stream {};
-    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY); // gzip wrapper
-    std::string out(deflateBound(&stream, bytes.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 // Copies the fixture dataset into `dir`, as NAME.tsv.gz when `gzipped`, else as NAME.tsv.
 inline void copyDataset(const std::filesystem::path& dir, bool gzipped)

@@ -1,18 +1,21 @@
-// vantrelle-tool titles import: builds the title index from the public title datasets.
+// vantrelle-tool titles import, download and update: builds the title index from the public title
+// datasets, and fetches them.
 
 #include "CommandRegistry.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/UserFiles.h"
+#include "vantrelle/titleindex/DatasetDownload.h"
 #include "vantrelle/titleindex/Import.h"
+#include "vantrelle/titleindex/ProgressMeter.h"
 
-#include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <unistd.h>
 
 using namespace vantrelle;
@@ -46,55 +49,73 @@ private:
     void (*m_previous[std::size(kSignals)])(int) = {};
 };
 
-std::string megabytes(std::uint64_t bytes)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e6);
-    return text;
-}
-
-std::string duration(double seconds)
-{
-    const long whole = static_cast<long>(seconds + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
-    return text;
-}
-
-// One status line on the terminal, rewritten at most a few times a second.
+// One status line on the terminal, rewritten as the meter says.
 class ProgressLine {
 public:
-    void show(const titleindex::ImportProgress& progress)
+    explicit ProgressLine(bool onTerminal)
+        : m_onTerminal(onTerminal)
     {
-        using Clock = std::chrono::steady_clock;
-        const auto now = Clock::now();
-        const bool newStep = progress.step != m_step;
-        if (!newStep && now - m_shown < std::chrono::milliseconds(250))
-            return;
-        m_shown = now;
-        m_step = progress.step;
-        std::string line = m_step;
-        const double seconds = std::chrono::duration<double>(now - m_started).count();
-        if (progress.bytesRead < progress.bytesTotal) {
-            line += ": " + megabytes(progress.bytesRead) + " of " + megabytes(progress.bytesTotal) + " MB";
-            if (seconds > 1 && progress.bytesRead > 0) {
-                const double rate = static_cast<double>(progress.bytesRead) / seconds;
-                line += ", " + megabytes(static_cast<std::uint64_t>(rate)) + " MB/s, "
-                    + duration(static_cast<double>(progress.bytesTotal - progress.bytesRead) / rate) + " left";
-            }
-        } else {
-            line += "...";
-        }
-        std::cerr << "\r" << line << "\033[K" << std::flush;
     }
 
-    void clear() { std::cerr << "\r\033[K" << std::flush; }
+    void show(std::string_view step, std::uint64_t bytesRead, std::uint64_t bytesTotal)
+    {
+        if (!m_onTerminal)
+            return;
+        if (const auto line = m_meter.update(step, bytesRead, bytesTotal))
+            std::cerr << "\r" << *line << "\033[K" << std::flush;
+    }
+
+    void clear()
+    {
+        if (m_onTerminal)
+            std::cerr << "\r\033[K" << std::flush;
+    }
 
 private:
-    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point m_shown;
-    std::string m_step;
+    bool m_onTerminal;
+    titleindex::ProgressMeter m_meter;
 };
+
+// Runs `work` with the progress line shown, and cleared again however it ends.
+template <typename Work> auto withProgressLine(ProgressLine& line, Work work)
+{
+    try {
+        auto result = work();
+        line.clear();
+        return result;
+    } catch (...) {
+        line.clear();
+        throw;
+    }
+}
+
+// Imports with the progress line, Ctrl-C ending the import at its next report; prints the outcome.
+void importWithProgress(const fs::path& dataset, const fs::path& index, titleindex::ImportOptions options)
+{
+    ProgressLine progressLine(::isatty(STDERR_FILENO) == 1);
+    InterruptGuard interruptGuard;
+    options.progress = [&](const titleindex::ImportProgress& progress) {
+        if (interrupted)
+            throw Error("Interrupted; " + index.string() + " is left as it was");
+        progressLine.show(progress.step, progress.bytesRead, progress.bytesTotal);
+    };
+    const titleindex::ImportSummary summary
+        = withProgressLine(progressLine, [&] { return titleindex::importTitles(dataset, index, options); });
+    for (const titleindex::SkippedRows& skipped : summary.skipped)
+        std::cerr << titleindex::skippedRowsText(skipped) << "\n";
+    std::cout << "Imported " << summary.titles << " titles and " << summary.people << " people into " << index.string()
+              << "\n"
+              << titleindex::kCreditLine << "\n";
+}
+
+// The user's index (where the window looks for it), its folder made.
+fs::path userIndex()
+{
+    const fs::path index = userTitleIndex();
+    if (const fs::path folder = index.parent_path(); !folder.empty())
+        fs::create_directories(folder);
+    return index;
+}
 
 int importCommand(const Arguments& args)
 {
@@ -116,51 +137,91 @@ int importCommand(const Arguments& args)
     }
     if (!dataset)
         throw UsageError { "the folder of the dataset files is missing" };
-    if (!index) {
-        index = userTitleIndex(); // where the window looks for it
-        if (const fs::path folder = index->parent_path(); !folder.empty())
-            fs::create_directories(folder);
-    }
+    importWithProgress(*dataset, index ? *index : userIndex(), options);
+    return 0;
+}
 
-    const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
-    ProgressLine progressLine;
+// Downloads with the progress line, Ctrl-C ending the download (the part is kept for the next run).
+titleindex::DownloadSummary downloadWithProgress(const fs::path& folder)
+{
+    ProgressLine progressLine(::isatty(STDERR_FILENO) == 1);
     InterruptGuard interruptGuard;
-    options.progress = [&](const titleindex::ImportProgress& progress) {
+    titleindex::DownloadOptions options;
+    options.progress = [&](const titleindex::DownloadProgress& progress) {
         if (interrupted)
-            throw Error("Interrupted; " + index->string() + " is left as it was");
-        if (onTerminal)
-            progressLine.show(progress);
+            throw Error("Interrupted; the download goes on from where it stopped next time");
+        progressLine.show(progress.step, progress.bytesRead, progress.bytesTotal);
     };
-    titleindex::ImportSummary summary;
-    try {
-        summary = titleindex::importTitles(*dataset, *index, options);
-    } catch (...) {
-        if (onTerminal)
-            progressLine.clear();
-        throw;
+    const titleindex::DownloadSummary summary
+        = withProgressLine(progressLine, [&] { return titleindex::downloadDatasets(folder, options); });
+    std::cout << "Downloaded " << summary.changed.size() << " of " << titleindex::datasetFileNames().size()
+              << " dataset files into " << folder.string() << "; " << summary.unchanged.size() << " had not changed\n";
+    return summary;
+}
+
+int downloadCommand(const Arguments& args)
+{
+    if (args.size() > 1)
+        throw UsageError { "unexpected argument '" + args[1] + "'" };
+    if (!args.empty() && args[0].starts_with("-"))
+        throw UsageError { "unexpected argument '" + args[0] + "'" };
+    downloadWithProgress(args.empty() ? titleindex::datasetCacheDir() : fs::path(args[0]));
+    return 0;
+}
+
+// Whether the index misses data that the dataset files hold: it is not there, or older than one of them
+// (also after an update whose import failed, when the next download finds every file unchanged).
+bool indexBehind(const fs::path& index, const fs::path& folder)
+{
+    std::error_code error;
+    const auto built = fs::last_write_time(index, error);
+    if (error)
+        return true;
+    for (const std::string& name : titleindex::datasetFileNames()) {
+        const auto downloaded = fs::last_write_time(folder / name, error);
+        if (!error && downloaded > built)
+            return true;
     }
-    if (onTerminal)
-        progressLine.clear();
-    for (const titleindex::SkippedRows& skipped : summary.skipped)
-        std::cerr << titleindex::skippedRowsText(skipped) << "\n";
-    std::cout << "Imported " << summary.titles << " titles and " << summary.people << " people into " << index->string()
-              << "\n"
-              << titleindex::kCreditLine << "\n";
+    return false;
+}
+
+int updateCommand(const Arguments& args)
+{
+    if (!args.empty())
+        throw UsageError { "unexpected argument '" + args[0] + "'" };
+    const fs::path folder = titleindex::datasetCacheDir();
+    const titleindex::DownloadSummary summary = downloadWithProgress(folder);
+    const fs::path index = userIndex();
+    if (summary.changed.empty() && !indexBehind(index, folder)) {
+        std::cout << index.string() << " is up to date\n";
+        return 0;
+    }
+    importWithProgress(folder, index, {});
     return 0;
 }
 
 int titles(const Arguments& args)
 {
-    if (args.empty() || args[0] != "import")
-        throw UsageError { args.empty() ? "what to do is missing" : "unknown action '" + args[0] + "'" };
-    return importCommand(Arguments(args.begin() + 1, args.end()));
+    if (args.empty())
+        throw UsageError { "what to do is missing" };
+    const Arguments rest(args.begin() + 1, args.end());
+    if (args[0] == "import")
+        return importCommand(rest);
+    if (args[0] == "download")
+        return downloadCommand(rest);
+    if (args[0] == "update")
+        return updateCommand(rest);
+    throw UsageError { "unknown action '" + args[0] + "'" };
 }
 
 RegisterCommand reg("titles",
-    { "titles import DIR [-o FILE] [--include-adult]",
-        "builds the title index (default: $VANTRELLE_TITLE_INDEX, else titles.db in the user's data "
+    { "titles (import DIR [-o FILE] [--include-adult] | download [DIR] | update)",
+        "import builds the title index (default: $VANTRELLE_TITLE_INDEX, else titles.db in the user's data "
         "folder) from the public title datasets in DIR: title.basics, title.ratings, title.crew, "
-        "title.principals and name.basics, each as .tsv.gz or .tsv",
+        "title.principals and name.basics, each as .tsv.gz or .tsv; download fetches them as .tsv.gz (default "
+        "DIR: datasets in the user's cache folder; $VANTRELLE_DATASETS_URL replaces the published address), "
+        "resuming a cut file and asking again only for changed ones; update downloads what changed into the "
+        "cache folder, then imports into the user's index",
         titles });
 
 } // namespace

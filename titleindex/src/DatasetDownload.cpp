@@ -1,0 +1,54 @@
+#include "vantrelle/titleindex/DatasetDownload.h"
+
+#include "FileDownload.h"
+#include "vantrelle/UserFiles.h"
+#include "vantrelle/titleindex/DatasetFormat.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace vantrelle::titleindex {
+
+std::string datasetsUrl()
+{
+    const char* named = std::getenv("VANTRELLE_DATASETS_URL");
+    std::string url = named != nullptr && *named != '\0' ? named : std::string(kDatasetsUrl);
+    const std::size_t scheme = url.starts_with("https://") ? 8 : url.starts_with("http://") ? 7 : 0;
+    if (scheme == 0 || url.size() == scheme || url[scheme] == '/')
+        throw Error("VANTRELLE_DATASETS_URL is not an http or https address with a host: \"" + url + "\"");
+    while (url.ends_with('/'))
+        url.pop_back();
+    return url;
+}
+
+std::filesystem::path datasetCacheDir()
+{
+    return userCacheDir() / "datasets";
+}
+
+std::vector<std::string> datasetFileNames()
+{
+    std::vector<std::string> names;
+    for (const DatasetFileFormat& format : kDatasetFiles)
+        names.push_back(std::string(format.name) + ".tsv.gz");
+    return names;
+}
+
+DownloadSummary downloadDatasets(const std::filesystem::path& folder, const DownloadOptions& options)
+{
+    const std::string base = options.baseUrl.empty() ? datasetsUrl() : options.baseUrl;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw EDownloadError("Cannot create the folder " + folder.string() + ": " + error.message());
+    DownloadSummary summary;
+    for (const std::string& name : datasetFileNames()) {
+        if (downloadFile(name, base + "/" + name, folder / name, options) == DownloadOutcome::Downloaded)
+            summary.changed.push_back(name);
+        else
+            summary.unchanged.push_back(name);
+    }
+    return summary;
+}
+
+} // namespace vantrelle::titleindex
