@@ -149,6 +149,7 @@ void TForm1::createButtons()
     Deletecurrentmovie1 = menuItem("Deletecurrentmovie1", QStringLiteral("Delete Current Movie"), PopupMenu1);
     PopupMenu1->addSeparator();
     PosterSource1 = menuItem("PosterSource1", QStringLiteral("Poster Source..."), PopupMenu1);
+    TitleData1 = menuItem("TitleData1", QStringLiteral("Title Data..."), PopupMenu1);
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));

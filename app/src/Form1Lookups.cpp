@@ -1,5 +1,6 @@
 // The lookups of a new film at the title service, by number ("Enter Number") and by name ("Search by
 // Name.."): the title lookup runs them, and the window answers what it asks with its boxes and dialogs.
+#include "vantrelle/UserFiles.h"
 #include "vantrelle/app/DBEdit.h"
 #include "vantrelle/app/DBImage.h"
 #include "vantrelle/app/DropDownButton.h"
@@ -9,7 +10,9 @@
 #include "vantrelle/app/QtEventDelivery.h"
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/TForm2.h"
+#include "vantrelle/app/TitleDataDialog.h"
 #include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/titleindex/DatasetDownload.h"
 #include "vantrelle/titleindex/Import.h"
 
 #include <QAction>
@@ -29,6 +32,7 @@ void TForm1::connectLookups()
     onTrigger(SearchByNumber1, &TForm1::BitBtn2Click);
     onTrigger(SearchByName1, &TForm1::SearchByName1Click);
     onTrigger(PosterSource1, &TForm1::PosterSource1Click);
+    onTrigger(TitleData1, &TForm1::TitleData1Click);
     // The title data's licence asks for its credit wherever the user meets it, and TMDB's terms for
     // their attribution beside it.
     const QString credit = QString::fromUtf8(titleindex::kCreditLine.data(), qsizetype(titleindex::kCreditLine.size()))
@@ -41,12 +45,40 @@ void TForm1::connectLookups()
 
 void TForm1::BitBtn2Click()
 {
-    TitleLookup1->enterNumber();
+    if (m_titleDataMissing)
+        offerTitleData();
+    else
+        TitleLookup1->enterNumber();
 }
 
 void TForm1::SearchByName1Click()
 {
-    TitleLookup1->searchByName();
+    if (m_titleDataMissing)
+        offerTitleData();
+    else
+        TitleLookup1->searchByName();
+}
+
+// The online service's pages are no longer in the layout that the lookups read: without an index of
+// its own, a lookup would only find that out.
+void TForm1::offerTitleData()
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(QCoreApplication::applicationFilePath()),
+        QStringLiteral("There is no title data on this computer yet, so films cannot be looked up. \"Title "
+                       "Data...\" in the Action menu downloads it and builds the title index.\n\nOpen \"Title "
+                       "Data...\" now?"),
+        QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("noTitleDataBox"));
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() == QMessageBox::Yes)
+        TitleData1Click();
+}
+
+void TForm1::TitleData1Click()
+{
+    TitleDataDialog dialog(userTitleIndex(), titleindex::datasetCacheDir(), this);
+    connect(&dialog, &TitleDataDialog::indexReplaced, this, &TForm1::titleIndexChanged);
+    dialog.exec();
 }
 
 void TForm1::PosterSource1Click()

@@ -76,25 +76,39 @@ LocalTitleService::LocalTitleService(TForm1& form)
 }
 
 LocalTitleService::LocalTitleService(TForm1& form, const std::filesystem::path& index, bool namedByUser)
+    : m_connections(std::make_unique<QObject>())
 {
+    QObject::connect(&form, &TForm1::posterSourceChanged, m_connections.get(), [this, &form] {
+        if (m_server)
+            m_server->service().setPosterSource(userPosterSource(form));
+    });
+    // A new index is served at once; the old server goes when the new one listens.
+    QObject::connect(&form, &TForm1::titleIndexChanged, m_connections.get(), [this, &form] {
+        if (const std::filesystem::path index = userIndexOrNone(); !index.empty())
+            serve(form, index);
+    });
     std::error_code ignored;
     if (index.empty())
         return;
     if (!std::filesystem::exists(index, ignored)) {
+        form.setTitleDataMissing(!namedByUser);
         if (namedByUser)
             warnOver(form,
                 QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist")
                     .arg(QString::fromStdString(index.string())));
         return;
     }
+    serve(form, index);
+}
+
+void LocalTitleService::serve(TForm1& form, const std::filesystem::path& index)
+{
     try {
         auto server = std::make_unique<titleindex::TitleServer>(index, std::filesystem::path(), userPosterSource(form));
         const int port = server->start();
         form.TitleLookup1->setProxy("http://127.0.0.1:" + std::to_string(port));
         m_server = std::move(server);
-        m_connections = std::make_unique<QObject>();
-        QObject::connect(&form, &TForm1::posterSourceChanged, m_connections.get(),
-            [this, &form] { m_server->service().setPosterSource(userPosterSource(form)); });
+        form.setTitleDataMissing(false);
     } catch (const std::exception& e) {
         // The server's message names the file and says what is wrong with it.
         warnOver(form, QString::fromStdString(e.what()));

@@ -97,6 +97,8 @@ private slots:
             const app::LocalTitleService missing(*form, m_dir / "missing.db");
             QVERIFY(!missing.serving());
             QCOMPARE(answer.texts(), QStringList());
+            // The user's own index is missing: the lookups offer to get title data instead.
+            QVERIFY(form->titleDataMissing());
         }
         {
             // Named by the user, a missing index is as much a failure as a broken one.
@@ -106,6 +108,7 @@ private slots:
             ModalAnswer answer(QMessageBox::Ok);
             const app::LocalTitleService named(*form);
             QVERIFY(!named.serving());
+            QVERIFY(!form->titleDataMissing());
             QCOMPARE(answer.texts(),
                 QStringList({ QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist.\n"
                                              "Films are looked up at the online title service instead.")

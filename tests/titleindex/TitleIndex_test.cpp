@@ -48,14 +48,12 @@ TEST(TitleIndex, RefusesWhatIsNoIndexOfItsVersionWithAClearMessage)
     // As one built before the word index spelled Latin letters in ASCII.
     execSql(old, "UPDATE meta SET value = '1' WHERE key = 'schema_version'");
     EXPECT_EQ(openingError(old),
-        "The title index \"" + old
-            + "\" is of version 1, and this program reads version " + std::to_string(titleindex::kSchemaVersion)
-            + ": import the title datasets again");
+        "The title index \"" + old + "\" is of version 1, and this program reads version "
+            + std::to_string(titleindex::kSchemaVersion) + ": import the title datasets again");
     execSql(old, "DELETE FROM meta");
     EXPECT_EQ(openingError(old),
-        "The title index \"" + old
-            + "\" is of version unknown, and this program reads version " + std::to_string(titleindex::kSchemaVersion)
-            + ": import the title datasets again");
+        "The title index \"" + old + "\" is of version unknown, and this program reads version "
+            + std::to_string(titleindex::kSchemaVersion) + ": import the title datasets again");
 
     // The server opens its index at once, so a bad one fails before anything listens.
     EXPECT_THROW(titleindex::TitleServer server(old), Error);
@@ -73,6 +71,9 @@ TEST(TitleIndex, ReadsATitleWithItsPeopleInTheirOrder)
                 2000 } });
     const TitleIndex index(file);
     EXPECT_EQ(index.titleCount(), 2);
+    // When it was built, as ISO 8601 in UTC.
+    const std::string built = index.importedAt();
+    EXPECT_TRUE(built.size() == 20 && built[4] == '-' && built[10] == 'T' && built.ends_with("Z")) << built;
     const auto alien = index.title(78748);
     ASSERT_TRUE(alien);
     EXPECT_EQ(alien->title, "Alien");

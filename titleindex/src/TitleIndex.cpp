@@ -90,6 +90,7 @@ struct TitleIndex::Statements {
               "(SELECT rowid AS rank FROM title_words WHERE title_words MATCH ?1 ORDER BY rowid LIMIT ?2) "
               "AS hits JOIN titles ON titles.rank = hits.rank ORDER BY hits.rank")
         , count(*db, "SELECT count(*) FROM titles")
+        , importedAt(*db, "SELECT value FROM meta WHERE key = 'imported_at'")
         , tokenizer(db->handle())
     {
     }
@@ -100,6 +101,7 @@ struct TitleIndex::Statements {
     sqlite::Statement cast;
     sqlite::Statement search;
     sqlite::Statement count;
+    sqlite::Statement importedAt;
     WordTokenizer tokenizer;
     AsciiFolding folding;
 };
@@ -164,6 +166,13 @@ std::int64_t TitleIndex::titleCount() const
     const Reuse countReuse(count);
     count.step();
     return count.columnInt(0);
+}
+
+std::string TitleIndex::importedAt() const
+{
+    sqlite::Statement& importedAt = m->importedAt;
+    const Reuse importedAtReuse(importedAt);
+    return importedAt.step() ? std::string(importedAt.columnText(0)) : std::string();
 }
 
 } // namespace vantrelle::titleindex

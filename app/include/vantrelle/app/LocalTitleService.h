@@ -24,7 +24,9 @@ public:
     // cannot be served is named, with the reason, in a warning box over the window; the lookups
     // then go to the title service through the system's proxy settings, as without an index.
     // A missing index is no failure unless the user named it (VANTRELLE_TITLE_INDEX): then it is
-    // named in the box too, rather than every lookup failing for a reason the user cannot see.
+    // named in the box too, rather than every lookup failing for a reason the user cannot see. A
+    // missing index of the user's own makes the lookups offer "Title Data..." instead. Each index that
+    // "Title Data..." builds is served from then on.
     explicit LocalTitleService(TForm1& form);
     LocalTitleService(TForm1& form, const std::filesystem::path& index, bool namedByUser = false);
     ~LocalTitleService();
@@ -34,6 +36,10 @@ public:
     bool serving() const { return m_server != nullptr; }
 
 private:
+    // Serves the index from now on, in place of the one served so far; an index that cannot be served
+    // is named in the warning box, and the one served so far stays.
+    void serve(TForm1& form, const std::filesystem::path& index);
+
     std::unique_ptr<titleindex::TitleServer> m_server;
     std::unique_ptr<QObject> m_connections; // ends the connections to the window with this object
 };

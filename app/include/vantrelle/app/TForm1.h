@@ -97,6 +97,7 @@ public:
     QAction* Editcurrentmovie1;
     QAction* Deletecurrentmovie1;
     QAction* PosterSource1;
+    QAction* TitleData1;
     QMenu* PopupMenu2;
     QAction* SearchByNumber1;
     QAction* SearchByName1;
@@ -124,10 +125,18 @@ public:
     void SearchByName1Click();
     // "Poster Source...": the user's TMDB key, for the posters and taglines of the lookups.
     void PosterSource1Click();
+    // "Title Data...": the title index, downloaded and imported (TitleDataDialog).
+    void TitleData1Click();
+    // Without title data (no index where the user's is looked for), "Enter Number" and "Search by
+    // Name.." say how to get it and offer "Title Data..." instead of asking the online service.
+    void setTitleDataMissing(bool missing) { m_titleDataMissing = missing; }
+    bool titleDataMissing() const { return m_titleDataMissing; }
 
 signals:
     // The saved TMDB key changed.
     void posterSourceChanged();
+    // A new title index replaced the user's.
+    void titleIndexChanged();
 
 public:
     // The cover import (Form1Cover.cpp): a downloaded poster or a chosen picture file becomes the cover.
@@ -179,6 +188,10 @@ private:
     // A save refused because another program changed the film: offers to read it again as it is stored.
     void offerReload(const std::string& refusal);
     bool m_savingByButton = false; // a post from "&Save", not from picking another film
+
+    // Says that there is no title data and opens "Title Data..." if the user wants.
+    void offerTitleData();
+    bool m_titleDataMissing = false;
 };
 
 } // namespace vantrelle::app

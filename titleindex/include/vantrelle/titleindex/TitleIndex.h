@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     std::vector<SearchHit> search(std::string_view words) const;
 
     std::int64_t titleCount() const;
+    // When the index was built: ISO 8601 in UTC ("2026-03-01T06:00:00Z"), as the importer wrote it.
+    std::string importedAt() const;
 
 private:
     struct Statements;
