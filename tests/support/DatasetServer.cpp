@@ -166,13 +166,16 @@ void DatasetServer::answer(int connection)
     const bool sameVersion = ifRange.empty() || ifRange == file.etag || ifRange == file.lastModified;
     if (range.starts_with("bytes=") && range.ends_with("-") && sameVersion) {
         from = std::stoul(range.substr(6));
-        if (from < file.body.size()) {
-            status = "206 Partial Content";
-            contentRange = "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(file.body.size() - 1)
-                + "/" + std::to_string(file.body.size()) + "\r\n";
-        } else {
-            from = 0;
+        // RFC 9110, 15.5.17: a range that starts at or after the end cannot be satisfied.
+        if (from >= file.body.size()) {
+            const std::string refused = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */"
+                + std::to_string(file.body.size()) + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+            sendAll(connection, refused.data(), refused.size());
+            return;
         }
+        status = "206 Partial Content";
+        contentRange = "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(file.body.size() - 1) + "/"
+            + std::to_string(file.body.size()) + "\r\n";
     }
     const std::string response = "HTTP/1.1 " + status + "\r\nContent-Type: application/gzip\r\nContent-Length: "
         + std::to_string(file.body.size() - from) + "\r\n" + validators + contentRange + "Connection: close\r\n\r\n";

@@ -14,6 +14,7 @@ namespace vantrelle::test {
 //   If-None-Match or If-Modified-Since that match   304
 //   Range: bytes=N- (with an If-Range that matches, or none)   206 with Content-Range
 //   an If-Range that does not match   200 with the whole file
+//   a range that starts at the file's end or after it   416
 //   a name it does not publish   404
 // and, when a test asks, cuts a file's next answer after some bytes, or sends every body slowly.
 // Written by hand on a socket, so that every header and every cut is exactly what a test says.

@@ -27,6 +27,11 @@ struct SlistDeleter {
 constexpr long kOk = 200;
 constexpr long kPartialContent = 206;
 constexpr long kNotModified = 304;
+constexpr long kRangeNotSatisfiable = 416;
+
+// A part that the server cannot continue: it is already as long as the file (a download stopped between
+// its last byte and the rename), or the file has become shorter.
+struct UnusablePart { };
 
 // A file descriptor that closes itself; a failed close or write is reported by the writer.
 class OutputFile {
@@ -286,6 +291,8 @@ DownloadOutcome FileTransfer::run(const std::string& url)
     curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
     if (status == kNotModified && conditional)
         return DownloadOutcome::Unchanged;
+    if (status == kRangeNotSatisfiable && m_offset > 0)
+        throw UnusablePart {};
     if (status != kOk && status != kPartialContent)
         fail("the server answered with status " + std::to_string(status));
     if (!m_out.isOpen())
@@ -312,7 +319,18 @@ DownloadOutcome downloadFile(
     const std::string& name, const std::string& url, const std::filesystem::path& file, const DownloadOptions& options)
 {
     try {
-        return FileTransfer(name, file, options).run(url);
+        try {
+            return FileTransfer(name, file, options).run(url);
+        } catch (const UnusablePart&) {
+            // The whole file, then, from its start.
+            const std::filesystem::path part = std::filesystem::path(file) += ".part";
+            removeValidators(part);
+            std::error_code error;
+            std::filesystem::remove(part, error);
+            if (error)
+                throw EDownloadError("cannot remove " + part.string() + ": " + error.message());
+            return FileTransfer(name, file, options).run(url);
+        }
     } catch (const EDownloadError& failure) {
         const std::string what = failure.what();
         // Failures of the files beside it name the paths; the user is told which dataset they concern.
