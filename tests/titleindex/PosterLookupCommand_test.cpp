@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <string>
 
 using namespace vantrelle;
@@ -45,11 +44,10 @@ TEST(PosterLookupCommand, CoverIsThePosterImportedAndTheRowCarriesTheTagline)
     ASSERT_EQ(expected.exitCode, 0) << expected.all();
     const auto run = test::runTool("lookup --number 0100001 --cover '" + (dir / "cover.bmp").string() + "'" + proxy);
     EXPECT_EQ(run.exitCode, 0) << run.all();
-    EXPECT_TRUE(std::regex_search(run.output,
-        std::regex(
-            R"("NameOfMovie": "Harbour Lights", .*"Tagline": "Every light has a keeper\.", .*"placeholder": false, )"
-            R"("posterUrl": "http://posters.imdb.com/Posters/0100001.jpg", "coverExtension": ".jpg")")))
-        << run.output;
+    for (const char* shown : { "\"NameOfMovie\": \"Harbour Lights\"", "\"Tagline\": \"Every light has a keeper.\"",
+             "\"placeholder\": false, \"posterUrl\": \"http://posters.imdb.com/Posters/0100001.jpg\", "
+             "\"coverExtension\": \".jpg\"" })
+        EXPECT_NE(run.output.find(shown), std::string::npos) << shown << "\n" << run.output;
     const std::string cover = test::readFile(dir / "cover.bmp");
     EXPECT_FALSE(cover.empty());
     EXPECT_EQ(cover, test::readFile(dir / "expected.bmp"));
