@@ -43,6 +43,9 @@ public:
     }
 };
 
+// Nothing has changed since the index was built: a new import would only take time.
+class Unchanged : public std::exception { };
+
 constexpr int kProgressSteps = 1000;
 
 } // namespace
@@ -152,7 +155,9 @@ void TitleDataDialog::downloadAndImport()
             if (const auto line = meter.update(progress.step, progress.bytesRead, progress.bytesTotal))
                 report(*line, progress.bytesRead, progress.bytesTotal);
         };
-        titleindex::downloadDatasets(m_datasetFolder, download);
+        const titleindex::DownloadSummary downloaded = titleindex::downloadDatasets(m_datasetFolder, download);
+        if (downloaded.changed.empty() && !titleindex::indexBehindDatasets(m_index, m_datasetFolder))
+            throw Unchanged();
         importFromFolderNow(m_datasetFolder, meter);
     });
 }
@@ -210,6 +215,8 @@ void TitleDataDialog::start(std::function<void()> work)
             work();
             outcome = m_outcome;
             replaced = true;
+        } catch (const Unchanged&) {
+            outcome = QStringLiteral("The title data has not changed; the title index is up to date.");
         } catch (const std::exception& e) {
             outcome = m_cancelled ? QStringLiteral("Cancelled; the title index is left as it was.")
                                   : errorBoxText(e.what()) + QStringLiteral(" The title index is left as it was.");

@@ -101,6 +101,23 @@ private slots:
         QCOMPARE(form->DBEdit1->text(), QStringLiteral("Salt & Copper"));
     }
 
+    void aSecondDownloadOfUnchangedDataImportsNothing()
+    {
+        const fs::path index = m_dir / "data" / "vantrelle" / "titles.db";
+        app::TitleDataDialog dialog(index, m_dir / "cache" / "datasets");
+        QSignalSpy finished(&dialog, &app::TitleDataDialog::workFinished);
+        QSignalSpy replaced(&dialog, &app::TitleDataDialog::indexReplaced);
+        dialog.downloadAndImport();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+        const auto built = fs::last_write_time(index);
+        dialog.downloadAndImport();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
+        QCOMPARE(dialog.progressText->text(),
+            QStringLiteral("The title data has not changed; the title index is up to date."));
+        QCOMPARE(replaced.count(), 1);
+        QCOMPARE(fs::last_write_time(index), built);
+    }
+
     void cancelOnASlowServerLeavesTheIndexAsItWas()
     {
         m_server->publish("title.basics.tsv.gz", std::string(200'000, 'x'));

@@ -34,6 +34,20 @@ std::vector<std::string> datasetFileNames()
     return names;
 }
 
+bool indexBehindDatasets(const std::filesystem::path& index, const std::filesystem::path& folder)
+{
+    std::error_code error;
+    const auto built = std::filesystem::last_write_time(index, error);
+    if (error)
+        return true;
+    for (const std::string& name : datasetFileNames()) {
+        const auto downloaded = std::filesystem::last_write_time(folder / name, error);
+        if (!error && downloaded > built)
+            return true;
+    }
+    return false;
+}
+
 DownloadSummary downloadDatasets(const std::filesystem::path& folder, const DownloadOptions& options)
 {
     const std::string base = options.baseUrl.empty() ? datasetsUrl() : options.baseUrl;

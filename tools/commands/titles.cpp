@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <unistd.h>
 
 using namespace vantrelle;
@@ -169,22 +168,6 @@ int downloadCommand(const Arguments& args)
     return 0;
 }
 
-// Whether the index misses data that the dataset files hold: it is not there, or older than one of them
-// (also after an update whose import failed, when the next download finds every file unchanged).
-bool indexBehind(const fs::path& index, const fs::path& folder)
-{
-    std::error_code error;
-    const auto built = fs::last_write_time(index, error);
-    if (error)
-        return true;
-    for (const std::string& name : titleindex::datasetFileNames()) {
-        const auto downloaded = fs::last_write_time(folder / name, error);
-        if (!error && downloaded > built)
-            return true;
-    }
-    return false;
-}
-
 int updateCommand(const Arguments& args)
 {
     if (!args.empty())
@@ -192,7 +175,7 @@ int updateCommand(const Arguments& args)
     const fs::path folder = titleindex::datasetCacheDir();
     const titleindex::DownloadSummary summary = downloadWithProgress(folder);
     const fs::path index = userIndex();
-    if (summary.changed.empty() && !indexBehind(index, folder)) {
+    if (summary.changed.empty() && !titleindex::indexBehindDatasets(index, folder)) {
         std::cout << index.string() << " is up to date\n";
         return 0;
     }

@@ -59,6 +59,11 @@ struct DownloadSummary {
     std::vector<std::string> unchanged; // the server answered that they have not changed
 };
 
+// Whether the index misses data that the dataset files in `folder` hold: it is not there, or older than one
+// of them (also after an import that failed or was cancelled, when the next download finds every file
+// unchanged).
+bool indexBehindDatasets(const std::filesystem::path& index, const std::filesystem::path& folder);
+
 // Downloads every file, in order; the first failure ends it with EDownloadError (the files before it are
 // complete, the failed one stays as it was).
 DownloadSummary downloadDatasets(const std::filesystem::path& folder, const DownloadOptions& options = {});
