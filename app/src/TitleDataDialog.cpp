@@ -185,6 +185,12 @@ void TitleDataDialog::importFromFolderNow(const std::filesystem::path& folder, t
     const titleindex::ImportSummary summary = titleindex::importTitles(folder, m_index, options);
     m_outcome = QStringLiteral("The title index is ready: %1 titles.")
                     .arg(QLocale().toString(static_cast<qulonglong>(summary.titles)));
+    // The rows that could not be read, one line per file: "Skipped 1 row of title.basics.tsv.gz: line 12, ...".
+    for (const titleindex::SkippedRows& skipped : summary.skipped) {
+        QString line = QString::fromStdString(titleindex::skippedRowsText(skipped));
+        line[0] = line[0].toUpper();
+        m_outcome += QStringLiteral("\n") + line + QStringLiteral(".");
+    }
 }
 
 void TitleDataDialog::chooseFolder()

@@ -3,6 +3,7 @@
 
 #include "Catalogue.h"
 #include "DatasetServer.h"
+#include "Gzip.h"
 #include "ModalAnswer.h"
 #include "TestFiles.h"
 #include "WindowTest.h"
@@ -116,6 +117,25 @@ private slots:
             QStringLiteral("The title data has not changed; the title index is up to date."));
         QCOMPARE(replaced.count(), 1);
         QCOMPARE(fs::last_write_time(index), built);
+    }
+
+    void anImportSaysWhichRowsItSkipped()
+    {
+        // A hundred more titles, so that one bad row is a stray one and not a damaged file.
+        std::string basics = test::readFile(fs::path(VANTRELLE_FIXTURES_DIR) / "titles" / "title.basics.tsv");
+        for (int n = 0; n < 100; ++n)
+            basics += "tt2" + std::to_string(1000000 + n) + "\tmovie\tMore " + std::to_string(n)
+                + "\t\\N\t0\t2001\t\\N\t90\tDrama\n";
+        basics += "tt3000000\tmovie\tCut short\n";
+        m_server->publish("title.basics.tsv.gz", test::gzip(basics));
+        const fs::path index = m_dir / "data" / "vantrelle" / "titles.db";
+        app::TitleDataDialog dialog(index, m_dir / "cache" / "datasets");
+        QSignalSpy finished(&dialog, &app::TitleDataDialog::workFinished);
+        dialog.downloadAndImport();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+        QCOMPARE(dialog.progressText->text(),
+            QStringLiteral("The title index is ready: 107 titles.\n"
+                           "Skipped 1 row of title.basics.tsv.gz: line 111, 3 fields where 9 are expected."));
     }
 
     void cancelOnASlowServerLeavesTheIndexAsItWas()
