@@ -148,10 +148,13 @@ void MoviesQuery::open()
 
 void MoviesQuery::releaseResult()
 {
-    // The table reads the rows' covers again only when another program may have changed them.
+    // The table reads the rows again only when another program may have changed them.
+    std::vector<StoredRow> inOrder, posted;
+    inOrder.reserve(m_rows.size());
     for (int i = 0; i < recordCount(); ++i)
         if (i != m_insertedAt)
-            m_table->keepCover(m_rows[i]);
+            (m_rows[i].posted ? posted : inOrder).push_back(std::move(m_rows[i]));
+    m_table->keepRows(std::move(inOrder), std::move(posted));
     std::vector<Row>().swap(m_rows);
     m_unreadable.clear();
     m_buffer = {};
@@ -227,9 +230,11 @@ void MoviesQuery::postRow()
 {
     if (m_state == qsInsert) {
         static_cast<StoredRow&>(m_rows[m_insertedAt]) = m_table->insert(m_buffer, m_modified);
+        m_rows[m_insertedAt].posted = true;
         m_insertedAt = -1;
     } else if (m_modified.any()) {
         static_cast<StoredRow&>(m_rows[m_current]) = m_table->update(m_rows[m_current], m_buffer, m_modified);
+        m_rows[m_current].posted = true;
     }
     m_buffer = {};
     m_modified.reset();

@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -122,6 +124,40 @@ std::vector<StoredRow> inTitleOrder(std::vector<StoredRow> rows)
     for (const std::size_t i : titleOrder(titles))
         sorted.push_back(std::move(rows[i]));
     return sorted;
+}
+
+// Where a read puts a row in title order: by its title's sort key (no title first), equal titles in the file's
+// order, which for the IDs of a catalogue we made is the order of the IDs.
+std::pair<std::string, std::int64_t> titleOrderKey(const StoredRow& row)
+{
+    const auto* title = std::get_if<std::string>(&row.values[kTitleColumn]);
+    const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
+    return { title ? '\x01' + TitleCollator::user().sortKey(*title) : std::string(),
+        id ? *id : std::numeric_limits<std::int64_t>::min() };
+}
+
+// `rows` (in title order) with `posted` put where a read of the file would put them: a save reorders the few
+// rows it wrote instead of every row.
+std::vector<StoredRow> withPostedInTitleOrder(std::vector<StoredRow> rows, std::vector<StoredRow> posted)
+{
+    if (posted.empty())
+        return rows;
+    std::vector<std::pair<std::pair<std::string, std::int64_t>, StoredRow*>> keyed;
+    for (StoredRow& row : posted)
+        keyed.emplace_back(titleOrderKey(row), &row);
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<StoredRow> merged;
+    merged.reserve(rows.size() + posted.size());
+    auto next = rows.begin();
+    for (auto& [key, row] : keyed) {
+        const auto end = std::upper_bound(next, rows.end(), key,
+            [](const auto& before, const StoredRow& other) { return before < titleOrderKey(other); });
+        std::move(next, end, std::back_inserter(merged));
+        next = end;
+        merged.push_back(std::move(*row));
+    }
+    std::move(next, rows.end(), std::back_inserter(merged));
+    return merged;
 }
 
 // "SELECT <every column but Cover> FROM Movies".
@@ -239,9 +275,9 @@ std::int64_t MoviesTable::dataVersion() const
 
 std::vector<StoredRow> MoviesTable::readAll()
 {
-    // Kept covers serve one read at most, and none after a failure.
-    KeptCovers kept = std::exchange(m_keptCovers, {});
-    const bool keptUsable = std::exchange(m_keptCoversUsable, true);
+    // Kept rows serve one read at most, and none after a failure.
+    std::optional<KeptRows> kept = std::exchange(m_keptRows, std::nullopt);
+    const std::optional<std::int64_t> keptVersion = std::exchange(m_readVersion, std::nullopt);
     checkCatalogueFile(m_file);
     sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
     checkHoldsMovies(); // the transaction's first read: no other program's commit can come after it
@@ -250,15 +286,17 @@ std::vector<StoredRow> MoviesTable::readAll()
     sqlite::Statement select(m_db, "SELECT * FROM Movies");
     const auto index = resultColumns(select.handle());
     checkColumnTypes(m_db.handle(), select.handle(), index);
+    const bool unchanged = kept && keptVersion == version;
     std::vector<StoredRow> rows;
-    if (!keptUsable || m_readVersion != version || !readKeepingCovers(kept, rows)) {
-        rows.clear();
+    if (!unchanged) {
         const ValueReader reader(select.handle(), index);
         while (select.step())
             rows.push_back(reader.row());
     }
     transaction.commit();
     m_readVersion = version;
+    if (unchanged)
+        return withPostedInTitleOrder(std::move(kept->inOrder), std::move(kept->posted));
     return inTitleOrder(std::move(rows));
 }
 
@@ -308,45 +346,6 @@ void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink, CoverRe
         byRowid->reset();
     }
     transaction.commit();
-}
-
-bool MoviesTable::readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& rows) const
-{
-    sqlite::Statement select(m_db, selectWithoutCover());
-    const auto index = resultColumns(select.handle());
-    const ValueReader reader(select.handle(), index);
-    while (select.step()) {
-        StoredRow row = reader.row();
-        const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
-        const auto cover = id ? kept.find(*id) : kept.end();
-        if (cover == kept.end())
-            return false;
-        row.values[kCoverColumn] = std::move(cover->second.value);
-        if (cover->second.unreadable) {
-            // In column order: before the columns that follow Cover.
-            const auto after = std::find_if(row.unreadable.begin(), row.unreadable.end(),
-                [](const UnreadableValue& value) { return columnIndex(value.column) > kCoverColumn; });
-            ValueReader::nameFilm(*row.unreadable.insert(after, *cover->second.unreadable), row);
-        }
-        kept.erase(cover);
-        rows.push_back(std::move(row));
-    }
-    return true;
-}
-
-void MoviesTable::keepCover(StoredRow& row)
-{
-    const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
-    if (!id || m_keptCovers.contains(*id)) {
-        m_keptCoversUsable = false;
-        return;
-    }
-    KeptCover& kept = m_keptCovers[*id];
-    kept.value = std::move(row.values[kCoverColumn]);
-    const auto unreadable = std::find_if(row.unreadable.begin(), row.unreadable.end(),
-        [](const UnreadableValue& value) { return columnIndex(value.column) == kCoverColumn; });
-    if (unreadable != row.unreadable.end())
-        kept.unreadable = *unreadable;
 }
 
 std::unique_ptr<MoviesTable> MoviesTable::openToWrite(std::string_view connectionString)

@@ -13,7 +13,6 @@
 #include <optional>
 #include <string_view>
 #include <sys/types.h>
-#include <unordered_map>
 #include <vector>
 
 namespace vantrelle::store {
@@ -22,10 +21,10 @@ using ColumnSet = std::bitset<kMovieColumnCount>;
 
 // The table Movies of one open catalogue file: the query's whole contact with the engine.
 //
-// The connection outlives a close of the query, so that the reopen after a save need not read every cover
+// The connection outlives a close of the query, so that the reopen after a save need not read the table
 // again. PRAGMA data_version changes only when another connection commits; while it stays as it was at this
 // connection's last read, the file holds exactly the rows the query held at its close (its own writes
-// included), and their covers stand in for reading them. Anything else reads the whole table. The journal mode
+// included), and those rows stand in for reading them. Anything else reads the whole table. The journal mode
 // is never touched: a catalogue may live on a network share, where write-ahead logging is unsafe.
 class MoviesTable {
 public:
@@ -53,8 +52,12 @@ public:
     // transaction: for readers of a whole catalogue (an export).
     // With CoverReading::skipped, every Cover reads as null and is not read at all.
     void readEach(const std::function<void(StoredRow&&)>& sink, CoverReading covers);
-    // Takes over the cover of a row that the query held at its close, for the next readAll().
-    void keepCover(StoredRow& row);
+    // Takes over the rows that the query held at its close, for the next readAll(): `inOrder` as readAll() gave
+    // them (less those deleted since), `posted` those the query wrote since, in any order.
+    void keepRows(std::vector<StoredRow> inOrder, std::vector<StoredRow> posted)
+    {
+        m_keptRows = KeptRows { std::move(inOrder), std::move(posted) };
+    }
 
     // Adds a row with the `set` columns of `values` (never ID) and returns it as stored.
     StoredRow insert(const MovieRecord& values, const ColumnSet& set);
@@ -80,18 +83,15 @@ public:
     };
 
 private:
-    struct KeptCover {
-        FieldValue value;
-        std::optional<UnreadableValue> unreadable;
+    struct KeptRows {
+        std::vector<StoredRow> inOrder;
+        std::vector<StoredRow> posted;
     };
-    using KeptCovers = std::unordered_map<std::int32_t, KeptCover>;
 
     MoviesTable(const std::filesystem::path& file, bool readOnly);
     // Fails unless the file is still a SQLite database with a table Movies.
     void checkHoldsMovies() const;
     std::int64_t dataVersion() const;
-    // Reads the rows without their covers and gives each the one kept for its ID; false when a row has none.
-    bool readKeepingCovers(KeptCovers& kept, std::vector<StoredRow>& rows) const;
     std::optional<StoredRow> readRowWhere(std::string_view condition, std::int64_t key) const;
     std::int64_t idOf(const StoredRow& row) const;
 
@@ -101,8 +101,7 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
     std::optional<std::int64_t> m_readVersion; // data_version at the last readAll()
-    KeptCovers m_keptCovers;
-    bool m_keptCoversUsable = true; // false when a closed row had no ID or the ID of another
+    std::optional<KeptRows> m_keptRows;
 };
 
 } // namespace vantrelle::store

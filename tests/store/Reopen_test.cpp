@@ -66,6 +66,30 @@ const Change kChanges[] = {
         },
         "" },
     { "our delete", [](MoviesQuery& q) { q.deleteRow(); }, "" },
+    { "our post of a title that another film has",
+        [](MoviesQuery& q) { post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.setAsString("Dune"); }); }, "" },
+    { "our posts of several titles",
+        [](MoviesQuery& q) {
+            q.last();
+            post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.setAsString("Brazil"); });
+            q.first();
+            post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.setAsString("Casablanca"); });
+            q.next();
+            post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.setAsString("Aliens"); });
+            q.next();
+            post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.clear(); });
+        },
+        "" },
+    { "our new film with a title that another film has, then a delete",
+        [](MoviesQuery& q) {
+            q.next();
+            q.insert();
+            q.aqMoviesNameOfMovie.setAsString("alien");
+            q.post();
+            q.last();
+            q.deleteRow();
+        },
+        "" },
     { "their insert", retitle, "INSERT INTO Movies (NameOfMovie, Cover) VALUES ('Heat', x'424d2a')" },
     { "their change of a cover", retitle, "UPDATE Movies SET Cover = x'424d2b' WHERE NameOfMovie = 'Brazil'" },
     { "their change of a cover to a number", retitle, "UPDATE Movies SET Cover = 7 WHERE NameOfMovie = 'Brazil'" },

@@ -155,6 +155,7 @@ private:
     friend class DataSource;
     struct Row : StoredRow {
         std::uint64_t serial = 0; // identifies the row across inserts and deletes before it
+        bool posted = false; // written since the open, and so perhaps out of title order
     };
 
     const FieldValue& currentValue(int column) const;
