@@ -94,17 +94,20 @@ void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const ColumnPositions& in
     }
 }
 
-// The positions of `titles` in title order by the user's collator: no title first, equal titles in the
-// order given.
+// Bytes whose order is the title order by the user's collator, no title first.
+std::string titleSortKey(const FieldValue& title)
+{
+    const auto* text = std::get_if<std::string>(&title);
+    return text ? '\x01' + TitleCollator::user().sortKey(*text) : std::string();
+}
+
+// The positions of `titles` in title order: equal titles in the order given.
 std::vector<std::size_t> titleOrder(const std::vector<const FieldValue*>& titles)
 {
-    const TitleCollator& collator = TitleCollator::user();
     std::vector<std::pair<std::string, std::size_t>> keys;
     keys.reserve(titles.size());
-    for (std::size_t i = 0; i < titles.size(); ++i) {
-        const auto* title = std::get_if<std::string>(titles[i]);
-        keys.emplace_back(title ? '\x01' + collator.sortKey(*title) : std::string(), i);
-    }
+    for (std::size_t i = 0; i < titles.size(); ++i)
+        keys.emplace_back(titleSortKey(*titles[i]), i);
     std::sort(keys.begin(), keys.end());
     std::vector<std::size_t> order;
     order.reserve(keys.size());
@@ -130,10 +133,8 @@ std::vector<StoredRow> inTitleOrder(std::vector<StoredRow> rows)
 // order, which for the IDs of a catalogue we made is the order of the IDs.
 std::pair<std::string, std::int64_t> titleOrderKey(const StoredRow& row)
 {
-    const auto* title = std::get_if<std::string>(&row.values[kTitleColumn]);
     const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
-    return { title ? '\x01' + TitleCollator::user().sortKey(*title) : std::string(),
-        id ? *id : std::numeric_limits<std::int64_t>::min() };
+    return { titleSortKey(row.values[kTitleColumn]), id ? *id : std::numeric_limits<std::int64_t>::min() };
 }
 
 // `rows` (in title order) with `posted` put where a read of the file would put them: a save reorders the few

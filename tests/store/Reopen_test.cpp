@@ -80,7 +80,7 @@ const Change kChanges[] = {
             post(q, [](MoviesQuery& r) { r.aqMoviesNameOfMovie.clear(); });
         },
         "" },
-    { "our new film with a title that another film has, then a delete",
+    { "our new film with a title that another film has and a delete",
         [](MoviesQuery& q) {
             q.next();
             q.insert();
