@@ -72,12 +72,6 @@ private:
 
 } // namespace
 
-void ensureCurlGlobalInit()
-{
-    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-    (void)initialised;
-}
-
 CurlExchange::CurlExchange(ExchangeObserver& observer)
     : m_observer(observer)
 {

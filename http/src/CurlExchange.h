@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CurlHandles.h"
+#include "vantrelle/http/CurlHandles.h"
 #include "RequestSettings.h"
 
 #include <atomic>

@@ -1,35 +1,23 @@
 #include "ApiGet.h"
 
+#include "vantrelle/http/CurlHandles.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
-#include <memory>
 #include <string_view>
 
 namespace vantrelle::postersource {
 
 namespace {
 
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
-using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
+using http::EasyHandle;
+using http::HeaderList;
 
 constexpr std::chrono::milliseconds kConnectLimit { 3000 };
-
-void initialiseCurlOnce()
-{
-    // curl_global_init must run before the first handle, and only once.
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    (void)initialised;
-}
 
 struct Receiver {
     std::string body;
@@ -86,7 +74,7 @@ std::string directHosts()
 GetResult getLimited(const std::string& url, const std::vector<std::string>& headers,
     std::chrono::milliseconds timeLimit, std::size_t maxBytes)
 {
-    initialiseCurlOnce();
+    http::ensureCurlGlobalInit();
     GetResult result;
     if (timeLimit.count() <= 0)
         return result;

@@ -1,6 +1,7 @@
 #include "FileDownload.h"
 
 #include "Validators.h"
+#include "vantrelle/http/CurlHandles.h"
 
 #include <curl/curl.h>
 
@@ -9,20 +10,12 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
-#include <memory>
 #include <system_error>
 #include <unistd.h>
 
 namespace vantrelle::titleindex {
 
 namespace {
-
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
 
 constexpr long kOk = 200;
 constexpr long kPartialContent = 206;
@@ -218,18 +211,11 @@ int FileTransfer::onProgress(void* self, curl_off_t total, curl_off_t now, curl_
     }
 }
 
-void ensureCurlGlobalInit()
-{
-    // Once per process, before the first handle; it is not thread-safe, hence the function-local static.
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    if (!initialised)
-        throw EDownloadError("Cannot start libcurl");
-}
-
 DownloadOutcome FileTransfer::run(const std::string& url)
 {
-    ensureCurlGlobalInit();
-    std::unique_ptr<curl_slist, SlistDeleter> headers;
+    if (!http::ensureCurlGlobalInit())
+        throw EDownloadError("Cannot start libcurl");
+    http::HeaderList headers;
     const auto addHeader = [&headers](const std::string& header) {
         curl_slist* longer = curl_slist_append(headers.get(), header.c_str());
         if (longer == nullptr)
@@ -256,7 +242,7 @@ DownloadOutcome FileTransfer::run(const std::string& url)
             addHeader("If-Modified-Since: " + validators->lastModified);
     }
 
-    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    const http::EasyHandle easy(curl_easy_init());
     if (!easy)
         throw EDownloadError("Cannot start libcurl");
     m_easy = easy.get();

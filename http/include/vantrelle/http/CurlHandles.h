@@ -21,7 +21,9 @@ using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
 
 // libcurl wants curl_global_init before the first handle, once per process, and it is not
-// thread-safe in this version: the first request does it from a function-local static.
-void ensureCurlGlobalInit();
+// thread-safe in this version: the first request does it from a function-local static. Every module
+// that makes handles calls this one, so the process initialises libcurl once. Returns whether libcurl
+// could be initialised.
+bool ensureCurlGlobalInit();
 
 } // namespace vantrelle::http
