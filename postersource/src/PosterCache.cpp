@@ -55,6 +55,7 @@ bool writeWhole(const fs::path& file, const std::string& bytes)
 PosterCache::PosterCache(fs::path folder, std::uintmax_t maxBytes)
     : m_folder(std::move(folder))
     , m_maxBytes(maxBytes)
+    , m_knownBytes(maxBytes + 1)
 {
 }
 
@@ -103,9 +104,12 @@ void PosterCache::store(std::int64_t titleNumber, const FilmExtras& extras) cons
     if (!extras.poster.empty() && !writeWhole(file(titleNumber, ".jpg"), extras.poster))
         return;
     const nlohmann::json record { { "tagline", extras.tagline }, { "poster", !extras.poster.empty() } };
-    if (!writeWhole(file(titleNumber, ".json"), record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)))
+    const std::string recordText = record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (!writeWhole(file(titleNumber, ".json"), recordText))
         return;
-    trim();
+    const std::uintmax_t stored = extras.poster.size() + recordText.size();
+    if (m_knownBytes.fetch_add(stored) + stored > m_maxBytes)
+        trim();
 }
 
 void PosterCache::trim() const
@@ -127,8 +131,10 @@ void PosterCache::trim() const
         entries.push_back({ it->path(), size, it->last_write_time(ignored) });
         total += size;
     }
-    if (total <= m_maxBytes)
+    if (total <= m_maxBytes) {
+        m_knownBytes = total;
         return;
+    }
     // Down to three quarters, so that the next few stores do not each walk the folder again.
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.written < b.written; });
     for (const Entry& entry : entries) {
@@ -139,6 +145,7 @@ void PosterCache::trim() const
         if (fs::remove(entry.path, ignored))
             total -= entry.size;
     }
+    m_knownBytes = total;
 }
 
 } // namespace vantrelle::postersource

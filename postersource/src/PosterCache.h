@@ -2,6 +2,7 @@
 
 #include "vantrelle/postersource/PosterSource.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -30,6 +31,10 @@ private:
 
     std::filesystem::path m_folder;
     std::uintmax_t m_maxBytes;
+    // What the folder held at the last walk plus what was stored since: the folder is walked only when
+    // this passes the bound (another process's stores are counted at the next walk). Starts above the
+    // bound, so the first store walks.
+    mutable std::atomic<std::uintmax_t> m_knownBytes;
 };
 
 } // namespace vantrelle::postersource
