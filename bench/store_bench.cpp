@@ -4,6 +4,7 @@
 // (what the list shows), and its time and peak memory; the save (a post and the reopen after it) and the reopen
 // alone, against a plain read of every column but the cover in title order; every row made current once.
 #include "BenchMain.h"
+#include "FilmCatalogue.h"
 #include "vantrelle/ScratchDir.h"
 
 #include "vantrelle/store/MoviesQuery.h"
@@ -57,36 +58,13 @@ public:
         : m_folder("store-bench-" + std::to_string(films))
         , m_file(m_folder / "Movies.mdb")
     {
-        createCatalogue(m_file);
-        sqlite3* db = nullptr;
-        check(sqlite3_open(m_file.c_str(), &db), db);
-        check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
-        sqlite3_stmt* insert = nullptr;
-        check(sqlite3_prepare_v2(db,
-                  "INSERT INTO Movies (NameOfMovie, Genre, Director, Tagline, Runtime, Format, NoOfCds, "
-                  "CastMemberName1, Character1, Cover, Year) VALUES (?, 'Drama', 'Some Director', "
-                  "'A tagline of moderate length for the film', 100, 'DVD', 1, 'An Actor', "
-                  "'A Character', ?, 1990)",
-                  -1, &insert, nullptr),
-            db);
         std::mt19937 random(42);
         std::vector<std::uint8_t> cover(kCoverBytes);
-        for (int i = 0; i < films; ++i) {
-            std::string title;
-            for (int k = 0; k < 12; ++k)
-                title += static_cast<char>((random() % 2 ? 'a' : 'A') + random() % 26);
-            for (std::size_t k = 0; k + 4 <= cover.size(); k += 4) {
-                const std::uint32_t word = random();
-                std::memcpy(cover.data() + k, &word, 4);
-            }
-            sqlite3_bind_text(insert, 1, title.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_blob(insert, 2, cover.data(), static_cast<int>(cover.size()), SQLITE_STATIC);
-            check(sqlite3_step(insert), db);
-            sqlite3_reset(insert);
+        for (std::size_t k = 0; k + 4 <= cover.size(); k += 4) {
+            const std::uint32_t word = random();
+            std::memcpy(cover.data() + k, &word, 4);
         }
-        sqlite3_finalize(insert);
-        check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
-        sqlite3_close(db);
+        vantrelle::bench::makeFilmCatalogue(m_file, films, cover);
     }
 
     const fs::path& file() const { return m_file; }
