@@ -1,10 +1,13 @@
 #include "vantrelle/store/MoviesQuery.h"
 
 #include "Columns.h"
+#include "FilmList.h"
 #include "MoviesTable.h"
 
 #include "vantrelle/store/Errors.h"
 
+#include <exception>
+#include <limits>
 #include <strings.h>
 
 namespace vantrelle::store {
@@ -12,6 +15,8 @@ namespace vantrelle::store {
 namespace {
 
 const FieldValue kNull;
+// The rowid of the row being inserted, which the file has not stored yet.
+constexpr std::int64_t kNotStored = std::numeric_limits<std::int64_t>::min();
 
 } // namespace
 
@@ -57,7 +62,66 @@ const FieldValue& MoviesQuery::currentValue(int column) const
         return kNull;
     if (editing())
         return m_buffer[column];
-    return m_rows[m_current].values[column];
+    // Every move reads the film it makes current; only a failed read after a delete leaves it unread.
+    const StoredRow* row = m_list->window.find(m_list->films[m_current].rowid);
+    return row ? row->values[column] : kNull;
+}
+
+const StoredRow& MoviesQuery::loadFilm(int index) const
+{
+    ListedFilm& film = m_list->films[index];
+    if (const StoredRow* held = m_list->window.find(film.rowid))
+        return *held;
+    std::optional<StoredRow> stored = m_table->readFilm(film);
+    if (stored) {
+        // Changed by another program since the open: the list shows what the details show.
+        film.id = stored->values[kIdColumn];
+        film.title = stored->values[kTitleColumn];
+    } else {
+        stored.emplace();
+        stored->values[kIdColumn] = film.id;
+        stored->values[kTitleColumn] = film.title;
+    }
+    return m_list->window.put(film.rowid, std::move(*stored));
+}
+
+void MoviesQuery::takePosted(int index, StoredRow stored)
+{
+    ListedFilm& film = m_list->films[index];
+    film.id = stored.values[kIdColumn];
+    film.title = stored.values[kTitleColumn];
+    film.posted = true;
+    if (m_list->unreadable) {
+        if (stored.unreadable.empty())
+            m_list->unreadable->erase(film.rowid);
+        else
+            (*m_list->unreadable)[film.rowid] = stored.unreadable;
+        m_unreadableInOrder.reset();
+    }
+    m_list->window.put(film.rowid, std::move(stored));
+}
+
+int MoviesQuery::recordCount() const
+{
+    return m_list ? static_cast<int>(m_list->films.size()) : 0;
+}
+
+const std::vector<UnreadableValue>& MoviesQuery::UnreadableValues() const
+{
+    static const std::vector<UnreadableValue> kNone;
+    if (!m_list)
+        return kNone;
+    if (!m_unreadableInOrder) {
+        if (!m_list->unreadable)
+            m_list->unreadable = m_table->readUnreadable();
+        std::vector<UnreadableValue> inOrder;
+        if (!m_list->unreadable->empty())
+            for (const ListedFilm& film : m_list->films)
+                if (const auto found = m_list->unreadable->find(film.rowid); found != m_list->unreadable->end())
+                    inOrder.insert(inOrder.end(), found->second.begin(), found->second.end());
+        m_unreadableInOrder = std::move(inOrder);
+    }
+    return *m_unreadableInOrder;
 }
 
 void MoviesQuery::setCurrentValue(int column, FieldValue value)
@@ -122,41 +186,38 @@ void MoviesQuery::open()
         return;
     if (m_table && !m_table->reads(ConnectionString))
         m_table.reset();
-    std::vector<StoredRow> stored;
     try {
         if (!m_table)
             m_table = MoviesTable::connect(ConnectionString);
-        stored = m_table->readAll();
+        m_list = std::make_unique<FilmList>(m_table->readList());
+        for (ListedFilm& film : m_list->films)
+            film.serial = m_nextSerial++;
+        if (!m_list->films.empty())
+            loadFilm(0);
     } catch (...) {
+        m_list.reset();
         m_table.reset();
         throw;
     }
-    m_rows.reserve(stored.size());
-    for (StoredRow& row : stored) {
-        m_unreadable.insert(m_unreadable.end(), row.unreadable.begin(), row.unreadable.end());
-        m_rows.push_back({ std::move(row), m_nextSerial++ });
-    }
-    m_current = m_rows.empty() ? -1 : 0;
+    m_unreadableInOrder.reset();
+    m_current = m_list->films.empty() ? -1 : 0;
     m_bof = true;
-    m_eof = m_rows.empty();
+    m_eof = m_list->films.empty();
     ++m_openCount;
     setState(qsBrowse);
     notifyDataSetChanged();
-    if (!m_rows.empty())
+    if (!m_list->films.empty())
         fire(AfterScroll);
 }
 
 void MoviesQuery::releaseResult()
 {
-    // The table reads the rows again only when another program may have changed them.
-    std::vector<StoredRow> inOrder, posted;
-    inOrder.reserve(m_rows.size());
-    for (int i = 0; i < recordCount(); ++i)
-        if (i != m_insertedAt)
-            (m_rows[i].posted ? posted : inOrder).push_back(std::move(m_rows[i]));
-    m_table->keepRows(std::move(inOrder), std::move(posted));
-    std::vector<Row>().swap(m_rows);
-    m_unreadable.clear();
+    // The table reads the list again only when another program may have changed the file.
+    if (m_insertedAt >= 0)
+        m_list->films.erase(m_list->films.begin() + m_insertedAt);
+    m_table->keepList(std::move(*m_list));
+    m_list.reset();
+    m_unreadableInOrder.reset();
     m_buffer = {};
     m_modified.reset();
     m_insertedAt = -1;
@@ -176,7 +237,7 @@ void MoviesQuery::close()
 void MoviesQuery::doInsert()
 {
     const int at = m_current < 0 ? 0 : m_current;
-    m_rows.insert(m_rows.begin() + at, Row { {}, m_nextSerial++ });
+    m_list->films.insert(m_list->films.begin() + at, ListedFilm { kNotStored, {}, {}, m_nextSerial++, false });
     m_insertedAt = at;
     m_current = at;
     m_bof = m_eof = false;
@@ -215,11 +276,11 @@ void MoviesQuery::edit()
         return;
     checkActive();
     checkWritable();
-    if (m_rows.empty()) {
+    if (isEmpty()) {
         doInsert();
         return;
     }
-    m_buffer = m_rows[m_current].values;
+    m_buffer = loadFilm(m_current).values;
     m_modified.reset();
     setState(qsEdit);
     notifyRecordChanged(nullptr);
@@ -229,12 +290,12 @@ void MoviesQuery::edit()
 void MoviesQuery::postRow()
 {
     if (m_state == qsInsert) {
-        static_cast<StoredRow&>(m_rows[m_insertedAt]) = m_table->insert(m_buffer, m_modified);
-        m_rows[m_insertedAt].posted = true;
+        auto [stored, rowid] = m_table->insert(m_buffer, m_modified);
+        m_list->films[m_insertedAt].rowid = rowid;
+        takePosted(m_insertedAt, std::move(stored));
         m_insertedAt = -1;
     } else if (m_modified.any()) {
-        static_cast<StoredRow&>(m_rows[m_current]) = m_table->update(m_rows[m_current], m_buffer, m_modified);
-        m_rows[m_current].posted = true;
+        takePosted(m_current, m_table->update(loadFilm(m_current), m_buffer, m_modified));
     }
     m_buffer = {};
     m_modified.reset();
@@ -257,8 +318,8 @@ void MoviesQuery::cancel()
     const bool wasInsert = m_state == qsInsert;
     if (wasInsert) {
         // The row that was current before the insert followed the new row, so it now takes its place.
-        m_rows.erase(m_rows.begin() + m_insertedAt);
-        m_current = m_rows.empty() ? -1 : std::min(m_insertedAt, recordCount() - 1);
+        m_list->films.erase(m_list->films.begin() + m_insertedAt);
+        m_current = isEmpty() ? -1 : std::min(m_insertedAt, recordCount() - 1);
         m_insertedAt = -1;
     }
     m_buffer = {};
@@ -281,21 +342,35 @@ void MoviesQuery::deleteRow()
         cancel();
         return;
     }
-    if (m_rows.empty())
+    if (isEmpty())
         throw EDatabaseError("Cannot perform this operation on an empty dataset");
-    m_table->remove(m_rows[m_current]);
-    m_rows.erase(m_rows.begin() + m_current);
+    m_table->remove(loadFilm(m_current));
+    const std::int64_t rowid = m_list->films[m_current].rowid;
+    m_list->window.drop(rowid);
+    if (m_list->unreadable && m_list->unreadable->erase(rowid) > 0)
+        m_unreadableInOrder.reset();
+    m_list->films.erase(m_list->films.begin() + m_current);
     if (m_current >= recordCount())
         m_current = recordCount() - 1;
-    m_eof = m_rows.empty();
-    m_bof = m_rows.empty();
+    m_eof = isEmpty();
+    m_bof = isEmpty();
     m_buffer = {};
     m_modified.reset();
     if (m_state == qsEdit)
         setState(qsBrowse); // a pending edit of the deleted row is dropped
+    // The delete is done: the controls follow it even when the film that is now current cannot be read.
+    std::exception_ptr unread;
+    try {
+        if (m_current >= 0)
+            loadFilm(m_current);
+    } catch (...) {
+        unread = std::current_exception();
+    }
     notifyDataSetChanged();
     fire(AfterDelete);
     fire(AfterScroll);
+    if (unread)
+        std::rethrow_exception(unread);
 }
 
 void MoviesQuery::finishPending()
@@ -311,6 +386,7 @@ void MoviesQuery::finishPending()
 
 void MoviesQuery::moveTo(int index)
 {
+    loadFilm(index); // a failed read leaves the current row where it was
     m_current = index;
     m_bof = m_eof = false;
     notifyDataSetScrolled();
@@ -322,7 +398,7 @@ bool MoviesQuery::finishPendingBeforeMove()
     checkActive();
     const std::uint64_t openCount = m_openCount;
     finishPending();
-    return active() && m_openCount == openCount && !m_rows.empty();
+    return active() && m_openCount == openCount && !isEmpty();
 }
 
 void MoviesQuery::moveBy(int distance)
@@ -371,13 +447,13 @@ void MoviesQuery::setRecNo(int recNo)
 {
     checkActive();
     const bool inRange = recNo >= 1 && recNo <= recordCount();
-    const std::uint64_t serial = inRange ? m_rows[recNo - 1].serial : 0;
+    const std::uint64_t serial = inRange ? m_list->films[recNo - 1].serial : 0;
     finishPending();
     if (!inRange || !active())
         return;
     // Find the row again: a cancelled insert before it shifted it, a reopen replaced every row.
     for (int i = 0; i < recordCount(); ++i)
-        if (m_rows[i].serial == serial) {
+        if (m_list->films[i].serial == serial) {
             if (i != m_current)
                 moveTo(i);
             return;
@@ -400,7 +476,12 @@ std::string MoviesQuery::displayTextAt(int recNo, const Field& field) const
         return std::string();
     if (index == m_current)
         return field.displayText();
-    return field.displayTextOf(m_rows[index].values[field.index()]);
+    const ListedFilm& film = m_list->films[index];
+    if (field.index() == kIdColumn)
+        return field.displayTextOf(film.id);
+    if (field.index() == kTitleColumn)
+        return field.displayTextOf(film.title);
+    return field.displayTextOf(loadFilm(index).values[field.index()]);
 }
 
 } // namespace vantrelle::store

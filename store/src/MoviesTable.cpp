@@ -116,62 +116,29 @@ std::vector<std::size_t> titleOrder(const std::vector<const FieldValue*>& titles
     return order;
 }
 
-std::vector<StoredRow> inTitleOrder(std::vector<StoredRow> rows)
+// "SELECT <every column, or every column but Cover> FROM Movies", the columns named, so that their places stay.
+std::string selectColumns(CoverReading covers)
 {
-    std::vector<const FieldValue*> titles;
-    titles.reserve(rows.size());
-    for (const StoredRow& row : rows)
-        titles.push_back(&row.values[kTitleColumn]);
-    std::vector<StoredRow> sorted;
-    sorted.reserve(rows.size());
-    for (const std::size_t i : titleOrder(titles))
-        sorted.push_back(std::move(rows[i]));
-    return sorted;
+    std::string columns;
+    for (int k = 0; k < kMovieColumnCount; ++k)
+        if (k != kCoverColumn || covers == CoverReading::read)
+            columns.append(columns.empty() ? "" : ", ").append(kColumns[k].name);
+    return "SELECT " + columns + " FROM Movies";
 }
 
-// Where a read puts a row in title order: by its title's sort key (no title first), equal titles in the file's
-// order, which for the IDs of a catalogue we made is the order of the IDs.
-std::pair<std::string, std::int64_t> titleOrderKey(const StoredRow& row)
+// The ID, the title and the columns whose stored value may not convert (text always does): Cover only where it
+// holds a number, so that no picture is read.
+std::string selectUnreadable()
 {
-    const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]);
-    return { titleSortKey(row.values[kTitleColumn]), id ? *id : std::numeric_limits<std::int64_t>::min() };
-}
-
-// `rows` (in title order) with `posted` put where a read of the file would put them: a save reorders the few
-// rows it wrote instead of every row.
-std::vector<StoredRow> withPostedInTitleOrder(std::vector<StoredRow> rows, std::vector<StoredRow> posted)
-{
-    if (posted.empty())
-        return rows;
-    std::vector<std::pair<std::pair<std::string, std::int64_t>, StoredRow*>> keyed;
-    for (StoredRow& row : posted)
-        keyed.emplace_back(titleOrderKey(row), &row);
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<StoredRow> merged;
-    merged.reserve(rows.size() + posted.size());
-    auto next = rows.begin();
-    for (auto& [key, row] : keyed) {
-        const auto end = std::upper_bound(next, rows.end(), key,
-            [](const auto& before, const StoredRow& other) { return before < titleOrderKey(other); });
-        std::move(next, end, std::back_inserter(merged));
-        next = end;
-        merged.push_back(std::move(*row));
+    std::string columns = "rowid AS listedRowid";
+    for (int k = 0; k < kMovieColumnCount; ++k) {
+        const std::string name = kColumns[k].name;
+        if (kColumns[k].type == FieldType::ftBlob)
+            columns += ", CASE WHEN typeof(" + name + ") IN ('integer', 'real') THEN " + name + " END AS " + name;
+        else if (kColumns[k].type != FieldType::ftWideString || k == kTitleColumn)
+            columns += ", " + name;
     }
-    std::move(next, rows.end(), std::back_inserter(merged));
-    return merged;
-}
-
-// "SELECT <every column but Cover> FROM Movies".
-const std::string& selectWithoutCover()
-{
-    static const std::string select = [] {
-        std::string columns;
-        for (int k = 0; k < kMovieColumnCount; ++k)
-            if (k != kCoverColumn)
-                columns.append(columns.empty() ? "" : ", ").append(kColumns[k].name);
-        return "SELECT " + columns + " FROM Movies";
-    }();
-    return select;
+    return "SELECT " + columns + " FROM Movies";
 }
 
 void bindValue(sqlite::Statement& statement, int parameter, const FieldValue& value)
@@ -276,29 +243,127 @@ std::int64_t MoviesTable::dataVersion() const
 
 std::vector<StoredRow> MoviesTable::readAll()
 {
-    // Kept rows serve one read at most, and none after a failure.
-    std::optional<KeptRows> kept = std::exchange(m_keptRows, std::nullopt);
-    const std::optional<std::int64_t> keptVersion = std::exchange(m_readVersion, std::nullopt);
+    checkCatalogueFile(m_file);
+    sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
+    checkHoldsMovies(); // the transaction's first read: no other program's commit can come after it
+    sqlite::Statement select(m_db, "SELECT * FROM Movies");
+    const auto index = resultColumns(select.handle());
+    checkColumnTypes(m_db.handle(), select.handle(), index);
+    std::vector<StoredRow> rows;
+    const ValueReader reader(select.handle(), index);
+    while (select.step())
+        rows.push_back(reader.row());
+    transaction.commit();
+    return rows;
+}
+
+FilmList MoviesTable::listWholeRows()
+{
+    m_wholeRows = readAll();
+    FilmList list;
+    list.films.reserve(m_wholeRows.size());
+    for (std::size_t i = 0; i < m_wholeRows.size(); ++i)
+        list.films.push_back({ static_cast<std::int64_t>(i), m_wholeRows[i].values[kIdColumn],
+            m_wholeRows[i].values[kTitleColumn] });
+    sortNearlyOrdered(list.films);
+    return list;
+}
+
+FilmList MoviesTable::readList()
+{
+    // A kept list serves one read at most, and none after a failure.
+    std::optional<FilmList> kept = std::exchange(m_keptList, std::nullopt);
+    const std::optional<std::int64_t> keptVersion = std::exchange(m_listVersion, std::nullopt);
+    m_readFilm.reset();
+    m_wholeRows.clear();
     checkCatalogueFile(m_file);
     sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
     checkHoldsMovies(); // the transaction's first read: no other program's commit can come after it
     const std::int64_t version = dataVersion();
-    // Read in the file's order, and put in title order here.
-    sqlite::Statement select(m_db, "SELECT * FROM Movies");
-    const auto index = resultColumns(select.handle());
-    checkColumnTypes(m_db.handle(), select.handle(), index);
+    {
+        const sqlite::Statement every(m_db, "SELECT * FROM Movies");
+        checkColumnTypes(m_db.handle(), every.handle(), resultColumns(every.handle()));
+    }
+    try {
+        m_readFilm.emplace(m_db, selectColumns(CoverReading::read) + " WHERE rowid = ?");
+    } catch (const EEngineBusy&) {
+        throw;
+    } catch (const EEngineError&) {
+        transaction.commit();
+        return listWholeRows(); // a view, or a table without rowids
+    }
+    m_filmColumns = resultColumns(m_readFilm->handle());
     const bool unchanged = kept && keptVersion == version;
-    std::vector<StoredRow> rows;
-    if (!unchanged) {
+    FilmList list;
+    if (unchanged) {
+        list = std::move(*kept);
+    } else {
+        // The title index gives the films in SQLite's NOCASE order, close to the collator's.
+        sqlite::Statement select(
+            m_db, "SELECT rowid AS listedRowid, ID, NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE");
+        const auto index = resultColumns(select.handle());
         const ValueReader reader(select.handle(), index);
         while (select.step())
-            rows.push_back(reader.row());
+            list.films.push_back(
+                { sqlite3_column_int64(select.handle(), 0), reader.read(kIdColumn), reader.read(kTitleColumn) });
     }
     transaction.commit();
-    m_readVersion = version;
+    m_listVersion = version;
     if (unchanged)
-        return withPostedInTitleOrder(std::move(kept->inOrder), std::move(kept->posted));
-    return inTitleOrder(std::move(rows));
+        placePosted(list.films);
+    else
+        sortNearlyOrdered(list.films);
+    return list;
+}
+
+std::optional<StoredRow> MoviesTable::readFilm(const ListedFilm& film)
+{
+    if (!m_readFilm) {
+        const auto at = static_cast<std::size_t>(film.rowid);
+        return at < m_wholeRows.size() ? std::optional(m_wholeRows[at]) : std::nullopt;
+    }
+    m_readFilm->reset(); // after a failed read too
+    m_readFilm->bindInt(1, film.rowid);
+    std::optional<StoredRow> row;
+    if (m_readFilm->step())
+        row = ValueReader(m_readFilm->handle(), m_filmColumns).row();
+    m_readFilm->reset(); // lets go of the file, which a statement under way holds against writers
+    // Another ID under the same rowid is another film: the file renumbered the rows of a table without an
+    // integer key.
+    if (row && std::holds_alternative<std::int32_t>(film.id) && row->values[kIdColumn] != film.id)
+        return std::nullopt;
+    return row;
+}
+
+UnreadableByFilm MoviesTable::readUnreadable()
+{
+    UnreadableByFilm found;
+    if (!m_readFilm) {
+        for (std::size_t i = 0; i < m_wholeRows.size(); ++i)
+            if (!m_wholeRows[i].unreadable.empty())
+                found.emplace(static_cast<std::int64_t>(i), m_wholeRows[i].unreadable);
+        return found;
+    }
+    sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
+    sqlite::Statement select(m_db, selectUnreadable());
+    const auto index = resultColumns(select.handle());
+    const ValueReader reader(select.handle(), index);
+    while (select.step()) {
+        std::vector<UnreadableValue> values;
+        for (int k = 0; k < kMovieColumnCount; ++k)
+            if (index[k] >= 0 && k != kTitleColumn)
+                reader.read(k, &values);
+        if (values.empty())
+            continue;
+        StoredRow film;
+        film.values[kIdColumn] = reader.read(kIdColumn);
+        film.values[kTitleColumn] = reader.read(kTitleColumn);
+        for (UnreadableValue& value : values)
+            ValueReader::nameFilm(value, film);
+        found.emplace(sqlite3_column_int64(select.handle(), 0), std::move(values));
+    }
+    transaction.commit();
+    return found;
 }
 
 void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink, CoverReading covers)
@@ -310,13 +375,13 @@ void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink, CoverRe
         throw;
     } catch (const EEngineError&) {
         // A view or a table without rowids (or no table Movies, which readAll() words best): read it whole.
-        for (StoredRow& row : readAll())
-            sink(std::move(row));
+        for (const ListedFilm& film : listWholeRows().films)
+            sink(std::move(m_wholeRows[static_cast<std::size_t>(film.rowid)]));
         return;
     }
     checkColumnTypes(m_db.handle(), byRowid->handle(), resultColumns(byRowid->handle()));
     if (covers == CoverReading::skipped)
-        byRowid.emplace(m_db, selectWithoutCover() + " WHERE rowid = ?");
+        byRowid.emplace(m_db, selectColumns(CoverReading::skipped) + " WHERE rowid = ?");
     const auto index = resultColumns(byRowid->handle());
     // Room for the pages the first pass reads (up to 64 MiB), so that the second finds them in memory.
     m_db.exec("PRAGMA cache_size = -65536");
@@ -375,17 +440,18 @@ std::int64_t MoviesTable::idOf(const StoredRow& row) const
     throw EEngineError("This movie has no ID, so it cannot be found in the table again");
 }
 
-StoredRow MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
+std::pair<StoredRow, std::int64_t> MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
 {
     sqlite::Transaction transaction(m_db);
     sqlite::Statement statement(m_db, insertCommand(set));
     bindInserted(statement, values, set);
     statement.step();
-    auto stored = readRowWhere("rowid", sqlite3_last_insert_rowid(m_db.handle()));
+    const std::int64_t rowid = sqlite3_last_insert_rowid(m_db.handle());
+    auto stored = readRowWhere("rowid", rowid);
     if (!stored)
         throw EEngineError("The new movie could not be read back after it was written");
     transaction.commit();
-    return std::move(*stored);
+    return { std::move(*stored), rowid };
 }
 
 StoredRow MoviesTable::update(const StoredRow& original, const MovieRecord& values, const ColumnSet& set)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "FilmList.h"
 #include "Sqlite.h"
+#include "ValueReader.h"
 
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/ReadMovies.h"
@@ -13,6 +15,7 @@
 #include <optional>
 #include <string_view>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace vantrelle::store {
@@ -21,11 +24,14 @@ using ColumnSet = std::bitset<kMovieColumnCount>;
 
 // The table Movies of one open catalogue file: the query's whole contact with the engine.
 //
-// The connection outlives a close of the query, so that the reopen after a save need not read the table
-// again. PRAGMA data_version changes only when another connection commits; while it stays as it was at this
-// connection's last read, the file holds exactly the rows the query held at its close (its own writes
-// included), and those rows stand in for reading them. Anything else reads the whole table. The journal mode
-// is never touched: a catalogue may live on a network share, where write-ahead logging is unsafe.
+// The query lists the films by ID and title alone (readList), which the file's title index holds, and reads the
+// rest of a film's row, its cover with it, when the film becomes current (readFilm).
+//
+// The connection outlives a close of the query, so that the reopen after a save need not read the list again.
+// PRAGMA data_version changes only when another connection commits; while it stays as it was at this
+// connection's last read of the list, the file holds exactly the films the query held at its close (its own
+// writes included), and that list stands in for reading it. Anything else reads the list again. The journal
+// mode is never touched: a catalogue may live on a network share, where write-ahead logging is unsafe.
 class MoviesTable {
 public:
     // Connects to the file the connection string names and makes sure that it holds a table Movies. Throws
@@ -33,7 +39,7 @@ public:
     // has no table Movies. Every failure is an EEngineError; EEngineBusy when another program held the file
     // for 5 s.
     static std::unique_ptr<MoviesTable> connect(std::string_view connectionString);
-    // Connects and checks the columns as readAll() does, without reading any row.
+    // Connects and checks the columns as readList() does, without reading any row.
     static std::unique_ptr<MoviesTable> openToWrite(std::string_view connectionString);
 
     // Whether `connectionString` names the file of this connection, and no other file has taken its place.
@@ -44,23 +50,26 @@ public:
     bool readOnly() const { return m_readOnly; }
     const std::filesystem::path& file() const { return m_file; }
 
-    // Reads every row in one read transaction, in title order by the user's language rules (TitleOrder.h).
-    // Throws as connect() does, and when a column is missing or of the wrong type. A value that does not
-    // convert to its column's type reads as null and is listed in its row's unreadable values.
-    std::vector<StoredRow> readAll();
-    // Gives every row to `sink` in the order of readAll(), one at a time and keeping none, in one read
-    // transaction: for readers of a whole catalogue (an export).
+    // Reads the list: every film's ID and title in list order (FilmList.h), in one read transaction, after
+    // checking the columns. Throws as connect() does, and when a column is missing or of the wrong type. When
+    // the query gave its list back (keepList) and no other program has written the file since the list was
+    // read, that list is returned, its posted films put in place, and the file is read no further.
+    FilmList readList();
+    // Takes over the list of the query at its close, for the next readList().
+    void keepList(FilmList list) { m_keptList = std::move(list); }
+    // The row of the film listed as `film`, as the file holds it now; nothing when it is gone. A value that
+    // does not convert to its column's type reads as null and is listed in the row's unreadable values.
+    std::optional<StoredRow> readFilm(const ListedFilm& film);
+    // Every stored value of the table that does not convert to its column's type, in one read transaction.
+    // Reads no cover but those stored as numbers.
+    UnreadableByFilm readUnreadable();
+    // Gives every row to `sink` in title order, one at a time and keeping none, in one read transaction: for
+    // readers of a whole catalogue (an export).
     // With CoverReading::skipped, every Cover reads as null and is not read at all.
     void readEach(const std::function<void(StoredRow&&)>& sink, CoverReading covers);
-    // Takes over the rows that the query held at its close, for the next readAll(): `inOrder` as readAll() gave
-    // them (less those deleted since), `posted` those the query wrote since, in any order.
-    void keepRows(std::vector<StoredRow> inOrder, std::vector<StoredRow> posted)
-    {
-        m_keptRows = KeptRows { std::move(inOrder), std::move(posted) };
-    }
 
-    // Adds a row with the `set` columns of `values` (never ID) and returns it as stored.
-    StoredRow insert(const MovieRecord& values, const ColumnSet& set);
+    // Adds a row with the `set` columns of `values` (never ID) and returns it as stored, with its rowid.
+    std::pair<StoredRow, std::int64_t> insert(const MovieRecord& values, const ColumnSet& set);
     // Writes the `set` columns of `values`, and only those, into the row that was read as `original`;
     // EUpdateConflict when that row was changed or deleted since (its unreadable values count too). Returns
     // the row as stored.
@@ -83,15 +92,14 @@ public:
     };
 
 private:
-    struct KeptRows {
-        std::vector<StoredRow> inOrder;
-        std::vector<StoredRow> posted;
-    };
-
     MoviesTable(const std::filesystem::path& file, bool readOnly);
     // Fails unless the file is still a SQLite database with a table Movies.
     void checkHoldsMovies() const;
     std::int64_t dataVersion() const;
+    // Every row, read whole in one read transaction, in list order; for a Movies without rowids (a view).
+    std::vector<StoredRow> readAll();
+    // readList() of a Movies without rowids: it keeps every row, and readFilm() serves them.
+    FilmList listWholeRows();
     std::optional<StoredRow> readRowWhere(std::string_view condition, std::int64_t key) const;
     std::int64_t idOf(const StoredRow& row) const;
 
@@ -100,8 +108,11 @@ private:
     bool m_readOnly = false;
     dev_t m_device = 0;
     ino_t m_inode = 0;
-    std::optional<std::int64_t> m_readVersion; // data_version at the last readAll()
-    std::optional<KeptRows> m_keptRows;
+    std::optional<std::int64_t> m_listVersion; // data_version at the last readList()
+    std::optional<FilmList> m_keptList;
+    std::optional<sqlite::Statement> m_readFilm; // every column of the row with a rowid, prepared at readList()
+    ColumnPositions m_filmColumns {};
+    std::vector<StoredRow> m_wholeRows; // of a Movies without rowids, by the rowid its films are listed with
 };
 
 } // namespace vantrelle::store

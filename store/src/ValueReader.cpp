@@ -21,9 +21,10 @@ std::string_view textOf(sqlite3_stmt* stmt, int i)
 
 Bytes toBytes(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
 
-void unreadable(int k, std::string stored, std::string expected, StoredRow& row)
+void unreadable(int k, std::string stored, std::string expected, std::vector<UnreadableValue>* list)
 {
-    row.unreadable.push_back({ kColumns[k].name, std::nullopt, {}, std::move(stored), std::move(expected) });
+    if (list)
+        list->push_back({ kColumns[k].name, std::nullopt, {}, std::move(stored), std::move(expected) });
 }
 
 } // namespace
@@ -44,7 +45,7 @@ StoredRow ValueReader::row() const
 {
     StoredRow row;
     for (int k = 0; k < kMovieColumnCount; ++k)
-        read(k, row);
+        row.values[k] = read(k, &row.unreadable);
     for (UnreadableValue& value : row.unreadable)
         nameFilm(value, row);
     return row;
@@ -58,34 +59,34 @@ void ValueReader::nameFilm(UnreadableValue& value, const StoredRow& row)
     value.title = title ? *title : std::string();
 }
 
-void ValueReader::read(int k, StoredRow& row) const
+FieldValue ValueReader::read(int k, std::vector<UnreadableValue>* unreadableValues) const
 {
     const int i = m_index[k];
     if (i < 0)
-        return; // not selected
+        return {}; // not selected
     const int storage = sqlite3_column_type(m_stmt, i);
     if (storage == SQLITE_NULL)
-        return;
+        return {};
     switch (kColumns[k].type) {
     case FieldType::ftAutoInc:
     case FieldType::ftInteger:
         if (const auto value = integer(i, storage))
-            row.values[k] = *value;
-        else if (storage == SQLITE_BLOB)
-            unreadable(k, "binary data", "a 32-bit integer", row);
+            return *value;
+        if (storage == SQLITE_BLOB)
+            unreadable(k, "binary data", "a 32-bit integer", unreadableValues);
         else if (storage != SQLITE_TEXT || sqlite3_column_bytes(m_stmt, i) > 0)
-            unreadable(k, quotedText(shortenedText(textOf(m_stmt, i))), "a 32-bit integer", row);
-        return;
+            unreadable(k, quotedText(shortenedText(textOf(m_stmt, i))), "a 32-bit integer", unreadableValues);
+        return {};
     case FieldType::ftWideString:
-        row.values[k] = ansiToUtf8(storage == SQLITE_BLOB ? blobOf(i) : textOf(m_stmt, i));
-        return;
+        return ansiToUtf8(storage == SQLITE_BLOB ? blobOf(i) : textOf(m_stmt, i));
     case FieldType::ftBlob:
-        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
-            unreadable(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes", row);
-        else
-            row.values[k] = toBytes(storage == SQLITE_TEXT ? textOf(m_stmt, i) : blobOf(i));
-        return;
+        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+            unreadable(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes", unreadableValues);
+            return {};
+        }
+        return toBytes(storage == SQLITE_TEXT ? textOf(m_stmt, i) : blobOf(i));
     }
+    return {};
 }
 
 std::optional<std::int32_t> ValueReader::integer(int i, int storage) const

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrelle::store {
 
@@ -31,11 +32,13 @@ public:
 
     // The current row of the statement.
     StoredRow row() const;
+    // The value of column `k` alone (null when unreadable, or not selected); an unreadable one is added to
+    // `unreadable` when given.
+    FieldValue read(int k, std::vector<UnreadableValue>* unreadable = nullptr) const;
     // Fills in which film an unreadable value belongs to.
     static void nameFilm(UnreadableValue& value, const StoredRow& row);
 
 private:
-    void read(int k, StoredRow& row) const;
     std::optional<std::int32_t> integer(int i, int storage) const;
     std::string_view blobOf(int i) const;
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,7 @@ namespace vantrelle::store {
 
 class MoviesTable;
 class MoviesQuery;
+struct FilmList;
 using DataSetNotifyEvent = std::function<void(MoviesQuery& DataSet)>;
 
 // The movies query aqMovies: "SELECT * FROM Movies ORDER BY NameOfMovie" over the catalogue file that the
@@ -26,14 +28,17 @@ using DataSetNotifyEvent = std::function<void(MoviesQuery& DataSet)>;
 // language's (TitleOrder.h): accents and case beside their base letters, films without a title first, equal
 // titles in the file's order.
 //
-// open() reads the whole table, covers included, into memory (a static snapshot: other programs' changes are
-// seen at the next open). A reopen (the window's, after each save) reads the covers again only when another
-// program has written to the file since the query last read it; otherwise the file still holds the covers the
-// query had, and it keeps them. Changes are written at once by post() and deleteRow(); a post or delete of a
-// row that another program changed or deleted since the open is refused (EUpdateConflict). A post that has
-// returned is on disk. A stored value that does not convert to its column's type reads as null; the open
-// still succeeds and says so in openWarning(), and the value stays in the file until a new one is posted in
-// its place.
+// open() reads the list: the IDs and titles, in order, of every film (a static snapshot: other programs' changes
+// are seen at the next open). The rest of a film's row, its cover with it, is read when the film becomes current,
+// and the rows of a few dozen films are kept, so that moving back to a film shows it as it was shown. A film that
+// another program changed after the open shows its stored values, the title in the list with them; one that
+// another program deleted shows its ID and title, every other column null, and a post of it is refused. A reopen
+// (the window's, after each save) reads nothing when no other program has written to the file since the query
+// last read it: it keeps its list, with the rows it posted moved to their places. Changes are written at once by
+// post() and deleteRow(); a post or delete of a row that another program changed or deleted since the open is
+// refused (EUpdateConflict). A post that has returned is on disk. A stored value that does not convert to its
+// column's type reads as null; the open still succeeds, openWarning() names it, and the value stays in the
+// file until a new one is posted in its place.
 //
 // Events run in this order (OnStateChange of the data source is raised on every change of state, after the
 // bound controls have been told):
@@ -97,11 +102,14 @@ public:
     // field '%s', expecting: %s actual: %s"). Does nothing when already open. A failure is thrown with no
     // event raised, and the query stays qsClosed.
     void open();
-    // The stored values that the last open could not convert and reads as null, in list order and column order.
-    const std::vector<UnreadableValue>& UnreadableValues() const { return m_unreadable; }
+    // The stored values of the open catalogue that do not convert and read as null, in list order and column
+    // order; none while closed. Found at the first question after an open, which reads every row but the
+    // covers (EEngineError when the file cannot be read), and kept up to date by the query's own posts and
+    // deletes.
+    const std::vector<UnreadableValue>& UnreadableValues() const;
     // One message that names every such value, for the caller to show once the open is over; empty when
     // every value converted.
-    std::string openWarning() const { return unreadableValuesMessage(m_unreadable); }
+    std::string openWarning() const { return unreadableValuesMessage(UnreadableValues()); }
     // Drops a pending insert or edit without writing it, and releases the result. The connection and the
     // covers stay for the next open, until the query goes or opens another file.
     // The window's destruction closes without OnStateChange: it clears the data source's handler first.
@@ -133,10 +141,10 @@ public:
     void setRecNo(int recNo);
 
     // Rows in the result, counting a row being inserted.
-    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    int recordCount() const;
     // The current row's number, 1-based; 0 when there is none.
     int recNo() const { return m_current < 0 ? 0 : m_current + 1; }
-    bool isEmpty() const { return m_rows.empty(); }
+    bool isEmpty() const { return recordCount() == 0; }
     // Set when a move tried to go before the first / past the last row (and by first() / last()).
     bool bof() const { return m_bof; }
     bool eof() const { return m_eof; }
@@ -147,17 +155,13 @@ public:
     Field& fieldByName(std::string_view name);
     const std::array<Field*, kMovieColumnCount>& fields() const { return m_fields; }
 
-    // The display text of `field` in row `recNo` (1-based) without moving there; for the list of titles.
+    // The display text of `field` in row `recNo` (1-based) without moving there; for the list of titles. The ID
+    // and the title are the list's; another column reads the film's row, as a move there would.
     std::string displayTextAt(int recNo, const Field& field) const;
 
 private:
     friend class Field;
     friend class DataSource;
-    struct Row : StoredRow {
-        std::uint64_t serial = 0; // identifies the row across inserts and deletes before it
-        bool posted = false; // written since the open, and so perhaps out of title order
-    };
-
     const FieldValue& currentValue(int column) const;
     void setCurrentValue(int column, FieldValue value);
     void checkActive() const;
@@ -180,12 +184,17 @@ private:
     void moveTo(int index);
     void doInsert();
     void releaseResult();
+    // The row of the film at `index` of the list: held, or read now (a film that is gone reads as its ID and
+    // title, every other column null).
+    const StoredRow& loadFilm(int index) const;
+    // Takes `stored` as the row the query has just written for `film`.
+    void takePosted(int index, StoredRow stored);
 
     std::unique_ptr<MoviesTable> m_table; // the catalogue file's connection, kept while closed
     std::array<Field*, kMovieColumnCount> m_fields;
     QueryState m_state = qsClosed;
-    std::vector<Row> m_rows;
-    std::vector<UnreadableValue> m_unreadable; // of the last open
+    std::unique_ptr<FilmList> m_list; // while open
+    mutable std::optional<std::vector<UnreadableValue>> m_unreadableInOrder;
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;

@@ -1,0 +1,109 @@
+#include "FilmList.h"
+
+#include "vantrelle/store/TitleOrder.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace vantrelle::store {
+
+namespace {
+
+// `kept` and `strays`, both in list order, as one list in list order. Each stray finds its place by a binary
+// search from the last one's, so that a few strays cost few comparisons.
+std::vector<ListedFilm> merged(std::vector<ListedFilm> kept, std::vector<ListedFilm> strays)
+{
+    std::vector<ListedFilm> films;
+    films.reserve(kept.size() + strays.size());
+    auto next = kept.begin();
+    for (ListedFilm& stray : strays) {
+        const auto end = std::upper_bound(next, kept.end(), stray, listedBefore);
+        std::move(next, end, std::back_inserter(films));
+        next = end;
+        films.push_back(std::move(stray));
+    }
+    std::move(next, kept.end(), std::back_inserter(films));
+    return films;
+}
+
+} // namespace
+
+bool listedBefore(const ListedFilm& a, const ListedFilm& b)
+{
+    const auto* titleA = std::get_if<std::string>(&a.title);
+    const auto* titleB = std::get_if<std::string>(&b.title);
+    if (!titleA || !titleB) {
+        if (titleA || titleB)
+            return !titleA;
+    } else if (const int order = TitleCollator::user().compare(*titleA, *titleB)) {
+        return order < 0;
+    }
+    return a.rowid < b.rowid;
+}
+
+void sortNearlyOrdered(std::vector<ListedFilm>& films)
+{
+    std::vector<ListedFilm> kept, strays;
+    kept.reserve(films.size());
+    for (ListedFilm& film : films) {
+        if (kept.empty() || !listedBefore(film, kept.back())) {
+            kept.push_back(std::move(film));
+        } else if (kept.size() >= 2 && !listedBefore(film, kept[kept.size() - 2])) {
+            // The one before stands out, not this one: it is after two films in a row.
+            strays.push_back(std::exchange(kept.back(), std::move(film)));
+        } else {
+            strays.push_back(std::move(film));
+        }
+    }
+    std::sort(strays.begin(), strays.end(), listedBefore);
+    films = merged(std::move(kept), std::move(strays));
+}
+
+void placePosted(std::vector<ListedFilm>& films)
+{
+    std::vector<ListedFilm> kept, posted;
+    kept.reserve(films.size());
+    for (ListedFilm& film : films)
+        (film.posted ? posted : kept).push_back(std::move(film));
+    if (posted.empty()) {
+        films = std::move(kept);
+        return;
+    }
+    for (ListedFilm& film : posted)
+        film.posted = false;
+    std::sort(posted.begin(), posted.end(), listedBefore);
+    films = merged(std::move(kept), std::move(posted));
+}
+
+const StoredRow* RowWindow::find(std::int64_t rowid)
+{
+    for (Held& held : m_held)
+        if (held.rowid == rowid) {
+            held.used = ++m_clock;
+            return &held.row;
+        }
+    return nullptr;
+}
+
+const StoredRow& RowWindow::put(std::int64_t rowid, StoredRow row)
+{
+    drop(rowid);
+    if (m_held.size() < kRows) {
+        m_held.push_back({ rowid, ++m_clock, std::move(row) });
+        return m_held.back().row;
+    }
+    Held& oldest = *std::min_element(
+        m_held.begin(), m_held.end(), [](const Held& a, const Held& b) { return a.used < b.used; });
+    oldest = { rowid, ++m_clock, std::move(row) };
+    return oldest.row;
+}
+
+void RowWindow::drop(std::int64_t rowid)
+{
+    std::erase_if(m_held, [rowid](const Held& held) { return held.rowid == rowid; });
+}
+
+} // namespace vantrelle::store
