@@ -258,12 +258,18 @@ void TForm1::FormCreate()
 
 void TForm1::reportUnreadableValues()
 {
-    const std::string warning = aqMovies->openWarning();
-    if (warning == m_shownOpenWarning)
-        return;
-    m_shownOpenWarning = warning;
-    if (!warning.empty())
-        QTimer::singleShot(0, this, [warning] { showErrorBox(warning); });
+    // Finding them reads every film but its cover, which takes a while in a large catalogue: once the window
+    // has appeared, or the open that asks for them is over.
+    QTimer::singleShot(0, this, [this] {
+        guarded([this] {
+            const std::string warning = aqMovies->openWarning();
+            if (warning == m_shownOpenWarning)
+                return;
+            m_shownOpenWarning = warning;
+            if (!warning.empty())
+                showErrorBox(warning);
+        });
+    });
 }
 
 void TForm1::FormDestroy()

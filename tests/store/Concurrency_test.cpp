@@ -160,3 +160,41 @@ TEST_F(StoreTest, ReturnedPostSurvivesTheProcessBeingKilled)
     query.open();
     EXPECT_EQ(titles(), std::vector<std::string> { "Stalker" });
 }
+
+// The open reads the titles; the rest of a film is read when it becomes current. A film that another program
+// changed or deleted in between shows what the file holds: never some columns of each version.
+TEST_F(StoreTest, AFilmChangedOrDeletedElsewhereAfterTheOpenShowsWhatTheFileHolds)
+{
+    sql("INSERT INTO Movies (ID, NameOfMovie, Genre, Cover, Year) VALUES (1, 'Alien', 'Horror', x'424d01', 1979), "
+        "(2, 'Brazil', 'Satire', x'424d02', 1985), (3, 'Casablanca', 'Drama', x'424d03', 1942);");
+    openQuiet();
+    sql("UPDATE Movies SET NameOfMovie = 'Brazil (cut)', Genre = 'Comedy', Cover = x'424d09' WHERE ID = 2; "
+        "DELETE FROM Movies WHERE ID = 3;");
+    query.next();
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Brazil (cut)");
+    EXPECT_EQ(query.aqMoviesGenre.asString(), "Comedy");
+    EXPECT_EQ(query.aqMoviesCover.asBytes(), Bytes({ 'B', 'M', 9 }));
+    EXPECT_EQ(query.aqMoviesYear.asInteger(), 1985);
+    EXPECT_EQ(titles(), (std::vector<std::string> { "Alien", "Brazil (cut)", "Casablanca" }));
+
+    // The deleted one keeps its place and title in the list and shows nothing else; a save of it is refused and
+    // a delete takes it away.
+    query.next();
+    EXPECT_EQ(events, (std::vector<std::string> { "AfterScroll", "AfterScroll" }));
+    EXPECT_EQ(query.aqMoviesID.asInteger(), 3);
+    EXPECT_EQ(query.aqMoviesNameOfMovie.asString(), "Casablanca");
+    for (const Field* field : query.fields())
+        EXPECT_TRUE(field->index() <= query.aqMoviesNameOfMovie.index() || field->isNull()) << field->fieldName();
+    query.edit();
+    query.aqMoviesGenre.setAsString("Drama");
+    try {
+        query.post();
+        ADD_FAILURE() << "post succeeded";
+    } catch (const EUpdateConflict& e) {
+        EXPECT_EQ(std::string(e.what()), kDeleted);
+    }
+    query.cancel();
+    query.deleteRow();
+    EXPECT_EQ(titles(), (std::vector<std::string> { "Alien", "Brazil (cut)" }));
+    EXPECT_EQ(query.aqMoviesGenre.asString(), "Comedy");
+}

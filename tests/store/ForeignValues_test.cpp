@@ -220,3 +220,31 @@ TEST_F(ForeignValues, ConflictCheckComparesWhatIsStored)
         query.close();
     }
 }
+
+// Our own saves and deletes keep the list of unreadable values up to date, without reading the file again.
+TEST_F(ForeignValues, TheWarningFollowsOurOwnSavesAndDeletes)
+{
+    sql("INSERT INTO Movies (ID, NameOfMovie, Year, Runtime) VALUES (2, 'Alien', '19x9', 117), "
+        "(5, 'Brazil', 1985, '2h'), (9, 'Heat', 1995, 'x');");
+    const auto columns = [this] {
+        std::vector<std::string> named;
+        for (const UnreadableValue& value : query.UnreadableValues())
+            named.push_back(value.title + " " + value.column);
+        return named;
+    };
+    query.open();
+    EXPECT_EQ(columns(), (std::vector<std::string> { "Alien Year", "Brazil Runtime", "Heat Runtime" }));
+    query.edit();
+    query.aqMoviesYear.setAsInteger(1979);
+    query.post();
+    EXPECT_EQ(columns(), (std::vector<std::string> { "Brazil Runtime", "Heat Runtime" }));
+    query.next();
+    query.deleteRow();
+    EXPECT_EQ(columns(), (std::vector<std::string> { "Heat Runtime" }));
+    query.close();
+    query.open();
+    EXPECT_EQ(columns(), (std::vector<std::string> { "Heat Runtime" }));
+    MoviesQuery fresh;
+    fresh.open();
+    EXPECT_EQ(query.UnreadableValues(), fresh.UnreadableValues());
+}

@@ -128,3 +128,46 @@ TEST(TitleCollator, LocaleComesFromTheEnvironmentAsPosixSays)
     for (const auto& c : cases)
         EXPECT_EQ(collationLocale(c.lcAll, c.lcCollate, c.lang), c.locale);
 }
+
+// The file's title index orders by SQLite's NOCASE, which the list corrects: many titles that the two orders place
+// differently (accents, case, punctuation, digits, equal titles), before and after saves that move some of them.
+TEST_F(StoreTest, TheListKeepsTheCollatorsOrderWhereTheFilesIndexDiffers)
+{
+    const std::vector<std::string> pieces = { "a", "A", "\xC3\xA9", "\xC3\x89", "e", "E", "z", "Z", "{", "_", "-", " ",
+        "1", "9", "~", "\xC3\xB6", "o" };
+    std::mt19937 random(11);
+    std::vector<std::string> inserted;
+    std::string values;
+    for (int i = 0; i < 400; ++i) {
+        std::string title;
+        for (int k = 0, length = 1 + static_cast<int>(random() % 4); k < length; ++k)
+            title += pieces[random() % pieces.size()];
+        inserted.push_back(title);
+        values += std::string(values.empty() ? "" : ", ") + "(" + std::to_string(i + 1) + ", '" + title + "')";
+    }
+    sql("INSERT INTO Movies (ID, NameOfMovie) VALUES " + values + ";");
+    // By the collator, equal titles in the order of their IDs.
+    const auto expectedOrder = [](std::vector<std::string> titles) {
+        std::stable_sort(titles.begin(), titles.end(),
+            [](const std::string& a, const std::string& b) { return TitleCollator::user().compare(a, b) < 0; });
+        return titles;
+    };
+    query.open();
+    EXPECT_EQ(titles(), expectedOrder(inserted));
+
+    for (const int id : { 3, 150, 151, 399 }) {
+        query.close();
+        query.open();
+        for (int recNo = 1; recNo <= query.recordCount(); ++recNo)
+            if (query.displayTextAt(recNo, query.aqMoviesID) == std::to_string(id))
+                query.setRecNo(recNo);
+        const std::string title = pieces[random() % pieces.size()] + pieces[random() % pieces.size()];
+        query.edit();
+        query.aqMoviesNameOfMovie.setAsString(title);
+        query.post();
+        inserted[id - 1] = title;
+    }
+    query.close();
+    query.open();
+    EXPECT_EQ(titles(), expectedOrder(inserted));
+}
