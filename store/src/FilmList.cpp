@@ -64,16 +64,35 @@ void sortNearlyOrdered(std::vector<ListedFilm>& films)
 
 void placePosted(std::vector<ListedFilm>& films)
 {
-    std::vector<ListedFilm> kept, posted;
-    kept.reserve(films.size());
-    for (ListedFilm& film : films)
-        (film.posted ? posted : kept).push_back(std::move(film));
-    if (posted.empty()) {
-        films = std::move(kept);
+    std::vector<std::size_t> postedAt;
+    for (std::size_t i = 0; i < films.size(); ++i)
+        if (films[i].posted) {
+            films[i].posted = false;
+            postedAt.push_back(i);
+        }
+    if (postedAt.size() == 1) {
+        // The window's save: the others are in order, and only the films between the old place and the new move.
+        const auto at = films.begin() + static_cast<std::ptrdiff_t>(postedAt.front());
+        const auto before = std::upper_bound(films.begin(), at, *at, listedBefore);
+        if (before != at)
+            std::rotate(before, at, at + 1);
+        else
+            std::rotate(at, at + 1, std::partition_point(at + 1, films.end(), [&](const ListedFilm& other) {
+                return listedBefore(other, *at);
+            }));
         return;
     }
-    for (ListedFilm& film : posted)
-        film.posted = false;
+    if (postedAt.empty())
+        return;
+    std::vector<ListedFilm> kept, posted;
+    kept.reserve(films.size());
+    for (std::size_t i = 0, next = 0; i < films.size(); ++i)
+        if (next < postedAt.size() && postedAt[next] == i) {
+            posted.push_back(std::move(films[i]));
+            ++next;
+        } else {
+            kept.push_back(std::move(films[i]));
+        }
     std::sort(posted.begin(), posted.end(), listedBefore);
     films = merged(std::move(kept), std::move(posted));
 }
