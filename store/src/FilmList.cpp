@@ -114,8 +114,8 @@ const StoredRow& RowWindow::put(std::int64_t rowid, StoredRow row)
         m_held.push_back({ rowid, ++m_clock, std::move(row) });
         return m_held.back().row;
     }
-    Held& oldest = *std::min_element(
-        m_held.begin(), m_held.end(), [](const Held& a, const Held& b) { return a.used < b.used; });
+    Held& oldest
+        = *std::min_element(m_held.begin(), m_held.end(), [](const Held& a, const Held& b) { return a.used < b.used; });
     oldest = { rowid, ++m_clock, std::move(row) };
     return oldest.row;
 }

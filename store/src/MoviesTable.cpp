@@ -263,8 +263,8 @@ FilmList MoviesTable::listWholeRows()
     FilmList list;
     list.films.reserve(m_wholeRows.size());
     for (std::size_t i = 0; i < m_wholeRows.size(); ++i)
-        list.films.push_back({ static_cast<std::int64_t>(i), m_wholeRows[i].values[kIdColumn],
-            m_wholeRows[i].values[kTitleColumn] });
+        list.films.push_back(
+            { static_cast<std::int64_t>(i), m_wholeRows[i].values[kIdColumn], m_wholeRows[i].values[kTitleColumn] });
     sortNearlyOrdered(list.films);
     return list;
 }

@@ -133,8 +133,8 @@ TEST(TitleCollator, LocaleComesFromTheEnvironmentAsPosixSays)
 // differently (accents, case, punctuation, digits, equal titles), before and after saves that move some of them.
 TEST_F(StoreTest, TheListKeepsTheCollatorsOrderWhereTheFilesIndexDiffers)
 {
-    const std::vector<std::string> pieces = { "a", "A", "\xC3\xA9", "\xC3\x89", "e", "E", "z", "Z", "{", "_", "-", " ",
-        "1", "9", "~", "\xC3\xB6", "o" };
+    const std::vector<std::string> pieces
+        = { "a", "A", "\xC3\xA9", "\xC3\x89", "e", "E", "z", "Z", "{", "_", "-", " ", "1", "9", "~", "\xC3\xB6", "o" };
     std::mt19937 random(11);
     std::vector<std::string> inserted;
     std::string values;
