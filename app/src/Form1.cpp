@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace vantrelle::app {
 
 namespace {
@@ -258,17 +260,29 @@ void TForm1::FormCreate()
 
 void TForm1::reportUnreadableValues()
 {
-    // Finding them reads every film but its cover, which takes a while in a large catalogue: once the window
-    // has appeared, or the open that asks for them is over.
-    QTimer::singleShot(0, this, [this] {
-        guarded([this] {
-            const std::string warning = aqMovies->openWarning();
-            if (warning == m_shownOpenWarning)
-                return;
-            m_shownOpenWarning = warning;
-            if (!warning.empty())
-                showErrorBox(warning);
-        });
+    m_unreadableValuesAsked = true;
+    if (m_drawn)
+        QTimer::singleShot(0, this, [this] { showUnreadableValues(); });
+}
+
+void TForm1::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!std::exchange(m_drawn, true) && m_unreadableValuesAsked)
+        QTimer::singleShot(0, this, [this] { showUnreadableValues(); });
+}
+
+void TForm1::showUnreadableValues()
+{
+    if (!std::exchange(m_unreadableValuesAsked, false))
+        return;
+    guarded([this] {
+        const std::string warning = aqMovies->openWarning();
+        if (warning == m_shownOpenWarning)
+            return;
+        m_shownOpenWarning = warning;
+        if (!warning.empty())
+            showErrorBox(warning);
     });
 }
 

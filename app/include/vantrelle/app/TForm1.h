@@ -147,6 +147,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void createControls();
@@ -180,8 +181,13 @@ private:
 
     // After an open: shows the query's warning about values it could not read in the error box, once the
     // window is on screen and the operation is over; the same warning is not repeated after every save.
+    // Finding them reads every film but its cover, a while in a large catalogue: never before the window has
+    // drawn itself.
     void reportUnreadableValues();
+    void showUnreadableValues();
     std::string m_shownOpenWarning;
+    bool m_unreadableValuesAsked = false;
+    bool m_drawn = false;
 
     // Makes the film with that ID current, if the list holds it.
     void showFilm(const std::string& id);
