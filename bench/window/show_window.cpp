@@ -85,6 +85,7 @@ int main(int argc, char** argv)
         QApplication application(argc, argv);
         QStringListModel model(titlesThroughTheIndex(file));
         QListView list;
+        list.setUniformItemSizes(true); // as the window's list, whose lines are all alike
         list.setModel(&model);
         reportWhenDrawn(list);
     }
