@@ -22,6 +22,14 @@ struct TOctreeNode {
     std::int64_t blueSum = 0;
     std::int32_t nextReducible = kNoNode;
     std::array<std::int32_t, 8> children { kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode };
+
+    void addPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+    {
+        ++pixelCount;
+        redSum += red;
+        greenSum += green;
+        blueSum += blue;
+    }
 };
 
 // An octree colour quantizer: every colour added goes down the tree one bit of red, green and
@@ -43,8 +51,12 @@ public:
 private:
     std::int32_t createNode(int level);
     void freeNode(std::int32_t node);
+    // Adds a colour from a node of the given level on its path, creating the rest of the path.
+    void addBelow(std::int32_t node, int level, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     void reduceTree();
     void collect(std::int32_t node, std::vector<PaletteEntry>& colours) const;
+    void rebuildShortcuts();
+    void fillShortcuts(std::int32_t node, int level, unsigned redBits, unsigned greenBits, unsigned blueBits);
 
     int m_colorLimit;
     int m_depth;
@@ -53,6 +65,12 @@ private:
     std::array<std::int32_t, 8> m_reducible {};
     std::vector<TOctreeNode> m_nodes;
     std::vector<std::int32_t> m_freeNodes;
+    // Where a colour enters the tree, by the top 3 bits of each channel: the node of level 3 on its
+    // path, or the leaf above it, or kNoNode while the path is not in the tree. The leaves of a
+    // reduced tree mostly stand at level 3, so most colours need no descent at all. Any change to
+    // the levels that it covers makes it stale, and the next colour rebuilds it.
+    std::vector<std::int32_t> m_shortcuts;
+    bool m_shortcutsStale = true;
 };
 
 } // namespace vantrelle::pictures
