@@ -95,7 +95,7 @@ void TGIFFrame::Assign(const TGraphic* source)
     assignBitmap(bitmapOf(*source));
 }
 
-void TGIFFrame::assignBitmap(TBitmap source)
+void TGIFFrame::assignBitmap(const TBitmap& source)
 {
     clear();
     if (source.empty())
@@ -104,9 +104,10 @@ void TGIFFrame::assignBitmap(TBitmap source)
     if (source.width() > kMaxFrameSide || source.height() > kMaxFrameSide)
         throw EInvalidGraphic("Image is too large for a GIF frame");
 
+    // The source is never converted in place: a true-colour bitmap is reduced where it stands.
     std::shared_ptr<TBitmap> made;
     if (source.bitsPerPixel() <= 8) {
-        made = std::make_shared<TBitmap>(std::move(source));
+        made = std::make_shared<TBitmap>(source);
     } else {
         made = ReduceToPaletteBitmap(source, m_image->reductionMode(), m_image->ditherKind());
     }

@@ -3,7 +3,8 @@
 #include "vantrelle/pictures/Errors.h"
 
 #include <fstream>
-#include <vector>
+#include <memory>
+#include <span>
 
 namespace vantrelle::pictures {
 
@@ -16,11 +17,12 @@ void TGraphic::loadFromFile(const std::string& fileName)
     const std::streamoff size = in.tellg();
     if (size < 0)
         throw EFileError("Cannot open file " + fileName);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    // Not zeroed first: the read fills every byte, and a picture file may be megabytes.
+    const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
     in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+    if (!in.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(size)))
         throw EFileError("Cannot open file " + fileName);
-    Stream stream(bytes);
+    Stream stream(std::span<const std::uint8_t>(bytes.get(), static_cast<std::size_t>(size)));
     loadFromStream(stream);
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <utility>
 #include <vector>
 
 using namespace vantrelle::pictures;
@@ -188,13 +189,25 @@ std::vector<Colour> noisyPicture(int width, int height, unsigned seed)
     return pixels;
 }
 
+// Colours spread over the whole cube: the tree is folded up to its top levels.
+std::vector<Colour> scatteredPicture(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<Colour> pixels;
+    for (int i = 0; i < width * height; ++i)
+        pixels.push_back({ static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+            static_cast<std::uint8_t>(random()), 0 });
+    return pixels;
+}
+
 // ---- Whole reductions ----
 
 TEST(ReduceToPaletteBitmap, MatchesTheModelOnNoisyPictures)
 {
-    for (const auto& [width, height, seed] :
-        { std::tuple { 64, 48, 1u }, std::tuple { 17, 33, 2u }, std::tuple { 1, 5, 3u } }) {
-        const std::vector<Colour> pixels = noisyPicture(width, height, seed);
+    for (const auto& [width, height, pixels] :
+        { std::tuple { 64, 48, noisyPicture(64, 48, 1u) }, std::tuple { 17, 33, noisyPicture(17, 33, 2u) },
+            std::tuple { 1, 5, noisyPicture(1, 5, 3u) }, std::tuple { 240, 160, noisyPicture(240, 160, 4u) },
+            std::tuple { 120, 90, scatteredPicture(120, 90, 5u) } }) {
         TBitmap source = trueColour(width, height, pixels);
         const auto result
             = ReduceToPaletteBitmap(source, TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor);
@@ -273,6 +286,14 @@ TEST(ReduceToPaletteBitmap, ConvertsOtherDepthsAndRefusesEmptySources)
     EXPECT_EQ(24, source.bitsPerPixel());
     EXPECT_EQ((Colour { 0, 0, 255, 0 }), result->pixelColor(0, 0));
     EXPECT_EQ((Colour { 0, 0, 0, 0 }), result->pixelColor(1, 0));
+
+    // A source that must stay as it is goes through a converted copy, to the same result.
+    TBitmap kept(2, 1, 16);
+    kept.scanLine(0)[0] = 0x1F;
+    const auto fromCopy = ReduceToPaletteBitmap(
+        std::as_const(kept), TReductionMode::OptimalWithSystemColors, TDitherKind::NearestColor);
+    EXPECT_EQ(16, kept.bitsPerPixel());
+    EXPECT_EQ(result->saveToBytes(), fromCopy->saveToBytes());
 
     for (TBitmap empty : { TBitmap(), TBitmap(0, 3, 24), TBitmap(3, 0, 24) }) {
         try {

@@ -21,12 +21,20 @@ public:
 // table starts with each cell that holds palette colours answering with the lowest-indexed one;
 // any other cell is answered by a full search (sum of absolute channel differences, ties to the
 // lower index) the first time it is asked, and keeps that answer for every later colour in it.
-class TFastColorLookup : public TColorLookup {
+class TFastColorLookup final : public TColorLookup {
 public:
     explicit TFastColorLookup(const LogicalPalette& palette);
 
     std::uint8_t NearestIndex(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t& outRed,
         std::uint8_t& outGreen, std::uint8_t& outBlue) override;
+    // NearestIndex without the colour, inline: once a cell is answered, a colour in it costs one table read.
+    std::uint8_t index(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+    {
+        std::int16_t& slot = m_inverse[static_cast<std::size_t>(key(red, green, blue))];
+        if (slot < 0)
+            slot = search(red, green, blue);
+        return static_cast<std::uint8_t>(slot);
+    }
     int entryCount() const { return m_entryCount; }
 
     static int key(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
@@ -35,6 +43,8 @@ public:
     }
 
 private:
+    std::int16_t search(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const;
+
     int m_entryCount = 0;
     std::array<PaletteEntry, 256> m_entries {};
     // The entries' channels apart, for the full search.

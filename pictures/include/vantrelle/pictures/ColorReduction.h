@@ -28,5 +28,8 @@ LogicalPalette BuildOptimizedPalette(TBitmap& source);
 // place to 24 bits per pixel. On failure nothing made here survives and the failure propagates
 // ("Invalid image dimensions" for a source without pixels).
 std::unique_ptr<TBitmap> ReduceToPaletteBitmap(TBitmap& source, TReductionMode mode, TDitherKind ditherKind);
+// The same for a source that stays as it is: one of 24 bits per pixel is read where it stands, one of
+// another depth through a converted copy.
+std::unique_ptr<TBitmap> ReduceToPaletteBitmap(const TBitmap& source, TReductionMode mode, TDitherKind ditherKind);
 
 } // namespace vantrelle::pictures

@@ -5,7 +5,6 @@
 #include "vantrelle/pictures/Palette.h"
 
 #include <cstdint>
-#include <vector>
 
 namespace vantrelle::pictures {
 
@@ -30,18 +29,21 @@ protected:
 class TDIBReader : public TDIB {
 public:
     TDIBReader(TBitmap& bitmap, int bitsPerPixel);
+    // Reads a bitmap in the pixel format that it has, leaving it as it is.
+    explicit TDIBReader(const TBitmap& bitmap);
 
     const std::uint8_t* scanLine(int row) const { return m_bitmap.scanLine(row); }
     int width() const { return m_bitmap.width(); }
     int height() const { return m_bitmap.height(); }
 
 private:
-    TBitmap& m_bitmap;
+    const TBitmap& m_bitmap;
 };
 
 // Collects the rows of a new picture of 8 bits per pixel with a palette and, on finish(), hands it
-// to its bitmap as a BMP file image: a 1064-byte info block (40-byte header and 256 colours) and
-// the rows bottom row first. The info block and pixel buffer are made on the first row request.
+// to its bitmap as a BMP file of that picture would load: 256 colours (the palette's, black past
+// its end), colours important = the palette's entry count, no resolution. The pixel buffer is made
+// on the first row request.
 class TDIBWriter : public TDIB {
 public:
     // "Invalid image dimensions" (on the first row request) when width or height is 0.
@@ -60,8 +62,7 @@ private:
     int m_width;
     int m_height;
     int m_bitsPerPixel;
-    std::size_t m_rowBytes = 0;
-    std::vector<std::uint8_t> m_image; // file header, info block, pixel buffer
+    TBitmap m_picture; // empty until the first row request
 };
 
 } // namespace vantrelle::pictures

@@ -126,7 +126,7 @@ public:
 
 private:
     friend class TGIFGraphic;
-    void assignBitmap(TBitmap source);
+    void assignBitmap(const TBitmap& source);
     // The frame's bitmap, made from the pixels and the active colour table when it has none; null
     // for an empty frame.
     std::shared_ptr<const TBitmap> makeBitmap();
