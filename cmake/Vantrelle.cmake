@@ -5,6 +5,8 @@ function(vantrelle_module name)
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/src/*.cpp")
     if(sources)
         add_library(${name} STATIC ${sources})
+        # Position-independent: the tool's command module, a shared object, links the modules too.
+        set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
         target_include_directories(${name} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}/include"
                                            PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}/src")
         target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})

@@ -1,3 +1,4 @@
+#include "CommandModule.h"
 #include "CommandRegistry.h"
 
 #include "vantrelle/Error.h"
@@ -11,14 +12,13 @@ namespace {
 
 void printUsage(std::ostream& out)
 {
+    loadCommandModule();
     out << "usage: vantrelle-tool COMMAND [ARGS...]\n\ncommands:\n";
     for (const auto& [name, command] : commands())
         out << "  " << command.usage << "\n      " << command.summary << "\n";
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     if (argc < 2) {
         printUsage(std::cerr);
@@ -29,7 +29,11 @@ int main(int argc, char** argv)
         printUsage(std::cout);
         return 0;
     }
-    const auto found = commands().find(name);
+    auto found = commands().find(name);
+    if (found == commands().end()) {
+        loadCommandModule();
+        found = commands().find(name);
+    }
     if (found == commands().end()) {
         std::cerr << "vantrelle-tool: unknown command '" << name << "'\n\n";
         printUsage(std::cerr);
@@ -40,7 +44,17 @@ int main(int argc, char** argv)
     } catch (const UsageError& e) {
         std::cerr << "vantrelle-tool: " << e.message << "\nusage: vantrelle-tool " << found->second.usage << "\n";
         return 2;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
     } catch (const std::exception& e) {
+        // A failed command, or a command module that could not be loaded.
         std::cerr << "vantrelle-tool: " << e.what() << "\n";
         return 1;
     }

@@ -20,6 +20,8 @@ for program in vantrelle vantrelle-tool; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program is not installed"
 done
 [ "$("$prefix/bin/vantrelle" --version)" = "vantrelle $version" ] || fail "the installed vantrelle does not answer --version"
+# Every command but the picture ones is in the tool's command module, which the installed tool must find.
+"$prefix/bin/vantrelle-tool" help >/dev/null || fail "the installed vantrelle-tool cannot load its command module"
 
 desktop=$prefix/share/applications/$id.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate refuses $desktop"

@@ -6,7 +6,10 @@
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,6 +59,32 @@ TEST(ReduceTool, WritesTheCoverBytesOfTheReducedPicture)
     EXPECT_NE(0, runTool("reduce " + (dir / "in.png").string() + " " + (dir / "x.bmp").string()));
     EXPECT_NE(0, runTool("reduce " + (dir / "Tmp").string() + " " + (dir / "x.bmp").string()));
     EXPECT_NE(0, runTool("reduce " + (dir / "missing.bmp").string() + " " + (dir / "x.bmp").string()));
+}
+
+TEST(ReduceTool, RunsWithoutTheCommandModuleThatTheOtherCommandsNeed)
+{
+    // A copy of the tool alone in a folder: the picture commands are its own, the others come from
+    // the command module, which is neither beside the copy nor where an installation would have it.
+    vantrelle::ScratchDir dir;
+    const std::filesystem::path tool = dir / "vantrelle-tool";
+    std::filesystem::copy_file(VANTRELLE_TOOL, tool);
+    TBitmap(4, 3, 24).saveToFile((dir / "in.bmp").string());
+    const auto run = [&](const std::string& arguments) {
+        const std::string command = tool.string() + " " + arguments + " >/dev/null 2>" + (dir / "errors.txt").string();
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+
+    EXPECT_EQ(0, run("reduce " + (dir / "in.bmp").string() + " " + (dir / "out.bmp").string()));
+    EXPECT_EQ(0, run("picture-info " + (dir / "out.bmp").string()));
+    for (const std::string& arguments : { std::string("help"), "create " + (dir / "Movies.mdb").string() }) {
+        EXPECT_EQ(1, run(arguments)) << arguments;
+        const std::string message
+            = "vantrelle-tool: The tool's command module vantrelle-tool-commands.so is neither in "
+            + dir.path().string() + " nor in ";
+        EXPECT_EQ(message, vantrelle::test::readFile(dir / "errors.txt").substr(0, message.size())) << arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "Movies.mdb"));
 }
 
 } // namespace
