@@ -1,5 +1,6 @@
 // Reading GIF87a and GIF89a files into TGIFGraphic.
 #include "GIFLzw.h"
+#include "GIFSubBlocks.h"
 #include "LittleEndian.h"
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/pictures/GIFImage.h"
@@ -247,50 +248,31 @@ private:
         if (minCodeSize > kMaxMinCodeSize)
             throw EGIFError("Corrupt GIF data: LZW minimum code size " + std::to_string(minCodeSize) + " is above "
                 + std::to_string(kMaxMinCodeSize));
-        decodePixels(frame, imageSubBlocks(), minCodeSize, std::size_t(pixels));
+        decodePixels(frame, minCodeSize, std::size_t(pixels));
     }
 
-    // The image's data sub-blocks, read leniently, joined and followed by the decoder's input padding.
-    std::vector<std::uint8_t> imageSubBlocks()
+    void decodePixels(TGIFFrame& frame, int minCodeSize, std::size_t count)
     {
-        std::vector<std::uint8_t> data;
-        while (haveByte()) {
-            const std::size_t size = byte();
-            if (size == 0)
-                break;
-            const std::size_t at = data.size();
-            const std::size_t available = std::min(size, m_stream.remaining());
-            data.resize(at + available);
-            m_stream.read(data.data() + at, available);
-            if (available < size) {
-                m_image.warning(kPrematureEnd);
-                break;
-            }
-        }
-        return data;
-    }
-
-    void decodePixels(TGIFFrame& frame, std::vector<std::uint8_t> data, int minCodeSize, std::size_t count)
-    {
-        const std::size_t size = data.size();
-        data.resize(size + kLzwInputPadding);
+        SubBlockReader data(m_stream);
         const std::uint8_t fill = frame.transparent ? frame.transparentIndex : 0;
-
         std::vector<std::uint8_t>& pixels = frame.pixels;
         LzwResult result;
         if (!frame.interlaced()) {
             pixels.resize(count + kLzwOutputPadding);
-            result = decodeLzw(data.data(), size, minCodeSize, pixels.data(), count);
+            result = decodeLzw(data, minCodeSize, pixels.data(), count);
             pixels.resize(count);
             std::fill(pixels.begin() + std::ptrdiff_t(result.written), pixels.end(), fill);
         } else {
             std::vector<std::uint8_t> linear(count + kLzwOutputPadding);
-            result = decodeLzw(data.data(), size, minCodeSize, linear.data(), count);
+            result = decodeLzw(data, minCodeSize, linear.data(), count);
             pixels.assign(count, fill);
             if (count > 0)
                 deinterlace(linear.data(), result.written / frame.width, result.written % frame.width, frame.width,
                     frame.height, pixels.data());
         }
+        data.skipRest();
+        if (data.truncated())
+            m_image.warning(kPrematureEnd);
         if (result.underRun)
             m_image.warning("Decoder bit buffer under-run");
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +57,56 @@ inline Bytes encodeUncompressed(const Bytes& pixels, int minCodeSize)
         packer.put(pixels[i], width);
     }
     packer.put(clear + 1, width);
+    return packer.finish();
+}
+
+// An LZW stream of the pixels as a GIF encoder writes it, strings growing in a table of 4096 codes. When the
+// table is full the encoder either sends a clear code or goes on with the full table.
+inline Bytes encodeLzw(const Bytes& pixels, int minCodeSize, bool clearWhenFull)
+{
+    const int clear = 1 << minCodeSize;
+    std::map<std::pair<int, int>, int> table; // (prefix code, next byte) -> code
+    int next = clear + 2;
+    // The code width follows the decoder, which defines each entry one code after the encoder.
+    int width = minCodeSize + 1, decoderNext = clear + 2;
+    bool first = true;
+    CodePacker packer;
+    const auto emit = [&](int code) {
+        packer.put(code, width);
+        if (!first && decoderNext < 4096 && ++decoderNext > (1 << width) - 1 && width < 12)
+            ++width;
+        first = false;
+    };
+    const auto restart = [&] {
+        packer.put(clear, width);
+        table.clear();
+        next = clear + 2;
+        width = minCodeSize + 1;
+        decoderNext = clear + 2;
+        first = true;
+    };
+    restart();
+    int prefix = -1;
+    for (const std::uint8_t pixel : pixels) {
+        if (prefix < 0) {
+            prefix = pixel;
+            continue;
+        }
+        const auto found = table.find({ prefix, pixel });
+        if (found != table.end()) {
+            prefix = found->second;
+            continue;
+        }
+        emit(prefix);
+        if (next < 4096)
+            table[{ prefix, pixel }] = next++;
+        if (next == 4096 && clearWhenFull)
+            restart();
+        prefix = pixel;
+    }
+    if (prefix >= 0)
+        emit(prefix);
+    emit(clear + 1);
     return packer.finish();
 }
 

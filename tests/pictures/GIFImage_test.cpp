@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
 
 using namespace vantrelle::pictures;
 using vantrelle::test::Bytes;
@@ -238,6 +240,55 @@ TEST(GIFImage, CompressedCodesGrowAndReuseTheTable)
     EXPECT_EQ(loaded.image.frames()[0]->pixels, Bytes(8, 1));
     EXPECT_TRUE(loaded.warnings.empty());
 }
+
+// Pixels of `colours` colours in runs of 1 to maxRun pixels.
+Bytes runs(std::size_t count, int colours, int maxRun, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Bytes pixels;
+    while (pixels.size() < count)
+        pixels.resize(std::min(count, pixels.size() + 1 + random() % unsigned(maxRun)),
+            std::uint8_t(random() % unsigned(colours)));
+    return pixels;
+}
+
+struct CompressedCase {
+    const char* name;
+    Bytes pixels;
+    int minCodeSize;
+    bool clearWhenFull;
+    int width, height; // of the frame, which may hold fewer pixels than the code stream
+};
+
+void PrintTo(const CompressedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class GIFCompressed : public testing::TestWithParam<CompressedCase> { };
+
+TEST_P(GIFCompressed, DecodesWhatAnEncoderWrote)
+{
+    const CompressedCase& c = GetParam();
+    const Bytes lzw = vantrelle::test::encodeLzw(c.pixels, c.minCodeSize, c.clearWhenFull);
+    Loaded loaded;
+    load(loaded, GifBuilder(c.width, c.height).image(c.width, c.height, lzw, c.minCodeSize).trailer().bytes());
+    const Bytes expected(c.pixels.begin(), c.pixels.begin() + std::ptrdiff_t(c.width * c.height));
+    ASSERT_EQ(loaded.image.frames().size(), 1u);
+    EXPECT_EQ(loaded.image.frames()[0]->pixels, expected);
+    EXPECT_TRUE(loaded.warnings.empty());
+}
+
+// Long strings, strings that name the entry being defined, a table that fills up with or without a clear
+// code, code streams of many sub-blocks, and a last string that runs past the frame.
+INSTANTIATE_TEST_SUITE_P(Streams, GIFCompressed,
+    testing::Values(CompressedCase { "LongRuns", runs(60000, 4, 3000, 1), 2, true, 200, 300 },
+        CompressedCase { "NoiseClearsTheFullTable", runs(60000, 256, 2, 2), 8, true, 300, 200 },
+        CompressedCase { "NoiseKeepsTheFullTable", runs(60000, 256, 2, 3), 8, false, 300, 200 },
+        CompressedCase { "RunsOfEightColours", runs(30000, 8, 40, 4), 3, false, 150, 200 },
+        CompressedCase { "ElevenBitRoots", runs(20000, 256, 5, 5), 11, true, 100, 200 },
+        CompressedCase { "LastStringRunsPastTheFrame", Bytes(5000, 7), 3, true, 70, 70 }),
+    [](const testing::TestParamInfo<CompressedCase>& info) { return info.param.name; });
 
 TEST(GIFImage, ZeroSizeImageTakesTheScreenSize)
 {
