@@ -10,12 +10,12 @@ namespace vantrelle::pictures {
 namespace {
 
 // The level of the nodes that the shortcuts name; a leaf above it stands for all of its paths.
-constexpr int kShortcutLevel = 3;
-constexpr int kShortcutUnusedBits = 8 - kShortcutLevel;
+constexpr int kShortcutLevel = 4;
 
-int shortcutKey(unsigned redBits, unsigned greenBits, unsigned blueBits)
+// The shortcut of a path given by the top kShortcutLevel bits of each channel.
+std::size_t shortcutIndex(unsigned redBits, unsigned greenBits, unsigned blueBits)
 {
-    return static_cast<int>((redBits << (2 * kShortcutLevel)) | (greenBits << kShortcutLevel) | blueBits);
+    return (redBits << (2 * kShortcutLevel)) | (greenBits << kShortcutLevel) | blueBits;
 }
 
 } // namespace
@@ -27,10 +27,10 @@ TColorQuantizer::TColorQuantizer(int colorLimit, int depth)
     if (colorLimit < 1 || depth < 1 || depth > 8)
         throw EInvalidGraphic("Invalid colour quantizer settings");
     m_reducible.fill(TOctreeNode::kNoNode);
-    m_shortcuts.resize(std::size_t { 1 } << (3 * kShortcutLevel));
+    m_shortcuts.assign(std::size_t { 1 } << (3 * kShortcutLevel), TOctreeNode::kNoNode);
 }
 
-std::int32_t TColorQuantizer::createNode(int level)
+std::int32_t TColorQuantizer::createNode(int level, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
     std::int32_t index;
     if (!m_freeNodes.empty()) {
@@ -41,16 +41,20 @@ std::int32_t TColorQuantizer::createNode(int level)
         index = static_cast<std::int32_t>(m_nodes.size());
         m_nodes.emplace_back();
     }
-    if (level <= kShortcutLevel)
-        m_shortcutsStale = true;
     TOctreeNode& node = m_nodes[static_cast<std::size_t>(index)];
     node.leaf = level == m_depth;
+    node.pathRed = red;
+    node.pathGreen = green;
+    node.pathBlue = blue;
     if (node.leaf) {
         ++m_leafCount;
     } else {
         node.nextReducible = m_reducible[static_cast<std::size_t>(level)];
         m_reducible[static_cast<std::size_t>(level)] = index;
     }
+    // A node made above the shortcut level is not named: a path that is not named yet starts at the root.
+    if (level == kShortcutLevel)
+        nameInShortcuts(index, level);
     return index;
 }
 
@@ -59,45 +63,26 @@ void TColorQuantizer::freeNode(std::int32_t node)
     m_freeNodes.push_back(node);
 }
 
-void TColorQuantizer::rebuildShortcuts()
-{
-    std::fill(m_shortcuts.begin(), m_shortcuts.end(), TOctreeNode::kNoNode);
-    if (m_root != TOctreeNode::kNoNode)
-        fillShortcuts(m_root, 0, 0, 0, 0);
-    m_shortcutsStale = false;
-}
-
-// The *Bits arguments are the node's path so far: the top `level` bits of each channel.
-void TColorQuantizer::fillShortcuts(
-    std::int32_t index, int level, unsigned redBits, unsigned greenBits, unsigned blueBits)
+void TColorQuantizer::nameInShortcuts(std::int32_t index, int level)
 {
     const TOctreeNode& node = m_nodes[static_cast<std::size_t>(index)];
-    if (node.leaf || level == kShortcutLevel) {
-        // A leaf above the shortcut level stands for every path below it.
-        const int below = kShortcutLevel - level;
-        const unsigned span = 1u << below;
-        for (unsigned red = 0; red < span; ++red)
-            for (unsigned green = 0; green < span; ++green)
-                for (unsigned blue = 0; blue < span; ++blue)
-                    m_shortcuts[static_cast<std::size_t>(shortcutKey(
-                        (redBits << below) | red, (greenBits << below) | green, (blueBits << below) | blue))]
-                        = index;
-        return;
-    }
-    for (unsigned child = 0; child < 8; ++child) {
-        const std::int32_t next = node.children[child];
-        if (next != TOctreeNode::kNoNode)
-            fillShortcuts(next, level + 1, redBits * 2 + (child >> 2), greenBits * 2 + ((child >> 1) & 1),
-                blueBits * 2 + (child & 1));
-    }
+    // The node's own bits of each channel, then every value of the bits below them.
+    const int below = kShortcutLevel - level;
+    const int unused = 8 - level;
+    const unsigned red = (static_cast<unsigned>(node.pathRed) >> unused) << below;
+    const unsigned green = (static_cast<unsigned>(node.pathGreen) >> unused) << below;
+    const unsigned blue = (static_cast<unsigned>(node.pathBlue) >> unused) << below;
+    const unsigned span = 1u << below;
+    for (unsigned r = 0; r < span; ++r)
+        for (unsigned g = 0; g < span; ++g)
+            for (unsigned b = 0; b < span; ++b)
+                m_shortcuts[shortcutIndex(red | r, green | g, blue | b)] = index;
 }
 
 void TColorQuantizer::addColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
-    if (m_shortcutsStale)
-        rebuildShortcuts();
-    const std::int32_t shortcut = m_shortcuts[static_cast<std::size_t>(
-        shortcutKey(red >> kShortcutUnusedBits, green >> kShortcutUnusedBits, blue >> kShortcutUnusedBits))];
+    constexpr int unused = 8 - kShortcutLevel;
+    const std::int32_t shortcut = m_shortcuts[shortcutIndex(red >> unused, green >> unused, blue >> unused)];
     if (shortcut != TOctreeNode::kNoNode) {
         TOctreeNode& node = m_nodes[static_cast<std::size_t>(shortcut)];
         // Only a new node can make a reduction due, so a colour that lands on a leaf is done.
@@ -108,7 +93,7 @@ void TColorQuantizer::addColor(std::uint8_t red, std::uint8_t green, std::uint8_
         return;
     }
     if (m_root == TOctreeNode::kNoNode)
-        m_root = createNode(0);
+        m_root = createNode(0, red, green, blue);
     addBelow(m_root, 0, red, green, blue);
 }
 
@@ -125,7 +110,7 @@ void TColorQuantizer::addBelow(std::int32_t index, int level, std::uint8_t red, 
         const int child = ((red & mask) >> shift) * 4 + ((green & mask) >> shift) * 2 + ((blue & mask) >> shift);
         std::int32_t next = node.children[static_cast<std::size_t>(child)];
         if (next == TOctreeNode::kNoNode) {
-            next = createNode(level + 1); // may move the pool: index the parent afresh
+            next = createNode(level + 1, red, green, blue); // may move the pool: index the parent afresh
             m_nodes[static_cast<std::size_t>(index)].children[static_cast<std::size_t>(child)] = next;
         }
         index = next;
@@ -143,10 +128,6 @@ void TColorQuantizer::reduceTree()
     TOctreeNode& node = m_nodes[static_cast<std::size_t>(index)];
     m_reducible[static_cast<std::size_t>(level)] = node.nextReducible;
     node.nextReducible = TOctreeNode::kNoNode;
-    // Reduced at the shortcut level, the node stays where the shortcuts name it, now a leaf; above that
-    // level, it takes the place of children that they name.
-    if (level < kShortcutLevel)
-        m_shortcutsStale = true;
 
     std::int64_t red = 0;
     std::int64_t green = 0;
@@ -170,6 +151,10 @@ void TColorQuantizer::reduceTree()
     node.greenSum = green;
     node.blueSum = blue;
     m_leafCount -= children - 1;
+    // Reduced at the shortcut level, the node stays where the shortcuts name it, now a leaf; above
+    // that level, it takes the place of its freed children.
+    if (level < kShortcutLevel)
+        nameInShortcuts(index, level);
 }
 
 void TColorQuantizer::process(const TDIBReader& reader)

@@ -22,6 +22,11 @@ struct TOctreeNode {
     std::int64_t blueSum = 0;
     std::int32_t nextReducible = kNoNode;
     std::array<std::int32_t, 8> children { kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode, kNoNode };
+    // The colour that made the node: the top bits of its channels, one per level above the node, are
+    // the node's path.
+    std::uint8_t pathRed = 0;
+    std::uint8_t pathGreen = 0;
+    std::uint8_t pathBlue = 0;
 
     void addPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
     {
@@ -49,14 +54,15 @@ public:
     int leafCount() const { return m_leafCount; }
 
 private:
-    std::int32_t createNode(int level);
+    std::int32_t createNode(int level, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     void freeNode(std::int32_t node);
     // Adds a colour from a node of the given level on its path, creating the rest of the path.
     void addBelow(std::int32_t node, int level, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     void reduceTree();
     void collect(std::int32_t node, std::vector<PaletteEntry>& colours) const;
-    void rebuildShortcuts();
-    void fillShortcuts(std::int32_t node, int level, unsigned redBits, unsigned greenBits, unsigned blueBits);
+    // Makes the shortcuts of every path through a node of the given level (at or above the shortcut
+    // level) name it.
+    void nameInShortcuts(std::int32_t node, int level);
 
     int m_colorLimit;
     int m_depth;
@@ -65,12 +71,10 @@ private:
     std::array<std::int32_t, 8> m_reducible {};
     std::vector<TOctreeNode> m_nodes;
     std::vector<std::int32_t> m_freeNodes;
-    // Where a colour enters the tree, by the top 3 bits of each channel: the node of level 3 on its
-    // path, or the leaf above it, or kNoNode while the path is not in the tree. The leaves of a
-    // reduced tree mostly stand at level 3, so most colours need no descent at all. Any change to
-    // the levels that it covers makes it stale, and the next colour rebuilds it.
+    // Where a colour enters the tree, by the top 4 bits of each channel: the node of level 4 on its
+    // path, or the leaf above it that a reduction made, or kNoNode (the colour starts at the root).
+    // The leaves of a reduced tree mostly stand at levels 3 and 4, so most colours need no descent.
     std::vector<std::int32_t> m_shortcuts;
-    bool m_shortcutsStale = true;
 };
 
 } // namespace vantrelle::pictures
