@@ -7,6 +7,8 @@
 #include "vantrelle/pictures/Picture.h"
 #include "vantrelle/pictures/PictureFormats.h"
 
+#include <malloc.h>
+
 #include <string>
 
 namespace {
@@ -16,6 +18,10 @@ int reduce(const vantrelle::tool::Arguments& args)
     using namespace vantrelle::pictures;
     if (args.size() != 2)
         throw vantrelle::tool::UsageError { "reduce needs an input and an output file" };
+    // The picture's buffers, megabytes each, follow one another: taken from the heap rather than mapped
+    // one by one, the file's bytes, once decoded, make room for the result, its frame's pixels and the
+    // output, which then need no fresh pages from the system.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
     TPicture picture;
     LoadPictureFile(picture, args[0]);
     TGIFGraphic converter;
