@@ -277,6 +277,13 @@ void TForm1::showUnreadableValues()
     if (!std::exchange(m_unreadableValuesAsked, false))
         return;
     guarded([this] {
+        // A few thousand films at a time (some tens of milliseconds), so that the window answers in between.
+        constexpr int kFilmsAtATime = 2000;
+        if (!aqMovies->searchUnreadableValues(kFilmsAtATime)) {
+            m_unreadableValuesAsked = true;
+            QTimer::singleShot(0, this, [this] { showUnreadableValues(); });
+            return;
+        }
         const std::string warning = aqMovies->openWarning();
         if (warning == m_shownOpenWarning)
             return;

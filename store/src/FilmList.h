@@ -53,15 +53,22 @@ private:
     std::uint64_t m_clock = 0;
 };
 
-// The stored values that do not convert, by film (rowid).
-using UnreadableByFilm = std::map<std::int64_t, std::vector<UnreadableValue>>;
+// The look for stored values that do not convert, which reads every film but its cover: a little at a time, in
+// the order of the films' rowids, so that a window can go on answering in between.
+struct UnreadableSearch {
+    // In the films looked at so far, by rowid; the query's own saves and deletes keep it up to date, and a film
+    // not looked at yet is read as the file holds it, with them.
+    std::map<std::int64_t, std::vector<UnreadableValue>> found;
+    std::optional<std::int64_t> lastRowid; // of the films looked at; none before the first
+    bool complete = false;
+};
 
 // The list of an open query, and what it keeps of it between a close and the next open while no other program
 // writes the file.
 struct FilmList {
     std::vector<ListedFilm> films; // in list order
     RowWindow window;
-    std::optional<UnreadableByFilm> unreadable; // found at the first question, kept up to date after
+    UnreadableSearch unreadable;
 };
 
 } // namespace vantrelle::store

@@ -91,13 +91,11 @@ void MoviesQuery::takePosted(int index, StoredRow stored)
     film.id = stored.values[kIdColumn];
     film.title = stored.values[kTitleColumn];
     film.posted = true;
-    if (m_list->unreadable) {
-        if (stored.unreadable.empty())
-            m_list->unreadable->erase(film.rowid);
-        else
-            (*m_list->unreadable)[film.rowid] = stored.unreadable;
-        m_unreadableInOrder.reset();
-    }
+    if (stored.unreadable.empty())
+        m_list->unreadable.found.erase(film.rowid);
+    else
+        m_list->unreadable.found[film.rowid] = stored.unreadable;
+    m_unreadableInOrder.reset();
     m_list->window.put(film.rowid, std::move(stored));
 }
 
@@ -112,16 +110,23 @@ const std::vector<UnreadableValue>& MoviesQuery::UnreadableValues() const
     if (!m_list)
         return kNone;
     if (!m_unreadableInOrder) {
-        if (!m_list->unreadable)
-            m_list->unreadable = m_table->readUnreadable();
+        m_table->searchUnreadable(m_list->unreadable, std::numeric_limits<std::int64_t>::max());
+        const auto& found = m_list->unreadable.found;
         std::vector<UnreadableValue> inOrder;
-        if (!m_list->unreadable->empty())
+        if (!found.empty())
             for (const ListedFilm& film : m_list->films)
-                if (const auto found = m_list->unreadable->find(film.rowid); found != m_list->unreadable->end())
-                    inOrder.insert(inOrder.end(), found->second.begin(), found->second.end());
+                if (const auto values = found.find(film.rowid); values != found.end())
+                    inOrder.insert(inOrder.end(), values->second.begin(), values->second.end());
         m_unreadableInOrder = std::move(inOrder);
     }
     return *m_unreadableInOrder;
+}
+
+bool MoviesQuery::searchUnreadableValues(int films)
+{
+    if (m_list)
+        m_table->searchUnreadable(m_list->unreadable, films);
+    return !m_list || m_list->unreadable.complete;
 }
 
 void MoviesQuery::setCurrentValue(int column, FieldValue value)
@@ -347,7 +352,7 @@ void MoviesQuery::deleteRow()
     m_table->remove(loadFilm(m_current));
     const std::int64_t rowid = m_list->films[m_current].rowid;
     m_list->window.drop(rowid);
-    if (m_list->unreadable && m_list->unreadable->erase(rowid) > 0)
+    if (m_list->unreadable.found.erase(rowid) > 0)
         m_unreadableInOrder.reset();
     m_list->films.erase(m_list->films.begin() + m_current);
     if (m_current >= recordCount())

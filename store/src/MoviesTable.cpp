@@ -335,35 +335,47 @@ std::optional<StoredRow> MoviesTable::readFilm(const ListedFilm& film)
     return row;
 }
 
-UnreadableByFilm MoviesTable::readUnreadable()
+void MoviesTable::searchUnreadable(UnreadableSearch& search, std::int64_t films)
 {
-    UnreadableByFilm found;
+    if (search.complete)
+        return;
     if (!m_readFilm) {
         for (std::size_t i = 0; i < m_wholeRows.size(); ++i)
             if (!m_wholeRows[i].unreadable.empty())
-                found.emplace(static_cast<std::int64_t>(i), m_wholeRows[i].unreadable);
-        return found;
+                search.found.emplace(static_cast<std::int64_t>(i), m_wholeRows[i].unreadable);
+        search.complete = true;
+        return;
     }
     sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
-    sqlite::Statement select(m_db, selectUnreadable());
+    sqlite::Statement select(
+        m_db, selectUnreadable() + (search.lastRowid ? " WHERE rowid > ?" : "") + " ORDER BY rowid LIMIT ?");
+    int parameter = 1;
+    if (search.lastRowid)
+        select.bindInt(parameter++, *search.lastRowid);
+    select.bindInt(parameter, films);
     const auto index = resultColumns(select.handle());
     const ValueReader reader(select.handle(), index);
+    std::int64_t looked = 0;
     while (select.step()) {
+        ++looked;
+        search.lastRowid = sqlite3_column_int64(select.handle(), 0);
         std::vector<UnreadableValue> values;
         for (int k = 0; k < kMovieColumnCount; ++k)
             if (index[k] >= 0 && k != kTitleColumn)
                 reader.read(k, &values);
-        if (values.empty())
+        if (values.empty()) {
+            search.found.erase(*search.lastRowid);
             continue;
+        }
         StoredRow film;
         film.values[kIdColumn] = reader.read(kIdColumn);
         film.values[kTitleColumn] = reader.read(kTitleColumn);
         for (UnreadableValue& value : values)
             ValueReader::nameFilm(value, film);
-        found.emplace(sqlite3_column_int64(select.handle(), 0), std::move(values));
+        search.found[*search.lastRowid] = std::move(values);
     }
     transaction.commit();
-    return found;
+    search.complete = looked < films;
 }
 
 void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink, CoverReading covers)

@@ -60,9 +60,9 @@ public:
     // The row of the film listed as `film`, as the file holds it now; nothing when it is gone. A value that
     // does not convert to its column's type reads as null and is listed in the row's unreadable values.
     std::optional<StoredRow> readFilm(const ListedFilm& film);
-    // Every stored value of the table that does not convert to its column's type, in one read transaction.
-    // Reads no cover but those stored as numbers.
-    UnreadableByFilm readUnreadable();
+    // Looks for stored values that do not convert to their column's type in up to `films` more films of
+    // `search`, in one read transaction. Reads no cover but those stored as numbers.
+    void searchUnreadable(UnreadableSearch& search, std::int64_t films);
     // Gives every row to `sink` in title order, one at a time and keeping none, in one read transaction: for
     // readers of a whole catalogue (an export).
     // With CoverReading::skipped, every Cover reads as null and is not read at all.

@@ -248,3 +248,28 @@ TEST_F(ForeignValues, TheWarningFollowsOurOwnSavesAndDeletes)
     fresh.open();
     EXPECT_EQ(query.UnreadableValues(), fresh.UnreadableValues());
 }
+
+// A window looks a few films at a time; in between, the user saves and deletes films, looked at already or not.
+TEST_F(ForeignValues, ALookInStepsFindsWhatOneLookFinds)
+{
+    sql("INSERT INTO Movies (ID, NameOfMovie, Year, Runtime) VALUES (1, 'A', '19x9', 90), (2, 'B', 1990, 90), "
+        "(3, 'C', '19x9', 90), (4, 'D', 1990, 'x'), (5, 'E', 'x', 90);");
+    query.open();
+    EXPECT_FALSE(query.searchUnreadableValues(2));
+    query.edit();
+    query.aqMoviesYear.setAsInteger(1979);
+    query.post();
+    query.last();
+    query.edit();
+    query.aqMoviesYear.setAsInteger(1995);
+    query.post();
+    EXPECT_FALSE(query.searchUnreadableValues(2));
+    query.setRecNo(3);
+    query.deleteRow();
+    EXPECT_TRUE(query.searchUnreadableValues(2));
+    ASSERT_EQ(query.UnreadableValues().size(), 1u);
+    EXPECT_EQ(query.UnreadableValues().front().title + " " + query.UnreadableValues().front().column, "D Runtime");
+    MoviesQuery fresh;
+    fresh.open();
+    EXPECT_EQ(query.UnreadableValues(), fresh.UnreadableValues());
+}

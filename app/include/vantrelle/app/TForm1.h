@@ -182,7 +182,7 @@ private:
     // After an open: shows the query's warning about values it could not read in the error box, once the
     // window is on screen and the operation is over; the same warning is not repeated after every save.
     // Finding them reads every film but its cover, a while in a large catalogue: never before the window has
-    // drawn itself.
+    // drawn itself, and a few thousand films at a time between the window's events.
     void reportUnreadableValues();
     void showUnreadableValues();
     std::string m_shownOpenWarning;

@@ -107,6 +107,9 @@ public:
     // covers (EEngineError when the file cannot be read), and kept up to date by the query's own posts and
     // deletes.
     const std::vector<UnreadableValue>& UnreadableValues() const;
+    // Looks for them in up to `films` more films, in a read of its own; true when every film has been looked
+    // at, and UnreadableValues() answers without reading. A window looks a little at a time, between its events.
+    bool searchUnreadableValues(int films);
     // One message that names every such value, for the caller to show once the open is over; empty when
     // every value converted.
     std::string openWarning() const { return unreadableValuesMessage(UnreadableValues()); }
