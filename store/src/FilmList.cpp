@@ -107,15 +107,16 @@ const StoredRow* RowWindow::find(std::int64_t rowid)
     return nullptr;
 }
 
-const StoredRow& RowWindow::put(std::int64_t rowid, StoredRow row)
+const StoredRow& RowWindow::put(std::int64_t rowid, StoredRow row, std::int64_t kept)
 {
     drop(rowid);
     if (m_held.size() < kRows) {
         m_held.push_back({ rowid, ++m_clock, std::move(row) });
         return m_held.back().row;
     }
-    Held& oldest
-        = *std::min_element(m_held.begin(), m_held.end(), [](const Held& a, const Held& b) { return a.used < b.used; });
+    Held& oldest = *std::min_element(m_held.begin(), m_held.end(), [kept](const Held& a, const Held& b) {
+        return (a.rowid == kept) == (b.rowid == kept) ? a.used < b.used : b.rowid == kept;
+    });
     oldest = { rowid, ++m_clock, std::move(row) };
     return oldest.row;
 }

@@ -39,8 +39,9 @@ public:
 
     // The row of the film with `rowid`, if held; it then counts as the one used last.
     const StoredRow* find(std::int64_t rowid);
-    // Holds `row` for the film with `rowid`, in place of the row used longest ago when full.
-    const StoredRow& put(std::int64_t rowid, StoredRow row);
+    // Holds `row` for the film with `rowid`; when full, in place of the row used longest ago but that of the film
+    // with `kept` (the current film's, which the query shows).
+    const StoredRow& put(std::int64_t rowid, StoredRow row, std::int64_t kept);
     void drop(std::int64_t rowid);
 
 private:

@@ -82,7 +82,7 @@ const StoredRow& MoviesQuery::loadFilm(int index) const
         stored->values[kIdColumn] = film.id;
         stored->values[kTitleColumn] = film.title;
     }
-    return m_list->window.put(film.rowid, std::move(*stored));
+    return m_list->window.put(film.rowid, std::move(*stored), currentRowid());
 }
 
 void MoviesQuery::takePosted(int index, StoredRow stored)
@@ -96,7 +96,12 @@ void MoviesQuery::takePosted(int index, StoredRow stored)
     else
         m_list->unreadable.found[film.rowid] = stored.unreadable;
     m_unreadableInOrder.reset();
-    m_list->window.put(film.rowid, std::move(stored));
+    m_list->window.put(film.rowid, std::move(stored), currentRowid());
+}
+
+std::int64_t MoviesQuery::currentRowid() const
+{
+    return m_current < 0 ? kNotStored : m_list->films[m_current].rowid;
 }
 
 int MoviesQuery::recordCount() const

@@ -190,6 +190,8 @@ private:
     // The row of the film at `index` of the list: held, or read now (a film that is gone reads as its ID and
     // title, every other column null).
     const StoredRow& loadFilm(int index) const;
+    // The rowid of the current film, whose row the query keeps while it reads others.
+    std::int64_t currentRowid() const;
     // Takes `stored` as the row the query has just written for `film`.
     void takePosted(int index, StoredRow stored);
 
