@@ -46,6 +46,9 @@ bool listedBefore(const ListedFilm& a, const ListedFilm& b)
 
 void sortNearlyOrdered(std::vector<ListedFilm>& films)
 {
+    // Most often the index gives the list's order already: then one comparison of neighbours each, nothing moved.
+    if (std::is_sorted(films.begin(), films.end(), listedBefore))
+        return;
     std::vector<ListedFilm> kept, strays;
     kept.reserve(films.size());
     for (ListedFilm& film : films) {

@@ -303,6 +303,12 @@ FilmList MoviesTable::readList()
             m_db, "SELECT rowid AS listedRowid, ID, NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE");
         const auto index = resultColumns(select.handle());
         const ValueReader reader(select.handle(), index);
+        // Room for every film at once, since growing a list of tens of thousands costs as much as reading it;
+        // the highest rowid is the count in a catalogue we made, less its deletions.
+        sqlite::Statement highest(m_db, "SELECT max(rowid) FROM Movies");
+        highest.step();
+        list.films.reserve(
+            static_cast<std::size_t>(std::clamp<std::int64_t>(highest.columnInt(0), 0, std::int64_t { 1 } << 20)));
         while (select.step())
             list.films.push_back(
                 { sqlite3_column_int64(select.handle(), 0), reader.read(kIdColumn), reader.read(kTitleColumn) });
