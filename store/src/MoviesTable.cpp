@@ -177,8 +177,10 @@ void bindInserted(sqlite::Statement& insert, const MovieRecord& values, const Co
 
 } // namespace
 
+// One thread at a time uses a connection (the query's owner), so the engine need not lock around every call;
+// at the open that is one lock per value of tens of thousands of films.
 MoviesTable::MoviesTable(const std::filesystem::path& file, bool readOnly)
-    : m_db(file, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, throwEngineError)
+    : m_db(file, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX, throwEngineError)
     , m_file(file)
 {
     // The engine opens a file it may not write for reading only; a write would then fail only once a whole film
