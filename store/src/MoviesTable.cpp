@@ -7,15 +7,12 @@
 
 #include "vantrelle/store/ConnectionString.h"
 #include "vantrelle/store/Errors.h"
-#include "vantrelle/store/TitleOrder.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -92,28 +89,6 @@ void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const ColumnPositions& in
             throw EDatabaseError(std::string("Type mismatch for field '") + kColumns[k].name + "', expecting: "
                 + expectedTypeName(kColumns[k].type) + " actual: " + columnTypeName(declaredType, autoIncrement != 0));
     }
-}
-
-// Bytes whose order is the title order by the user's collator, no title first.
-std::string titleSortKey(const FieldValue& title)
-{
-    const auto* text = std::get_if<std::string>(&title);
-    return text ? '\x01' + TitleCollator::user().sortKey(*text) : std::string();
-}
-
-// The positions of `titles` in title order: equal titles in the order given.
-std::vector<std::size_t> titleOrder(const std::vector<const FieldValue*>& titles)
-{
-    std::vector<std::pair<std::string, std::size_t>> keys;
-    keys.reserve(titles.size());
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        keys.emplace_back(titleSortKey(*titles[i]), i);
-    std::sort(keys.begin(), keys.end());
-    std::vector<std::size_t> order;
-    order.reserve(keys.size());
-    for (const auto& key : keys)
-        order.push_back(key.second);
-    return order;
 }
 
 // "SELECT <every column, or every column but Cover> FROM Movies", the columns named, so that their places stay.
@@ -297,31 +272,35 @@ FilmList MoviesTable::readList()
     m_filmColumns = resultColumns(m_readFilm->handle());
     const bool unchanged = kept && keptVersion == version;
     FilmList list;
-    if (unchanged) {
+    if (unchanged)
         list = std::move(*kept);
-    } else {
-        // The title index gives the films in SQLite's NOCASE order, close to the collator's.
-        sqlite::Statement select(
-            m_db, "SELECT rowid AS listedRowid, ID, NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE");
-        const auto index = resultColumns(select.handle());
-        const ValueReader reader(select.handle(), index);
-        // Room for every film at once, since growing a list of tens of thousands costs as much as reading it;
-        // the highest rowid is the count in a catalogue we made, less its deletions.
-        sqlite::Statement highest(m_db, "SELECT max(rowid) FROM Movies");
-        highest.step();
-        list.films.reserve(
-            static_cast<std::size_t>(std::clamp<std::int64_t>(highest.columnInt(0), 0, std::int64_t { 1 } << 20)));
-        while (select.step())
-            list.films.push_back(
-                { sqlite3_column_int64(select.handle(), 0), reader.read(kIdColumn), reader.read(kTitleColumn) });
-    }
+    else
+        list.films = readListedFilms();
     transaction.commit();
     m_listVersion = version;
     if (unchanged)
         placePosted(list.films);
-    else
-        sortNearlyOrdered(list.films);
     return list;
+}
+
+std::vector<ListedFilm> MoviesTable::readListedFilms() const
+{
+    // The title index gives the films in SQLite's NOCASE order, close to the collator's.
+    sqlite::Statement select(
+        m_db, "SELECT rowid AS listedRowid, ID, NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE");
+    const auto index = resultColumns(select.handle());
+    const ValueReader reader(select.handle(), index);
+    // Room for every film at once, since growing a list of tens of thousands costs as much as reading it;
+    // the highest rowid is the count in a catalogue we made, less its deletions.
+    sqlite::Statement highest(m_db, "SELECT max(rowid) FROM Movies");
+    highest.step();
+    std::vector<ListedFilm> films;
+    films.reserve(
+        static_cast<std::size_t>(std::clamp<std::int64_t>(highest.columnInt(0), 0, std::int64_t { 1 } << 20)));
+    while (select.step())
+        films.push_back({ sqlite3_column_int64(select.handle(), 0), reader.read(kIdColumn), reader.read(kTitleColumn) });
+    sortNearlyOrdered(films);
+    return films;
 }
 
 std::optional<StoredRow> MoviesTable::readFilm(const ListedFilm& film)
@@ -403,30 +382,15 @@ void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink, CoverRe
     if (covers == CoverReading::skipped)
         byRowid.emplace(m_db, selectColumns(CoverReading::skipped) + " WHERE rowid = ?");
     const auto index = resultColumns(byRowid->handle());
-    // Room for the pages the first pass reads (up to 64 MiB), so that the second finds them in memory.
+    // Room for the table's pages (up to 64 MiB): rows read in title order come back to each page many times.
     m_db.exec("PRAGMA cache_size = -65536");
     checkCatalogueFile(m_file);
     sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
     checkHoldsMovies();
-    // The titles first, which come before every long value of a row, then each row in their order.
-    std::vector<std::int64_t> rowids;
-    std::vector<FieldValue> titles;
-    {
-        sqlite::Statement select(m_db, "SELECT rowid, NameOfMovie FROM Movies");
-        const auto titleIndex = resultColumns(select.handle());
-        const ValueReader reader(select.handle(), titleIndex);
-        while (select.step()) {
-            rowids.push_back(sqlite3_column_int64(select.handle(), 0));
-            titles.push_back(std::move(reader.row().values[kTitleColumn]));
-        }
-    }
-    std::vector<const FieldValue*> titlePointers;
-    titlePointers.reserve(titles.size());
-    for (const FieldValue& title : titles)
-        titlePointers.push_back(&title);
+    // The list first, from the title index, then each row in its order.
     const ValueReader reader(byRowid->handle(), index);
-    for (const std::size_t i : titleOrder(titlePointers)) {
-        byRowid->bindInt(1, rowids[i]);
+    for (const ListedFilm& film : readListedFilms()) {
+        byRowid->bindInt(1, film.rowid);
         if (byRowid->step())
             sink(reader.row());
         byRowid->reset();

@@ -98,6 +98,8 @@ private:
     std::int64_t dataVersion() const;
     // Every row, read whole in one read transaction, in list order; for a Movies without rowids (a view).
     std::vector<StoredRow> readAll();
+    // Every film's rowid, ID and title, in list order, read through the title index.
+    std::vector<ListedFilm> readListedFilms() const;
     // readList() of a Movies without rowids: it keeps every row, and readFilm() serves them.
     FilmList listWholeRows();
     std::optional<StoredRow> readRowWhere(std::string_view condition, std::int64_t key) const;
