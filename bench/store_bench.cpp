@@ -197,13 +197,13 @@ void BM_PlainTitles(benchmark::State& state)
     for (auto _ : state) {
         sqlite3* db = nullptr;
         // One thread uses the connection, as the query's does: no locks around each call.
-        check(sqlite3_open_v2(largeCatalogue().file().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                  nullptr),
+        check(
+            sqlite3_open_v2(largeCatalogue().file().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
             db);
         sqlite3_stmt* select = nullptr;
         check(sqlite3_prepare_v2(db,
-                  "SELECT ID, NameOfMovie FROM Movies INDEXED BY MoviesByName ORDER BY NameOfMovie COLLATE NOCASE",
-                  -1, &select, nullptr),
+                  "SELECT ID, NameOfMovie FROM Movies INDEXED BY MoviesByName ORDER BY NameOfMovie COLLATE NOCASE", -1,
+                  &select, nullptr),
             db);
         std::vector<std::pair<std::int64_t, std::string>> titles;
         while (sqlite3_step(select) == SQLITE_ROW)
@@ -314,7 +314,7 @@ BENCHMARK(BM_PlainTitles)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ScrollAll)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 const bool registered = (vantrelle::bench::compare(
-                              "store.open", "BM_LargeOpen/min_time:1.000", "BM_PlainTitles/min_time:1.000"),
+                             "store.open", "BM_LargeOpen/min_time:1.000", "BM_PlainTitles/min_time:1.000"),
     vantrelle::bench::compare("store.ordered", "BM_StoreOpen/min_time:1.000", "BM_PlainUnorderedSelect/min_time:1.000"),
     true);
 

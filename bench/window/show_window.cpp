@@ -60,8 +60,8 @@ QStringList titlesThroughTheIndex(const char* file)
     sqlite3_open_v2(file, &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* select = nullptr;
     sqlite3_prepare_v2(db,
-        "SELECT ID, NameOfMovie FROM Movies INDEXED BY MoviesByName ORDER BY NameOfMovie COLLATE NOCASE", -1,
-        &select, nullptr);
+        "SELECT ID, NameOfMovie FROM Movies INDEXED BY MoviesByName ORDER BY NameOfMovie COLLATE NOCASE", -1, &select,
+        nullptr);
     QStringList titles;
     while (sqlite3_step(select) == SQLITE_ROW)
         titles.append(QString::fromUtf8(

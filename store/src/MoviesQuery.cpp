@@ -267,8 +267,8 @@ bool MoviesQuery::readOnly() const
 void MoviesQuery::checkWritable() const
 {
     if (readOnly())
-        throw EDatabaseError(
-            "The catalogue \"" + m_table->file().string() + "\" is read-only: films cannot be added, edited or deleted");
+        throw EDatabaseError("The catalogue \"" + m_table->file().string()
+            + "\" is read-only: films cannot be added, edited or deleted");
 }
 
 void MoviesQuery::insert()

@@ -161,8 +161,7 @@ MoviesTable::MoviesTable(const std::filesystem::path& file, bool readOnly)
     // The engine opens a file it may not write for reading only; a write would then fail only once a whole film
     // was typed. It makes its journal beside the file, so a folder it may not write is as good as read-only.
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    m_readOnly
-        = readOnly || sqlite3_db_readonly(m_db.handle(), "main") == 1 || ::access(folder.c_str(), W_OK) != 0;
+    m_readOnly = readOnly || sqlite3_db_readonly(m_db.handle(), "main") == 1 || ::access(folder.c_str(), W_OK) != 0;
     // Another program's write holds the file only briefly; a longer wait would freeze the window.
     m_db.check(sqlite3_busy_timeout(m_db.handle(), 5000));
     // Every committed write is on disk before the post returns (the default; set so it never drifts).
@@ -298,7 +297,8 @@ std::vector<ListedFilm> MoviesTable::readListedFilms() const
     films.reserve(
         static_cast<std::size_t>(std::clamp<std::int64_t>(highest.columnInt(0), 0, std::int64_t { 1 } << 20)));
     while (select.step())
-        films.push_back({ sqlite3_column_int64(select.handle(), 0), reader.read(kIdColumn), reader.read(kTitleColumn) });
+        films.push_back(
+            { sqlite3_column_int64(select.handle(), 0), reader.read(kIdColumn), reader.read(kTitleColumn) });
     sortNearlyOrdered(films);
     return films;
 }
