@@ -1,6 +1,7 @@
 #include "vantrelle/CodePage.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace vantrelle {
 
@@ -101,7 +102,19 @@ void appendUtf8(std::string& out, char32_t c)
 
 bool isValidUtf8(std::string_view bytes)
 {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
     for (std::size_t i = 0; i < bytes.size();) {
+        // Most text is ASCII: eight bytes at a time while none has its high bit.
+        std::uint64_t word;
+        if (bytes.size() - i >= sizeof word
+            && (std::memcpy(&word, bytes.data() + i, sizeof word), !(word & kHighBits))) {
+            i += sizeof word;
+            continue;
+        }
+        if (static_cast<std::uint8_t>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = sequenceLength(bytes, i);
         if (n == 0)
             return false;
