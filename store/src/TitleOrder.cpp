@@ -6,6 +6,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <vector>
@@ -44,6 +45,55 @@ int compareWith(const UCollator* collator, std::string_view a, std::string_view 
     return ucol_strcollUTF8(collator, a.data(), length(a), b.data(), length(b), &status);
 }
 
+// Whether `collator` orders ASCII letters, digits and spaces as the root rules do: no tailoring (most languages
+// written in Latin letters have none), no reordered scripts, and the default attributes.
+bool ordersPlainTitlesAsRoot(const UCollator* collator)
+{
+    std::int32_t rulesLength = 0;
+    ucol_getRules(collator, &rulesLength);
+    UErrorCode status = U_ZERO_ERROR;
+    const std::int32_t reorderCodes = ucol_getReorderCodes(collator, nullptr, 0, &status);
+    const auto is = [collator](UColAttribute attribute, UColAttributeValue value) {
+        UErrorCode attributeStatus = U_ZERO_ERROR;
+        return ucol_getAttribute(collator, attribute, &attributeStatus) == value && U_SUCCESS(attributeStatus);
+    };
+    return rulesLength == 0 && reorderCodes == 0 && is(UCOL_STRENGTH, UCOL_TERTIARY)
+        && is(UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE) && is(UCOL_CASE_FIRST, UCOL_OFF)
+        && is(UCOL_CASE_LEVEL, UCOL_OFF) && is(UCOL_NUMERIC_COLLATION, UCOL_OFF);
+}
+
+// ASCII letters, digits and the space.
+constexpr std::array<bool, 256> kPlainCharacters = [] {
+    std::array<bool, 256> plain {};
+    plain[' '] = true;
+    for (int c = 0; c < 10; ++c)
+        plain['0' + c] = true;
+    for (int c = 0; c < 26; ++c)
+        plain['a' + c] = plain['A' + c] = true;
+    return plain;
+}();
+
+// The root rules' order of two titles of ASCII letters, digits and spaces alone, without the collator's setup
+// for every call: those characters come in the order of their lower-case codes (space, digits, letters), a title
+// that begins another comes first, and of titles that differ in case alone the one in lower case where they
+// first differ.
+int comparePlainTitles(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return static_cast<unsigned char>(c | 0x20); }; // of A-Z; the others stay
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    while (i < common && lower(a[i]) == lower(b[i]))
+        ++i;
+    if (i < common)
+        return lower(a[i]) < lower(b[i]) ? -1 : 1;
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    const auto caseDiffers = std::mismatch(a.begin(), a.end(), b.begin());
+    if (caseDiffers.first == a.end())
+        return 0;
+    return *caseDiffers.first > *caseDiffers.second ? -1 : 1; // the lower case has the higher code
+}
+
 std::string keyWith(const UCollator* collator, std::string_view title)
 {
     std::vector<UChar> text(title.size() + 1);
@@ -75,6 +125,7 @@ TitleCollator::TitleCollator(std::string_view locale)
     const std::string name = localeName(locale);
     m_order.reset(openCollator(name, UCOL_TERTIARY));
     m_letters.reset(openCollator(name, UCOL_PRIMARY));
+    m_plainTitlesAsRoot = ordersPlainTitlesAsRoot(m_order.get());
 }
 
 TitleCollator::~TitleCollator() = default;
@@ -88,7 +139,22 @@ const TitleCollator& TitleCollator::user()
 
 int TitleCollator::compare(std::string_view a, std::string_view b) const
 {
-    return compareWith(m_order.get(), a, b);
+    return isPlain(a) && isPlain(b) ? comparePlain(a, b) : compareWith(m_order.get(), a, b);
+}
+
+bool TitleCollator::isPlain(std::string_view title)
+{
+    bool plain = true; // no branch on each character
+    for (const char c : title)
+        plain &= kPlainCharacters[static_cast<unsigned char>(c)];
+    return plain;
+}
+
+int TitleCollator::comparePlain(std::string_view a, std::string_view b) const
+{
+    // A list that is mostly in order already is checked a neighbour at a time, where ICU's own setup for each
+    // comparison would take most of the time.
+    return m_plainTitlesAsRoot ? comparePlainTitles(a, b) : compareWith(m_order.get(), a, b);
 }
 
 bool TitleCollator::same(std::string_view a, std::string_view b) const

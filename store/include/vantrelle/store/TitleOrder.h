@@ -28,6 +28,11 @@ public:
 
     // Negative, zero or positive as `a` sorts before, with or after `b`. Text is UTF-8.
     int compare(std::string_view a, std::string_view b) const;
+    // Whether `title` holds ASCII letters, digits and spaces alone. Most locales order such titles as the
+    // language-neutral rules do, which comparePlain() then does without ICU; a list can ask once for each title.
+    static bool isPlain(std::string_view title);
+    // compare() of two titles that isPlain() takes.
+    int comparePlain(std::string_view a, std::string_view b) const;
     // Whether two titles differ at most in case and accents ("Amélie" and "AMELIE").
     bool same(std::string_view a, std::string_view b) const;
     // Bytes whose order, compared as unsigned bytes, is the order of compare().
@@ -41,6 +46,7 @@ private:
     };
     std::unique_ptr<UCollator, Close> m_order; // case and accents as tie-breakers
     std::unique_ptr<UCollator, Close> m_letters; // base letters only
+    bool m_plainTitlesAsRoot = false; // whether ASCII letters, digits and spaces are ordered as the root rules do
 };
 
 // The locale whose rules order text, as POSIX chooses it: LC_ALL, else LC_COLLATE, else LANG, the first that
