@@ -1,5 +1,7 @@
 #include "FilmList.h"
 
+#include "Columns.h"
+
 #include "vantrelle/store/TitleOrder.h"
 
 #include <algorithm>
@@ -31,14 +33,34 @@ std::vector<ListedFilm> merged(std::vector<ListedFilm> kept, std::vector<ListedF
 
 } // namespace
 
+void ListedFilm::showValuesOf(const StoredRow& row)
+{
+    const auto* number = std::get_if<std::int32_t>(&row.values[kIdColumn]);
+    id = number ? std::optional(*number) : std::nullopt;
+    const auto* text = std::get_if<std::string>(&row.values[kTitleColumn]);
+    showTitle(text ? std::optional(*text) : std::nullopt);
+}
+
+void ListedFilm::showTitle(std::optional<std::string> text)
+{
+    title = std::move(text);
+    plainTitle = title && TitleCollator::isPlain(*title);
+}
+
+FieldValue ListedFilm::value(int column) const
+{
+    if (column == kIdColumn)
+        return id ? FieldValue(*id) : FieldValue();
+    return title ? FieldValue(*title) : FieldValue();
+}
+
 bool listedBefore(const ListedFilm& a, const ListedFilm& b)
 {
-    const auto* titleA = std::get_if<std::string>(&a.title);
-    const auto* titleB = std::get_if<std::string>(&b.title);
-    if (!titleA || !titleB) {
-        if (titleA || titleB)
-            return !titleA;
-    } else if (const int order = TitleCollator::user().compare(*titleA, *titleB)) {
+    if (!a.title || !b.title) {
+        if (a.title || b.title)
+            return !a.title;
+    } else if (const int order = a.plainTitle && b.plainTitle ? TitleCollator::user().comparePlain(*a.title, *b.title)
+                                                              : TitleCollator::user().compare(*a.title, *b.title)) {
         return order < 0;
     }
     return a.rowid < b.rowid;

@@ -6,18 +6,26 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vantrelle::store {
 
 // A film as the list holds it: where the file keeps it and what the list shows of it. The rest of its row is
-// read when it becomes current.
+// read when it becomes current. Kept small, since a list of tens of thousands is written whole at every open.
 struct ListedFilm {
     std::int64_t rowid = 0; // the key the file reads the row by
-    FieldValue id;
-    FieldValue title;
+    std::optional<std::int32_t> id; // none where the row's value is null or does not convert
+    std::optional<std::string> title;
     std::uint64_t serial = 0; // the query's: identifies the row across inserts and deletes before it
     bool posted = false; // written by the query since the list was read, so perhaps out of place
+    bool plainTitle = false; // TitleCollator::isPlain() of the title, which the list's order asks often
+
+    // Shows the ID and title of `row`.
+    void showValuesOf(const StoredRow& row);
+    void showTitle(std::optional<std::string> text);
+    // The ID or the title as a field's value; `column` is kIdColumn or kTitleColumn.
+    FieldValue value(int column) const;
 };
 
 // Whether `a` comes before `b` in the list: no title first, then by title in the user's collator's order

@@ -75,12 +75,11 @@ const StoredRow& MoviesQuery::loadFilm(int index) const
     std::optional<StoredRow> stored = m_table->readFilm(film);
     if (stored) {
         // Changed by another program since the open: the list shows what the details show.
-        film.id = stored->values[kIdColumn];
-        film.title = stored->values[kTitleColumn];
+        film.showValuesOf(*stored);
     } else {
         stored.emplace();
-        stored->values[kIdColumn] = film.id;
-        stored->values[kTitleColumn] = film.title;
+        stored->values[kIdColumn] = film.value(kIdColumn);
+        stored->values[kTitleColumn] = film.value(kTitleColumn);
     }
     return m_list->window.put(film.rowid, std::move(*stored), currentRowid());
 }
@@ -88,8 +87,7 @@ const StoredRow& MoviesQuery::loadFilm(int index) const
 void MoviesQuery::takePosted(int index, StoredRow stored)
 {
     ListedFilm& film = m_list->films[index];
-    film.id = stored.values[kIdColumn];
-    film.title = stored.values[kTitleColumn];
+    film.showValuesOf(stored);
     film.posted = true;
     if (stored.unreadable.empty())
         m_list->unreadable.found.erase(film.rowid);
@@ -487,10 +485,8 @@ std::string MoviesQuery::displayTextAt(int recNo, const Field& field) const
     if (index == m_current)
         return field.displayText();
     const ListedFilm& film = m_list->films[index];
-    if (field.index() == kIdColumn)
-        return field.displayTextOf(film.id);
-    if (field.index() == kTitleColumn)
-        return field.displayTextOf(film.title);
+    if (field.index() == kIdColumn || field.index() == kTitleColumn)
+        return field.displayTextOf(film.value(field.index()));
     return field.displayTextOf(loadFilm(index).values[field.index()]);
 }
 

@@ -238,9 +238,11 @@ FilmList MoviesTable::listWholeRows()
     m_wholeRows = readAll();
     FilmList list;
     list.films.reserve(m_wholeRows.size());
-    for (std::size_t i = 0; i < m_wholeRows.size(); ++i)
-        list.films.push_back(
-            { static_cast<std::int64_t>(i), m_wholeRows[i].values[kIdColumn], m_wholeRows[i].values[kTitleColumn] });
+    for (std::size_t i = 0; i < m_wholeRows.size(); ++i) {
+        ListedFilm& film = list.films.emplace_back();
+        film.rowid = static_cast<std::int64_t>(i);
+        film.showValuesOf(m_wholeRows[i]);
+    }
     sortNearlyOrdered(list.films);
     return list;
 }
@@ -260,14 +262,11 @@ FilmList MoviesTable::readList()
         const sqlite::Statement every(m_db, "SELECT * FROM Movies");
         checkColumnTypes(m_db.handle(), every.handle(), resultColumns(every.handle()));
     }
-    try {
-        m_readFilm.emplace(m_db, selectColumns(CoverReading::read) + " WHERE rowid = ?");
-    } catch (const EEngineBusy&) {
-        throw;
-    } catch (const EEngineError&) {
+    if (!hasRowids()) {
         transaction.commit();
-        return listWholeRows(); // a view, or a table without rowids
+        return listWholeRows();
     }
+    m_readFilm.emplace(m_db, selectColumns(CoverReading::read) + " WHERE rowid = ?");
     m_filmColumns = resultColumns(m_readFilm->handle());
     const bool unchanged = kept && keptVersion == version;
     FilmList list;
@@ -282,11 +281,43 @@ FilmList MoviesTable::readList()
     return list;
 }
 
+bool MoviesTable::hasRowids() const
+{
+    // A view's rowid reads as null, where one would expect the statement to fail.
+    sqlite::Statement view(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'view' AND name = 'Movies' COLLATE NOCASE");
+    if (view.step())
+        return false;
+    try {
+        const sqlite::Statement rowids(m_db, "SELECT rowid FROM Movies");
+        return true;
+    } catch (const EEngineBusy&) {
+        throw;
+    } catch (const EEngineError&) {
+        return false; // no such table, or one WITHOUT ROWID
+    }
+}
+
+bool MoviesTable::idIsRowid() const
+{
+    int primaryKey = 0;
+    if (sqlite3_table_column_metadata(
+            m_db.handle(), "main", "Movies", "ID", nullptr, nullptr, nullptr, &primaryKey, nullptr)
+            != SQLITE_OK
+        || !primaryKey)
+        return false;
+    // A primary key that is not the rowid (INTEGER PRIMARY KEY DESC among them) has an index of its own.
+    sqlite::Statement keyIndex(m_db, "SELECT 1 FROM pragma_index_list('Movies') WHERE origin = 'pk'");
+    return !keyIndex.step();
+}
+
 std::vector<ListedFilm> MoviesTable::readListedFilms() const
 {
-    // The title index gives the films in SQLite's NOCASE order, close to the collator's.
-    sqlite::Statement select(
-        m_db, "SELECT rowid AS listedRowid, ID, NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE");
+    // The title index gives the films in SQLite's NOCASE order, close to the collator's. Where ID is the rowid,
+    // it is read once.
+    const bool idIsRowid = this->idIsRowid();
+    sqlite::Statement select(m_db,
+        std::string("SELECT ") + (idIsRowid ? "ID" : "rowid AS listedRowid, ID")
+            + ", NameOfMovie FROM Movies ORDER BY NameOfMovie COLLATE NOCASE");
     const auto index = resultColumns(select.handle());
     const ValueReader reader(select.handle(), index);
     // Room for every film at once, since growing a list of tens of thousands costs as much as reading it;
@@ -296,9 +327,18 @@ std::vector<ListedFilm> MoviesTable::readListedFilms() const
     std::vector<ListedFilm> films;
     films.reserve(
         static_cast<std::size_t>(std::clamp<std::int64_t>(highest.columnInt(0), 0, std::int64_t { 1 } << 20)));
-    while (select.step())
-        films.push_back(
-            { sqlite3_column_int64(select.handle(), 0), reader.read(kIdColumn), reader.read(kTitleColumn) });
+    while (select.step()) {
+        const std::int64_t rowid = sqlite3_column_int64(select.handle(), 0);
+        std::optional<std::int32_t> id;
+        if (idIsRowid) {
+            id = ValueReader::narrowed(rowid);
+        } else {
+            const FieldValue value = reader.read(kIdColumn);
+            const auto* number = std::get_if<std::int32_t>(&value);
+            id = number ? std::optional(*number) : std::nullopt;
+        }
+        films.emplace_back(rowid, id).showTitle(reader.text(kTitleColumn));
+    }
     sortNearlyOrdered(films);
     return films;
 }
@@ -317,7 +357,7 @@ std::optional<StoredRow> MoviesTable::readFilm(const ListedFilm& film)
     m_readFilm->reset(); // lets go of the file, which a statement under way holds against writers
     // Another ID under the same rowid is another film: the file renumbered the rows of a table without an
     // integer key.
-    if (row && std::holds_alternative<std::int32_t>(film.id) && row->values[kIdColumn] != film.id)
+    if (row && film.id && row->values[kIdColumn] != FieldValue(*film.id))
         return std::nullopt;
     return row;
 }
@@ -367,17 +407,14 @@ void MoviesTable::searchUnreadable(UnreadableSearch& search, std::int64_t films)
 
 void MoviesTable::readEach(const std::function<void(StoredRow&&)>& sink, CoverReading covers)
 {
-    std::optional<sqlite::Statement> byRowid;
-    try {
-        byRowid.emplace(m_db, "SELECT * FROM Movies WHERE rowid = ?");
-    } catch (const EEngineBusy&) {
-        throw;
-    } catch (const EEngineError&) {
-        // A view or a table without rowids (or no table Movies, which readAll() words best): read it whole.
+    if (!hasRowids()) {
+        // No table Movies is read whole too, since readAll() words that best.
         for (const ListedFilm& film : listWholeRows().films)
             sink(std::move(m_wholeRows[static_cast<std::size_t>(film.rowid)]));
         return;
     }
+    std::optional<sqlite::Statement> byRowid;
+    byRowid.emplace(m_db, "SELECT * FROM Movies WHERE rowid = ?");
     checkColumnTypes(m_db.handle(), byRowid->handle(), resultColumns(byRowid->handle()));
     if (covers == CoverReading::skipped)
         byRowid.emplace(m_db, selectColumns(CoverReading::skipped) + " WHERE rowid = ?");

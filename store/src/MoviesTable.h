@@ -98,6 +98,10 @@ private:
     std::int64_t dataVersion() const;
     // Every row, read whole in one read transaction, in list order; for a Movies without rowids (a view).
     std::vector<StoredRow> readAll();
+    // Whether the rows of Movies have rowids to be read by: not those of a view or a table WITHOUT ROWID.
+    bool hasRowids() const;
+    // Whether ID is the rowid of Movies, as it is in a catalogue we made.
+    bool idIsRowid() const;
     // Every film's rowid, ID and title, in list order, read through the title index.
     std::vector<ListedFilm> readListedFilms() const;
     // readList() of a Movies without rowids: it keeps every row, and readFilm() serves them.

@@ -19,7 +19,10 @@ std::string_view textOf(sqlite3_stmt* stmt, int i)
     return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "";
 }
 
-Bytes toBytes(std::string_view bytes) { return Bytes(bytes.begin(), bytes.end()); }
+Bytes toBytes(std::string_view bytes)
+{
+    return Bytes(bytes.begin(), bytes.end());
+}
 
 void unreadable(int k, std::string stored, std::string expected, std::vector<UnreadableValue>* list)
 {
@@ -78,7 +81,7 @@ FieldValue ValueReader::read(int k, std::vector<UnreadableValue>* unreadableValu
             unreadable(k, quotedText(shortenedText(textOf(m_stmt, i))), "a 32-bit integer", unreadableValues);
         return {};
     case FieldType::ftWideString:
-        return ansiToUtf8(storage == SQLITE_BLOB ? blobOf(i) : textOf(m_stmt, i));
+        return text(k).value_or(std::string());
     case FieldType::ftBlob:
         if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
             unreadable(k, "the number " + std::string(textOf(m_stmt, i)), "picture bytes", unreadableValues);
@@ -89,15 +92,26 @@ FieldValue ValueReader::read(int k, std::vector<UnreadableValue>* unreadableValu
     return {};
 }
 
+std::optional<std::string> ValueReader::text(int k) const
+{
+    // Only null reads as no text: numbers read as they are written, bytes as they are, as in read().
+    const int i = m_index[k];
+    const auto* text = i < 0 ? nullptr : reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+    if (!text)
+        return std::nullopt;
+    const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i)));
+    if (isValidUtf8(bytes))
+        return std::optional<std::string>(std::in_place, bytes);
+    return ansiToUtf8(bytes);
+}
+
 std::optional<std::int32_t> ValueReader::integer(int i, int storage) const
 {
     constexpr auto kLow = std::numeric_limits<std::int32_t>::min();
     constexpr auto kHigh = std::numeric_limits<std::int32_t>::max();
-    if (storage == SQLITE_INTEGER) {
-        const std::int64_t value = sqlite3_column_int64(m_stmt, i);
-        if (value >= kLow && value <= kHigh)
-            return static_cast<std::int32_t>(value);
-    } else if (storage == SQLITE_FLOAT) {
+    if (storage == SQLITE_INTEGER)
+        return narrowed(sqlite3_column_int64(m_stmt, i));
+    if (storage == SQLITE_FLOAT) {
         const double value = sqlite3_column_double(m_stmt, i);
         if (std::isfinite(value) && value == std::trunc(value) && value >= kLow && value <= kHigh)
             return static_cast<std::int32_t>(value);

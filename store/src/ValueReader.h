@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <sqlite3.h>
 #include <string>
@@ -35,8 +36,17 @@ public:
     // The value of column `k` alone (null when unreadable, or not selected); an unreadable one is added to
     // `unreadable` when given.
     FieldValue read(int k, std::vector<UnreadableValue>* unreadable = nullptr) const;
+    // The value of the text column `k`, without a field value around it; nothing for null or not selected.
+    std::optional<std::string> text(int k) const;
     // Fills in which film an unreadable value belongs to.
     static void nameFilm(UnreadableValue& value, const StoredRow& row);
+    // A stored integer as an integer column takes it: nothing beyond 32 bits.
+    static std::optional<std::int32_t> narrowed(std::int64_t value)
+    {
+        if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
+            return static_cast<std::int32_t>(value);
+        return std::nullopt;
+    }
 
 private:
     std::optional<std::int32_t> integer(int i, int storage) const;
