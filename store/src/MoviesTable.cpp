@@ -328,16 +328,16 @@ std::vector<ListedFilm> MoviesTable::readListedFilms() const
     films.reserve(
         static_cast<std::size_t>(std::clamp<std::int64_t>(highest.columnInt(0), 0, std::int64_t { 1 } << 20)));
     while (select.step()) {
-        const std::int64_t rowid = sqlite3_column_int64(select.handle(), 0);
-        std::optional<std::int32_t> id;
+        ListedFilm& film = films.emplace_back();
+        film.rowid = sqlite3_column_int64(select.handle(), 0);
         if (idIsRowid) {
-            id = ValueReader::narrowed(rowid);
+            film.id = ValueReader::narrowed(film.rowid);
         } else {
-            const FieldValue value = reader.read(kIdColumn);
-            const auto* number = std::get_if<std::int32_t>(&value);
-            id = number ? std::optional(*number) : std::nullopt;
+            const FieldValue id = reader.read(kIdColumn);
+            const auto* number = std::get_if<std::int32_t>(&id);
+            film.id = number ? std::optional(*number) : std::nullopt;
         }
-        films.emplace_back(rowid, id).showTitle(reader.text(kTitleColumn));
+        film.showTitle(reader.text(kTitleColumn));
     }
     sortNearlyOrdered(films);
     return films;
