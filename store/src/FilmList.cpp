@@ -38,13 +38,7 @@ void ListedFilm::showValuesOf(const StoredRow& row)
     const auto* number = std::get_if<std::int32_t>(&row.values[kIdColumn]);
     id = number ? std::optional(*number) : std::nullopt;
     const auto* text = std::get_if<std::string>(&row.values[kTitleColumn]);
-    showTitle(text ? std::optional(*text) : std::nullopt);
-}
-
-void ListedFilm::showTitle(std::optional<std::string> text)
-{
-    title = std::move(text);
-    plainTitle = title && TitleCollator::isPlain(*title);
+    title = text ? std::optional(*text) : std::nullopt;
 }
 
 FieldValue ListedFilm::value(int column) const
@@ -59,8 +53,7 @@ bool listedBefore(const ListedFilm& a, const ListedFilm& b)
     if (!a.title || !b.title) {
         if (a.title || b.title)
             return !a.title;
-    } else if (const int order = a.plainTitle && b.plainTitle ? TitleCollator::user().comparePlain(*a.title, *b.title)
-                                                              : TitleCollator::user().compare(*a.title, *b.title)) {
+    } else if (const int order = TitleCollator::user().compare(*a.title, *b.title)) {
         return order < 0;
     }
     return a.rowid < b.rowid;

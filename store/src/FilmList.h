@@ -19,11 +19,9 @@ struct ListedFilm {
     std::optional<std::string> title;
     std::uint64_t serial = 0; // the query's: identifies the row across inserts and deletes before it
     bool posted = false; // written by the query since the list was read, so perhaps out of place
-    bool plainTitle = false; // TitleCollator::isPlain() of the title, which the list's order asks often
 
     // Shows the ID and title of `row`.
     void showValuesOf(const StoredRow& row);
-    void showTitle(std::optional<std::string> text);
     // The ID or the title as a field's value; `column` is kIdColumn or kTitleColumn.
     FieldValue value(int column) const;
 };

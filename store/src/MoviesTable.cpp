@@ -330,14 +330,8 @@ std::vector<ListedFilm> MoviesTable::readListedFilms() const
     while (select.step()) {
         ListedFilm& film = films.emplace_back();
         film.rowid = sqlite3_column_int64(select.handle(), 0);
-        if (idIsRowid) {
-            film.id = ValueReader::narrowed(film.rowid);
-        } else {
-            const FieldValue id = reader.read(kIdColumn);
-            const auto* number = std::get_if<std::int32_t>(&id);
-            film.id = number ? std::optional(*number) : std::nullopt;
-        }
-        film.showTitle(reader.text(kTitleColumn));
+        film.id = idIsRowid ? ValueReader::narrowed(film.rowid) : reader.integer(kIdColumn);
+        film.title = reader.text(kTitleColumn);
     }
     sortNearlyOrdered(films);
     return films;

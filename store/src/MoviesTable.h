@@ -96,7 +96,7 @@ private:
     // Fails unless the file is still a SQLite database with a table Movies.
     void checkHoldsMovies() const;
     std::int64_t dataVersion() const;
-    // Every row, read whole in one read transaction, in list order; for a Movies without rowids (a view).
+    // Every row, read whole in one read transaction, in the file's order; for a Movies without rowids (a view).
     std::vector<StoredRow> readAll();
     // Whether the rows of Movies have rowids to be read by: not those of a view or a table WITHOUT ROWID.
     bool hasRowids() const;

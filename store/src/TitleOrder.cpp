@@ -73,6 +73,14 @@ constexpr std::array<bool, 256> kPlainCharacters = [] {
     return plain;
 }();
 
+bool isPlainTitle(std::string_view title)
+{
+    bool plain = true; // no branch on each character
+    for (const char c : title)
+        plain &= kPlainCharacters[static_cast<unsigned char>(c)];
+    return plain;
+}
+
 // The root rules' order of two titles of ASCII letters, digits and spaces alone, without the collator's setup
 // for every call: those characters come in the order of their lower-case codes (space, digits, letters), a title
 // that begins another comes first, and of titles that differ in case alone the one in lower case where they
@@ -139,22 +147,11 @@ const TitleCollator& TitleCollator::user()
 
 int TitleCollator::compare(std::string_view a, std::string_view b) const
 {
-    return isPlain(a) && isPlain(b) ? comparePlain(a, b) : compareWith(m_order.get(), a, b);
-}
-
-bool TitleCollator::isPlain(std::string_view title)
-{
-    bool plain = true; // no branch on each character
-    for (const char c : title)
-        plain &= kPlainCharacters[static_cast<unsigned char>(c)];
-    return plain;
-}
-
-int TitleCollator::comparePlain(std::string_view a, std::string_view b) const
-{
     // A list that is mostly in order already is checked a neighbour at a time, where ICU's own setup for each
     // comparison would take most of the time.
-    return m_plainTitlesAsRoot ? comparePlainTitles(a, b) : compareWith(m_order.get(), a, b);
+    if (m_plainTitlesAsRoot && isPlainTitle(a) && isPlainTitle(b))
+        return comparePlainTitles(a, b);
+    return compareWith(m_order.get(), a, b);
 }
 
 bool TitleCollator::same(std::string_view a, std::string_view b) const

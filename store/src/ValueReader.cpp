@@ -73,7 +73,7 @@ FieldValue ValueReader::read(int k, std::vector<UnreadableValue>* unreadableValu
     switch (kColumns[k].type) {
     case FieldType::ftAutoInc:
     case FieldType::ftInteger:
-        if (const auto value = integer(i, storage))
+        if (const auto value = convertedInteger(i, storage))
             return *value;
         if (storage == SQLITE_BLOB)
             unreadable(k, "binary data", "a 32-bit integer", unreadableValues);
@@ -99,13 +99,17 @@ std::optional<std::string> ValueReader::text(int k) const
     const auto* text = i < 0 ? nullptr : reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
     if (!text)
         return std::nullopt;
-    const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i)));
-    if (isValidUtf8(bytes))
-        return std::optional<std::string>(std::in_place, bytes);
-    return ansiToUtf8(bytes);
+    return ansiToUtf8(std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))));
 }
 
-std::optional<std::int32_t> ValueReader::integer(int i, int storage) const
+std::optional<std::int32_t> ValueReader::integer(int k) const
+{
+    const int i = m_index[k];
+    const int storage = i < 0 ? SQLITE_NULL : sqlite3_column_type(m_stmt, i);
+    return storage == SQLITE_NULL ? std::nullopt : convertedInteger(i, storage);
+}
+
+std::optional<std::int32_t> ValueReader::convertedInteger(int i, int storage) const
 {
     constexpr auto kLow = std::numeric_limits<std::int32_t>::min();
     constexpr auto kHigh = std::numeric_limits<std::int32_t>::max();

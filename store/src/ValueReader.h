@@ -38,6 +38,8 @@ public:
     FieldValue read(int k, std::vector<UnreadableValue>* unreadable = nullptr) const;
     // The value of the text column `k`, without a field value around it; nothing for null or not selected.
     std::optional<std::string> text(int k) const;
+    // The same of the integer column `k`; nothing also for a value that does not convert.
+    std::optional<std::int32_t> integer(int k) const;
     // Fills in which film an unreadable value belongs to.
     static void nameFilm(UnreadableValue& value, const StoredRow& row);
     // A stored integer as an integer column takes it: nothing beyond 32 bits.
@@ -49,7 +51,7 @@ public:
     }
 
 private:
-    std::optional<std::int32_t> integer(int i, int storage) const;
+    std::optional<std::int32_t> convertedInteger(int i, int storage) const;
     std::string_view blobOf(int i) const;
 
     sqlite3_stmt* m_stmt;

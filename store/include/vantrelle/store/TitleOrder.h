@@ -28,11 +28,6 @@ public:
 
     // Negative, zero or positive as `a` sorts before, with or after `b`. Text is UTF-8.
     int compare(std::string_view a, std::string_view b) const;
-    // Whether `title` holds ASCII letters, digits and spaces alone. Most locales order such titles as the
-    // language-neutral rules do, which comparePlain() then does without ICU; a list can ask once for each title.
-    static bool isPlain(std::string_view title);
-    // compare() of two titles that isPlain() takes.
-    int comparePlain(std::string_view a, std::string_view b) const;
     // Whether two titles differ at most in case and accents ("Amélie" and "AMELIE").
     bool same(std::string_view a, std::string_view b) const;
     // Bytes whose order, compared as unsigned bytes, is the order of compare().
