@@ -15,7 +15,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -196,12 +195,6 @@ void readPlainTitles()
     benchmark::DoNotOptimize(titles.size());
 }
 
-double median(std::vector<double> values)
-{
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
-    return values[values.size() / 2];
-}
-
 // Our open of the large catalogue (closed again) and the plain read of what the list shows, taking turns, so
 // that both meet the machine in the same state; compared by their medians, which a moment's load elsewhere
 // does not move.
@@ -222,6 +215,7 @@ void BM_LargeOpen(benchmark::State& state)
         readPlainTitles();
         plain.push_back(secondsSince(start));
     }
+    using vantrelle::bench::median;
     vantrelle::bench::reportInfo("store.open_ms", median(ours) * 1e3, "ms");
     vantrelle::bench::reportRatio("store.open", median(ours) / median(plain));
 }

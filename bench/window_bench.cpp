@@ -122,10 +122,7 @@ void BM_WindowAppears(benchmark::State& state)
         plain.push_back(startWindow("plain").seconds);
         state.SetIterationTime(start.seconds);
     }
-    const auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    };
+    using vantrelle::bench::median;
     vantrelle::bench::reportInfo("window.appear_ms", median(ours) * 1e3, "ms");
     vantrelle::bench::reportInfo("window.peak_rss_mb", peak, "MiB");
     vantrelle::bench::reportRatio("window.appear", median(ours) / median(plain));

@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <unistd.h>
@@ -87,6 +88,13 @@ void reportRatio(const std::string& ratioName, double value)
 void reportInfo(const std::string& name, double value, const std::string& unit)
 {
     addFinalLine("info " + name + " ", format("info %s %.3f", name, value) + " " + unit);
+}
+
+double median(std::vector<double> values)
+{
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
 }
 
 } // namespace vantrelle::bench

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vantrelle::bench {
 
@@ -15,5 +16,9 @@ void reportRatio(const std::string& ratioName, double value);
 
 // Prints an informational line ("info <name> <value> <unit>") at the end.
 void reportInfo(const std::string& name, double value, const std::string& unit);
+
+// The median of timings taken in turns with a reference, which a moment's load elsewhere does not move as it
+// moves a mean. `values` is not empty.
+double median(std::vector<double> values);
 
 } // namespace vantrelle::bench
