@@ -5,11 +5,11 @@
 //                               asked in turn on one keep-alive connection
 //   info titles.search_p95_ms   p95 latency of "/Tsearch?" with one common word
 #include "BenchMain.h"
-#include "vantrelle/ScratchDir.h"
 #include "TitleDataset.h"
+#include "vantrelle/ScratchDir.h"
 
-#include "vantrelle/titleindex/Import.h"
-#include "vantrelle/titleindex/TitleServer.h"
+#include "vantrelle/titledata/Import.h"
+#include "vantrelle/titlesite/TitleSiteServer.h"
 
 #include <benchmark/benchmark.h>
 #include <httplib.h>
@@ -63,19 +63,19 @@ double percentile(std::vector<double> seconds, double fraction)
 struct Service {
     vantrelle::ScratchDir dir { "titles-service" };
     std::vector<std::int64_t> numbers;
-    std::unique_ptr<vantrelle::titleindex::TitleServer> server;
+    std::unique_ptr<vantrelle::titlesite::TitleSiteServer> server;
     std::unique_ptr<httplib::Client> client;
 
     Service()
     {
         vantrelle::bench::generateTitleDataset(dir / "dataset");
-        vantrelle::titleindex::importTitles(dir / "dataset", dir / "titles.db");
+        vantrelle::titledata::importTitles(dir / "dataset", dir / "titles.db");
         fs::remove_all(dir / "dataset");
         numbers = titleNumbers(dir / "titles.db");
         fs::create_directories(dir / "posters");
         // The static answer: as many bytes as a typical title page.
         std::ofstream(dir / "posters" / "0000001.gif", std::ios::binary) << std::string(pageSize(), 'p');
-        server = std::make_unique<vantrelle::titleindex::TitleServer>(dir / "titles.db", dir / "posters");
+        server = std::make_unique<vantrelle::titlesite::TitleSiteServer>(dir / "titles.db", dir / "posters");
         client = std::make_unique<httplib::Client>("127.0.0.1", server->start());
         client->set_keep_alive(true);
         client->set_tcp_nodelay(true);
@@ -83,7 +83,7 @@ struct Service {
 
     std::size_t pageSize()
     {
-        vantrelle::titleindex::TitleServer sizing(dir / "titles.db");
+        vantrelle::titlesite::TitleSiteServer sizing(dir / "titles.db");
         httplib::Client probe("127.0.0.1", sizing.start());
         std::size_t total = 0;
         for (std::size_t i = 0; i < 100; ++i)

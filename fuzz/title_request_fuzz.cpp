@@ -2,8 +2,8 @@
 // the Host header, the rest the request target: whatever they hold, the service answers with a page,
 // a redirect or a 404, never with a failure, and never echoes a line break into a header.
 #include "vantrelle/ScratchDir.h"
-#include "vantrelle/titleindex/Import.h"
-#include "vantrelle/titleindex/TitleService.h"
+#include "vantrelle/titledata/Import.h"
+#include "vantrelle/titlesite/TitleSite.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,8 @@
 
 namespace {
 
-using namespace vantrelle::titleindex;
+using namespace vantrelle::titlesite;
+using namespace vantrelle::titledata;
 namespace fs = std::filesystem;
 
 // A small index imported into `dir`.
@@ -42,7 +43,7 @@ fs::path writeIndex(const fs::path& dir)
 // Made once per run; the folder goes at exit, after the service.
 struct Fixture {
     vantrelle::ScratchDir dir { "title-request-fuzz" };
-    TitleService service { writeIndex(dir.path()) };
+    TitleSite service { writeIndex(dir.path()) };
 };
 
 } // namespace

@@ -1,12 +1,12 @@
 // Lines of the public title datasets. The first byte chooses the file kind, the rest is its lines.
 #include "vantrelle/CodePage.h"
-#include "vantrelle/titleindex/DatasetFormat.h"
+#include "vantrelle/titledata/DatasetFormat.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-using namespace vantrelle::titleindex;
+using namespace vantrelle::titledata;
 
 namespace {
 

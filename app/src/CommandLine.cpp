@@ -2,7 +2,7 @@
 
 #include "vantrelle/UserFiles.h"
 #include "vantrelle/postersource/PosterSource.h"
-#include "vantrelle/titleindex/Import.h"
+#include "vantrelle/titledata/Import.h"
 
 #include <exception>
 #include <iostream>
@@ -38,7 +38,7 @@ void printHelp(std::ostream& out)
            "\n"
            "Films are looked up in your title index; with a TMDB key (\"Poster Source...\" in the Action menu,\n"
            "or VANTRELLE_TMDB_KEY) they get their poster and tagline.\n"
-        << titleindex::kCreditLine << "\n"
+        << titledata::kCreditLine << "\n"
         << postersource::kAttribution << "\n";
 }
 

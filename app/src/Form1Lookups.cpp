@@ -12,8 +12,8 @@
 #include "vantrelle/app/TForm2.h"
 #include "vantrelle/app/TitleDataDialog.h"
 #include "vantrelle/postersource/PosterSource.h"
-#include "vantrelle/titleindex/DatasetDownload.h"
-#include "vantrelle/titleindex/Import.h"
+#include "vantrelle/titledata/DatasetDownload.h"
+#include "vantrelle/titledata/Import.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,7 +35,7 @@ void TForm1::connectLookups()
     onTrigger(TitleData1, &TForm1::TitleData1Click);
     // The title data's licence asks for its credit wherever the user meets it, and TMDB's terms for
     // their attribution beside it.
-    const QString credit = QString::fromUtf8(titleindex::kCreditLine.data(), qsizetype(titleindex::kCreditLine.size()))
+    const QString credit = QString::fromUtf8(titledata::kCreditLine.data(), qsizetype(titledata::kCreditLine.size()))
         + u'\n' + QString::fromUtf8(postersource::kAttribution.data(), qsizetype(postersource::kAttribution.size()));
     BitBtn2->setToolTip(credit);
     SearchByNumber1->setToolTip(credit);
@@ -76,7 +76,7 @@ void TForm1::offerTitleData()
 
 void TForm1::TitleData1Click()
 {
-    TitleDataDialog dialog(userTitleIndex(), titleindex::datasetCacheDir(), this);
+    TitleDataDialog dialog(userTitleIndex(), titledata::datasetCacheDir(), this);
     connect(&dialog, &TitleDataDialog::indexReplaced, this, &TForm1::titleIndexChanged);
     dialog.exec();
 }

@@ -5,8 +5,8 @@
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/PosterSourceKey.h"
 #include "vantrelle/app/TForm1.h"
-#include "vantrelle/titleindex/TitleServer.h"
-#include "vantrelle/titleindex/TitleService.h"
+#include "vantrelle/titlesite/TitleSite.h"
+#include "vantrelle/titlesite/TitleSiteServer.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -104,7 +104,8 @@ LocalTitleService::LocalTitleService(TForm1& form, const std::filesystem::path& 
 void LocalTitleService::serve(TForm1& form, const std::filesystem::path& index)
 {
     try {
-        auto server = std::make_unique<titleindex::TitleServer>(index, std::filesystem::path(), userPosterSource(form));
+        auto server
+            = std::make_unique<titlesite::TitleSiteServer>(index, std::filesystem::path(), userPosterSource(form));
         const int port = server->start();
         form.TitleLookup1->setProxy("http://127.0.0.1:" + std::to_string(port));
         m_server = std::move(server);

@@ -2,9 +2,9 @@
 
 #include "vantrelle/Error.h"
 #include "vantrelle/app/ErrorHandler.h"
-#include "vantrelle/titleindex/DatasetDownload.h"
-#include "vantrelle/titleindex/Import.h"
-#include "vantrelle/titleindex/ProgressMeter.h"
+#include "vantrelle/titledata/DatasetDownload.h"
+#include "vantrelle/titledata/Import.h"
+#include "vantrelle/titledata/ProgressMeter.h"
 #include "vantrelle/titleindex/TitleIndex.h"
 
 #include <QDateTime>
@@ -70,12 +70,12 @@ TitleDataDialog::TitleDataDialog(
                                           "which IMDb offers for personal and non-commercial use only "
                                           "(https://developer.imdb.com/non-commercial-datasets/). "
                                           "\"Download and Import\" fetches them from %1 into %2.")
-                               .arg(fromUtf8(titleindex::kDatasetsUrl), pathText(m_datasetFolder)),
+                               .arg(fromUtf8(titledata::kDatasetsUrl), pathText(m_datasetFolder)),
         this);
     termsText->setObjectName(QStringLiteral("termsText"));
     termsText->setWordWrap(true);
     layout->addWidget(termsText);
-    creditText = new QLabel(fromUtf8(titleindex::kCreditLine), this);
+    creditText = new QLabel(fromUtf8(titledata::kCreditLine), this);
     creditText->setObjectName(QStringLiteral("creditText"));
     creditText->setWordWrap(true);
     layout->addWidget(creditText);
@@ -128,7 +128,7 @@ TitleDataDialog::~TitleDataDialog()
 void TitleDataDialog::showIndex()
 {
     std::error_code ignored;
-    termsText->setVisible(!std::filesystem::exists(m_datasetFolder / titleindex::datasetFileNames().front(), ignored));
+    termsText->setVisible(!std::filesystem::exists(m_datasetFolder / titledata::datasetFileNames().front(), ignored));
     if (!std::filesystem::exists(m_index, ignored)) {
         indexText->setText(QStringLiteral("No title index yet; it will be %1.").arg(pathText(m_index)));
         return;
@@ -147,16 +147,16 @@ void TitleDataDialog::showIndex()
 void TitleDataDialog::downloadAndImport()
 {
     start([this] {
-        titleindex::ProgressMeter meter;
-        titleindex::DownloadOptions download;
-        download.progress = [this, &meter](const titleindex::DownloadProgress& progress) {
+        titledata::ProgressMeter meter;
+        titledata::DownloadOptions download;
+        download.progress = [this, &meter](const titledata::DownloadProgress& progress) {
             if (m_cancelled)
                 throw Cancelled();
             if (const auto line = meter.update(progress.step, progress.bytesRead, progress.bytesTotal))
                 report(*line, progress.bytesRead, progress.bytesTotal);
         };
-        const titleindex::DownloadSummary downloaded = titleindex::downloadDatasets(m_datasetFolder, download);
-        if (downloaded.changed.empty() && !titleindex::indexBehindDatasets(m_index, m_datasetFolder))
+        const titledata::DownloadSummary downloaded = titledata::downloadDatasets(m_datasetFolder, download);
+        if (downloaded.changed.empty() && !titledata::indexBehindDatasets(m_index, m_datasetFolder))
             throw Unchanged();
         importFromFolderNow(m_datasetFolder, meter);
     });
@@ -165,29 +165,29 @@ void TitleDataDialog::downloadAndImport()
 void TitleDataDialog::importFromFolder(const std::filesystem::path& folder)
 {
     start([this, folder] {
-        titleindex::ProgressMeter meter;
+        titledata::ProgressMeter meter;
         importFromFolderNow(folder, meter);
     });
 }
 
 // On the worker thread.
-void TitleDataDialog::importFromFolderNow(const std::filesystem::path& folder, titleindex::ProgressMeter& meter)
+void TitleDataDialog::importFromFolderNow(const std::filesystem::path& folder, titledata::ProgressMeter& meter)
 {
     if (const std::filesystem::path parent = m_index.parent_path(); !parent.empty())
         std::filesystem::create_directories(parent);
-    titleindex::ImportOptions options;
-    options.progress = [this, &meter](const titleindex::ImportProgress& progress) {
+    titledata::ImportOptions options;
+    options.progress = [this, &meter](const titledata::ImportProgress& progress) {
         if (m_cancelled)
             throw Cancelled();
         if (const auto line = meter.update(progress.step, progress.bytesRead, progress.bytesTotal))
             report(*line, progress.bytesRead, progress.bytesTotal);
     };
-    const titleindex::ImportSummary summary = titleindex::importTitles(folder, m_index, options);
+    const titledata::ImportSummary summary = titledata::importTitles(folder, m_index, options);
     m_outcome = QStringLiteral("The title index is ready: %1 titles.")
                     .arg(QLocale().toString(static_cast<qulonglong>(summary.titles)));
     // The rows that could not be read, one line per file: "Skipped 1 row of title.basics.tsv.gz: line 12, ...".
-    for (const titleindex::SkippedRows& skipped : summary.skipped) {
-        QString line = QString::fromStdString(titleindex::skippedRowsText(skipped));
+    for (const titledata::SkippedRows& skipped : summary.skipped) {
+        QString line = QString::fromStdString(titledata::skippedRowsText(skipped));
         line[0] = line[0].toUpper();
         m_outcome += QStringLiteral("\n") + line + QStringLiteral(".");
     }

@@ -9,7 +9,7 @@
 #include "vantrelle/app/DBEdit.h"
 #include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/TForm2.h"
-#include "vantrelle/titleindex/Import.h"
+#include "vantrelle/titledata/Import.h"
 
 #include <QAction>
 #include <QApplication>
@@ -168,7 +168,7 @@ private slots:
     {
         Catalogue catalogue(std::vector<test::Film> {});
         auto form = test::openWindow();
-        const QString credit = QString::fromUtf8(titleindex::kCreditLine.data())
+        const QString credit = QString::fromUtf8(titledata::kCreditLine.data())
             + QStringLiteral("\nThis product uses the TMDB API but is not endorsed or certified by TMDB.");
         QCOMPARE(form->BitBtn2->toolTip(), credit);
         QCOMPARE(form->SearchByNumber1->toolTip(), credit);

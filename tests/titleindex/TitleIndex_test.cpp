@@ -5,7 +5,6 @@
 #include "vantrelle/Error.h"
 #include "vantrelle/sqlite/Sqlite.h"
 #include "vantrelle/titleindex/Schema.h"
-#include "vantrelle/titleindex/TitleServer.h"
 
 #include <gtest/gtest.h>
 
@@ -54,9 +53,6 @@ TEST(TitleIndex, RefusesWhatIsNoIndexOfItsVersionWithAClearMessage)
     EXPECT_EQ(openingError(old),
         "The title index \"" + old + "\" is of version unknown, and this program reads version "
             + std::to_string(titleindex::kSchemaVersion) + ": import the title datasets again");
-
-    // The server opens its index at once, so a bad one fails before anything listens.
-    EXPECT_THROW(titleindex::TitleServer server(old), Error);
 }
 
 TEST(TitleIndex, ReadsATitleWithItsPeopleInTheirOrder)
@@ -99,23 +95,6 @@ TEST(TitleIndex, SearchesOfTooManyWordsFindNothing)
         words += "a ";
     EXPECT_EQ(index.search(words).size(), 1u);
     EXPECT_TRUE(index.search(words + "a").empty());
-}
-
-TEST(TitleServer, StartsStopsAndStartsAgain)
-{
-    vantrelle::ScratchDir dir;
-    const auto file = test::importedIndex(dir.path(), {});
-    titleindex::TitleServer server(file);
-    const int port = server.start();
-    EXPECT_GT(port, 0);
-    EXPECT_THROW(server.start(), Error);
-    // A port that is taken cannot be listened on.
-    titleindex::TitleServer second(file);
-    EXPECT_THROW(second.start(port), Error);
-    server.stop();
-    server.stop();
-    EXPECT_EQ(second.start(port), port);
-    // The destructor stops the second one.
 }
 
 } // namespace

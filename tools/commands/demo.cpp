@@ -7,9 +7,9 @@
 #include "vantrelle/exchange/CoverValue.h"
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/Schema.h"
-#include "vantrelle/titleindex/PosterFolder.h"
 #include "vantrelle/titleindex/TitleIndex.h"
-#include "vantrelle/titleindex/TitlePages.h"
+#include "vantrelle/titlesite/PosterFolder.h"
+#include "vantrelle/titlesite/TitlePages.h"
 
 #include <filesystem>
 #include <iostream>
@@ -69,7 +69,7 @@ std::vector<vantrelle::titleindex::Title> indexedTitles(const fs::path& file)
         auto title = index.title(film.number);
         if (!title)
             throw vantrelle::Error("The title index \"" + file.string() + "\" has no film "
-                + vantrelle::titleindex::titleNumberText(film.number));
+                + vantrelle::titlesite::titleNumberText(film.number));
         titles.push_back(std::move(*title));
     }
     return titles;
@@ -79,13 +79,13 @@ std::vector<vantrelle::titleindex::Title> indexedTitles(const fs::path& file)
 std::vector<vantrelle::store::Bytes> posterCovers(
     const fs::path& folder, const std::vector<vantrelle::titleindex::Title>& titles)
 {
-    const auto posters = vantrelle::titleindex::posterFiles(folder);
+    const auto posters = vantrelle::titlesite::posterFiles(folder);
     std::vector<vantrelle::store::Bytes> covers;
     for (const vantrelle::titleindex::Title& film : titles) {
         const auto poster = posters.find(film.number);
         if (poster == posters.end())
             throw vantrelle::Error("The poster folder \"" + folder.string() + "\" has no poster for \"" + film.title
-                + "\" (" + vantrelle::titleindex::titleNumberText(film.number) + ")");
+                + "\" (" + vantrelle::titlesite::titleNumberText(film.number) + ")");
         covers.push_back(vantrelle::exchange::importCoverPicture(poster->second, poster->second.extension().string()));
         if (covers.back().empty())
             throw vantrelle::Error("The poster \"" + poster->second.string() + "\" holds no picture");

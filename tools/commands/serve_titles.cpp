@@ -8,8 +8,8 @@
 #include "CommandRegistry.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/postersource/PosterSource.h"
-#include "vantrelle/titleindex/TitleServer.h"
-#include "vantrelle/titleindex/TitleService.h"
+#include "vantrelle/titlesite/TitleSite.h"
+#include "vantrelle/titlesite/TitleSiteServer.h"
 
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -67,7 +67,7 @@ int serveTitles(const tool::Arguments& arguments)
 
     auto posterSource = std::make_unique<postersource::PosterSource>(
         postersource::settingsFromEnvironment(), [](const std::string& message) { std::cerr << message << std::endl; });
-    titleindex::TitleServer server(index, posters, std::move(posterSource));
+    titlesite::TitleSiteServer server(index, posters, std::move(posterSource));
     const int bound = server.start(port);
     // The first line tells scripts which port to point http_proxy at.
     std::cout << "serving " << server.service().titleCount() << " titles on http://127.0.0.1:" << bound << "/"

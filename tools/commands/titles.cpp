@@ -4,9 +4,9 @@
 #include "CommandRegistry.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/UserFiles.h"
-#include "vantrelle/titleindex/DatasetDownload.h"
-#include "vantrelle/titleindex/Import.h"
-#include "vantrelle/titleindex/ProgressMeter.h"
+#include "vantrelle/titledata/DatasetDownload.h"
+#include "vantrelle/titledata/Import.h"
+#include "vantrelle/titledata/ProgressMeter.h"
 
 #include <csignal>
 #include <filesystem>
@@ -72,7 +72,7 @@ public:
 
 private:
     bool m_onTerminal;
-    titleindex::ProgressMeter m_meter;
+    titledata::ProgressMeter m_meter;
 };
 
 // Runs `work` with the progress line shown, and cleared again however it ends.
@@ -89,22 +89,22 @@ template <typename Work> auto withProgressLine(ProgressLine& line, Work work)
 }
 
 // Imports with the progress line, Ctrl-C ending the import at its next report; prints the outcome.
-void importWithProgress(const fs::path& dataset, const fs::path& index, titleindex::ImportOptions options)
+void importWithProgress(const fs::path& dataset, const fs::path& index, titledata::ImportOptions options)
 {
     ProgressLine progressLine(::isatty(STDERR_FILENO) == 1);
     InterruptGuard interruptGuard;
-    options.progress = [&](const titleindex::ImportProgress& progress) {
+    options.progress = [&](const titledata::ImportProgress& progress) {
         if (interrupted)
             throw Error("Interrupted; " + index.string() + " is left as it was");
         progressLine.show(progress.step, progress.bytesRead, progress.bytesTotal);
     };
-    const titleindex::ImportSummary summary
-        = withProgressLine(progressLine, [&] { return titleindex::importTitles(dataset, index, options); });
-    for (const titleindex::SkippedRows& skipped : summary.skipped)
-        std::cerr << titleindex::skippedRowsText(skipped) << "\n";
+    const titledata::ImportSummary summary
+        = withProgressLine(progressLine, [&] { return titledata::importTitles(dataset, index, options); });
+    for (const titledata::SkippedRows& skipped : summary.skipped)
+        std::cerr << titledata::skippedRowsText(skipped) << "\n";
     std::cout << "Imported " << summary.titles << " titles and " << summary.people << " people into " << index.string()
               << "\n"
-              << titleindex::kCreditLine << "\n";
+              << titledata::kCreditLine << "\n";
 }
 
 // The user's index (where the window looks for it), its folder made.
@@ -120,7 +120,7 @@ int importCommand(const Arguments& args)
 {
     std::optional<fs::path> dataset;
     std::optional<fs::path> index;
-    titleindex::ImportOptions options;
+    titledata::ImportOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o") {
             if (++i == args.size())
@@ -141,19 +141,19 @@ int importCommand(const Arguments& args)
 }
 
 // Downloads with the progress line, Ctrl-C ending the download (the part is kept for the next run).
-titleindex::DownloadSummary downloadWithProgress(const fs::path& folder)
+titledata::DownloadSummary downloadWithProgress(const fs::path& folder)
 {
     ProgressLine progressLine(::isatty(STDERR_FILENO) == 1);
     InterruptGuard interruptGuard;
-    titleindex::DownloadOptions options;
-    options.progress = [&](const titleindex::DownloadProgress& progress) {
+    titledata::DownloadOptions options;
+    options.progress = [&](const titledata::DownloadProgress& progress) {
         if (interrupted)
             throw Error("Interrupted; the download goes on from where it stopped next time");
         progressLine.show(progress.step, progress.bytesRead, progress.bytesTotal);
     };
-    const titleindex::DownloadSummary summary
-        = withProgressLine(progressLine, [&] { return titleindex::downloadDatasets(folder, options); });
-    std::cout << "Downloaded " << summary.changed.size() << " of " << titleindex::datasetFileNames().size()
+    const titledata::DownloadSummary summary
+        = withProgressLine(progressLine, [&] { return titledata::downloadDatasets(folder, options); });
+    std::cout << "Downloaded " << summary.changed.size() << " of " << titledata::datasetFileNames().size()
               << " dataset files into " << folder.string() << "; " << summary.unchanged.size() << " had not changed\n";
     return summary;
 }
@@ -164,7 +164,7 @@ int downloadCommand(const Arguments& args)
         throw UsageError { "unexpected argument '" + args[1] + "'" };
     if (!args.empty() && args[0].starts_with("-"))
         throw UsageError { "unexpected argument '" + args[0] + "'" };
-    downloadWithProgress(args.empty() ? titleindex::datasetCacheDir() : fs::path(args[0]));
+    downloadWithProgress(args.empty() ? titledata::datasetCacheDir() : fs::path(args[0]));
     return 0;
 }
 
@@ -172,10 +172,10 @@ int updateCommand(const Arguments& args)
 {
     if (!args.empty())
         throw UsageError { "unexpected argument '" + args[0] + "'" };
-    const fs::path folder = titleindex::datasetCacheDir();
-    const titleindex::DownloadSummary summary = downloadWithProgress(folder);
+    const fs::path folder = titledata::datasetCacheDir();
+    const titledata::DownloadSummary summary = downloadWithProgress(folder);
     const fs::path index = userIndex();
-    if (summary.changed.empty() && !titleindex::indexBehindDatasets(index, folder)) {
+    if (summary.changed.empty() && !titledata::indexBehindDatasets(index, folder)) {
         std::cout << index.string() << " is up to date\n";
         return 0;
     }

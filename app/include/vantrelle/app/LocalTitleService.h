@@ -5,8 +5,8 @@
 
 class QObject;
 
-namespace vantrelle::titleindex {
-class TitleServer;
+namespace vantrelle::titlesite {
+class TitleSiteServer;
 }
 
 namespace vantrelle::app {
@@ -40,7 +40,7 @@ private:
     // is named in the warning box, and the one served so far stays.
     void serve(TForm1& form, const std::filesystem::path& index);
 
-    std::unique_ptr<titleindex::TitleServer> m_server;
+    std::unique_ptr<titlesite::TitleSiteServer> m_server;
     std::unique_ptr<QObject> m_connections; // ends the connections to the window with this object
 };
 

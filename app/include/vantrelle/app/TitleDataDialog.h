@@ -13,7 +13,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-namespace vantrelle::titleindex {
+namespace vantrelle::titledata {
 class ProgressMeter;
 }
 
@@ -58,7 +58,7 @@ signals:
 private:
     void showIndex();
     void start(std::function<void()> work);
-    void importFromFolderNow(const std::filesystem::path& folder, titleindex::ProgressMeter& meter);
+    void importFromFolderNow(const std::filesystem::path& folder, titledata::ProgressMeter& meter);
     void finish(const QString& outcome, bool replaced);
     void report(const std::string& line, std::uint64_t bytesRead, std::uint64_t bytesTotal);
     void chooseFolder();
