@@ -1,5 +1,7 @@
 #include "CurlExchange.h"
 
+#include "CurlSetup.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -16,28 +18,9 @@ namespace {
 constexpr long kReadPieceSize = 16384;
 constexpr std::size_t kMaxAcceptTypes = 100;
 
-bool isHeader(std::string_view line, std::string_view name)
-{
-    return line.size() > name.size() && line[name.size()] == ':'
-        && std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
 bool hasHeader(const std::vector<std::string>& lines, std::string_view name)
 {
     return std::any_of(lines.begin(), lines.end(), [name](const std::string& line) { return isHeader(line, name); });
-}
-
-// curl_slist_append leaves the list as it was when it fails.
-CURLcode append(HeaderList& list, const std::string& line)
-{
-    curl_slist* longer = curl_slist_append(list.get(), line.c_str());
-    if (!longer)
-        return CURLE_OUT_OF_MEMORY;
-    (void)list.release(); // longer is the same list, or a new one when it was empty
-    list.reset(longer);
-    return CURLE_OK;
 }
 
 std::string addressText(const curl_sockaddr* address)
@@ -49,26 +32,6 @@ std::string addressText(const curl_sockaddr* address)
         inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(&address->addr)->sin6_addr, text, sizeof text);
     return text;
 }
-
-// Sets options on an easy handle and keeps the first failure, so that a run of settings is
-// checked once at its end.
-class Options {
-public:
-    explicit Options(CURL* easy)
-        : m_easy(easy)
-    {
-    }
-    template <typename Value> void set(CURLoption option, Value value)
-    {
-        if (m_result == CURLE_OK)
-            m_result = curl_easy_setopt(m_easy, option, value);
-    }
-    CURLcode result() const { return m_result; }
-
-private:
-    CURL* m_easy;
-    CURLcode m_result = CURLE_OK;
-};
 
 } // namespace
 
@@ -92,7 +55,7 @@ CURLcode CurlExchange::open(const RequestSettings& settings)
     }
     if (!m_easy || !m_multi)
         return CURLE_FAILED_INIT;
-    Options options(m_easy.get());
+    CurlOptions options(m_easy.get());
     options.set(CURLOPT_ERRORBUFFER, m_errorBuffer);
     options.set(CURLOPT_NOSIGNAL, 1L);
     options.set(CURLOPT_PROTOCOLS_STR, "http,https");
@@ -152,22 +115,22 @@ CURLcode CurlExchange::buildHeaderLists(const RequestSettings& settings)
         if (line.empty())
             continue;
         if (result == CURLE_OK)
-            result = append(m_originHeaders, line);
+            result = appendHeader(m_originHeaders, line);
         if (result == CURLE_OK && !isHeader(line, "Authorization") && !isHeader(line, "Cookie"))
-            result = append(m_foreignHeaders, line);
+            result = appendHeader(m_foreignHeaders, line);
     }
     for (const std::string& line : ours) {
         if (result == CURLE_OK)
-            result = append(m_originHeaders, line);
+            result = appendHeader(m_originHeaders, line);
         if (result == CURLE_OK)
-            result = append(m_foreignHeaders, line);
+            result = appendHeader(m_foreignHeaders, line);
     }
     return result;
 }
 
 CURLcode CurlExchange::aim(const Sending& sending)
 {
-    Options options(m_easy.get());
+    CurlOptions options(m_easy.get());
     options.set(CURLOPT_URL, sending.url.c_str());
     options.set(CURLOPT_HTTPHEADER, (sending.atOrigin ? m_originHeaders : m_foreignHeaders).get());
 
@@ -285,8 +248,7 @@ std::exception_ptr CurlExchange::takeFailure()
 
 long CurlExchange::responseCode() const
 {
-    long status = 0;
-    return curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &status) == CURLE_OK ? status : 0;
+    return responseStatus(m_easy.get());
 }
 
 std::string CurlExchange::redirectUrl() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrelle/http/CurlHandles.h"
+#include "CurlHandles.h"
 #include "RequestSettings.h"
 
 #include <atomic>

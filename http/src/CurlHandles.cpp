@@ -1,4 +1,4 @@
-#include "vantrelle/http/CurlHandles.h"
+#include "CurlHandles.h"
 
 namespace vantrelle::http {
 

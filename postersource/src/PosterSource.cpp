@@ -1,9 +1,9 @@
 #include "vantrelle/postersource/PosterSource.h"
 
-#include "ApiGet.h"
 #include "PosterCache.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/UserFiles.h"
+#include "vantrelle/http/LimitedGet.h"
 #include "vantrelle/postersource/ApiAnswers.h"
 
 #include <algorithm>
@@ -141,8 +141,7 @@ PosterSource::Answer PosterSource::ask(
     const std::string& url, bool withKey, std::size_t maxBytes, Clock::time_point deadline) const
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        GetResult result = getLimited(url, headers(withKey), left, maxBytes);
+        http::LimitedGetResult result = http::getLimited(url, { headers(withKey), deadline, maxBytes });
         switch (result.status) {
         case 200:
             return { Answer::Kind::Ok, std::move(result.body) };

@@ -7,13 +7,6 @@
 
 namespace vantrelle::titledata {
 
-std::string Validators::rangeCondition() const
-{
-    if (!etag.empty() && !etag.starts_with("W/"))
-        return etag;
-    return lastModified;
-}
-
 std::filesystem::path validatorsFile(const std::filesystem::path& file)
 {
     std::filesystem::path sidecar = file;

@@ -1,21 +1,15 @@
 #pragma once
 
+#include "vantrelle/http/FileGet.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
 
 namespace vantrelle::titledata {
 
-// What identifies one version of a downloaded file to its server (RFC 9110, 8.8): its entity tag and
-// its modification date, each as the server sent it, either possibly empty.
-struct Validators {
-    std::string etag;
-    std::string lastModified;
-
-    bool empty() const { return etag.empty() && lastModified.empty(); }
-    // For If-Range, which takes a strong entity tag or a date (RFC 9110, 13.1.5); empty when neither.
-    std::string rangeCondition() const;
-};
+// The validators of a downloaded file, as its server sent them.
+using Validators = http::Validators;
 
 // NAME.validators beside the file they describe, two lines; nothing when absent or unreadable.
 std::filesystem::path validatorsFile(const std::filesystem::path& file);
