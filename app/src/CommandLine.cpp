@@ -1,7 +1,7 @@
 #include "vantrelle/app/CommandLine.h"
 
 #include "vantrelle/UserFiles.h"
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 #include "vantrelle/titledata/Import.h"
 
 #include <exception>

@@ -11,7 +11,7 @@
 #include "vantrelle/app/TForm1.h"
 #include "vantrelle/app/TForm2.h"
 #include "vantrelle/app/TitleDataDialog.h"
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 #include "vantrelle/titledata/DatasetDownload.h"
 #include "vantrelle/titledata/Import.h"
 

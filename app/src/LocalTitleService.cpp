@@ -64,7 +64,7 @@ void warnBeside(QPointer<TForm1> form, const std::string& message)
 
 std::shared_ptr<const postersource::PosterSource> userPosterSource(TForm1& form)
 {
-    return std::make_shared<postersource::PosterSource>(posterSourceSettings(),
+    return std::make_shared<postersource::TmdbSource>(posterSourceSettings(),
         [form = QPointer<TForm1>(&form)](const std::string& message) { warnBeside(form, message); });
 }
 

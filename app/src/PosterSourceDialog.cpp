@@ -2,7 +2,7 @@
 
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/app/PosterSourceKey.h"
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -81,7 +81,7 @@ PosterSourceDialog::PosterSourceDialog(QWidget* parent)
 
 void PosterSourceDialog::testKey()
 {
-    postersource::PosterSourceSettings settings = posterSourceSettings();
+    postersource::TmdbSettings settings = posterSourceSettings();
     settings.key = keyEdit->text().trimmed().toStdString();
     if (settings.key.empty()) {
         testResult->setText(QStringLiteral("No key to test."));
@@ -90,7 +90,7 @@ void PosterSourceDialog::testKey()
     // The check is bounded by the poster source's time budget, a few seconds at most.
     testResult->setText(QStringLiteral("Asking TMDB..."));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const postersource::KeyCheck check = postersource::PosterSource(settings).checkKey();
+    const postersource::KeyCheck check = postersource::TmdbSource(settings).checkKey();
     QApplication::restoreOverrideCursor();
     testResult->setText(testText(check));
 }

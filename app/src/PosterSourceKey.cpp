@@ -33,9 +33,9 @@ bool savePosterSourceKey(const QString& key)
     return settings.status() == QSettings::NoError;
 }
 
-postersource::PosterSourceSettings posterSourceSettings()
+postersource::TmdbSettings posterSourceSettings()
 {
-    return postersource::settingsFromEnvironment(savedPosterSourceKey().toStdString(), kPosterSourceSetting);
+    return postersource::tmdbSettingsFromEnvironment(savedPosterSourceKey().toStdString(), kPosterSourceSetting);
 }
 
 } // namespace vantrelle::app

@@ -59,18 +59,18 @@ PosterCache::PosterCache(fs::path folder, std::uintmax_t maxBytes)
 {
 }
 
-fs::path PosterCache::file(std::int64_t titleNumber, const char* extension) const
+fs::path PosterCache::file(std::string_view source, std::int64_t titleNumber, const char* extension) const
 {
-    char name[32];
-    std::snprintf(name, sizeof name, "%07lld%s", static_cast<long long>(titleNumber), extension);
-    return m_folder / name;
+    char number[32];
+    std::snprintf(number, sizeof number, "-%07lld", static_cast<long long>(titleNumber));
+    return m_folder / (std::string(source) + number + extension);
 }
 
-std::optional<FilmExtras> PosterCache::find(std::int64_t titleNumber) const
+std::optional<FilmExtras> PosterCache::find(std::string_view source, std::int64_t titleNumber) const
 {
     if (m_folder.empty())
         return std::nullopt;
-    const fs::path recordFile = file(titleNumber, ".json");
+    const fs::path recordFile = file(source, titleNumber, ".json");
     const auto text = readWhole(recordFile);
     if (!text)
         return std::nullopt;
@@ -86,14 +86,14 @@ std::optional<FilmExtras> PosterCache::find(std::int64_t titleNumber) const
             return std::nullopt;
         return extras;
     }
-    auto poster = readWhole(file(titleNumber, ".jpg"));
+    auto poster = readWhole(file(source, titleNumber, ".poster"));
     if (!poster || poster->empty())
         return std::nullopt;
     extras.poster = std::move(*poster);
     return extras;
 }
 
-void PosterCache::store(std::int64_t titleNumber, const FilmExtras& extras) const
+void PosterCache::store(std::string_view source, std::int64_t titleNumber, const FilmExtras& extras) const
 {
     if (m_folder.empty())
         return;
@@ -101,11 +101,11 @@ void PosterCache::store(std::int64_t titleNumber, const FilmExtras& extras) cons
     fs::create_directories(m_folder, error);
     if (error)
         return;
-    if (!extras.poster.empty() && !writeWhole(file(titleNumber, ".jpg"), extras.poster))
+    if (!extras.poster.empty() && !writeWhole(file(source, titleNumber, ".poster"), extras.poster))
         return;
     const nlohmann::json record { { "tagline", extras.tagline }, { "poster", !extras.poster.empty() } };
     const std::string recordText = record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (!writeWhole(file(titleNumber, ".json"), recordText))
+    if (!writeWhole(file(source, titleNumber, ".json"), recordText))
         return;
     const std::uintmax_t stored = extras.poster.size() + recordText.size();
     if (m_knownBytes.fetch_add(stored) + stored > m_maxBytes)

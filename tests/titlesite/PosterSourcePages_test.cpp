@@ -4,7 +4,7 @@
 #include "RecordingTarget.h"
 #include "StandInTmdb.h"
 #include "TestFiles.h"
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 #include "vantrelle/titleservice/TitlePageScraper.h"
 #include "vantrelle/titlesite/TitleSite.h"
 
@@ -24,12 +24,12 @@ namespace {
 
 std::unique_ptr<postersource::PosterSource> posterSource(const fs::path& cache)
 {
-    postersource::PosterSourceSettings settings;
+    postersource::TmdbSettings settings;
     settings.key = StandInTmdb::kKey;
     settings.apiBase = test::sharedTmdb().apiBase();
     settings.imageBase = test::sharedTmdb().imageBase();
     settings.cacheDir = cache;
-    return std::make_unique<postersource::PosterSource>(settings);
+    return std::make_unique<postersource::TmdbSource>(settings);
 }
 
 // The scraper's calls for the tagline and the cover.

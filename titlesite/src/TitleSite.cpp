@@ -56,10 +56,10 @@ bool isPlainHost(std::string_view host)
         == std::string_view::npos;
 }
 
-// The file name under which a poster from the poster source is linked; TMDB's posters are JPEG files.
-std::string sourcePosterFile(std::int64_t number)
+// The file name under which a poster from the poster source is linked.
+std::string sourcePosterFile(std::int64_t number, const postersource::PosterSource& source)
 {
-    return titleNumberText(number) + ".jpg";
+    return titleNumberText(number) + std::string(source.posterFormat().extension);
 }
 
 } // namespace
@@ -159,7 +159,7 @@ ServiceAnswer TitleSite::titleAnswer(std::int64_t number) const
     if (!source || !source->enabled())
         return page(200, titlePage(*title, {}));
     const postersource::FilmExtras extras = source->extras(number);
-    const std::string posterUrl = extras.poster.empty() ? std::string() : posters + sourcePosterFile(number);
+    const std::string posterUrl = extras.poster.empty() ? std::string() : posters + sourcePosterFile(number, *source);
     return page(200, titlePage(*title, posterUrl, extras.tagline));
 }
 
@@ -187,13 +187,13 @@ ServiceAnswer TitleSite::posterAnswer(const std::string& file) const
         return poster->second.file == file ? ServiceAnswer { 200, pictureType(file), poster->second.bytes, {} }
                                            : page(404, notFoundPage());
     const auto source = posterSource();
-    if (!source || file != sourcePosterFile(*number))
+    if (!source || file != sourcePosterFile(*number, *source))
         return page(404, notFoundPage());
     // The page that links the poster has just put it into the poster source's cache.
     std::string bytes = source->extras(*number).poster;
     if (bytes.empty())
         return page(404, notFoundPage());
-    return { 200, "image/jpeg", std::move(bytes), {} };
+    return { 200, std::string(source->posterFormat().mediaType), std::move(bytes), {} };
 }
 
 } // namespace vantrelle::titlesite

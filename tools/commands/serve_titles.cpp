@@ -7,7 +7,7 @@
 
 #include "CommandRegistry.h"
 #include "vantrelle/Error.h"
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 #include "vantrelle/titlesite/TitleSite.h"
 #include "vantrelle/titlesite/TitleSiteServer.h"
 
@@ -65,8 +65,8 @@ int serveTitles(const tool::Arguments& arguments)
     if (getppid() != parent)
         return 0;
 
-    auto posterSource = std::make_unique<postersource::PosterSource>(
-        postersource::settingsFromEnvironment(), [](const std::string& message) { std::cerr << message << std::endl; });
+    auto posterSource = std::make_unique<postersource::TmdbSource>(postersource::tmdbSettingsFromEnvironment(),
+        [](const std::string& message) { std::cerr << message << std::endl; });
     titlesite::TitleSiteServer server(index, posters, std::move(posterSource));
     const int bound = server.start(port);
     // The first line tells scripts which port to point http_proxy at.

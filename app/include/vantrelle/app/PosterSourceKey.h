@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 
 #include <QString>
 
@@ -19,7 +19,7 @@ QString savedPosterSourceKey();
 bool savePosterSourceKey(const QString& key);
 
 // The poster source's settings: VANTRELLE_TMDB_KEY when set, else the saved key (see
-// postersource::settingsFromEnvironment).
-postersource::PosterSourceSettings posterSourceSettings();
+// postersource::tmdbSettingsFromEnvironment).
+postersource::TmdbSettings posterSourceSettings();
 
 } // namespace vantrelle::app

@@ -36,6 +36,8 @@ struct ServiceAnswer {
 // tagline and a poster, served as "/Posters/NUMBER.jpg"; without either the page shows the
 // placeholder picture.
 // Thread-safe: answers run in parallel, each on an index connection of its own.
+// Threads: TitleSiteServer's answering threads call answer() at once; setPosterSource() comes from the
+// window's user-interface thread when the user saves another key.
 class TitleSite {
 public:
     // Opens the index (see TitleIndex) and reads the posters. Throws vantrelle::Error.

@@ -3,7 +3,7 @@
 
 #include "StandInTmdb.h"
 #include "TestFiles.h"
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +25,9 @@ class PosterSourceTest : public ::testing::Test {
 protected:
     void SetUp() override { test::sharedTmdb().forgetRequests(); }
 
-    PosterSourceSettings settings(std::string key = StandInTmdb::kKey) const
+    TmdbSettings settings(std::string key = StandInTmdb::kKey) const
     {
-        PosterSourceSettings settings;
+        TmdbSettings settings;
         settings.key = std::move(key);
         settings.keySetting = "the test's key";
         settings.apiBase = test::sharedTmdb().apiBase();
@@ -70,7 +70,7 @@ TEST_F(PosterSourceTest, GivesTaglineAndPosterPerTitle)
         { 100010, "", false }, // 429, Retry-After: 120
         { 0, "", false },
     };
-    const PosterSource source(settings());
+    const TmdbSource source(settings());
     for (const auto& c : cases) {
         const FilmExtras extras = source.extras(c.number);
         EXPECT_EQ(extras.tagline, c.tagline) << c.number;
@@ -90,7 +90,7 @@ TEST_F(PosterSourceTest, GivesTaglineAndPosterPerTitle)
 
 TEST_F(PosterSourceTest, ReadAccessTokenGoesOnlyAsBearer)
 {
-    const PosterSource source(settings(StandInTmdb::kToken));
+    const TmdbSource source(settings(StandInTmdb::kToken));
     EXPECT_EQ(source.extras(100001).poster, test::standInPosterJpeg());
     const auto requests = test::sharedTmdb().apiRequests();
     ASSERT_EQ(requests.size(), 2u);
@@ -104,12 +104,12 @@ TEST_F(PosterSourceTest, ReadAccessTokenGoesOnlyAsBearer)
 
 TEST_F(PosterSourceTest, SecondLookupAsksNothing)
 {
-    const FilmExtras first = PosterSource(settings()).extras(100001);
-    PosterSource(settings()).extras(100003);
-    PosterSource(settings()).extras(100004);
+    const FilmExtras first = TmdbSource(settings()).extras(100001);
+    TmdbSource(settings()).extras(100003);
+    TmdbSource(settings()).extras(100004);
     test::sharedTmdb().forgetRequests();
     // A later run, with the same cache: what was found, a film without poster, an unknown number.
-    const PosterSource later(settings());
+    const TmdbSource later(settings());
     const FilmExtras again = later.extras(100001);
     EXPECT_EQ(again.tagline, first.tagline);
     EXPECT_EQ(again.poster, first.poster);
@@ -125,7 +125,7 @@ TEST_F(PosterSourceTest, SecondLookupAsksNothing)
 
 TEST_F(PosterSourceTest, NoPosterEntriesExpireAndPostersStay)
 {
-    const PosterSource source(settings());
+    const TmdbSource source(settings());
     source.extras(100001);
     source.extras(100003);
     const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 30);
@@ -140,9 +140,9 @@ TEST_F(PosterSourceTest, NoPosterEntriesExpireAndPostersStay)
 
 TEST_F(PosterSourceTest, CacheKeepsToItsBound)
 {
-    PosterSourceSettings bounded = settings();
+    TmdbSettings bounded = settings();
     bounded.cacheMaxBytes = test::standInPosterJpeg().size() * 3 / 2;
-    const PosterSource source(bounded);
+    const TmdbSource source(bounded);
     source.extras(100001);
     const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (const auto& entry : fs::directory_iterator(m_cache.path()))
@@ -163,7 +163,7 @@ TEST_F(PosterSourceTest, RefusedKeyIsNamedOnceAndAskedNoMore)
 {
     std::mutex mutex;
     std::vector<std::string> warnings;
-    const PosterSource source(settings("ffffffffffffffffffffffffffffffff"), [&](const std::string& message) {
+    const TmdbSource source(settings("ffffffffffffffffffffffffffffffff"), [&](const std::string& message) {
         std::lock_guard lock(mutex);
         warnings.push_back(message);
     });
@@ -179,9 +179,9 @@ TEST_F(PosterSourceTest, RefusedKeyIsNamedOnceAndAskedNoMore)
 TEST_F(PosterSourceTest, NoKeyAsksNothingAndAMalformedKeyIsNeverSent)
 {
     std::vector<std::string> warnings;
-    EXPECT_FALSE(PosterSource(settings("")).enabled());
-    EXPECT_EQ(PosterSource(settings("")).extras(100001).poster, "");
-    const PosterSource broken(settings("abc\r\nX-Injected: 1"), [&](const std::string& m) { warnings.push_back(m); });
+    EXPECT_FALSE(TmdbSource(settings("")).enabled());
+    EXPECT_EQ(TmdbSource(settings("")).extras(100001).poster, "");
+    const TmdbSource broken(settings("abc\r\nX-Injected: 1"), [&](const std::string& m) { warnings.push_back(m); });
     EXPECT_EQ(broken.extras(100001).poster, "");
     EXPECT_EQ(warnings.size(), 1u);
     EXPECT_EQ(test::sharedTmdb().apiRequests().size(), 0u);
@@ -190,10 +190,10 @@ TEST_F(PosterSourceTest, NoKeyAsksNothingAndAMalformedKeyIsNeverSent)
 
 TEST_F(PosterSourceTest, StallingApiEndsWithinTheBudget)
 {
-    PosterSourceSettings quick = settings();
+    TmdbSettings quick = settings();
     quick.timeBudget = std::chrono::milliseconds(1000);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(PosterSource(quick).extras(100007).poster, "");
+    EXPECT_EQ(TmdbSource(quick).extras(100007).poster, "");
     // Far above the budget, far below the stand-in's 30 s stall: the request was cut, not answered.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
@@ -212,31 +212,31 @@ TEST_F(PosterSourceTest, ChecksTheKey)
         { StandInTmdb::kKey, "http://127.0.0.1:1", KeyCheck::Unreachable },
     };
     for (const auto& c : cases) {
-        PosterSourceSettings checked = settings(c.key);
+        TmdbSettings checked = settings(c.key);
         if (!c.apiBase.empty())
             checked.apiBase = c.apiBase;
-        EXPECT_EQ(PosterSource(checked).checkKey(), c.expected) << c.key << " " << c.apiBase;
+        EXPECT_EQ(TmdbSource(checked).checkKey(), c.expected) << c.key << " " << c.apiBase;
     }
 }
 
-TEST(PosterSourceSettings, EnvironmentKeyWinsAndAddressesFollowTheEnvironment)
+TEST(TmdbSettings, EnvironmentKeyWinsAndAddressesFollowTheEnvironment)
 {
     setenv("VANTRELLE_TMDB_KEY", " fromenv\n", 1);
     setenv("VANTRELLE_TMDB_API", "http://127.0.0.1:8123", 1);
     unsetenv("VANTRELLE_TMDB_IMAGES");
     setenv("XDG_CACHE_HOME", "/cache", 1);
-    PosterSourceSettings settings = settingsFromEnvironment("saved", "Poster Source...");
+    TmdbSettings settings = tmdbSettingsFromEnvironment("saved", "Poster Source...");
     EXPECT_EQ(settings.key, "fromenv");
     EXPECT_EQ(settings.keySetting, "VANTRELLE_TMDB_KEY");
     EXPECT_EQ(settings.apiBase, "http://127.0.0.1:8123");
     EXPECT_EQ(settings.imageBase, "https://image.tmdb.org");
     EXPECT_EQ(settings.cacheDir, "/cache/vantrelle/posters");
     setenv("VANTRELLE_TMDB_KEY", "", 1);
-    settings = settingsFromEnvironment("saved", "Poster Source...");
+    settings = tmdbSettingsFromEnvironment("saved", "Poster Source...");
     EXPECT_EQ(settings.key, "saved");
     EXPECT_EQ(settings.keySetting, "Poster Source...");
     unsetenv("VANTRELLE_TMDB_KEY");
     unsetenv("VANTRELLE_TMDB_API");
-    EXPECT_EQ(settingsFromEnvironment().key, "");
-    EXPECT_EQ(settingsFromEnvironment().apiBase, "https://api.themoviedb.org");
+    EXPECT_EQ(tmdbSettingsFromEnvironment().key, "");
+    EXPECT_EQ(tmdbSettingsFromEnvironment().apiBase, "https://api.themoviedb.org");
 }

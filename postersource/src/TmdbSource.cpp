@@ -1,4 +1,4 @@
-#include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/postersource/TmdbSource.h"
 
 #include "PosterCache.h"
 #include "vantrelle/Error.h"
@@ -16,6 +16,9 @@ namespace vantrelle::postersource {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// What TMDB's answers are kept under in the poster cache.
+constexpr std::string_view kCacheName = "tmdb";
 
 constexpr std::size_t kMaxAnswerBytes = 1 << 20; // TMDB's answers are a few kilobytes
 constexpr std::size_t kMaxPosterBytes = 8 << 20;
@@ -73,9 +76,9 @@ bool isJpeg(std::string_view bytes)
 
 } // namespace
 
-PosterSourceSettings settingsFromEnvironment(std::string_view savedKey, std::string_view savedKeySetting)
+TmdbSettings tmdbSettingsFromEnvironment(std::string_view savedKey, std::string_view savedKeySetting)
 {
-    PosterSourceSettings settings;
+    TmdbSettings settings;
     if (std::string key = trimmed(environment("VANTRELLE_TMDB_KEY")); !key.empty()) {
         settings.key = std::move(key);
         settings.keySetting = "VANTRELLE_TMDB_KEY";
@@ -95,13 +98,13 @@ PosterSourceSettings settingsFromEnvironment(std::string_view savedKey, std::str
     return settings;
 }
 
-struct PosterSource::Answer {
+struct TmdbSource::Answer {
     enum class Kind { Ok, NotFound, Refused, Failed };
     Kind kind = Kind::Failed;
     std::string body;
 };
 
-PosterSource::PosterSource(PosterSourceSettings settings, Warning warn)
+TmdbSource::TmdbSource(TmdbSettings settings, Warning warn)
     : m_settings(std::move(settings))
     , m_warn(std::move(warn))
     , m_cache(std::make_unique<PosterCache>(m_settings.cacheDir, m_settings.cacheMaxBytes))
@@ -110,9 +113,9 @@ PosterSource::PosterSource(PosterSourceSettings settings, Warning warn)
     m_settings.imageBase = withoutTrailingSlash(m_settings.imageBase);
 }
 
-PosterSource::~PosterSource() = default;
+TmdbSource::~TmdbSource() = default;
 
-void PosterSource::refuseKey() const
+void TmdbSource::refuseKey() const
 {
     if (m_keyRefused.exchange(true) || !m_warn)
         return;
@@ -121,7 +124,7 @@ void PosterSource::refuseKey() const
         + (m_settings.keySetting.empty() ? std::string("VANTRELLE_TMDB_KEY") : m_settings.keySetting));
 }
 
-std::string PosterSource::apiUrl(std::string path) const
+std::string TmdbSource::apiUrl(std::string path) const
 {
     std::string url = m_settings.apiBase + path;
     if (!isReadAccessToken(m_settings.key))
@@ -129,7 +132,7 @@ std::string PosterSource::apiUrl(std::string path) const
     return url;
 }
 
-std::vector<std::string> PosterSource::headers(bool withKey) const
+std::vector<std::string> TmdbSource::headers(bool withKey) const
 {
     std::vector<std::string> headers { "Accept: application/json" };
     if (withKey && isReadAccessToken(m_settings.key))
@@ -137,7 +140,7 @@ std::vector<std::string> PosterSource::headers(bool withKey) const
     return headers;
 }
 
-PosterSource::Answer PosterSource::ask(
+TmdbSource::Answer TmdbSource::ask(
     const std::string& url, bool withKey, std::size_t maxBytes, Clock::time_point deadline) const
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -165,11 +168,11 @@ PosterSource::Answer PosterSource::ask(
     return {};
 }
 
-FilmExtras PosterSource::extras(std::int64_t titleNumber) const
+FilmExtras TmdbSource::extras(std::int64_t titleNumber) const
 {
     if (!enabled() || titleNumber <= 0)
         return {};
-    if (auto cached = m_cache->find(titleNumber))
+    if (auto cached = m_cache->find(kCacheName, titleNumber))
         return *cached;
     if (m_keyRefused || !wellFormedKey(m_settings.key)) {
         refuseKey();
@@ -186,7 +189,7 @@ FilmExtras PosterSource::extras(std::int64_t titleNumber) const
     if (!answer.title) {
         // TMDB does not know the title; a malformed answer is not remembered, it may be a passing fault.
         if (answer.readable)
-            m_cache->store(titleNumber, {});
+            m_cache->store(kCacheName, titleNumber, {});
         return {};
     }
     const FoundTitle& found = *answer.title;
@@ -204,11 +207,11 @@ FilmExtras PosterSource::extras(std::int64_t titleNumber) const
             extras.poster = std::move(poster.body);
     }
     if (details.kind == Answer::Kind::Ok)
-        m_cache->store(titleNumber, extras);
+        m_cache->store(kCacheName, titleNumber, extras);
     return extras;
 }
 
-KeyCheck PosterSource::checkKey() const
+KeyCheck TmdbSource::checkKey() const
 {
     if (!enabled() || !wellFormedKey(m_settings.key))
         return KeyCheck::Refused;
