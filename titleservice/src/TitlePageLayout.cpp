@@ -1,6 +1,7 @@
 #include "vantrelle/titleservice/TitlePageLayout.h"
 
 #include "vantrelle/titleservice/TextUtilities.h"
+#include "vantrelle/titleservice/TitlePageMarkers.h"
 
 #include <algorithm>
 #include <array>
@@ -9,12 +10,11 @@ namespace vantrelle::titleservice {
 
 namespace {
 
-constexpr std::string_view kTitleTag = "<TITLE>";
 // A page that describes itself to search engines in JSON-LD is of today's layout, whatever else it holds.
 constexpr std::string_view kJsonLinkedData = "application/ld+json";
 // The scraper's own markers, whole; one of them stands on every page it was made for.
-constexpr std::array<std::string_view, 6> kValueMarkers = { "/Name?", "Directed by", "/Sections/Genres/",
-    "Tagline: </B>", "Cast overview, first billed only:", "Runtime</B>:" };
+constexpr std::array<std::string_view, 6> kValueMarkers
+    = { kNameLink, kDirectorMarker, kGenreLink, kTaglineMarker, kCastMarker, kRuntimeMarker };
 
 bool holds(std::string_view page, std::string_view marker)
 {

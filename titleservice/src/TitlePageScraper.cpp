@@ -3,6 +3,7 @@
 #include "WorkingText.h"
 #include "vantrelle/titleservice/Settings.h"
 #include "vantrelle/titleservice/TextUtilities.h"
+#include "vantrelle/titleservice/TitlePageMarkers.h"
 
 #include <algorithm>
 #include <string>
@@ -11,16 +12,6 @@ namespace vantrelle::titleservice {
 
 namespace {
 
-constexpr std::string_view kDirectorMarker = "Directed by";
-constexpr std::string_view kNameLink = "/Name?";
-constexpr std::string_view kTitleTag = "<TITLE>";
-constexpr std::string_view kGenreLink = "/Sections/Genres/";
-constexpr std::string_view kTaglineMarker = "Tagline: </B>";
-constexpr std::string_view kCastMarker = "Cast overview, first billed only:";
-constexpr std::string_view kCharacterCell = "NOWRAP";
-constexpr std::string_view kCharacterText = "VALIGN=\"TOP\">";
-constexpr std::string_view kRuntimeMarker = "Runtime</B>:";
-constexpr std::string_view kPlaceholderImage = "ph_title.gif";
 constexpr int kMaxCastEntries = 4;
 
 std::string concat(std::string_view a, std::string_view b)

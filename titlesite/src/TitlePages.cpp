@@ -1,5 +1,8 @@
 #include "vantrelle/titlesite/TitlePages.h"
 
+#include "vantrelle/titleservice/Settings.h"
+#include "vantrelle/titleservice/TitlePageMarkers.h"
+
 #include <cstdio>
 
 namespace vantrelle::titlesite {
@@ -7,10 +10,10 @@ namespace vantrelle::titlesite {
 using titleindex::CastMember;
 using titleindex::SearchHit;
 using titleindex::Title;
+using namespace titleservice;
 
 namespace {
 
-constexpr std::string_view kPlaceholderPoster = "http://ia.media-imdb.com/images/ph_title.gif";
 // Shown in place of "<", where every value the reader cuts out ends.
 constexpr std::string_view kLessThan = "\xE2\x80\xB9"; // U+2039 SINGLE LEFT-POINTING ANGLE QUOTATION MARK
 
@@ -56,7 +59,7 @@ bool showsYear(const std::optional<int>& year)
 
 void appendNameLink(std::string& page, std::string_view name)
 {
-    page += "<A HREF=\"/Name?";
+    page.append("<A HREF=\"").append(kNameLink);
     page += nameLinkValue(name);
     page += "\">";
     appendText(page, name);
@@ -65,9 +68,9 @@ void appendNameLink(std::string& page, std::string_view name)
 
 void appendCastRow(std::string& page, const CastMember* member)
 {
-    page += "<TR><TD VALIGN=\"TOP\">";
+    page.append("<TR><TD ").append(kCharacterText);
     appendNameLink(page, member ? std::string_view(member->name) : std::string_view());
-    page += "</TD><TD NOWRAP> .... </TD><TD VALIGN=\"TOP\">";
+    page.append("</TD><TD ").append(kCharacterCell).append("> .... </TD><TD ").append(kCharacterText);
     if (member)
         appendText(page, member->characters);
     page += "</TD></TR>\n";
@@ -109,43 +112,48 @@ std::string titlePage(const Title& title, std::string_view posterUrl, std::strin
 {
     std::string page;
     page.reserve(2048);
-    page += "<HTML>\n<HEAD>\n<TITLE>";
+    page.append("<HTML>\n<HEAD>\n").append(kTitleTag);
     appendTitleName(page, title.title);
     if (showsYear(title.year))
         page.append("(").append(yearText(*title.year)).append(")");
     page += "</TITLE>\n</HEAD>\n<BODY BGCOLOR=\"#FFFFFF\">\n<TABLE><TR><TD VALIGN=\"TOP\"><IMG SRC=\"";
-    page += posterUrl.empty() ? kPlaceholderPoster : posterUrl;
+    if (posterUrl.empty())
+        page.append(ImageBaseURL).append("/images/").append(kPlaceholderImage);
+    else
+        page += posterUrl;
     page += posterUrl.empty() ? "\" ALT=\"No poster\"" : "\" ALT=\"poster\"";
     page += " WIDTH=\"90\" HEIGHT=\"130\"></TD>\n<TD VALIGN=\"TOP\">\n<H1>";
     appendText(page, title.title);
     if (showsYear(title.year))
         page.append(" (").append(yearText(*title.year)).append(")");
-    page += "</H1>\n<B>Directed by</B><BR>\n";
-    if (title.directors.empty())
-        page += "<A HREF=\"/Name?\"></A><BR>\n";
+    page.append("</H1>\n<B>").append(kDirectorMarker).append("</B><BR>\n");
+    if (title.directors.empty()) {
+        appendNameLink(page, {});
+        page += "<BR>\n";
+    }
     for (const std::string& director : title.directors) {
         appendNameLink(page, director);
         page += "<BR>\n";
     }
     page += "<B>Genre:</B> ";
     if (title.genres.empty())
-        page += "<A HREF=\"/Sections/Genres//\"></A>";
+        page.append("<A HREF=\"").append(kGenreLink).append("/\"></A>");
     for (const std::string& genre : title.genres) {
         if (&genre != &title.genres.front())
             page += " / ";
-        page += "<A HREF=\"/Sections/Genres/";
+        page.append("<A HREF=\"").append(kGenreLink);
         appendText(page, genre);
         page += "/\">";
         appendText(page, genre);
         page += "</A>";
     }
     // The reader passes over the one character after the marker, the blank.
-    page += "<BR>\n<B>Tagline: </B> ";
+    page.append("<BR>\n<B>").append(kTaglineMarker).append(" ");
     appendText(page, tagline);
-    page += "<BR>\n</TD></TR></TABLE>\n<B>Cast overview, first billed only:</B>\n<TABLE>\n";
+    page.append("<BR>\n</TD></TR></TABLE>\n<B>").append(kCastMarker).append("</B>\n<TABLE>\n");
     for (std::size_t row = 0; row < 4; ++row)
         appendCastRow(page, row < title.cast.size() ? &title.cast[row] : nullptr);
-    page += "</TABLE>\n<TABLE><TR><TD><B>Runtime</B>:";
+    page.append("</TABLE>\n<TABLE><TR><TD><B>").append(kRuntimeMarker);
     if (title.runtime)
         page.append(" ").append(std::to_string(*title.runtime));
     page += "</TD></TR></TABLE>\n</BODY>\n</HTML>\n";
