@@ -2,6 +2,7 @@
 
 // A plain GET into a file, for downloads of large files: the rest of a file that was cut (a range,
 // guarded by the version it continues), or a file asked for only when it has changed, with progress.
+// Threads: a GET runs wholly on the thread that calls it, its progress included (the dataset download's).
 
 #include "vantrelle/Error.h"
 

@@ -2,6 +2,8 @@
 
 // A plain GET whose answer is kept in memory, for the modules that ask a web API: no events, no
 // redirects, a deadline and a bound on the body.
+// Threads: a GET runs wholly on the thread that calls it (the poster source's: the title site's answering
+// threads, the window's user-interface thread for a key check); any number may run at once.
 
 #include <chrono>
 #include <cstddef>

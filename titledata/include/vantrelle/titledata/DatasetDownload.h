@@ -9,6 +9,9 @@
 //
 // Limitations: only http and https, also for redirects; a part whose server gave no validator cannot be
 // resumed safely and is downloaded again from its start.
+//
+// Threads: a download runs wholly on the thread that calls it (the "Title Data" dialog's worker, the
+// tool's main thread).
 
 #include "vantrelle/Error.h"
 

@@ -6,6 +6,9 @@
 // it is named after, and the import fails. The index is written beside its final place under a temporary name and
 // renamed over it only when complete: a failure leaves the file already there untouched and removes the partial one.
 // Memory stays bounded whatever the size of the input.
+//
+// Threads: an import runs on the thread that calls it (the "Title Data" dialog's worker, the tool's
+// main thread) and inflates each file on a thread of its own.
 
 #include "vantrelle/Error.h"
 

@@ -15,6 +15,8 @@ namespace vantrelle::titleindex {
 
 // A title index opened for reading. One object serves one thread at a time; open one per thread
 // to read in parallel.
+// Threads: the title site's answering threads, each with an object of the site's pool, and the window's
+// threads that show an index's details; the importer (titledata) writes the file on its own thread.
 class TitleIndex {
 public:
     // The most hits a search returns.

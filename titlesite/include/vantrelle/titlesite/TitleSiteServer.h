@@ -21,6 +21,9 @@ class TitleSite;
 //
 //     TitleSiteServer server(index);
 //     const int port = server.start(); // http_proxy=http://127.0.0.1:PORT
+//
+// Threads: start() and stop() on the owner's thread (the window's user-interface thread, the tool's main
+// thread); the server listens on a thread of its own and answers on cpp-httplib's pool.
 class TitleSiteServer {
 public:
     // Opens the index and reads the posters (see TitleSite). Throws vantrelle::Error.
