@@ -209,6 +209,13 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
 void DBGrid::paintEvent(QPaintEvent* event)
 {
     QTableView::paintEvent(event);
+    if (m_model->rowCount() == 0) {
+        // An empty list is where a new user looks first: it says how to begin.
+        QPainter painter(viewport());
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, kEmptyHint);
+        return;
+    }
     const QModelIndex current = currentIndex();
     if (!hasFocus() || !current.isValid())
         return;

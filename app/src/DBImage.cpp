@@ -235,6 +235,12 @@ void DBImage::keyPressEvent(QKeyEvent* event)
     case ClipboardCommand::None:
         break;
     }
+    const bool plainKey = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plainKey
+        && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space)) {
+        emit activated();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         if (editing()) {
             event->ignore(); // the window's Cancel button takes it
@@ -249,7 +255,7 @@ void DBImage::keyPressEvent(QKeyEvent* event)
 void DBImage::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QFrame::mouseDoubleClickEvent(event);
-    emit doubleClicked();
+    emit activated();
 }
 
 void DBImage::focusInEvent(QFocusEvent* event)

@@ -13,7 +13,13 @@ QString applicationTitle(const QString& executablePath)
 {
     QString name = QFileInfo(executablePath).fileName();
     name.truncate(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
-    return name.left(1) + name.mid(1).toLower();
+    // Linux programs are named in lower case: their title still begins with a capital.
+    return name.left(1).toUpper() + name.mid(1).toLower();
+}
+
+QString applicationTitle()
+{
+    return applicationTitle(QCoreApplication::applicationFilePath());
 }
 
 QString errorBoxText(std::string_view message)
@@ -27,7 +33,7 @@ QString errorBoxText(std::string_view message)
 
 void showMessageBox(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 {
-    QMessageBox box(icon, applicationTitle(QCoreApplication::applicationFilePath()), text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, applicationTitle(), text, QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -79,10 +79,11 @@ TForm1::TForm1(std::string connectionString)
     setWindowTitle(QStringLiteral("Vantrelle"));
     applyWindowLook(this);
     resize(clientSize);
-    // No control follows a resize: a smaller window would hide some, "Quit Vantrelle" among them.
+    // A smaller window would hide some controls, "Quit Vantrelle" among them.
     setMinimumSize(clientSize);
     createControls();
     createButtons();
+    noteDesignGeometry();
     setTabOrders();
     bindControls();
     connectHandlers();

@@ -5,11 +5,14 @@
 #include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/TForm1.h"
 
+#include "vantrelle/Error.h"
 #include "vantrelle/app/ErrorHandler.h"
 #include "vantrelle/store/Errors.h"
+#include "vantrelle/store/TitleOrder.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -37,6 +40,7 @@ void TForm1::dsMoviesStateChange()
         item->setEnabled(!changing);
     for (QAction* item : PopupMenu2->actions())
         item->setEnabled(state == qsInsert);
+    ChoosePicture1->setEnabled(changing);
     // "&Save" or "Cancel" vanished under the focus: the list of titles takes it.
     if (!changing && buttonHadFocus)
         DBGrid1->setFocus(Qt::OtherFocusReason);
@@ -65,6 +69,8 @@ void TForm1::Deletecurrentmovie1Click()
 
 void TForm1::BitBtn1Click()
 {
+    if (!readyToSave())
+        return;
     const QScopedValueRollback byButton(m_savingByButton, true);
     try {
         aqMovies->post();
@@ -73,12 +79,49 @@ void TForm1::BitBtn1Click()
     }
 }
 
+// A film without a title would be an empty line at the top of the list, and a film added twice is most often a
+// slip: the first is refused, the second asked about. The boxes are read, since the one with the focus may hold
+// text that is not yet in its column.
+bool TForm1::readyToSave()
+{
+    const QString title = DBEdit1->text().trimmed();
+    if (title.isEmpty()) {
+        DBEdit1->setFocus(Qt::OtherFocusReason);
+        throw Error("A film needs a title.");
+    }
+    const QString year = DBEdit17->text().trimmed();
+    if (aqMovies->state() != qsInsert || !alreadyInCatalogue(title, year))
+        return true;
+    const QString film
+        = year.isEmpty() ? QStringLiteral("\"%1\"").arg(title) : QStringLiteral("\"%1\" (%2)").arg(title, year);
+    QMessageBox ask(QMessageBox::Question, applicationTitle(),
+        QStringLiteral("%1 is already in the catalogue. Add it anyway?").arg(film), QMessageBox::Yes | QMessageBox::No,
+        this);
+    ask.setObjectName(QStringLiteral("duplicateFilmBox"));
+    ask.setDefaultButton(QMessageBox::No);
+    return ask.exec() == QMessageBox::Yes;
+}
+
+// Titles that differ only in case and accents are one title, as the list orders them.
+bool TForm1::alreadyInCatalogue(const QString& title, const QString& year) const
+{
+    const std::string key = store::sameTitleKey(title.toStdString());
+    for (int recNo = 1; recNo <= aqMovies->recordCount(); ++recNo) {
+        if (recNo == aqMovies->recNo()
+            || store::sameTitleKey(aqMovies->displayTextAt(recNo, aqMovies->aqMoviesNameOfMovie)) != key)
+            continue;
+        if (QString::fromStdString(aqMovies->displayTextAt(recNo, aqMovies->aqMoviesYear)).trimmed() == year)
+            return true;
+    }
+    return false;
+}
+
 // Another program changed or deleted the film since the list was read: saving again would be refused again, for as
 // long as the list is not read anew. The user may reload the film as it is stored, dropping their changes, or keep
 // editing (to copy what they typed, say) and cancel later.
 void TForm1::offerReload(const std::string& refusal)
 {
-    QMessageBox ask(QMessageBox::Warning, windowTitle(),
+    QMessageBox ask(QMessageBox::Warning, applicationTitle(),
         errorBoxText(refusal)
             + QStringLiteral("\nReload the film as it is stored now? Your changes to it will be lost."),
         QMessageBox::Yes | QMessageBox::No, this);
@@ -107,16 +150,19 @@ void TForm1::atMoviesAfterInsert()
 {
     DBEdit1->setFocus(Qt::OtherFocusReason);
     SetEditColours(false);
+    m_coverChosenFromFile = false;
 }
 
 void TForm1::atMoviesAfterEdit()
 {
     SetEditColours(false);
+    m_coverChosenFromFile = false;
 }
 
 void TForm1::atMoviesAfterCancel()
 {
     SetEditColours(true);
+    m_coverChosenFromFile = false;
 }
 
 void TForm1::aqMoviesAfterPost()
@@ -150,7 +196,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    QMessageBox ask(QMessageBox::Question, windowTitle(), QStringLiteral("Save changes to this film?"),
+    QMessageBox ask(QMessageBox::Question, applicationTitle(), QStringLiteral("Save changes to this film?"),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     ask.setDefaultButton(QMessageBox::Save);
     ask.setEscapeButton(QMessageBox::Cancel);

@@ -15,6 +15,8 @@
 #include "vantrelle/titledata/DatasetDownload.h"
 #include "vantrelle/titledata/Import.h"
 
+#include "vantrelle/Error.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QInputDialog>
@@ -48,7 +50,7 @@ void TForm1::BitBtn2Click()
     if (m_titleDataMissing)
         offerTitleData();
     else
-        TitleLookup1->enterNumber();
+        lookUp(&titleservice::TitleLookup::enterNumber);
 }
 
 void TForm1::SearchByName1Click()
@@ -56,14 +58,27 @@ void TForm1::SearchByName1Click()
     if (m_titleDataMissing)
         offerTitleData();
     else
-        TitleLookup1->searchByName();
+        lookUp(&titleservice::TitleLookup::searchByName);
+}
+
+// A lookup that fails while the index the user named is missing says so again: the start's warning is long gone, and
+// the failure itself ("The server name or address could not be resolved") gives no clue.
+void TForm1::lookUp(void (titleservice::TitleLookup::*lookup)())
+{
+    try {
+        (TitleLookup1.get()->*lookup)();
+    } catch (const std::exception& failure) {
+        if (m_titleIndexProblem.empty())
+            throw;
+        throw Error(errorBoxText(failure.what()).toStdString() + "\n" + m_titleIndexProblem);
+    }
 }
 
 // The online service's pages are no longer in the layout that the lookups read: without an index of
 // its own, a lookup would only find that out.
 void TForm1::offerTitleData()
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle(QCoreApplication::applicationFilePath()),
+    QMessageBox box(QMessageBox::Question, applicationTitle(),
         QStringLiteral("There is no title data on this computer yet, so films cannot be looked up. \"Title "
                        "Data...\" in the Action menu downloads it and builds the title index.\n\nOpen \"Title "
                        "Data...\" now?"),
@@ -111,9 +126,12 @@ void TForm1::startNewFilm()
     usePlaceholderCover();
 }
 
+// A title page without a poster gives the placeholder, but never over a cover the user chose from a file for this
+// film: the lookup has nothing better.
 void TForm1::usePlaceholderCover()
 {
-    DBImage1->Picture().Assign(Image1->Picture());
+    if (!m_coverChosenFromFile)
+        DBImage1->Picture().Assign(Image1->Picture());
 }
 
 void TForm1::setCoverExtension(std::string_view extension)

@@ -52,8 +52,7 @@ void warnBeside(QPointer<TForm1> form, const std::string& message)
         [form, text] {
             if (!form)
                 return;
-            auto* box
-                = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok, form);
+            auto* box = new QMessageBox(QMessageBox::Warning, applicationTitle(), text, QMessageBox::Ok, form);
             box->setObjectName(QStringLiteral("posterSourceWarning"));
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->setModal(false);
@@ -92,10 +91,13 @@ LocalTitleService::LocalTitleService(TForm1& form, const std::filesystem::path& 
         return;
     if (!std::filesystem::exists(index, ignored)) {
         form.setTitleDataMissing(!namedByUser);
-        if (namedByUser)
-            warnOver(form,
-                QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist")
-                    .arg(QString::fromStdString(index.string())));
+        if (namedByUser) {
+            const QString problem
+                = QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist")
+                      .arg(QString::fromStdString(index.string()));
+            form.setTitleIndexProblem(errorBoxText(problem.toStdString()).toStdString());
+            warnOver(form, problem);
+        }
         return;
     }
     serve(form, index);

@@ -77,7 +77,7 @@ void TForm2::fitWidthToLines()
 
 int TForm2::showModal()
 {
-    centreOnScreen(this);
+    centreOnOwner(this);
     BitBtn1->setFocus();
     // Escape and the close box reject the dialog, which is the Cancel result.
     const int result = exec();

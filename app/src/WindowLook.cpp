@@ -38,6 +38,16 @@ void centreOnScreen(QWidget* window)
         window->move(display->availableGeometry().center() - window->rect().center());
 }
 
+void centreOnOwner(QWidget* dialog)
+{
+    const QWidget* owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    if (!owner || !owner->isVisible()) {
+        centreOnScreen(dialog);
+        return;
+    }
+    dialog->move(owner->geometry().center() - dialog->rect().center());
+}
+
 QColor browsingColour(const QPalette& palette)
 {
     // Plainly darker than the window so a read-only box never looks editable.

@@ -3,6 +3,7 @@
 #include "vantrelle/ScratchDir.h"
 #include "vantrelle/pictures/Bitmap.h"
 #include "vantrelle/pictures/ColorReduction.h"
+#include "vantrelle/pictures/CoverSize.h"
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/pictures/GIFImage.h"
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -167,6 +169,9 @@ void ImportCoverFile(TPicture& picture, std::string& coverExtension, const std::
         throw EFileError("Cannot create file " + tempName);
 
     picture.loadFromFile(tempName);
+    if (const TGraphic* loaded = picture.graphic())
+        if (std::optional<TBitmap> shrunk = shrunkCover(*loaded))
+            picture.setGraphic(std::make_unique<TBitmap>(std::move(*shrunk)));
 
     TGIFGraphic converter;
     converter.setReductionMode(TReductionMode::OptimalWithSystemColors);

@@ -1,5 +1,6 @@
 // TGIFGraphic and TGIFFrame as converters: any picture to a frame holding a palette bitmap, and the
 // image's bitmap.
+#include "ShownBitmap.h"
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/pictures/GIFImage.h"
 #include "vantrelle/pictures/Icon.h"
@@ -45,9 +46,12 @@ void drawOpaque(TBitmap& target, const TBitmap& picture, int left, int top)
     }
 }
 
-// The bitmap that a picture other than a bitmap shows; empty for an empty one.
+} // namespace
+
 TBitmap bitmapOf(const TGraphic& source)
 {
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source))
+        return *bitmap;
     if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(&source))
         return jpeg->Bitmap();
     if (const auto* gif = dynamic_cast<const TGIFGraphic*>(&source))
@@ -62,8 +66,6 @@ TBitmap bitmapOf(const TGraphic& source)
     }
     throw EConvertError(cannotAssign(source.className(), "TGIFFrame"));
 }
-
-} // namespace
 
 void TGIFFrame::clear()
 {

@@ -192,6 +192,26 @@ private slots:
             QVERIFY2(textWidth + 20 <= list.width(), qPrintable(QString::number(list.width())));
     }
 
+    // The dialog opens over the middle of the window that asks, wherever that window is; the focus is on OK and no
+    // line is selected.
+    void theDialogOpensCentredOnItsWindow()
+    {
+        QWidget owner;
+        owner.setGeometry(10, 20, 700, 500);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        QRect opened;
+        const Outcome outcome = choose(&owner, { "one", "two" }, [&](TForm2* d) {
+            opened = d->geometry();
+            pressKey(d, Qt::Key_Escape);
+        });
+        const QPoint offCentre = opened.center() - owner.geometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 4,
+            qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        QCOMPARE(outcome.focusAtStart, QStringLiteral("BitBtn1"));
+        QCOMPARE(outcome.selectedAtStart, 0);
+    }
+
     void everyCallStartsWithAFreshList()
     {
         QWidget owner;

@@ -33,7 +33,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
         QTest::newRow("plain name") << "/usr/bin/vantrelle"
-                                    << "vantrelle";
+                                    << "Vantrelle";
         QTest::newRow("capitals and extension") << "/opt/VANTRELLE.EXE"
                                                 << "Vantrelle";
         QTest::newRow("everything from the first dot goes") << "build/Movie.Cat.bin"

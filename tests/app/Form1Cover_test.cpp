@@ -280,6 +280,80 @@ private slots:
         QCOMPARE(form->aqMovies->state(), store::qsEdit);
     }
 
+    // The picture dialog without a mouse: Enter or Space on the picture, Ctrl+O anywhere, while a film is changed.
+    void theKeyboardOpensThePictureDialog_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("focus"); // the object name of the control with the focus
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("Enter on the picture") << true << "DBImage1" << QKeySequence(Qt::Key_Return) << true;
+        QTest::newRow("Space on the picture") << true << "DBImage1" << QKeySequence(Qt::Key_Space) << true;
+        QTest::newRow("Ctrl+O in a box") << true << "DBEdit3" << QKeySequence(QKeySequence::Open) << true;
+        QTest::newRow("Ctrl+O while browsing") << false << "DBGrid1" << QKeySequence(QKeySequence::Open) << false;
+        QTest::newRow("Enter while browsing") << false << "DBImage1" << QKeySequence(Qt::Key_Return) << false;
+    }
+
+    void theKeyboardOpensThePictureDialog()
+    {
+        QFETCH(bool, editing);
+        QFETCH(QString, focus);
+        QFETCH(QKeySequence, keys);
+        QFETCH(bool, opens);
+        Catalogue catalogue({ { "Alpha" } });
+        auto form = test::openWindow();
+        QVERIFY(form->DBImage1->toolTip().contains(QStringLiteral("Ctrl+O")));
+        if (editing)
+            form->Editcurrentmovie1->trigger();
+        auto* control = form->findChild<QWidget*>(focus);
+        QVERIFY(control);
+        control->setFocus();
+        const QString gif = poster(QStringLiteral("0100010.gif"));
+        bool opened = false;
+        {
+            ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
+                auto* dialog = qobject_cast<app::OpenPictureDialog*>(modal);
+                opened = dialog != nullptr;
+                if (dialog)
+                    typeFileName(dialog, gif);
+                else
+                    qobject_cast<QDialog*>(modal)->reject();
+            });
+            QTest::keySequence(QApplication::focusWidget(), keys);
+            QTest::qWait(100);
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        QCOMPARE(opened, opens);
+        QCOMPARE(form->DBImage1->modified(), opens);
+    }
+
+    // A lookup whose film has no poster keeps a cover the user chose from a file for the new film; the placeholder
+    // would only lose it.
+    void aChosenCoverOutlivesALookupWithoutAPoster()
+    {
+        Catalogue catalogue(std::vector<test::Film> {});
+        auto form = test::openWindow();
+        const QString gif = poster(QStringLiteral("0100010.gif"));
+        form->Addnewmovie1->trigger();
+        {
+            ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
+                if (auto* dialog = qobject_cast<app::OpenPictureDialog*>(modal))
+                    typeFileName(dialog, gif);
+                else if (auto* box = qobject_cast<QInputDialog*>(modal)) {
+                    box->setTextValue(QStringLiteral("0100004")); // "Copper Sky", without a poster
+                    box->accept();
+                }
+            });
+            QTest::keySequence(form->DBEdit1, QKeySequence::Open);
+            QVERIFY(showsABitmap(*form));
+            form->SearchByNumber1->trigger();
+            QCOMPARE(answer.texts(), QStringList());
+        }
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Copper Sky"));
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        QCOMPARE(catalogue.cover(QStringLiteral("Copper Sky")).value_or("null"), toolCover(gif, QString()));
+    }
+
     void aChosenFileThatFailsShowsItsMessage()
     {
         Catalogue catalogue({ { "Alpha" } });

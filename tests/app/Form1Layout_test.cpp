@@ -4,6 +4,7 @@
 
 #include "vantrelle/app/DBEdit.h"
 #include "vantrelle/app/DBGrid.h"
+#include "vantrelle/app/DBImage.h"
 #include "vantrelle/app/DropDownButton.h"
 #include "vantrelle/app/Glyphs.h"
 #include "vantrelle/app/TForm1.h"
@@ -268,6 +269,52 @@ private slots:
 
         const QImage normal = glyphIcon(glyph).pixmap(18, 18).toImage();
         QCOMPARE(qAlpha(normal.pixel(0, 17)), 0);
+    }
+
+    // A larger window gives its room to the list, the picture (in its proportions) and the details; back at its
+    // design size, every control is where the layout puts it.
+    void anEnlargedWindowGrowsTheListThePictureAndTheDetails()
+    {
+        auto form = openWindow();
+        const QRect list = form->GroupBox1->geometry();
+        const QRect title = form->DBEdit1->geometry();
+        form->resize(994, 786);
+        QTRY_COMPARE(form->size(), QSize(994, 786));
+        QVERIFY(form->GroupBox1->width() > list.width());
+        QVERIFY(form->GroupBox1->height() > list.height());
+        QVERIFY(form->DBEdit1->width() > title.width());
+        const QSize picture = form->DBImage1->size();
+        QVERIFY(picture.width() > 100);
+        QVERIFY(qAbs(picture.width() * 140 - picture.height() * 100) <= 140);
+        for (QWidget* control : { static_cast<QWidget*>(form->GroupBox2), static_cast<QWidget*>(form->GroupBox4),
+                 static_cast<QWidget*>(form->BitBtn3) })
+            QVERIFY2(form->rect().contains(control->geometry()), qPrintable(control->objectName()));
+        QVERIFY(!form->GroupBox1->geometry().intersects(form->GroupBox2->geometry()));
+        QVERIFY(!form->GroupBox4->geometry().intersects(form->BitBtn3->geometry()));
+        QVERIFY(form->grab().save(QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath("TForm1-enlarged.png")));
+
+        form->resize(497, 393);
+        QTRY_COMPARE(form->GroupBox1->geometry(), list);
+        QCOMPARE(form->DBEdit1->geometry(), title);
+        QCOMPARE(form->DBImage1->geometry(), QRect(8, 16, 100, 140));
+    }
+
+    // An empty catalogue's list says how to add the first film and where title data comes from.
+    void anEmptyListSaysHowToBegin()
+    {
+        m_catalogue.reset();
+        Catalogue empty(std::vector<Film> {});
+        auto form = openWindow();
+        QVERIFY(DBGrid::kEmptyHint.contains(QStringLiteral("Add New Movie..")));
+        QVERIFY(DBGrid::kEmptyHint.contains(QStringLiteral("Title Data...")));
+        const QImage drawn = form->DBGrid1->viewport()->grab().toImage();
+        const QRgb background = drawn.pixel(1, 1);
+        int inked = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                inked += drawn.pixel(x, y) != background;
+        QVERIFY(inked > 200);
+        QVERIFY(form->grab().save(QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath("TForm1-empty.png")));
     }
 
     void screenshot()

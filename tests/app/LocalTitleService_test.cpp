@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 using namespace vantrelle;
 using vantrelle::test::Catalogue;
@@ -105,15 +106,35 @@ private slots:
             const QString missing = QString::fromStdString((m_dir / "missing.db").string());
             qputenv("VANTRELLE_TITLE_INDEX", missing.toLocal8Bit());
             const auto unset = qScopeGuard([] { qunsetenv("VANTRELLE_TITLE_INDEX"); });
-            ModalAnswer answer(QMessageBox::Ok);
-            const app::LocalTitleService named(*form);
-            QVERIFY(!named.serving());
-            QVERIFY(!form->titleDataMissing());
-            QCOMPARE(answer.texts(),
-                QStringList({ QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist.\n"
-                                             "Films are looked up at the online title service instead.")
-                                  .arg(missing) }));
-            QCOMPARE(answer.boxes()[0].icon, QMessageBox::Warning);
+            std::optional<app::LocalTitleService> named;
+            {
+                ModalAnswer answer(QMessageBox::Ok);
+                named.emplace(*form);
+                QVERIFY(!named->serving());
+                QVERIFY(!form->titleDataMissing());
+                QCOMPARE(answer.texts(),
+                    QStringList(
+                        { QStringLiteral("The title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist.\n"
+                                         "Films are looked up at the online title service instead.")
+                                .arg(missing) }));
+                QCOMPARE(answer.boxes()[0].icon, QMessageBox::Warning);
+            }
+
+            // A lookup that then fails names the missing index again (the online service is out of reach).
+            form->Addnewmovie1->trigger();
+            ModalAnswer lookup(QMessageBox::Ok, [](QWidget* modal) {
+                if (auto* box = qobject_cast<QInputDialog*>(modal)) {
+                    box->setTextValue(QStringLiteral("0100001"));
+                    box->accept();
+                }
+            });
+            form->SearchByNumber1->trigger();
+            QCOMPARE(lookup.texts().size(), 1);
+            QVERIFY2(lookup.texts()[0].endsWith(
+                         QStringLiteral("\nThe title index \"%1\" named by VANTRELLE_TITLE_INDEX does not exist.")
+                             .arg(missing)),
+                qPrintable(lookup.texts()[0]));
+            form->BitBtn4->click();
         }
         const auto broken = m_dir / "broken.db";
         test::writeFile(broken, "not a title index");

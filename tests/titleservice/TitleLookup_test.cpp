@@ -138,12 +138,24 @@ TEST(TitleLookup, ANumberLeftEmptyMakesNoRequestButMovesTheFocus)
 
 TEST(TitleLookup, ANumberTheServiceDoesNotKnowWritesNothingAndSaysSo)
 {
-    for (const std::string typed : { "9999999", "12ab" }) {
+    for (const std::string typed : { "9999999", "tt9999999" }) {
         const auto found = lookUp(true, typed);
         EXPECT_EQ(found->error, "") << typed;
         EXPECT_EQ(found->user.calls,
             (std::vector<std::string> { kAskNumber, "message=No film has the title number " + typed + ".", "focus" }));
         EXPECT_EQ(coverFormat(found->user.cover), "") << typed;
+    }
+}
+
+TEST(TitleLookup, TextThatIsNoTitleNumberAsksNothingAndSaysWhatToType)
+{
+    for (const std::string typed : { "abc12", "12ab", "tt", "01 33093", " 0100001", "0100001/" }) {
+        const auto found = lookUp(true, typed);
+        EXPECT_EQ(found->error, "") << typed;
+        EXPECT_EQ(found->user.calls,
+            (std::vector<std::string> { kAskNumber, "message=" + std::string(kNotATitleNumberMessage), "focus" }))
+            << typed;
+        EXPECT_EQ(found->user.mostRequestsRunning, 0) << typed;
     }
 }
 

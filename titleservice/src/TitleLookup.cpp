@@ -4,6 +4,7 @@
 #include "vantrelle/titleservice/SearchResults.h"
 #include "vantrelle/titleservice/TitlePageLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <utility>
@@ -36,6 +37,14 @@ std::string noFilmMessage(std::string_view number)
     return "No film has the title number " + ansiToUtf8(number) + ".";
 }
 
+// A title number as users type it: digits, perhaps behind "tt" ("0133093", "tt0133093").
+bool looksLikeTitleNumber(std::string_view typed)
+{
+    if (typed.size() > 2 && (typed.starts_with("tt") || typed.starts_with("TT")))
+        typed.remove_prefix(2);
+    return std::all_of(typed.begin(), typed.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace
 
 TitleLookup::TitleLookup(LookupUser& user, std::shared_ptr<http::EventDelivery> delivery)
@@ -60,7 +69,9 @@ void TitleLookup::setProxy(const std::string& proxy)
 void TitleLookup::enterNumber()
 {
     const std::string number = m_user.inputBox("IMDB Number", "Type the IMDB number");
-    if (!number.empty())
+    if (!number.empty() && !looksLikeTitleNumber(number))
+        m_user.showMessage(kNotATitleNumberMessage);
+    else if (!number.empty())
         executeSynchronously(*Http1, titlePageUrl(number));
     m_user.focusNumberOfDiscs();
 }

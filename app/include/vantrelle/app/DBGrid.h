@@ -25,6 +25,11 @@ public:
 
     // Width of the one column, bound to NameOfMovie.
     static constexpr int kTitleColumnWidth = 312;
+    // What an empty list shows.
+    static inline const QString kEmptyHint = QStringLiteral(
+        "No films yet. Press Insert, or choose \"Add New Movie..\" from the Action menu, to add the first one. "
+        "\"Title Data...\" in the same menu gets the title data with which \"Browse IMDB Title\" fills in a "
+        "film.");
 
 protected:
     void stateChanged(store::QueryState state) override;

@@ -35,7 +35,7 @@ namespace vantrelle::app {
 // reported and the focus comes back. The clipboard keys copy (Ctrl+C, Ctrl+Insert), cut (Ctrl+X,
 // Shift+Delete) and paste (Ctrl+V, Shift+Insert); cut and paste only while the query is inserting or
 // editing. Escape re-reads the column while the query is browsing; while editing it is left to the
-// window, which cancels.
+// window, which cancels. A double-click, Enter and Space raise activated() (the window then offers a picture file).
 //
 // The application changes the picture through Picture() (TPicture::setGraphic, Assign, loadFromFile)
 // or assignBitmap(). Such a change made while the query is neither inserting nor editing (a cover
@@ -76,7 +76,8 @@ public:
     void pasteFromClipboard();
 
 signals:
-    void doubleClicked();
+    // A double-click, or Enter or Space while the control has the focus.
+    void activated();
 
 protected:
     void dataSetChanged() override;

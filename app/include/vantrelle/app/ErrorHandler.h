@@ -11,9 +11,11 @@ class QWidget;
 namespace vantrelle::app {
 
 // The application's title: the executable's file name without its directory and
-// without everything from its first "." on, every character after the first in
-// lower case ("/opt/VANTRELLE.EXE" gives "Vantrelle").
+// without everything from its first "." on, the first character in upper case and every
+// other in lower case ("/opt/VANTRELLE.EXE" and "/usr/bin/vantrelle" give "Vantrelle").
 QString applicationTitle(const QString& executablePath);
+// The running program's title, the caption of every message box.
+QString applicationTitle();
 
 // The text of an error box: the message, with a full stop added when its last
 // character sorts after ".". The message is the system's 8-bit text.

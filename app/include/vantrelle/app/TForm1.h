@@ -4,6 +4,8 @@
 #include "vantrelle/titleservice/LookupUser.h"
 #include "vantrelle/titleservice/TitleLookup.h"
 
+#include <QHash>
+#include <QRect>
 #include <QWidget>
 
 #include <functional>
@@ -130,6 +132,8 @@ public:
     // Without title data (no index where the user's is looked for), "Enter Number" and "Search by
     // Name.." say how to get it and offer "Title Data..." instead of asking the online service.
     void setTitleDataMissing(bool missing) { m_titleDataMissing = missing; }
+    // Why the index the user named is not served (UTF-8), added to the message of a lookup that fails.
+    void setTitleIndexProblem(std::string problem) { m_titleIndexProblem = std::move(problem); }
     bool titleDataMissing() const { return m_titleDataMissing; }
 
 signals:
@@ -141,6 +145,7 @@ signals:
 public:
     // The cover import (Form1Cover.cpp): a downloaded poster or a chosen picture file becomes the cover.
     OpenPictureDialog* OpenPictureDialog2;
+    QAction* ChoosePicture1; // Ctrl+O while a film is being added or edited
     void ImportCoverFile(const std::string& FileName);
     void DBImage1DblClick();
 
@@ -148,8 +153,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A window larger than its design gives the room to the list, the picture and the details (Form1Size.cpp).
+    void noteDesignGeometry();
+    void followSize();
+    QHash<QWidget*, QRect> m_designGeometry;
+
     void createControls();
     void createButtons();
     void setTabOrders();
@@ -194,10 +205,17 @@ private:
     // A save refused because another program changed the film: offers to read it again as it is stored.
     void offerReload(const std::string& refusal);
     bool m_savingByButton = false; // a post from "&Save", not from picking another film
+    // What "&Save" checks before the post: a title, and whether the catalogue holds the new film already.
+    bool readyToSave();
+    bool alreadyInCatalogue(const QString& title, const QString& year) const;
+    // The cover of the film being added or edited is a picture file the user chose.
+    bool m_coverChosenFromFile = false;
 
     // Says that there is no title data and opens "Title Data..." if the user wants.
     void offerTitleData();
     bool m_titleDataMissing = false;
+    void lookUp(void (titleservice::TitleLookup::*lookup)());
+    std::string m_titleIndexProblem;
 };
 
 } // namespace vantrelle::app

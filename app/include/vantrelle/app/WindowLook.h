@@ -20,6 +20,10 @@ void applyWindowLook(QWidget* window);
 // when it has none yet).
 void centreOnScreen(QWidget* window);
 
+// Moves a dialog to the centre of its owner's window, where the user's eyes are (the screen's centre when it has no
+// owner on screen).
+void centreOnOwner(QWidget* dialog);
+
 // The colours of the bound edit boxes: grey, like an inactive window border, while
 // browsing; the window-background colour (usually white) while editing.
 QColor browsingColour(const QPalette& palette);

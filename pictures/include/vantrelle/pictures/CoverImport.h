@@ -30,7 +30,8 @@ std::string recognizeCoverExtension(std::span<const std::uint8_t> head, const st
 // The name of the import's temporary copy within its folder: "Tmp" followed by the extension.
 std::string coverTempName(const std::string& coverExtension);
 
-// Makes the picture show the file as a palette bitmap (empty for a file that loads as an empty picture).
+// Makes the picture show the file as a palette bitmap (empty for a file that loads as an empty picture), scaled
+// down first when both its sides are larger than a cover needs (CoverSize.h).
 // `coverExtension` is the remembered extension with its leading "."; a recognised JPEG or GIF file changes it,
 // also when the import then fails. Fails with EInOutError when the file cannot be opened for reading, EFileError
 // when it cannot be copied, and with the loader's or the converter's error; the picture keeps its previous

@@ -14,6 +14,9 @@
 
 namespace vantrelle::titleservice {
 
+// What "Enter Number" says, asking nothing of the service, when the text typed is no title number.
+inline constexpr std::string_view kNotATitleNumberMessage = "Type a title number, such as 0133093.";
+
 // The lookups of a new film at the title service, and what follows them:
 //   enterNumber    asks for a title number and requests its page (Http1); the focus then moves to
 //                  the number of discs, also when nothing was typed
