@@ -34,7 +34,7 @@ XmlDocument::XmlDocument(std::string_view text)
     if (!m_doc || !root()) {
         const xmlError* error = xmlCtxtGetLastError(context.get());
         std::string reason = error && error->message ? std::string(trimmedText(error->message)) : "no root element";
-        if (error && error->line > 0)
+        if (error && error->line > 0 && reason.find("line") == std::string::npos)
             reason += " (line " + std::to_string(error->line) + ")";
         throw ECollectionError("not well-formed XML: " + reason);
     }
