@@ -1,5 +1,7 @@
 #include "FilmRecord.h"
 
+#include "FilmText.h"
+
 #include "vantrelle/store/MoviesQuery.h"
 
 #include <array>
@@ -45,17 +47,6 @@ std::string shown(std::string_view text)
     return page;
 }
 
-// As the page's reader trims: every byte up to the blank.
-std::string_view trimmedAsRead(std::string_view text)
-{
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The page's <TITLE> turns the name's own brackets square, so that its reader finds the year after the first "(".
 std::string titleName(std::string_view title)
 {
@@ -90,7 +81,7 @@ std::string genreText(const std::vector<std::string>& genres)
 // A cast name comes back from its link as stored; one with a comma comes back trimmed.
 std::string castName(const std::string& name)
 {
-    return name.find(',') == std::string::npos ? name : std::string(trimmedAsRead(name));
+    return name.find(',') == std::string::npos ? name : std::string(trimmedText(name));
 }
 
 bool isEmpty(const FieldValue& value)
@@ -134,7 +125,7 @@ MovieRecord lookupRecord(const titleindex::Title& title, std::string_view taglin
             = static_cast<std::size_t>(k) < title.cast.size() ? &title.cast[static_cast<std::size_t>(k)] : nullptr;
         const std::string number = std::to_string(k + 1);
         set(row, "CastMemberName" + number, member ? castName(member->name) : std::string());
-        set(row, "Character" + number, member ? std::string(trimmedAsRead(shown(member->characters))) : std::string());
+        set(row, "Character" + number, member ? std::string(trimmedText(shown(member->characters))) : std::string());
     }
     row[at("Runtime")] = static_cast<std::int32_t>(title.runtime.value_or(0));
     return row;

@@ -49,11 +49,10 @@ std::string plainKey(std::string_view title)
 
 std::string_view trimmedText(std::string_view text)
 {
-    constexpr std::string_view kBlanks = " \t\r\n\f\v";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    const auto first = std::find_if_not(text.begin(), text.end(), blank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
+    return first < last ? std::string_view(first, last) : std::string_view();
 }
 
 std::optional<std::int64_t> titleNumberIn(std::string_view text)

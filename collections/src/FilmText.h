@@ -12,6 +12,7 @@
 
 namespace vantrelle::collections {
 
+// Without the blanks and control characters around it.
 std::string_view trimmedText(std::string_view text);
 
 // The number of an IMDb title named by `text`: "tt0133093", or a link holding "/title/tt0133093".
