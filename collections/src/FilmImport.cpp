@@ -38,8 +38,10 @@ store::MovieRecord rowOf(const PlannedFilm& planned, const titleindex::TitleInde
 // Films of the catalogue and those earlier in the batch: a film that is one of them is a duplicate.
 class Duplicates {
 public:
+    // No catalogue yet (empty): no film is in it.
     explicit Duplicates(std::string_view connectionString)
-        : m_existing(store::ExistingFilms::inCatalogue(connectionString))
+        : m_existing(
+            connectionString.empty() ? store::ExistingFilms() : store::ExistingFilms::inCatalogue(connectionString))
     {
     }
 

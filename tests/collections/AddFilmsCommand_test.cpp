@@ -125,9 +125,13 @@ TEST_F(AddFilmsCommandTest, ADryRunOrAMissingIndexAddsWhatItSays)
 TEST_F(AddFilmsCommandTest, TheUsersCatalogueByDefault)
 {
     const ScopedVariable data("XDG_DATA_HOME", m_folder.path().string());
-    const auto run = vantrelle::test::runTool("add-films '" + (kFixtures / "letterboxd-list.csv").string() + "'");
-    EXPECT_EQ(run.exitCode, 0) << run.all();
     const fs::path user = m_folder / "vantrelle" / "Movies.mdb";
+    const std::string addList = "add-films '" + (kFixtures / "letterboxd-list.csv").string() + "'";
+    const auto dry = vantrelle::test::runTool(addList + " --dry-run");
+    EXPECT_EQ(dry.exitCode, 0) << dry.all();
+    EXPECT_FALSE(fs::exists(user)); // a dry run makes no catalogue
+    const auto run = vantrelle::test::runTool(addList);
+    EXPECT_EQ(run.exitCode, 0) << run.all();
     EXPECT_NE(run.output.find("Added 2 films to " + user.string()), std::string::npos) << run.output;
 }
 

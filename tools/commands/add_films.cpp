@@ -124,7 +124,8 @@ int addFilmsCommand(const tool::Arguments& arguments)
     const fs::path catalogue = catalogueFile(args);
     const std::string connection = store::connectionStringFor(catalogue);
     const std::unique_ptr<titleindex::TitleIndex> index = openTitleIndex();
-    ImportPlan plan = planImport(collection, index.get(), connection);
+    // A dry run into a user's catalogue that does not exist yet finds no duplicates.
+    ImportPlan plan = planImport(collection, index.get(), fs::exists(catalogue) ? connection : std::string());
 
     std::size_t added = 0;
     if (!args.dryRun) {

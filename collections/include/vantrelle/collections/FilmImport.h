@@ -36,8 +36,8 @@ struct ImportPlan {
 };
 
 // Matches every film of `collection` (against `index` when there is one) and marks the films already in the
-// catalogue that `connectionString` names, by title and year, as duplicates. A film the index does not know,
-// in a file that carries its own details, is fromFile. Reads the catalogue, writes nothing.
+// catalogue that `connectionString` names (none when it is empty), by title and year, as duplicates. A film the
+// index does not know, in a file that carries its own details, is fromFile. Reads the catalogue, writes nothing.
 ImportPlan planImport(
     const Collection& collection, const titleindex::TitleIndex* index, std::string_view connectionString);
 
