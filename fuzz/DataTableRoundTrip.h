@@ -3,8 +3,8 @@
 // The check that the CSV and JSON fuzz targets share: bytes that read as a table must give a table whose records
 // all have a cell for each column, and that table must come back unchanged when written and read once more.
 
+#include "vantrelle/DataTable.h"
 #include "vantrelle/Error.h"
-#include "vantrelle/exchange/DataTable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 namespace vantrelle::fuzz {
 
-inline bool sameValues(const exchange::DataTable& a, const exchange::DataTable& b)
+inline bool sameValues(const DataTable& a, const DataTable& b)
 {
     if (a.columns != b.columns || a.records.size() != b.records.size())
         return false;
@@ -34,13 +34,13 @@ inline bool sameValues(const exchange::DataTable& a, const exchange::DataTable& 
 template <typename Read, typename Write>
 void checkRoundTrip(const std::uint8_t* data, std::size_t size, Read read, Write write, bool writesEmptyTables)
 {
-    exchange::DataTable table;
+    DataTable table;
     try {
         table = read(std::string_view(reinterpret_cast<const char*>(data), size));
     } catch (const vantrelle::Error&) {
         return; // refused with a message: what a damaged file must give
     }
-    for (const exchange::Record& record : table.records)
+    for (const Record& record : table.records)
         if (record.cells.size() != table.columns.size())
             __builtin_trap();
     if (table.columns.empty() && !writesEmptyTables)

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a CSV data file. A table that reads must come back unchanged when it is written with
 // the writer's quoting and read again: the reader's line ends, quotes and nulls agree with the writer's.
 #include "DataTableRoundTrip.h"
-#include "vantrelle/exchange/Csv.h"
+#include "vantrelle/Csv.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace vantrelle::exchange;
+using namespace vantrelle;
 
 std::string written(const DataTable& table)
 {

@@ -11,6 +11,7 @@
 
 namespace {
 
+using namespace vantrelle;
 using namespace vantrelle::exchange;
 
 std::string written(const DataTable& table)

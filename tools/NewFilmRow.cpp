@@ -5,7 +5,7 @@
 #include "vantrelle/CodePage.h"
 #include "vantrelle/Error.h"
 #include "vantrelle/JsonText.h"
-#include "vantrelle/exchange/CoverValue.h"
+#include "vantrelle/store/CoverValue.h"
 #include "vantrelle/store/Schema.h"
 
 #include <algorithm>
@@ -76,7 +76,7 @@ store::Bytes NewFilmRow::storedCover() const
     const ScratchDir scratch("cover");
     const std::filesystem::path file = scratch / "Picture.tmp";
     writeOutputFile(file, m_downloadedCover);
-    return exchange::importCoverPicture(file, m_coverExtension.value_or(""));
+    return store::importCoverPicture(file, m_coverExtension.value_or(""));
 }
 
 void NewFilmRow::written(std::string_view column)

@@ -2,7 +2,7 @@
 
 #include "vantrelle/JsonText.h"
 #include "vantrelle/exchange/Base64.h"
-#include "vantrelle/exchange/Csv.h"
+#include "vantrelle/Csv.h"
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/store/ReadMovies.h"
 

@@ -1,20 +1,18 @@
 #include "vantrelle/exchange/CatalogueImport.h"
 
 #include "vantrelle/CodePage.h"
+#include "vantrelle/Csv.h"
 #include "vantrelle/exchange/Base64.h"
-#include "vantrelle/exchange/CoverValue.h"
-#include "vantrelle/exchange/Csv.h"
 #include "vantrelle/exchange/Json.h"
 #include "vantrelle/store/AppendMovies.h"
+#include "vantrelle/store/CoverValue.h"
 #include "vantrelle/store/Errors.h"
+#include "vantrelle/store/ExistingFilms.h"
 #include "vantrelle/store/MoviesQuery.h"
-#include "vantrelle/store/ReadMovies.h"
-#include "vantrelle/store/TitleOrder.h"
 
 #include <array>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <strings.h>
 
 namespace vantrelle::exchange {
@@ -56,33 +54,6 @@ Field* fieldNamed(MoviesQuery& query, std::string_view name)
             return field;
     return nullptr;
 }
-
-// The title and year of the films already in the catalogue. Titles that differ only in case and accents are
-// the same film, by the rules the list orders them with ("Amélie" and "AMELIE").
-class ExistingFilms {
-public:
-    void add(const MovieRecord& row) { m_keys.insert(key(row[store::kNameOfMovieColumn], row[store::kYearColumn])); }
-
-    bool contains(const MovieRecord& row) const
-    {
-        return m_keys.contains(key(row[store::kNameOfMovieColumn], row[store::kYearColumn]));
-    }
-
-private:
-    using Key = std::pair<std::optional<std::string>, std::optional<std::int32_t>>;
-
-    static Key key(const FieldValue& title, const FieldValue& year)
-    {
-        Key key;
-        if (const auto* text = std::get_if<std::string>(&title))
-            key.first = store::sameTitleKey(*text);
-        if (const auto* number = std::get_if<std::int32_t>(&year))
-            key.second = *number;
-        return key;
-    }
-
-    std::set<Key> m_keys;
-};
 
 store::Bytes readCoverFile(const fs::path& file)
 {
@@ -143,8 +114,7 @@ public:
                 else
                     row[field->index()] = field->valueFromText(*cell->text);
             } catch (const Error& e) {
-                throw EDataFileError(
-                    "line " + std::to_string(cell->line) + ", column " + m_names[k] + ": " + e.what());
+                throw EDataFileError("line " + std::to_string(cell->line) + ", column " + m_names[k] + ": " + e.what());
             }
         }
         return row;
@@ -182,9 +152,9 @@ private:
         const fs::path file = m_options.baseFolder / fs::path(ansiToUtf8(text));
         std::error_code error;
         if (text.find('\n') == std::string::npos && fs::is_regular_file(file, error))
-            return coverValue(readCoverFile(file), file.extension().string());
+            return store::coverValue(readCoverFile(file), file.extension().string());
         if (auto bytes = decodeBase64(text))
-            return coverValue(std::move(*bytes), "");
+            return store::coverValue(std::move(*bytes), "");
         throw Error("there is no cover file " + file.string() + ", and the text is not base64 picture data");
     }
 
@@ -204,10 +174,9 @@ ImportResult importMovies(std::string_view file, std::string_view connectionStri
     const std::string_view text = withoutByteOrderMark(file);
     const auto reader = options.format == DataFormat::Json ? jsonRecords(text) : csvRecords(text);
 
-    ExistingFilms existing;
+    store::ExistingFilms existing;
     if (options.skipDuplicates)
-        store::readMovies(
-            connectionString, [&](store::StoredRow&& row) { existing.add(row.values); }, store::CoverReading::skipped);
+        existing = store::ExistingFilms::inCatalogue(connectionString);
     // Opened before any value is converted: a catalogue that cannot be written fails before a cover is reduced.
     store::MovieAppender appender(connectionString);
     RowConverter converter(options);

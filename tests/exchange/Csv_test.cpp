@@ -1,10 +1,10 @@
-#include "vantrelle/exchange/Csv.h"
+#include "vantrelle/Csv.h"
 
 #include "ShownTable.h"
 
 #include <gtest/gtest.h>
 
-using namespace vantrelle::exchange;
+using namespace vantrelle;
 
 using vantrelle::exchange::test::shown;
 

@@ -4,8 +4,8 @@
 #include "TestFiles.h"
 #include "ToolRun.h"
 
-#include "vantrelle/exchange/CoverValue.h"
 #include "vantrelle/pictures/Bitmap.h"
+#include "vantrelle/store/CoverValue.h"
 #include "vantrelle/store/MoviesQuery.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +86,7 @@ TEST(DemoCatalogue, EveryFilmHasItsPosterAsAPaletteBitmapAndTheTitlesFollowTheLa
         bitmap.loadFromBlob(*cover);
         EXPECT_EQ(bitmap.bitsPerPixel(), 8);
         EXPECT_FALSE(bitmap.palette().empty());
-        EXPECT_EQ(*cover, vantrelle::exchange::importCoverPicture(poster, poster.extension().string()));
+        EXPECT_EQ(*cover, vantrelle::store::importCoverPicture(poster, poster.extension().string()));
     }
     // Accented initials sort with their letters, as the user's language has them, not after "Z".
     EXPECT_EQ(titles,

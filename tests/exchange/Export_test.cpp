@@ -83,7 +83,8 @@ TEST_F(Export, FollowsTheListsOrderAndWarnsOfValuesItCannotRead)
 {
     addFilms("Movies.mdb",
         { { { "NameOfMovie", std::string("Fargo") } }, { { "NameOfMovie", std::string("\xC3\x89t\xC3\xA9") } } });
-    ASSERT_EQ(vantrelle::test::runSql("Movies.mdb", "UPDATE Movies SET Year = '19x9' WHERE NameOfMovie = 'Brazil'"), "");
+    ASSERT_EQ(
+        vantrelle::test::runSql("Movies.mdb", "UPDATE Movies SET Year = '19x9' WHERE NameOfMovie = 'Brazil'"), "");
 
     const auto run = runTool("export --fields NameOfMovie,Year");
     EXPECT_EQ(run.exitCode, 0) << run.errors;

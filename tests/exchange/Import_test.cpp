@@ -81,8 +81,9 @@ const ImportCase kImportCases[] = {
     { "a bad integer after a value of two lines", "films.csv", "NameOfMovie,Tagline,Year\nAlien,\"a\nb\",19x\n", "", 1,
         "films.csv: line 3, column Year: '19x' is not a valid integer value for field 'Year'\n", { kAbyss } },
     { "--skip-duplicates", "films.csv",
-        "NameOfMovie,Year\nABYSS,1989\n\xC3\x81" "byss,1989\nAbyss,1990\nBrazil,1985\nBrazil,1985\n", "--skip-duplicates", 0,
-        "Imported 3 films into Movies.mdb\nSkipped 2 films already in the catalogue\n",
+        "NameOfMovie,Year\nABYSS,1989\n\xC3\x81"
+        "byss,1989\nAbyss,1990\nBrazil,1985\nBrazil,1985\n",
+        "--skip-duplicates", 0, "Imported 3 films into Movies.mdb\nSkipped 2 films already in the catalogue\n",
         { kAbyss, "ID=2; NameOfMovie=Abyss; Year=1990", "ID=3; NameOfMovie=Brazil; Year=1985",
             "ID=4; NameOfMovie=Brazil; Year=1985" } },
     { "duplicates kept without --skip-duplicates", "films.csv", "NameOfMovie,Year\nAbyss,1989\n", "", 0,

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace vantrelle;
 using namespace vantrelle::exchange;
 
 using vantrelle::exchange::test::shown;

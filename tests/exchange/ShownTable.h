@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vantrelle/exchange/DataTable.h"
+#include "vantrelle/DataTable.h"
 
 #include <string>
 

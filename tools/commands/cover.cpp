@@ -4,7 +4,7 @@
 #include "CommandRegistry.h"
 #include "OutputFile.h"
 
-#include "vantrelle/exchange/CoverValue.h"
+#include "vantrelle/store/CoverValue.h"
 
 #include <filesystem>
 #include <iostream>
@@ -29,7 +29,7 @@ int cover(const vantrelle::tool::Arguments& args)
     const std::string in = fs::absolute(files[0]).string();
     const std::string out = fs::absolute(files[1]).string();
 
-    const std::vector<std::uint8_t> bytes = vantrelle::exchange::importCoverPicture(in, extension);
+    const std::vector<std::uint8_t> bytes = vantrelle::store::importCoverPicture(in, extension);
     vantrelle::tool::writeOutputFile(out, bytes);
     if (bytes.empty())
         std::cout << "empty cover: the Cover column stays null\n";

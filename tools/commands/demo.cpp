@@ -4,7 +4,7 @@
 #include "CommandRegistry.h"
 
 #include "vantrelle/Error.h"
-#include "vantrelle/exchange/CoverValue.h"
+#include "vantrelle/store/CoverValue.h"
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/Schema.h"
 #include "vantrelle/titleindex/TitleIndex.h"
@@ -86,7 +86,7 @@ std::vector<vantrelle::store::Bytes> posterCovers(
         if (poster == posters.end())
             throw vantrelle::Error("The poster folder \"" + folder.string() + "\" has no poster for \"" + film.title
                 + "\" (" + vantrelle::titlesite::titleNumberText(film.number) + ")");
-        covers.push_back(vantrelle::exchange::importCoverPicture(poster->second, poster->second.extension().string()));
+        covers.push_back(vantrelle::store::importCoverPicture(poster->second, poster->second.extension().string()));
         if (covers.back().empty())
             throw vantrelle::Error("The poster \"" + poster->second.string() + "\" holds no picture");
     }

@@ -2,8 +2,8 @@
 #include "CommandRegistry.h"
 #include "ExchangeArguments.h"
 
+#include "vantrelle/DataTable.h"
 #include "vantrelle/exchange/CatalogueImport.h"
-#include "vantrelle/exchange/DataTable.h"
 #include "vantrelle/pictures/Errors.h"
 #include "vantrelle/store/ConnectionString.h"
 
@@ -99,9 +99,9 @@ int importCommand(const Arguments& args)
     exchange::ImportResult result;
     try {
         result = exchange::importMovies(bytes, store::connectionStringFor(fs::absolute(catalogue)), options);
-    } catch (const exchange::EDataFileError& e) {
+    } catch (const EDataFileError& e) {
         endProgressLine(progressShown);
-        throw exchange::EDataFileError(dataFile + ": " + e.what());
+        throw EDataFileError(dataFile + ": " + e.what());
     } catch (...) {
         endProgressLine(progressShown);
         throw;

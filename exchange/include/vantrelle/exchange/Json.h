@@ -7,7 +7,7 @@
 // control characters inside strings and \u escapes of half a surrogate pair (EDataFileError with the line).
 // A string whose bytes are not valid UTF-8 is read as Windows-1252, as the system's 8-bit text is.
 
-#include "vantrelle/exchange/DataTable.h"
+#include "vantrelle/DataTable.h"
 
 #include <memory>
 #include <string_view>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace vantrelle::exchange {
+namespace vantrelle {
 
 // A data file that cannot be read, or one of its values that does not fit its column. The message says where:
 // "line 7: ..." or "line 7, column Runtime: ...".
@@ -60,4 +60,4 @@ protected:
 // Every record of `reader`, each with a cell for each column of the file.
 DataTable readAll(RecordReader& reader);
 
-} // namespace vantrelle::exchange
+} // namespace vantrelle

@@ -1,4 +1,4 @@
-#include "vantrelle/exchange/CoverValue.h"
+#include "vantrelle/store/CoverValue.h"
 
 #include "vantrelle/ScratchDir.h"
 #include "vantrelle/pictures/Bitmap.h"
@@ -8,7 +8,7 @@
 
 #include <fstream>
 
-namespace vantrelle::exchange {
+namespace vantrelle::store {
 
 namespace fs = std::filesystem;
 
@@ -18,17 +18,17 @@ bool isCoverBitmap(std::span<const std::uint8_t> bytes)
     return file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
 }
 
-store::Bytes importCoverPicture(const fs::path& file, const std::string& extension)
+Bytes importCoverPicture(const fs::path& file, const std::string& extension)
 {
     pictures::TPicture picture;
     std::string remembered = extension;
     pictures::ImportCoverFile(picture, remembered, file.string());
     // The cover control stores only bitmaps; anything else, or a bitmap without pixels, leaves the column null.
     const auto* bitmap = dynamic_cast<const pictures::TBitmap*>(picture.graphic());
-    return bitmap ? bitmap->saveToBytes() : store::Bytes();
+    return bitmap ? bitmap->saveToBytes() : Bytes();
 }
 
-store::Bytes coverValue(store::Bytes bytes, const std::string& extension)
+Bytes coverValue(Bytes bytes, const std::string& extension)
 {
     if (isCoverBitmap(bytes)) {
         pictures::TBitmap().loadFromBlob(bytes);
@@ -41,10 +41,10 @@ store::Bytes coverValue(store::Bytes bytes, const std::string& extension)
     if (!out.flush())
         throw pictures::EFileError("Cannot create file " + file.string());
     out.close();
-    store::Bytes reduced = importCoverPicture(file, extension);
+    Bytes reduced = importCoverPicture(file, extension);
     if (reduced.empty())
         throw pictures::EInvalidGraphic("not a picture that a cover can be made of");
     return reduced;
 }
 
-} // namespace vantrelle::exchange
+} // namespace vantrelle::store

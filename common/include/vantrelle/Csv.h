@@ -13,13 +13,13 @@
 // (EDataFileError with the line). The bytes of the values are kept as they are; converting their encoding is
 // the caller's business.
 
-#include "vantrelle/exchange/DataTable.h"
+#include "vantrelle/DataTable.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-namespace vantrelle::exchange {
+namespace vantrelle {
 
 // Reads the header at once; `text` must outlive the reader.
 std::unique_ptr<RecordReader> csvRecords(std::string_view text);
@@ -30,4 +30,4 @@ void appendCsvText(std::string& out, std::string_view text);
 
 inline constexpr std::string_view kCsvLineEnd = "\r\n";
 
-} // namespace vantrelle::exchange
+} // namespace vantrelle

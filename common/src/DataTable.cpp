@@ -1,6 +1,6 @@
-#include "vantrelle/exchange/DataTable.h"
+#include "vantrelle/DataTable.h"
 
-namespace vantrelle::exchange {
+namespace vantrelle {
 
 DataTable readAll(RecordReader& reader)
 {
@@ -14,4 +14,4 @@ DataTable readAll(RecordReader& reader)
     return table;
 }
 
-} // namespace vantrelle::exchange
+} // namespace vantrelle

@@ -1,6 +1,6 @@
-#include "vantrelle/exchange/Csv.h"
+#include "vantrelle/Csv.h"
 
-namespace vantrelle::exchange {
+namespace vantrelle {
 
 namespace {
 
@@ -173,4 +173,4 @@ void appendCsvText(std::string& out, std::string_view text)
     out += '"';
 }
 
-} // namespace vantrelle::exchange
+} // namespace vantrelle
