@@ -72,7 +72,7 @@ const StoredRow& MoviesQuery::loadFilm(int index) const
     ListedFilm& film = m_list->films[index];
     if (const StoredRow* held = m_list->window.find(film.rowid))
         return *held;
-    std::optional<StoredRow> stored = m_table->readFilm(film);
+    std::optional<StoredRow> stored = m_table->readFilm(m_list->films, static_cast<std::size_t>(index));
     if (stored) {
         // Changed by another program since the open: the list shows what the details show.
         film.showValuesOf(*stored);

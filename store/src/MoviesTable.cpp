@@ -1,18 +1,12 @@
 #include "MoviesTable.h"
 
-#include "ColumnTypes.h"
+#include "CatalogueFile.h"
 #include "Columns.h"
-#include "StoredText.h"
-#include "ValueReader.h"
 
 #include "vantrelle/store/ConnectionString.h"
 #include "vantrelle/store/Errors.h"
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -30,126 +24,6 @@ constexpr std::string_view kDeletedBeforeSave
 constexpr std::string_view kChangedBeforeDelete
     = "Another program changed this movie after the list was read; it was not deleted";
 
-std::string quoted(const fs::path& file)
-{
-    return quotedText(file.native());
-}
-
-// Says in our own words what SQLite would only call "unable to open" or "file is not a database".
-// ReadOnly=1 in the connection string, as the Access driver takes it.
-bool readOnlyAsked(std::string_view connectionString)
-{
-    const auto attributes = parseConnectionString(connectionString);
-    const auto found = attributes.find("READONLY");
-    return found != attributes.end() && (found->second == "1" || found->second == "true" || found->second == "yes");
-}
-
-void checkCatalogueFile(const fs::path& file)
-{
-    std::error_code error;
-    const fs::file_status status = fs::status(file, error);
-    if (!fs::exists(status)) {
-        const fs::path folder = fs::absolute(file, error).parent_path();
-        throw EEngineError("Could not find file " + quoted(file.filename()) + " in the folder " + quoted(folder));
-    }
-    if (fs::is_directory(status))
-        throw EEngineError(quoted(file) + " is a folder, not a catalogue file");
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw EEngineError("Cannot read " + quoted(file) + ": " + std::strerror(errno));
-    std::array<char, 32> header {};
-    in.read(header.data(), header.size());
-    const std::string_view bytes(header.data(), static_cast<std::size_t>(in.gcount()));
-    if (bytes.empty())
-        return; // SQLite takes an empty file as an empty database
-    if (bytes.starts_with(std::string_view("SQLite format 3\0", 16)))
-        return;
-    // Jet 3/4 (.mdb) and ACE (.accdb) files carry their engine's name at offset 4.
-    if (bytes.size() >= 19 && (bytes.substr(4, 15) == "Standard Jet DB" || bytes.substr(4, 15) == "Standard ACE DB"))
-        throw EEngineError(quoted(file)
-            + " is a Microsoft Access (Jet) database, which cannot be opened directly; copy its "
-              "table Movies into a SQLite catalogue (vantrelle-tool create) first");
-    throw EEngineError(quoted(file) + " is not a SQLite database");
-}
-
-void checkColumnTypes(sqlite3* db, sqlite3_stmt* stmt, const ColumnPositions& index)
-{
-    for (int k = 0; k < kMovieColumnCount; ++k) {
-        if (index[k] < 0)
-            throw EDatabaseError(std::string("Field '") + kColumns[k].name + "' not found");
-        const char* declared = sqlite3_column_decltype(stmt, index[k]);
-        int autoIncrement = 0;
-        const char* table = sqlite3_column_table_name(stmt, index[k]);
-        const char* origin = sqlite3_column_origin_name(stmt, index[k]);
-        if (table && origin)
-            sqlite3_table_column_metadata(db, sqlite3_column_database_name(stmt, index[k]), table, origin, nullptr,
-                nullptr, nullptr, nullptr, &autoIncrement);
-        const std::string_view declaredType = declared ? declared : "";
-        if (!typeCompatible(kColumns[k].type, declaredType, autoIncrement != 0))
-            throw EDatabaseError(std::string("Type mismatch for field '") + kColumns[k].name + "', expecting: "
-                + expectedTypeName(kColumns[k].type) + " actual: " + columnTypeName(declaredType, autoIncrement != 0));
-    }
-}
-
-// "SELECT <every column, or every column but Cover> FROM Movies", the columns named, so that their places stay.
-std::string selectColumns(CoverReading covers)
-{
-    std::string columns;
-    for (int k = 0; k < kMovieColumnCount; ++k)
-        if (k != kCoverColumn || covers == CoverReading::read)
-            columns.append(columns.empty() ? "" : ", ").append(kColumns[k].name);
-    return "SELECT " + columns + " FROM Movies";
-}
-
-// The ID, the title and the columns whose stored value may not convert (text always does): Cover only where it
-// holds a number, so that no picture is read.
-std::string selectUnreadable()
-{
-    std::string columns = "rowid AS listedRowid";
-    for (int k = 0; k < kMovieColumnCount; ++k) {
-        const std::string name = kColumns[k].name;
-        if (kColumns[k].type == FieldType::ftBlob)
-            columns += ", CASE WHEN typeof(" + name + ") IN ('integer', 'real') THEN " + name + " END AS " + name;
-        else if (kColumns[k].type != FieldType::ftWideString || k == kTitleColumn)
-            columns += ", " + name;
-    }
-    return "SELECT " + columns + " FROM Movies";
-}
-
-void bindValue(sqlite::Statement& statement, int parameter, const FieldValue& value)
-{
-    if (const auto* number = std::get_if<std::int32_t>(&value))
-        statement.bindInt(parameter, *number);
-    else if (const auto* text = std::get_if<std::string>(&value))
-        statement.bindText(parameter, *text);
-    else if (const auto* bytes = std::get_if<Bytes>(&value))
-        statement.bindBlob(parameter, bytes->data(), bytes->size());
-    else
-        statement.bindNull(parameter);
-}
-
-// The insert of the `set` columns but ID, whose values bindInserted() binds.
-std::string insertCommand(const ColumnSet& set)
-{
-    std::string names, marks;
-    for (int k = 0; k < kMovieColumnCount; ++k) {
-        if (k == kIdColumn || !set[k])
-            continue;
-        names += (names.empty() ? "" : ", ") + std::string(kColumns[k].name);
-        marks += marks.empty() ? "?" : ", ?";
-    }
-    return names.empty() ? "INSERT INTO Movies DEFAULT VALUES"
-                         : "INSERT INTO Movies (" + names + ") VALUES (" + marks + ")";
-}
-
-void bindInserted(sqlite::Statement& insert, const MovieRecord& values, const ColumnSet& set)
-{
-    int parameter = 1;
-    for (int k = 0; k < kMovieColumnCount; ++k)
-        if (k != kIdColumn && set[k])
-            bindValue(insert, parameter++, values[k]);
-}
-
 } // namespace
 
 // One thread at a time uses a connection (the query's owner), so the engine need not lock around every call;
@@ -157,6 +31,7 @@ void bindInserted(sqlite::Statement& insert, const MovieRecord& values, const Co
 MoviesTable::MoviesTable(const std::filesystem::path& file, bool readOnly)
     : m_db(file, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX, throwEngineError)
     , m_file(file)
+    , m_ahead(file)
 {
     // The engine opens a file it may not write for reading only; a write would then fail only once a whole film
     // was typed. It makes its journal beside the file, so a folder it may not write is as good as read-only.
@@ -252,7 +127,8 @@ FilmList MoviesTable::readList()
     // A kept list serves one read at most, and none after a failure.
     std::optional<FilmList> kept = std::exchange(m_keptList, std::nullopt);
     const std::optional<std::int64_t> keptVersion = std::exchange(m_listVersion, std::nullopt);
-    m_readFilm.reset();
+    m_readFilms.reset();
+    m_ahead = RowsAhead(m_file);
     m_wholeRows.clear();
     checkCatalogueFile(m_file);
     sqlite::Transaction transaction(m_db, sqlite::Transaction::Access::read);
@@ -266,8 +142,8 @@ FilmList MoviesTable::readList()
         transaction.commit();
         return listWholeRows();
     }
-    m_readFilm.emplace(m_db, selectColumns(CoverReading::read) + " WHERE rowid = ?");
-    m_filmColumns = resultColumns(m_readFilm->handle());
+    m_readFilms.emplace(m_db, selectByRowids(RowsAhead::kRows));
+    m_filmColumns = resultColumns(m_readFilms->handle());
     const bool unchanged = kept && keptVersion == version;
     FilmList list;
     if (unchanged)
@@ -337,18 +213,20 @@ std::vector<ListedFilm> MoviesTable::readListedFilms() const
     return films;
 }
 
-std::optional<StoredRow> MoviesTable::readFilm(const ListedFilm& film)
+std::optional<StoredRow> MoviesTable::readFilm(std::span<const ListedFilm> films, std::size_t at)
 {
-    if (!m_readFilm) {
-        const auto at = static_cast<std::size_t>(film.rowid);
-        return at < m_wholeRows.size() ? std::optional(m_wholeRows[at]) : std::nullopt;
+    const ListedFilm& film = films[at];
+    if (!m_readFilms) {
+        const auto wholeRow = static_cast<std::size_t>(film.rowid);
+        return wholeRow < m_wholeRows.size() ? std::optional(m_wholeRows[wholeRow]) : std::nullopt;
     }
-    m_readFilm->reset(); // after a failed read too
-    m_readFilm->bindInt(1, film.rowid);
-    std::optional<StoredRow> row;
-    if (m_readFilm->step())
-        row = ValueReader(m_readFilm->handle(), m_filmColumns).row();
-    m_readFilm->reset(); // lets go of the file, which a statement under way holds against writers
+    // The stamp before the rows: a commit in between leaves it older than they are, so that they are read again.
+    const std::optional<FileStamp> stamp = m_ahead.stampOf(m_db.handle());
+    if (!m_ahead.holds(film.rowid, stamp)) {
+        const std::span<const ListedFilm> read = m_ahead.toRead(films, at, stamp);
+        m_ahead.hold(read, readRows(read), stamp);
+    }
+    std::optional<StoredRow> row = m_ahead.take(film);
     // Another ID under the same rowid is another film: the file renumbered the rows of a table without an
     // integer key.
     if (row && film.id && row->values[kIdColumn] != FieldValue(*film.id))
@@ -356,11 +234,29 @@ std::optional<StoredRow> MoviesTable::readFilm(const ListedFilm& film)
     return row;
 }
 
+std::vector<std::pair<std::int64_t, StoredRow>> MoviesTable::readRows(std::span<const ListedFilm> films)
+{
+    m_readFilms->reset(); // after a failed read too
+    for (std::size_t i = 0; i < RowsAhead::kRows; ++i) {
+        const int parameter = static_cast<int>(i) + 1;
+        if (i < films.size())
+            m_readFilms->bindInt(parameter, films[i].rowid);
+        else
+            m_readFilms->bindNull(parameter);
+    }
+    std::vector<std::pair<std::int64_t, StoredRow>> rows;
+    const ValueReader reader(m_readFilms->handle(), m_filmColumns);
+    while (m_readFilms->step())
+        rows.emplace_back(sqlite3_column_int64(m_readFilms->handle(), 0), reader.row());
+    m_readFilms->reset(); // lets go of the file, which a statement under way holds against writers
+    return rows;
+}
+
 void MoviesTable::searchUnreadable(UnreadableSearch& search, std::int64_t films)
 {
     if (search.complete)
         return;
-    if (!m_readFilm) {
+    if (!m_readFilms) {
         for (std::size_t i = 0; i < m_wholeRows.size(); ++i)
             if (!m_wholeRows[i].unreadable.empty())
                 search.found.emplace(static_cast<std::int64_t>(i), m_wholeRows[i].unreadable);
@@ -459,7 +355,7 @@ std::pair<StoredRow, std::int64_t> MoviesTable::insert(const MovieRecord& values
 {
     sqlite::Transaction transaction(m_db);
     sqlite::Statement statement(m_db, insertCommand(set));
-    bindInserted(statement, values, set);
+    bindWritten(statement, values, set);
     statement.step();
     const std::int64_t rowid = sqlite3_last_insert_rowid(m_db.handle());
     auto stored = readRowWhere("rowid", rowid);
@@ -478,18 +374,11 @@ StoredRow MoviesTable::update(const StoredRow& original, const MovieRecord& valu
         throw EUpdateConflict(std::string(kDeletedBeforeSave));
     if (*current != original)
         throw EUpdateConflict(std::string(kChangedBeforeSave));
-    std::string assignments;
-    for (int k = 0; k < kMovieColumnCount; ++k)
-        if (k != kIdColumn && set[k])
-            assignments += (assignments.empty() ? "" : ", ") + std::string(kColumns[k].name) + " = ?";
-    if (assignments.empty())
+    const std::string command = updateCommand(set);
+    if (command.empty())
         return original;
-    sqlite::Statement statement(m_db, "UPDATE Movies SET " + assignments + " WHERE ID = ?");
-    int parameter = 1;
-    for (int k = 0; k < kMovieColumnCount; ++k)
-        if (k != kIdColumn && set[k])
-            bindValue(statement, parameter++, values[k]);
-    statement.bindInt(parameter, id);
+    sqlite::Statement statement(m_db, command);
+    statement.bindInt(bindWritten(statement, values, set), id);
     statement.step();
     auto stored = readRowWhere("ID", id);
     if (!stored)
@@ -506,7 +395,7 @@ MoviesTable::Appender::Appender(MoviesTable& table)
 
 void MoviesTable::Appender::add(const MovieRecord& row)
 {
-    bindInserted(m_insert, row, ColumnSet().set());
+    bindWritten(m_insert, row, ColumnSet().set());
     m_insert.step();
     m_insert.reset();
 }

@@ -1,18 +1,20 @@
 #pragma once
 
 #include "FilmList.h"
+#include "MoviesSql.h"
+#include "RowsAhead.h"
 #include "Sqlite.h"
 #include "ValueReader.h"
 
 #include "vantrelle/store/MoviesQuery.h"
 #include "vantrelle/store/ReadMovies.h"
 
-#include <bitset>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <sys/types.h>
 #include <utility>
@@ -20,12 +22,11 @@
 
 namespace vantrelle::store {
 
-using ColumnSet = std::bitset<kMovieColumnCount>;
-
 // The table Movies of one open catalogue file: the query's whole contact with the engine.
 //
 // The query lists the films by ID and title alone (readList), which the file's title index holds, and reads the
-// rest of a film's row, its cover with it, when the film becomes current (readFilm).
+// rest of a film's row, its cover with it, when the film becomes current (readFilm); while films become current one
+// after another, with the next few dozen (RowsAhead.h).
 //
 // The connection outlives a close of the query, so that the reopen after a save need not read the list again.
 // PRAGMA data_version changes only when another connection commits; while it stays as it was at this
@@ -57,9 +58,9 @@ public:
     FilmList readList();
     // Takes over the list of the query at its close, for the next readList().
     void keepList(FilmList list) { m_keptList = std::move(list); }
-    // The row of the film listed as `film`, as the file holds it now; nothing when it is gone. A value that
+    // The row of the film listed as films[at], as the file holds it now; nothing when it is gone. A value that
     // does not convert to its column's type reads as null and is listed in the row's unreadable values.
-    std::optional<StoredRow> readFilm(const ListedFilm& film);
+    std::optional<StoredRow> readFilm(std::span<const ListedFilm> films, std::size_t at);
     // Looks for stored values that do not convert to their column's type in up to `films` more films of
     // `search`, in one read transaction. Reads no cover but those stored as numbers.
     void searchUnreadable(UnreadableSearch& search, std::int64_t films);
@@ -106,6 +107,8 @@ private:
     std::vector<ListedFilm> readListedFilms() const;
     // readList() of a Movies without rowids: it keeps every row, and readFilm() serves them.
     FilmList listWholeRows();
+    // The rows of `films` that the file holds, by rowid, in one statement.
+    std::vector<std::pair<std::int64_t, StoredRow>> readRows(std::span<const ListedFilm> films);
     std::optional<StoredRow> readRowWhere(std::string_view condition, std::int64_t key) const;
     std::int64_t idOf(const StoredRow& row) const;
 
@@ -116,8 +119,10 @@ private:
     ino_t m_inode = 0;
     std::optional<std::int64_t> m_listVersion; // data_version at the last readList()
     std::optional<FilmList> m_keptList;
-    std::optional<sqlite::Statement> m_readFilm; // every column of the row with a rowid, prepared at readList()
+    // every column of the rows of up to RowsAhead::kRows rowids, prepared at readList()
+    std::optional<sqlite::Statement> m_readFilms;
     ColumnPositions m_filmColumns {};
+    RowsAhead m_ahead;
     std::vector<StoredRow> m_wholeRows; // of a Movies without rowids, by the rowid its films are listed with
 };
 

@@ -1,5 +1,7 @@
 #include "WindowTest.h"
 
+#include "vantrelle/app/DBGrid.h"
+
 #include <QApplication>
 #include <QTest>
 
@@ -31,6 +33,17 @@ void typeInto(QLineEdit* box, const QString& text)
     if (box->hasSelectedText())
         QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, text);
+}
+
+void clickLine(app::TForm1& form, int row)
+{
+    app::DBGrid* grid = form.DBGrid1;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 0)).center());
+}
+
+void settle()
+{
+    QTest::qWait(100);
 }
 
 } // namespace vantrelle::test

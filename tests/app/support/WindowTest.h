@@ -22,4 +22,10 @@ std::unique_ptr<StandInTitleService> startTitleService();
 // Clicks into a box and types `text` over whatever it held.
 void typeInto(QLineEdit* box, const QString& text);
 
+// Clicks line `row` (from 0) of the window's list of titles.
+void clickLine(app::TForm1& form, int row);
+
+// Lets a queued error box open and be answered.
+void settle();
+
 } // namespace vantrelle::test

@@ -30,8 +30,9 @@ using DataSetNotifyEvent = std::function<void(MoviesQuery& DataSet)>;
 //
 // open() reads the list: the IDs and titles, in order, of every film (a static snapshot: films that other
 // programs add or delete, and titles they change, are listed at the next open). The rest of a film's row, its
-// cover with it, is read when the film becomes current, and the rows of a few dozen films are kept, so that
-// moving back to a film shows it as it was shown. A film that
+// cover with it, is read when the film becomes current (while films become current one after another, the next
+// few dozen with it, each shown only while the file is unchanged since), and the rows of a few dozen films are
+// kept, so that moving back to a film shows it as it was shown. A film that
 // another program changed after the open shows its stored values, the title in the list with them; one that
 // another program deleted shows its ID and title, every other column null, and a post of it is refused. A reopen
 // (the window's, after each save) reads nothing when no other program has written to the file since the query
