@@ -18,11 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kChangedBeforeSave
-    = "Another program changed this movie after the list was read; the changes were not saved";
+    = "Another program changed this film after the list was read; the changes were not saved";
 constexpr std::string_view kDeletedBeforeSave
-    = "Another program deleted this movie after the list was read; the changes were not saved";
+    = "Another program deleted this film after the list was read; the changes were not saved";
 constexpr std::string_view kChangedBeforeDelete
-    = "Another program changed this movie after the list was read; it was not deleted";
+    = "Another program changed this film after the list was read; it was not deleted";
 
 } // namespace
 
@@ -348,7 +348,7 @@ std::int64_t MoviesTable::idOf(const StoredRow& row) const
 {
     if (const auto* id = std::get_if<std::int32_t>(&row.values[kIdColumn]))
         return *id;
-    throw EEngineError("This movie has no ID, so it cannot be found in the table again");
+    throw EEngineError("This film has no ID, so it cannot be found in the table again");
 }
 
 std::pair<StoredRow, std::int64_t> MoviesTable::insert(const MovieRecord& values, const ColumnSet& set)
@@ -360,7 +360,7 @@ std::pair<StoredRow, std::int64_t> MoviesTable::insert(const MovieRecord& values
     const std::int64_t rowid = sqlite3_last_insert_rowid(m_db.handle());
     auto stored = readRowWhere("rowid", rowid);
     if (!stored)
-        throw EEngineError("The new movie could not be read back after it was written");
+        throw EEngineError("The new film could not be read back after it was written");
     transaction.commit();
     return { std::move(*stored), rowid };
 }
@@ -382,7 +382,7 @@ StoredRow MoviesTable::update(const StoredRow& original, const MovieRecord& valu
     statement.step();
     auto stored = readRowWhere("ID", id);
     if (!stored)
-        throw EEngineError("The movie could not be read back after it was written");
+        throw EEngineError("The film could not be read back after it was written");
     transaction.commit();
     return std::move(*stored);
 }

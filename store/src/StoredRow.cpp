@@ -6,7 +6,7 @@ namespace vantrelle::store {
 
 std::string describe(const UnreadableValue& value)
 {
-    std::string film = value.id ? "the movie with ID " + std::to_string(*value.id) : "a movie without an ID";
+    std::string film = value.id ? "the film with ID " + std::to_string(*value.id) : "a film without an ID";
     if (!value.title.empty())
         film.append(", \"").append(shortenedText(value.title)).append("\",");
     return "The column " + value.column + " of " + film + " holds " + value.stored + ", which is not " + value.expected;

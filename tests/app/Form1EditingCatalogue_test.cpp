@@ -46,7 +46,7 @@ private slots:
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
 
         QCOMPARE(boxes.texts(),
-            QStringList({ "Another program changed this movie after the list was read; the changes were not saved.\n"
+            QStringList({ "Another program changed this film after the list was read; the changes were not saved.\n"
                           "Reload the film as it is stored now? Your changes to it will be lost." }));
         QCOMPARE(boxes.boxes().front().icon, QMessageBox::Warning);
         QCOMPARE(catalogue.titles(), QStringList({ "Alien", "Brazil", "Zulu" }));
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(answer.boxes().front().caption, errorCaption());
         QCOMPARE(answer.boxes().front().icon, QMessageBox::Critical);
         QVERIFY(answer.boxes().front().text.endsWith(
-            QStringLiteral("\nThe column Year of the movie with ID 3, \"Brazil\", holds '19x9', which is not a "
+            QStringLiteral("\nThe column Year of the film with ID 3, \"Brazil\", holds '19x9', which is not a "
                            "32-bit integer.")));
         QCOMPARE(listedTitles(*form), QStringList({ "Alien", "Brazil", "Zulu" }));
         clickLine(*form, 1);

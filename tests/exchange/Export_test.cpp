@@ -89,7 +89,7 @@ TEST_F(Export, FollowsTheListsOrderAndWarnsOfValuesItCannotRead)
     const auto run = runTool("export --fields NameOfMovie,Year");
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.output, "NameOfMovie,Year\r\nAlien,1979\r\nBrazil,\r\n\xC3\x89t\xC3\xA9,\r\nFargo,\r\n");
-    EXPECT_NE(run.errors.find("The column Year of the movie with ID 1, \"Brazil\", holds '19x9', which is not a "
+    EXPECT_NE(run.errors.find("The column Year of the film with ID 1, \"Brazil\", holds '19x9', which is not a "
                               "32-bit integer"),
         std::string::npos)
         << run.errors;

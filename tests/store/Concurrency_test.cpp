@@ -9,8 +9,8 @@ using vantrelle::store::test::StoreTest;
 
 namespace {
 
-const std::string kChanged = "Another program changed this movie after the list was read; the changes were not saved";
-const std::string kDeleted = "Another program deleted this movie after the list was read; the changes were not saved";
+const std::string kChanged = "Another program changed this film after the list was read; the changes were not saved";
+const std::string kDeleted = "Another program deleted this film after the list was read; the changes were not saved";
 
 // The message of the conflict that refuses the post; "post succeeded" when none does.
 std::string postConflict(MoviesQuery& query)
@@ -81,7 +81,7 @@ TEST_F(StoreTest, DeleteOfARowChangedElsewhereIsRefusedAndOfAGoneRowSucceeds)
         query.deleteRow();
         FAIL() << "delete succeeded";
     } catch (const EUpdateConflict& e) {
-        EXPECT_STREQ(e.what(), "Another program changed this movie after the list was read; it was not deleted");
+        EXPECT_STREQ(e.what(), "Another program changed this film after the list was read; it was not deleted");
     }
     EXPECT_EQ(query.recordCount(), 2);
     query.next();

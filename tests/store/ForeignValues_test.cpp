@@ -135,11 +135,11 @@ TEST_F(ForeignValues, OneWarningNamesEveryUnreadableValueAndTheFilmsStayBrowsabl
     EXPECT_EQ(query.openWarning(),
         "Some values in the catalogue cannot be read. They are shown empty, and each stays as it is in the file "
         "until a new value is saved in its place:\n"
-        "The column Runtime of the movie with ID 9 holds binary data, which is not a 32-bit integer\n"
-        "The column Year of the movie with ID 9 holds '3000000000', which is not a 32-bit integer\n"
-        "The column Cover of the movie with ID 2, \"Alien\", holds the number 12, which is not picture bytes\n"
-        "The column Year of the movie with ID 2, \"Alien\", holds '19x9', which is not a 32-bit integer\n"
-        "The column Runtime of the movie with ID 5, \"Brazil\", holds '132.5', which is not a 32-bit integer");
+        "The column Runtime of the film with ID 9 holds binary data, which is not a 32-bit integer\n"
+        "The column Year of the film with ID 9 holds '3000000000', which is not a 32-bit integer\n"
+        "The column Cover of the film with ID 2, \"Alien\", holds the number 12, which is not picture bytes\n"
+        "The column Year of the film with ID 2, \"Alien\", holds '19x9', which is not a 32-bit integer\n"
+        "The column Runtime of the film with ID 5, \"Brazil\", holds '132.5', which is not a 32-bit integer");
     EXPECT_EQ(query.state(), qsBrowse);
     EXPECT_EQ(titles(), (std::vector<std::string> { "", "Alien", "Brazil", "Heat" }));
     query.next();
@@ -153,7 +153,7 @@ TEST_F(ForeignValues, AMessageShowsALongTitleAndTextCutTo40Characters)
 {
     const UnreadableValue value { "Year", 3, kFortyChars + "!", "'19x9'", "a 32-bit integer" };
     EXPECT_EQ(describe(value),
-        "The column Year of the movie with ID 3, \"" + kFortyChars
+        "The column Year of the film with ID 3, \"" + kFortyChars
             + "...\", holds '19x9', which is not a 32-bit "
               "integer");
     EXPECT_EQ(unreadableValuesMessage({}), "");

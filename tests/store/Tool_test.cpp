@@ -51,6 +51,6 @@ TEST(Tool, ListNamesUnreadableValuesOnStandardErrorAndSucceeds)
     EXPECT_EQ(list.output, "7\tBrazil\t\n");
     EXPECT_EQ(list.errors,
         "vantrelle-tool: Some values in the catalogue cannot be read. They are shown empty, and each stays as it is "
-        "in the file until a new value is saved in its place:\nThe column Year of the movie with ID 7, \"Brazil\", "
+        "in the file until a new value is saved in its place:\nThe column Year of the film with ID 7, \"Brazil\", "
         "holds '19x9', which is not a 32-bit integer\n");
 }

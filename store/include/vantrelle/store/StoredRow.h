@@ -33,7 +33,7 @@ struct UnreadableValue {
     bool operator==(const UnreadableValue&) const = default;
 };
 
-// "The column Year of the movie with ID 7, "Brazil", holds '19x9', which is not a 32-bit integer".
+// "The column Year of the film with ID 7, "Brazil", holds '19x9', which is not a 32-bit integer".
 std::string describe(const UnreadableValue& value);
 
 // One message naming every value of `values` on a line of its own, after a line that says what they mean for
