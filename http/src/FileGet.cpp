@@ -1,6 +1,7 @@
 #include "vantrelle/http/FileGet.h"
 
 #include "CurlSetup.h"
+#include "vantrelle/http/ContentRange.h"
 
 #include <cerrno>
 #include <cstring>
@@ -31,11 +32,24 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
+    // A file to append to must be a regular file already; a new one is made anew, so that a link
+    // planted under its name is replaced, never followed.
     void open(bool append)
     {
-        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0644);
+        if (!append && ::unlink(m_path.c_str()) != 0 && errno != ENOENT)
+            fail("cannot replace");
+        const int flags = append ? O_APPEND : O_CREAT | O_EXCL;
+        m_fd = ::open(m_path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | flags, 0644);
         if (m_fd < 0)
-            fail("cannot create");
+            fail(append ? "cannot open" : "cannot create");
+    }
+    // Closes and removes a file that must not stay: one a full disk cut, or one a body outgrew.
+    void discard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        ::unlink(m_path.c_str());
     }
     void write(const char* data, std::size_t size)
     {
@@ -89,13 +103,17 @@ private:
 
     CURLcode setUp(const std::string& url, const HeaderList& headers, char* errorText);
     void header(std::string_view line);
-    void startBody();
+    bool startBody();
+    void take(const char* data, std::size_t size);
 
     const FileGet& m_request;
     CURL* m_easy = nullptr;
     std::uint64_t m_offset; // of the file, where the body that is asked for begins
     Validators m_received;
     std::string m_contentRange;
+    std::uint64_t m_written = 0; // of this body
+    std::optional<std::uint64_t> m_announced; // the length of this body, when its server gave it
+    bool m_wrongPart = false;
     OutputFile m_out;
     std::exception_ptr m_failure;
 };
@@ -115,20 +133,46 @@ void FileTransfer::header(std::string_view line)
     }
 }
 
-// The body of a 200 starts the file anew; that of a 206 continues it, if it starts where the file ends.
-void FileTransfer::startBody()
+// The body of a 200 starts the file anew; that of a 206 continues it, if it is the rest of the version
+// asked for: false when it is not, with nothing written.
+bool FileTransfer::startBody()
 {
     if (responseStatus(m_easy) == kPartialContent) {
-        if (!m_contentRange.starts_with("bytes " + std::to_string(m_offset) + "-"))
-            throw EFileGetError(
-                "the server sent another part of the file than the one asked for (" + m_contentRange + ")");
+        const auto range = parseContentRange(m_contentRange);
+        if (!range || range->first != m_offset || range->last + 1 != range->complete
+            || !m_received.match(m_request.ifRange)) {
+            m_wrongPart = true;
+            return false;
+        }
+        m_announced = range->last - range->first + 1;
         m_out.open(true);
-        return;
+        return true;
     }
     m_offset = 0;
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length >= 0)
+        m_announced = static_cast<std::uint64_t>(length);
     m_out.open(false);
     if (m_request.wholeFileBegins)
         m_request.wholeFileBegins(m_received);
+    return true;
+}
+
+// Writes a piece of the body; a body longer than allowed, or a file the disk refuses, is removed.
+void FileTransfer::take(const char* data, std::size_t size)
+{
+    m_written += size;
+    const std::uint64_t allowed = m_announced.value_or(m_request.maxUnannouncedBytes);
+    try {
+        if (m_written > allowed)
+            throw EFileGetError(m_announced
+                    ? "the server sent more than the " + std::to_string(allowed) + " bytes it announced"
+                    : "the server sent more than " + std::to_string(allowed) + " bytes without announcing a length");
+        m_out.write(data, size);
+    } catch (...) {
+        m_out.discard();
+        throw;
+    }
 }
 
 std::size_t FileTransfer::onHeader(char* data, std::size_t size, std::size_t count, void* self)
@@ -144,9 +188,9 @@ std::size_t FileTransfer::onBody(char* data, std::size_t size, std::size_t count
     if (status != kOk && status != kPartialContent)
         return size * count; // an error page is not the file
     try {
-        if (!transfer.m_out.isOpen())
-            transfer.startBody();
-        transfer.m_out.write(data, size * count);
+        if (!transfer.m_out.isOpen() && !transfer.startBody())
+            return CURL_WRITEFUNC_ERROR;
+        transfer.take(data, size * count);
         return size * count;
     } catch (...) {
         transfer.m_failure = std::current_exception();
@@ -176,7 +220,7 @@ CURLcode FileTransfer::setUp(const std::string& url, const HeaderList& headers, 
     CurlOptions options(m_easy);
     options.set(CURLOPT_URL, url.c_str());
     options.set(CURLOPT_PROTOCOLS_STR, "http,https");
-    options.set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    options.set(CURLOPT_REDIR_PROTOCOLS_STR, redirectProtocols(url));
     options.set(CURLOPT_FOLLOWLOCATION, 1L);
     options.set(CURLOPT_MAXREDIRS, 5L);
     options.set(CURLOPT_USERAGENT, "Vantrelle");
@@ -229,12 +273,18 @@ FileGetResult FileTransfer::run(const std::string& url)
 
     if (m_failure)
         std::rethrow_exception(m_failure);
+    const long status = responseStatus(m_easy);
+    if (m_wrongPart || (code == CURLE_OK && status == kPartialContent && !m_out.isOpen() && !startBody()))
+        return { status, m_received, true };
     if (code != CURLE_OK)
         throw EFileGetError(*errorText != '\0' ? errorText : curl_easy_strerror(code));
-    const long status = responseStatus(m_easy);
     if (status == kOk || status == kPartialContent) {
         if (!m_out.isOpen())
             startBody(); // an empty file
+        // A body that ended early (its connection closed) is a part to resume, never a whole file.
+        if (m_announced && m_written != *m_announced)
+            throw EFileGetError("the transfer ended after " + std::to_string(m_written) + " of "
+                + std::to_string(*m_announced) + " bytes");
         m_out.finish();
     }
     return { status, m_received };
@@ -242,11 +292,9 @@ FileGetResult FileTransfer::run(const std::string& url)
 
 } // namespace
 
-std::string Validators::rangeCondition() const
+const char* redirectProtocols(std::string_view url)
 {
-    if (!etag.empty() && !etag.starts_with("W/"))
-        return etag;
-    return lastModified;
+    return url.starts_with("https://") ? "https" : "http,https";
 }
 
 FileGetResult getIntoFile(const std::string& url, const std::filesystem::path& file, const FileGet& request)

@@ -1,14 +1,12 @@
 #include "PosterCache.h"
 
+#include "vantrelle/OwnFiles.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace vantrelle::postersource {
@@ -17,38 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<std::string> readWhole(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
-}
-
-// Writes beside the file and renames, so that a reader never sees half a file; false on failure.
-bool writeWhole(const fs::path& file, const std::string& bytes)
-{
-    static std::atomic<unsigned> counter { 0 };
-    fs::path draft = file;
-    draft += ".draft" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    {
-        std::ofstream out(draft, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            std::error_code ignored;
-            fs::remove(draft, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(draft, file, error);
-    if (error)
-        fs::remove(draft, error);
-    return !error;
-}
+// Larger than any poster or record the sources give; a larger file is not the cache's.
+constexpr std::size_t kMaxCachedFileBytes = 16 << 20;
 
 } // namespace
 
@@ -71,7 +39,7 @@ std::optional<FilmExtras> PosterCache::find(std::string_view source, std::int64_
     if (m_folder.empty())
         return std::nullopt;
     const fs::path recordFile = file(source, titleNumber, ".json");
-    const auto text = readWhole(recordFile);
+    const auto text = readOwnFile(recordFile, kMaxCachedFileBytes);
     if (!text)
         return std::nullopt;
     const nlohmann::json record = nlohmann::json::parse(*text, nullptr, false);
@@ -86,7 +54,8 @@ std::optional<FilmExtras> PosterCache::find(std::string_view source, std::int64_
             return std::nullopt;
         return extras;
     }
-    auto poster = readWhole(file(source, titleNumber, ".poster"));
+    // Only regular files count: a link planted under a cached name is not the cache's.
+    auto poster = readOwnFile(file(source, titleNumber, ".poster"), kMaxCachedFileBytes);
     if (!poster || poster->empty())
         return std::nullopt;
     extras.poster = std::move(*poster);
@@ -101,11 +70,11 @@ void PosterCache::store(std::string_view source, std::int64_t titleNumber, const
     fs::create_directories(m_folder, error);
     if (error)
         return;
-    if (!extras.poster.empty() && !writeWhole(file(source, titleNumber, ".poster"), extras.poster))
+    if (!extras.poster.empty() && !writeOwnFile(file(source, titleNumber, ".poster"), extras.poster))
         return;
     const nlohmann::json record { { "tagline", extras.tagline }, { "poster", !extras.poster.empty() } };
     const std::string recordText = record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (!writeWhole(file(source, titleNumber, ".json"), recordText))
+    if (!writeOwnFile(file(source, titleNumber, ".json"), recordText))
         return;
     const std::uintmax_t stored = extras.poster.size() + recordText.size();
     if (m_knownBytes.fetch_add(stored) + stored > m_maxBytes)

@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace vantrelle;
 using test::Catalogue;
 using test::ModalAnswer;
@@ -126,6 +128,27 @@ private slots:
             dialog.buttons->button(QDialogButtonBox::Save)->click();
         }
         QCOMPARE(app::savedPosterSourceKey(), QString());
+    }
+
+    // The key is the user's alone: its file is 0600, in a folder that is 0700 when the program makes it
+    // (one the user made stays as it is), and a file left readable by an earlier version becomes private.
+    void theKeyIsKeptPrivate()
+    {
+        namespace fs = std::filesystem;
+        const mode_t umask = ::umask(022);
+        const fs::path folder = m_dir / "config" / "vantrelle";
+        for (const bool madeByTheUser : { false, true }) {
+            fs::remove_all(m_dir / "config");
+            if (madeByTheUser) {
+                fs::create_directories(folder);
+                test::writeFile(folder / "vantrelle.conf", "");
+            }
+            QVERIFY(app::savePosterSourceKey(QString::fromLatin1(StandInTmdb::kKey)));
+            QCOMPARE(
+                fs::status(folder / "vantrelle.conf").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+            QCOMPARE(fs::status(folder).permissions() == fs::perms::owner_all, !madeByTheUser);
+        }
+        ::umask(umask);
     }
 
     void environmentKeyWinsAndTheDialogSaysSo()

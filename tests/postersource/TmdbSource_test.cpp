@@ -138,6 +138,25 @@ TEST_F(PosterSourceTest, NoPosterEntriesExpireAndPostersStay)
     EXPECT_EQ(test::sharedTmdb().apiRequests().size(), 2u); // find and details again
 }
 
+// A cached poster that is a link (planted by another user of the machine) is not the cache's: the poster
+// is asked for again and stored over the link, and the file it pointed to stays as it was.
+TEST_F(PosterSourceTest, ACachedPosterThatIsALinkIsNotUsed)
+{
+    TmdbSource(settings()).extras(100001);
+    const fs::path poster = m_cache / "tmdb-0100001.poster";
+    ASSERT_TRUE(fs::is_regular_file(poster));
+    ScratchDir elsewhere;
+    test::writeFile(elsewhere / "secret", "not a poster");
+    fs::remove(poster);
+    fs::create_symlink(elsewhere / "secret", poster);
+    test::sharedTmdb().forgetRequests();
+
+    EXPECT_EQ(TmdbSource(settings()).extras(100001).poster, test::standInPosterJpeg());
+    EXPECT_EQ(test::sharedTmdb().imageRequests().size(), 1u);
+    EXPECT_FALSE(fs::is_symlink(poster));
+    EXPECT_EQ(test::readFile(elsewhere / "secret"), "not a poster");
+}
+
 TEST_F(PosterSourceTest, CacheKeepsToItsBound)
 {
     TmdbSettings bounded = settings();

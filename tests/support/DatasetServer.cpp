@@ -163,7 +163,9 @@ void DatasetServer::answer(int connection)
     std::size_t from = 0;
     std::string status = "200 OK";
     std::string contentRange;
-    const bool sameVersion = ifRange.empty() || ifRange == file.etag || ifRange == file.lastModified;
+    const Misbehaviour misbehaviour = m_misbehaviour;
+    const bool sameVersion = ifRange.empty() || ifRange == file.etag || ifRange == file.lastModified
+        || misbehaviour == Misbehaviour::IgnoreIfRange;
     if (range.starts_with("bytes=") && range.ends_with("-") && sameVersion) {
         from = std::stoul(range.substr(6));
         // RFC 9110, 15.5.17: a range that starts at or after the end cannot be satisfied.
@@ -174,8 +176,13 @@ void DatasetServer::answer(int connection)
             return;
         }
         status = "206 Partial Content";
-        contentRange = "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(file.body.size() - 1) + "/"
-            + std::to_string(file.body.size()) + "\r\n";
+        const std::size_t first = from + (misbehaviour == Misbehaviour::WrongRangeStart ? 1 : 0);
+        const std::size_t total = file.body.size() + (misbehaviour == Misbehaviour::WrongRangeTotal ? 1 : 0);
+        contentRange = "Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(file.body.size() - 1)
+            + "/" + std::to_string(total) + "\r\n";
+    } else if (misbehaviour == Misbehaviour::EndlessBody) {
+        sendEndlessly(connection, "HTTP/1.1 200 OK\r\n" + validators + "Connection: close\r\n\r\n", file.body);
+        return;
     }
     const std::string response = "HTTP/1.1 " + status + "\r\nContent-Type: application/gzip\r\nContent-Length: "
         + std::to_string(file.body.size() - from) + "\r\n" + validators + contentRange + "Connection: close\r\n\r\n";
@@ -193,6 +200,20 @@ void DatasetServer::answer(int connection)
         if (m_slow)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+}
+
+// Until the client closes the connection, or a bound that keeps a broken client from filling a disk.
+void DatasetServer::sendEndlessly(int connection, const std::string& head, const std::string& body)
+{
+    constexpr std::size_t kMaxBytes = std::size_t { 256 } << 20;
+    if (!sendAll(connection, head.data(), head.size()))
+        return;
+    std::string block;
+    while (block.size() < 64 * 1024)
+        block += body;
+    for (std::size_t sent = 0; sent < kMaxBytes && !m_stopping; sent += block.size())
+        if (!sendAll(connection, block.data(), block.size()))
+            return;
 }
 
 std::map<std::string, std::string> publishedFixtureDataset()

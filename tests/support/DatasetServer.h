@@ -16,10 +16,19 @@ namespace vantrelle::test {
 //   an If-Range that does not match   200 with the whole file
 //   a range that starts at the file's end or after it   416
 //   a name it does not publish   404
-// and, when a test asks, cuts a file's next answer after some bytes, or sends every body slowly.
+// and, when a test asks, cuts a file's next answer after some bytes, sends every body slowly, or
+// misbehaves as a broken server does (see Misbehaviour).
 // Written by hand on a socket, so that every header and every cut is exactly what a test says.
 class DatasetServer {
 public:
+    enum class Misbehaviour {
+        None,
+        IgnoreIfRange, // a range is answered from the current version, whatever If-Range names
+        WrongRangeStart, // a 206's Content-Range starts a byte later than asked
+        WrongRangeTotal, // a 206's Content-Range gives the file a byte more than it has
+        EndlessBody, // a 200 without Content-Length whose body repeats the file until the client leaves
+    };
+
     explicit DatasetServer(std::map<std::string, std::string> files);
     ~DatasetServer();
     DatasetServer(const DatasetServer&) = delete;
@@ -35,6 +44,7 @@ public:
     void cutNextAfter(const std::string& name, std::size_t bytes);
     // Bodies go out 100 bytes every 100 ms.
     void setSlow(bool slow) { m_slow = slow; }
+    void misbehave(Misbehaviour misbehaviour) { m_misbehaviour = misbehaviour; }
 
     // The requests for a file, each as its conditions: "plain", or "range=bytes=N- if-range=V",
     // "if-none-match=V if-modified-since=D" (only those present).
@@ -50,12 +60,14 @@ private:
 
     void serve();
     void answer(int connection);
+    void sendEndlessly(int connection, const std::string& head, const std::string& body);
 
     mutable std::mutex m_mutex;
     std::map<std::string, File> m_files;
     std::map<std::string, std::vector<std::string>> m_requests;
     std::map<std::string, int> m_versions; // of each file, from 1
     std::atomic<bool> m_slow { false };
+    std::atomic<Misbehaviour> m_misbehaviour { Misbehaviour::None };
     std::atomic<bool> m_stopping { false };
     int m_listener = -1;
     int m_port = 0;

@@ -2,6 +2,7 @@
 
 #include "DatasetServer.h"
 #include "IndexFixture.h"
+#include "SmallDisk.h"
 #include "vantrelle/titledata/DatasetDownload.h"
 
 #include <gtest/gtest.h>
@@ -136,7 +137,6 @@ TEST(DatasetDownload, AFailureNamesTheFileAndLeavesNoHalfFile)
         std::string reason; // the start of what follows "FILE: "
     } const cases[] = {
         { "not published", kCrew, "the server answered with status 404" },
-        { "a full disk", kCrew, "cannot write" },
         { "cancelled on a slow server", kBasics, "" },
     };
     for (const auto& c : cases) {
@@ -146,9 +146,6 @@ TEST(DatasetDownload, AFailureNamesTheFileAndLeavesNoHalfFile)
         DownloadOptions options;
         if (c.name == "not published") {
             server.publish(kCrew, "");
-        } else if (c.name == "a full disk") {
-            // Every write to the part fails as on a full disk.
-            fs::create_symlink("/dev/full", dir / (kCrew + ".part"));
         } else {
             server.publish(kBasics, std::string(100'000, 'x'));
             server.setSlow(true);
@@ -170,15 +167,109 @@ TEST(DatasetDownload, AFailureNamesTheFileAndLeavesNoHalfFile)
         } else {
             EXPECT_TRUE(failure.starts_with(c.failingFile + ": " + c.reason)) << c.name << ": " << failure;
         }
-        if (c.name == "a full disk") {
-            EXPECT_NE(failure.find("No space left on device"), std::string::npos) << failure;
-        }
         EXPECT_FALSE(fs::exists(dir / c.failingFile)) << c.name;
         for (const std::string& name : datasetFileNames()) {
             if (name == c.failingFile)
                 break;
             EXPECT_EQ(test::readFile(dir / name), published[name]) << c.name << ": " << name;
         }
+    }
+}
+
+// A file the disk cannot hold: the part goes, with its validators, and the disk is given back.
+TEST(DatasetDownload, AFullDiskLeavesNoPart)
+{
+    ScratchDir dir;
+    test::SmallDisk disk(dir / "disk", 256 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << "this machine allows no tmpfs mount";
+    auto published = test::publishedFixtureDataset();
+    test::DatasetServer server(published);
+    server.publish(kCrew, std::string(1 << 20, 'x'));
+    try {
+        download(disk.path(), server);
+        ADD_FAILURE() << "the full disk went unnoticed";
+    } catch (const EDownloadError& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with(kCrew + ": cannot write")) << e.what();
+        EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(filesIn(disk.path()).size(), 2u) << "only the files before it";
+    EXPECT_FALSE(fs::exists(disk.path() / kCrew));
+    EXPECT_FALSE(fs::exists(disk.path() / (kCrew + ".part.validators")));
+}
+
+// A server that never ends a body of unannounced length is left at the bound, and the part goes.
+TEST(DatasetDownload, AnEndlessBodyStopsAtTheBoundAndLeavesNoPart)
+{
+    ScratchDir dir;
+    test::DatasetServer server(test::publishedFixtureDataset());
+    server.misbehave(test::DatasetServer::Misbehaviour::EndlessBody);
+    DownloadOptions options;
+    options.maxUnannouncedBytes = 1 << 20;
+    try {
+        download(dir.path(), server, options);
+        ADD_FAILURE() << "the endless body went unnoticed";
+    } catch (const EDownloadError& e) {
+        EXPECT_EQ(
+            std::string(e.what()), kBasics + ": the server sent more than 1048576 bytes without announcing a length");
+    }
+    EXPECT_TRUE(filesIn(dir.path()).empty());
+    EXPECT_FALSE(fs::exists(dir / (kBasics + ".part.validators")));
+}
+
+// A continuation that is not the rest of the part's version is dropped and the file comes whole: the
+// server ignored If-Range and sent the tail of a new version, or its Content-Range is not the one asked.
+TEST(DatasetDownload, AWrongContinuationIsDroppedAndTheFileComesWhole)
+{
+    using Misbehaviour = test::DatasetServer::Misbehaviour;
+    const Misbehaviour cases[]
+        = { Misbehaviour::IgnoreIfRange, Misbehaviour::WrongRangeStart, Misbehaviour::WrongRangeTotal };
+    for (const Misbehaviour misbehaviour : cases) {
+        SCOPED_TRACE(static_cast<int>(misbehaviour));
+        ScratchDir dir;
+        auto published = test::publishedFixtureDataset();
+        test::DatasetServer server(published);
+        server.cutNextAfter(kBasics, 100);
+        EXPECT_THROW(download(dir.path(), server), EDownloadError);
+        if (misbehaviour == Misbehaviour::IgnoreIfRange) {
+            published[kBasics] = test::gzip("tconst\ttitleType\tprimaryTitle\n" + std::string(500, 'y'));
+            server.publish(kBasics, published[kBasics]);
+        }
+        server.misbehave(misbehaviour);
+
+        EXPECT_EQ(download(dir.path(), server).changed, datasetFileNames());
+        EXPECT_EQ(test::readFile(dir / kBasics), published[kBasics]);
+        const auto asked = server.requests(kBasics);
+        ASSERT_EQ(asked.size(), 3u);
+        EXPECT_TRUE(asked[1].starts_with("range=bytes=100- ")) << asked[1];
+        EXPECT_EQ(asked[2], "plain");
+        const std::string version = misbehaviour == Misbehaviour::IgnoreIfRange ? "v2-" : "v1-";
+        EXPECT_TRUE(test::readFile(dir / (kBasics + ".validators"))
+                        .starts_with("\"" + version + std::to_string(published[kBasics].size()) + "\"\n"));
+        EXPECT_EQ(filesIn(dir.path()).count(kBasics + ".part"), 0u);
+    }
+}
+
+// Links planted under the names of the part and of the validators files are replaced, never followed:
+// the files they point to stay as they were.
+TEST(DatasetDownload, APlantedLinkIsReplacedNotFollowed)
+{
+    for (const std::string& planted : { kBasics + ".part", kBasics + ".validators", kBasics + ".part.validators" }) {
+        SCOPED_TRACE(planted);
+        ScratchDir dir;
+        const auto published = test::publishedFixtureDataset();
+        test::DatasetServer server(published);
+        const fs::path victim = dir / "victim";
+        test::writeFile(victim, "\"v1-1\"\nSun, 01 Mar 2026 06:00:00 GMT\n");
+        fs::create_directory(dir / "datasets");
+        fs::create_symlink(victim, dir / "datasets" / planted);
+
+        EXPECT_EQ(download(dir / "datasets", server).changed, datasetFileNames());
+        EXPECT_EQ(test::readFile(victim), "\"v1-1\"\nSun, 01 Mar 2026 06:00:00 GMT\n");
+        EXPECT_EQ(test::readFile(dir / "datasets" / kBasics), published.at(kBasics));
+        EXPECT_EQ(server.requests(kBasics), std::vector<std::string> { "plain" });
+        for (const auto& entry : fs::directory_iterator(dir / "datasets"))
+            EXPECT_FALSE(entry.is_symlink()) << entry.path();
     }
 }
 

@@ -254,3 +254,53 @@ TEST(ImportFailure, AFolderThatIsNotThereOrAFailureLateInTheImport)
     EXPECT_EQ(test::readFile(dir / "titles.db"), before);
     EXPECT_EQ(filesIn(dir.path()), std::vector<fs::path> { "titles.db" });
 }
+
+// Junk after a few good rows stops the import once a few thousand rows are read, not at the file's end.
+TEST(ImportFailure, JunkStopsAsItIsRead)
+{
+    vantrelle::ScratchDir dir;
+    test::copyDataset(dir / "dataset", false);
+    std::string junk;
+    for (int i = 0; i < 1'000'000; ++i)
+        junk += "x\n";
+    append(dir / "dataset" / "title.ratings.tsv", junk);
+    const std::string message = importFailure(dir / "dataset", dir / "titles.db");
+    EXPECT_TRUE(message.starts_with((dir / "dataset" / "title.ratings.tsv").string()
+        + ": 4992 of 5000 rows cannot be read (more than 1%), so the file is damaged or is not title.ratings: line "
+          "10, "))
+        << message;
+}
+
+// A title's cast rows beyond the first thousand are malformed rows, not rows for the temporary tables.
+TEST(ImportFailure, ATitleWithTooManyCastRowsHasTheRestSkipped)
+{
+    vantrelle::ScratchDir dir;
+    test::copyDataset(dir / "dataset", false);
+    std::string repeated;
+    for (int i = 0; i < 1001; ++i)
+        repeated += "tt0000001\t99\tnm0000008\tactress\t\\N\t\\N\n";
+    repeated.pop_back(); // append() ends the last line
+    append(dir / "dataset" / "title.principals.tsv", repeated);
+    const ImportSummary summary = importTitles(dir / "dataset", dir / "titles.db");
+    ASSERT_EQ(summary.skipped.size(), 1u);
+    EXPECT_EQ(summary.skipped[0].file, "title.principals.tsv");
+    EXPECT_EQ(summary.skipped[0].count, 3u) << "two of its rows were in the file already";
+    EXPECT_EQ(summary.skipped[0].first.at(0).what, "title tt0000001 has more than 1000 cast rows");
+}
+
+// A downloaded file found corrupt loses its validators, so that the next download brings it whole; the
+// files read before it keep theirs.
+TEST(ImportFailure, ACorruptFileLosesItsValidators)
+{
+    vantrelle::ScratchDir dir;
+    const fs::path dataset = dir / "dataset";
+    test::copyDataset(dataset, true);
+    for (const std::string& name : test::kDatasetNames)
+        test::writeFile(dataset / (name + ".tsv.gz.validators"), "\"v1-1\"\nSun, 01 Mar 2026 06:00:00 GMT\n");
+    const std::string bytes = test::readFile(dataset / "title.crew.tsv.gz");
+    test::writeFile(dataset / "title.crew.tsv.gz", bytes.substr(0, bytes.size() / 2));
+
+    EXPECT_NE(importFailure(dataset, dir / "titles.db"), "");
+    for (const std::string& name : test::kDatasetNames)
+        EXPECT_EQ(fs::exists(dataset / (name + ".tsv.gz.validators")), name != "title.crew") << name;
+}

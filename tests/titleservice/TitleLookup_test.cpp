@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace vantrelle::titleservice;
+namespace http = vantrelle::http;
 using vantrelle::test::RecordingTarget;
 using vantrelle::test::ServedPage;
 using vantrelle::test::titlePage;
@@ -276,4 +277,17 @@ TEST(TitleLookup, AnAnswerInAnotherLayoutWritesNothingAndSaysSo)
     // Not even the new film is started, which would empty the row.
     EXPECT_EQ(user.calls,
         (std::vector<std::string> { kAskNumber, "message=The title service's answer is not a title page.", "focus" }));
+}
+
+// The window's requests check that a certificate names its host, though the request component's default
+// set ignores a mismatch; the rest of that set stays.
+TEST(TitleLookup, ItsRequestsCheckTheCertificatesHostName)
+{
+    RecordingTarget user;
+    TitleLookup lookup(user);
+    const http::TInternetFlags expected
+        = http::TInternetFlags(http::TInternetFlags::Design()).erase(http::ifIgnoreCertCnInvalid);
+    for (const http::THttpRequest* request : { lookup.Http1.get(), lookup.Http2.get(), lookup.Http3.get() })
+        EXPECT_TRUE(request->InternetFlags() == expected);
+    EXPECT_TRUE(http::THttpRequest().InternetFlags().contains(http::ifIgnoreCertCnInvalid));
 }

@@ -14,9 +14,14 @@ constexpr long kPartialContent = 206;
 constexpr long kNotModified = 304;
 constexpr long kRangeNotSatisfiable = 416;
 
+std::filesystem::path partFile(const std::filesystem::path& file)
+{
+    return std::filesystem::path(file) += ".part";
+}
+
 // How one attempt at a file ended. A part that the server cannot continue (it is already as long as the
-// file, a download stopped between its last byte and the rename, or the file has become shorter) asks
-// for the whole file again.
+// file, a download stopped between its last byte and the rename, or the file has become shorter), or
+// whose continuation is not the rest of that version, asks for the whole file again.
 enum class Attempt { Downloaded, Unchanged, PartUnusable };
 
 // One attempt: a GET into FILE.part, resumed or conditional, and the rename of a whole part.
@@ -25,7 +30,7 @@ public:
     FileTransfer(const std::string& name, const std::filesystem::path& file, const DownloadOptions& options)
         : m_name(name)
         , m_file(file)
-        , m_part(std::filesystem::path(file) += ".part")
+        , m_part(partFile(file))
         , m_step("Downloading " + name)
         , m_options(options)
     {
@@ -46,9 +51,13 @@ private:
 Attempt FileTransfer::run(const std::string& url)
 {
     http::FileGet request;
+    request.maxUnannouncedBytes = m_options.maxUnannouncedBytes;
     Validators partValidators;
     std::error_code error;
-    const std::uintmax_t partSize = std::filesystem::file_size(m_part, error);
+    // Only a regular file is continued: anything else under the part's name (a link planted there)
+    // is replaced by the whole file, never followed.
+    const bool regularPart = std::filesystem::is_regular_file(std::filesystem::symlink_status(m_part, error));
+    const std::uintmax_t partSize = regularPart ? std::filesystem::file_size(m_part, error) : 0;
     const auto resumable = readValidators(m_part);
     if (!error && partSize > 0 && resumable && !resumable->rangeCondition().empty()) {
         request.resumeFrom = partSize;
@@ -74,8 +83,10 @@ Attempt FileTransfer::run(const std::string& url)
     http::FileGetResult got = http::getIntoFile(url, m_part, request);
     if (got.status == kNotModified && request.ifChangedSince)
         return Attempt::Unchanged;
-    if (got.status == kRangeNotSatisfiable && request.resumeFrom > 0)
+    if ((got.status == kRangeNotSatisfiable || got.wrongPart) && request.resumeFrom > 0)
         return Attempt::PartUnusable;
+    if (got.wrongPart)
+        fail("the server sent a part of the file that was not asked for");
     if (got.status != kOk && got.status != kPartialContent)
         fail("the server answered with status " + std::to_string(got.status));
 
@@ -99,6 +110,11 @@ Attempt attempt(
     try {
         return FileTransfer(name, file, options).run(url);
     } catch (const http::EFileGetError& failure) {
+        // A part that could not stay (a full disk, a body too long) takes the version it was of along.
+        const std::filesystem::path part = partFile(file);
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(part, error)))
+            removeValidators(part);
         throw EDownloadError(name + ": " + failure.what());
     }
 }
@@ -112,7 +128,7 @@ DownloadOutcome downloadFile(
         Attempt outcome = attempt(name, url, file, options);
         if (outcome == Attempt::PartUnusable) {
             // The whole file, then, from its start.
-            const std::filesystem::path part = std::filesystem::path(file) += ".part";
+            const std::filesystem::path part = partFile(file);
             removeValidators(part);
             std::error_code error;
             std::filesystem::remove(part, error);

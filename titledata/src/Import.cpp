@@ -4,11 +4,13 @@
 #include "IndexWriter.h"
 #include "NumberSet.h"
 #include "ReplacementFile.h"
+#include "Validators.h"
 #include "vantrelle/sqlite/Sqlite.h"
 
 #include <array>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -17,6 +19,11 @@ namespace vantrelle::titledata {
 namespace {
 
 constexpr std::uint64_t kLinesPerProgress = 1 << 14;
+// The share of unreadable rows is judged as a file is read once it has passed this many rows, so that
+// a file of junk stops early; a shorter file is judged at its end.
+constexpr std::uint64_t kRowsBeforeJudging = 5000;
+// More cast rows than any real title has: the rest of a title's rows are malformed.
+constexpr std::uint32_t kMaxCastRowsPerTitle = 1000;
 
 std::string quoted(const fs::path& path)
 {
@@ -102,8 +109,7 @@ public:
         for (std::size_t i = 0; i < kDatasetFiles.size(); ++i) {
             const std::string step = "Reading " + m_files[i].filename().string();
             m_progress.step = step;
-            DatasetReader reader(m_files[i], kDatasetFiles[i]);
-            read(reader, m_files[i], kDatasetFiles[i]);
+            readFile(m_files[i], kDatasetFiles[i]);
             m_bytesDone += fs::file_size(m_files[i]);
         }
         report("Choosing the cast");
@@ -120,6 +126,20 @@ public:
     }
 
 private:
+    // A downloaded file found corrupt loses its validators, so that the next download gets it whole
+    // instead of hearing that it has not changed. A failure to write the index says nothing of it.
+    void readFile(const fs::path& file, const DatasetFileFormat& format)
+    {
+        try {
+            DatasetReader reader(file, format);
+            read(reader, file, format);
+        } catch (const EImportError&) {
+            if (!m_indexFailed)
+                removeValidators(file);
+            throw;
+        }
+    }
+
     // A row that cannot be read is skipped and counted; more than 1% of them fail the import.
     void read(DatasetReader& reader, const fs::path& file, const DatasetFileFormat& format)
     {
@@ -134,7 +154,10 @@ private:
                 if (skipped.first.size() < kSkippedRowsNamed)
                     skipped.first.push_back({ reader.lineNumber(), e.what() });
                 ++skipped.count;
+                if (rows + 1 >= kRowsBeforeJudging)
+                    judge(skipped, rows + 1, file, format);
             } catch (const sqlite::Error& e) {
+                m_indexFailed = true;
                 reader.fail(e.what());
             }
             if (++rows % kLinesPerProgress == 0 && m_options.progress) {
@@ -144,11 +167,18 @@ private:
         }
         if (skipped.count == 0)
             return;
+        judge(skipped, rows, file, format);
+        m_summary.skipped.push_back(std::move(skipped));
+    }
+
+    // More than 1% of the rows read so far unreadable fail the import.
+    static void judge(
+        const SkippedRows& skipped, std::uint64_t rows, const fs::path& file, const DatasetFileFormat& format)
+    {
         if (skipped.count * 100 > rows)
             throw EImportError(file.string() + ": " + std::to_string(skipped.count) + " of " + std::to_string(rows)
                 + " rows cannot be read (more than 1%), so the file is damaged or is not " + std::string(format.name)
                 + ": " + namedRows(skipped));
-        m_summary.skipped.push_back(std::move(skipped));
     }
 
     void readRow(DatasetKind kind, std::string_view line)
@@ -218,6 +248,9 @@ private:
         if (!m_titles.contains(m_principal.number)
             || (category != "actor" && category != "actress" && category != "self"))
             return;
+        if (++m_castRows[m_principal.number] > kMaxCastRowsPerTitle)
+            throw DatasetError("title " + titleNumberText(m_principal.number) + " has more than "
+                + std::to_string(kMaxCastRowsPerTitle) + " cast rows");
         m_writer.stageCastMember(m_principal);
         m_people.insert(m_principal.person);
     }
@@ -237,9 +270,11 @@ private:
     ImportProgress m_progress;
     std::uint64_t m_bytesDone = 0;
     ImportSummary m_summary;
+    bool m_indexFailed = false;
     NumberSet m_titles;
     NumberSet m_crewTitles;
     NumberSet m_people;
+    std::unordered_map<std::uint32_t, std::uint32_t> m_castRows; // staged, per title
     // Rows reused from line to line.
     TitleRow m_title;
     RatingRow m_rating;

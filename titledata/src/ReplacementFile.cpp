@@ -43,7 +43,7 @@ void removeOrphans(const std::filesystem::path& target)
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         if (!entry.path().filename().string().starts_with(prefix))
             continue;
-        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             continue;
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)

@@ -1,11 +1,20 @@
 #include "Validators.h"
 
+#include "vantrelle/OwnFiles.h"
 #include "vantrelle/titledata/DatasetDownload.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 namespace vantrelle::titledata {
+
+namespace {
+
+// Two short lines; anything longer is not a validators file.
+constexpr std::size_t kMaxValidatorsFileBytes = 4096;
+
+} // namespace
 
 std::filesystem::path validatorsFile(const std::filesystem::path& file)
 {
@@ -16,29 +25,15 @@ std::filesystem::path validatorsFile(const std::filesystem::path& file)
 
 std::optional<Validators> readValidators(const std::filesystem::path& file)
 {
-    std::ifstream in(validatorsFile(file));
-    Validators validators;
-    if (!std::getline(in, validators.etag) || !std::getline(in, validators.lastModified) || validators.empty())
-        return std::nullopt;
-    return validators;
+    const auto text = readOwnFile(validatorsFile(file), kMaxValidatorsFileBytes);
+    return text ? Validators::fromText(*text) : std::nullopt;
 }
 
 void writeValidators(const std::filesystem::path& file, const Validators& validators)
 {
     const std::filesystem::path target = validatorsFile(file);
-    std::filesystem::path temporary = target;
-    temporary += ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << validators.etag << "\n" << validators.lastModified << "\n";
-        out.close();
-        if (!out)
-            throw EDownloadError("Cannot write " + temporary.string());
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error)
-        throw EDownloadError("Cannot write " + target.string() + ": " + error.message());
+    if (!writeOwnFile(target, validators.text()))
+        throw EDownloadError("Cannot write " + target.string() + ": " + std::strerror(errno));
 }
 
 void removeValidators(const std::filesystem::path& file)

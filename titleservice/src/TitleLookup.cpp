@@ -58,6 +58,10 @@ TitleLookup::TitleLookup(LookupUser& user, std::shared_ptr<http::EventDelivery> 
     Http2->OnRequestComplete = [this](http::THttpRequest& sender) { Http2RequestComplete(sender); };
     Http3->OnRequestComplete = [this](http::THttpRequest& sender) { Http3RequestComplete(sender); };
     Http2->OnError = [this](http::THttpRequest& sender) { Http2Error(sender); };
+    // The window's requests check that a certificate names the host it came from; the request
+    // component's default set ignores a mismatch.
+    for (http::THttpRequest* request : { Http1.get(), Http2.get(), Http3.get() })
+        request->SetInternetFlags(http::TInternetFlags(request->InternetFlags()).erase(http::ifIgnoreCertCnInvalid));
 }
 
 void TitleLookup::setProxy(const std::string& proxy)

@@ -7,6 +7,12 @@
 // If-Modified-Since); the server's 304 leaves it as it is. The validators of each file are kept beside it
 // in NAME.validators.
 //
+// A server that misbehaves costs at most a download: a body longer than its server announced, or longer
+// than maxUnannouncedBytes when it announced nothing, and a part the disk cannot hold are removed; a
+// continuation whose Content-Range or version is not the one asked for makes the file come whole; a file
+// not known to be whole never gets validators; a redirect never leads from https to http. Files are never
+// written through a link planted under their names.
+//
 // Limitations: only http and https, also for redirects; a part whose server gave no validator cannot be
 // resumed safely and is downloaded again from its start.
 //
@@ -50,8 +56,13 @@ struct DownloadProgress {
     std::uint64_t bytesTotal = 0; // of this file; 0 while it is not known
 };
 
+// The largest file taken from a server that does not announce its length: far above the largest published
+// file (about 1 GB), short of filling a disk with an endless answer.
+inline constexpr std::uint64_t kMaxUnannouncedFileBytes = std::uint64_t { 8 } << 30;
+
 struct DownloadOptions {
     std::string baseUrl; // empty: datasetsUrl()
+    std::uint64_t maxUnannouncedBytes = kMaxUnannouncedFileBytes;
     // Called now and then from the downloading thread, also while no data comes; an exception thrown
     // from it ends the download (the part stays for a later resume) and comes out of downloadDatasets.
     std::function<void(const DownloadProgress&)> progress;

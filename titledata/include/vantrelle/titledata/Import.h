@@ -2,8 +2,11 @@
 
 // Builds a title index from the five public dataset files (see DatasetFormat.h) found in one folder.
 // Every file is required; the rows of each may come in any order. A row that cannot be read is skipped
-// and counted, unless more than 1% of a file's rows are such: that file is damaged or not the dataset
-// it is named after, and the import fails. The index is written beside its final place under a temporary name and
+// and counted, unless more than 1% of a file's rows are such (judged as the file is read once it has passed
+// a few thousand rows, else at its end): that file is damaged or not the dataset it is named after, and the
+// import fails. A title's cast rows beyond the first 1,000 are such rows. A file that fails so, or that is
+// truncated or corrupt, loses the validators a download kept beside it, so that the next download brings
+// it whole. The index is written beside its final place under a temporary name and
 // renamed over it only when complete: a failure leaves the file already there untouched and removes the partial one.
 // Memory stays bounded whatever the size of the input.
 //
