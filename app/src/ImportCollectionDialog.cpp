@@ -48,6 +48,21 @@ QString filmCount(std::size_t films)
     return films == 1 ? QStringLiteral("1 film") : QStringLiteral("%1 films").arg(films);
 }
 
+// A film the index did not match, which the user may add with what the file holds.
+bool offeredFromFile(const PlannedFilm& planned)
+{
+    return (planned.match.status == MatchStatus::notFound || planned.match.status == MatchStatus::fromFile)
+        && collections::canComeFromFile(planned);
+}
+
+// Whether every film offered so comes in from the file.
+bool allFromFile(const collections::ImportPlan& plan)
+{
+    return std::none_of(plan.films.begin(), plan.films.end(), [](const PlannedFilm& planned) {
+        return offeredFromFile(planned) && planned.match.status == MatchStatus::notFound;
+    });
+}
+
 // The index in use, as the window's lookups serve it; none when there is no such file (or no place for it).
 std::unique_ptr<titleindex::TitleIndex> openUserIndex()
 {
@@ -175,10 +190,8 @@ void ImportCollectionDialog::plan()
     table->setRowCount(static_cast<int>(m_plan.films.size()));
     for (int row = 0; row < table->rowCount(); ++row)
         fillRow(row);
-    allFromFileBox->setChecked(collections::carriesDetails(m_collection.kind));
-    allFromFileBox->setVisible(std::any_of(m_plan.films.begin(), m_plan.films.end(), [](const PlannedFilm& planned) {
-        return planned.match.status == MatchStatus::notFound && collections::canComeFromFile(planned);
-    }));
+    allFromFileBox->setChecked(allFromFile(m_plan));
+    allFromFileBox->setVisible(std::any_of(m_plan.films.begin(), m_plan.films.end(), offeredFromFile));
     countFilms();
 }
 
@@ -218,7 +231,7 @@ void ImportCollectionDialog::fillRow(int row)
     } else if (status == MatchStatus::notFound || status == MatchStatus::fromFile) {
         auto* box = new QCheckBox(QStringLiteral("Add from the file"));
         box->setChecked(status == MatchStatus::fromFile);
-        box->setEnabled(collections::canComeFromFile(planned));
+        box->setEnabled(offeredFromFile(planned));
         connect(box, &QCheckBox::toggled, this, [this, row](bool add) { chooseFromFile(row, add); });
         table->setCellWidget(row, MatchColumn, box);
     } else if (planned.match.number && m_index) {
@@ -241,6 +254,7 @@ void ImportCollectionDialog::chooseFromFile(int row, bool add)
     collections::addFromFile(m_plan.films[static_cast<std::size_t>(row)], add);
     showStatus(row);
     countFilms();
+    allFromFileBox->setChecked(allFromFile(m_plan));
 }
 
 void ImportCollectionDialog::countFilms()

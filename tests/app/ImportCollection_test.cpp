@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
@@ -141,6 +142,7 @@ private slots:
             QStringList({ "2 | Harbour |  | <Harbour Lights II: Undertow (1991)> | matched",
                 "3 | The Unlisted Film | 2001 | [x] | from-file" }));
         QCOMPARE(review->addButton->text(), QStringLiteral("Add 3 films"));
+        QVERIFY(review->allFromFileBox->isChecked()); // the one film not found comes in from the file
         QVERIFY(review->grab().save(
             QDir(QStringLiteral(VANTRELLE_APP_ARTIFACTS_DIR)).filePath(QStringLiteral("ImportCollectionDialog.png"))));
 
@@ -167,6 +169,34 @@ private slots:
             QStringList({ "2 | Harbour |  | <Harbour Lights II: Undertow (1991)> | duplicate",
                 "3 | The Unlisted Film | 2001 | [x] | duplicate" }));
         QCOMPARE(catalogue.titles(), films);
+    }
+
+    void withoutAnIndexFilesWithTheirOwnDetailsStillComeIn()
+    {
+        qputenv("VANTRELLE_TITLE_INDEX", QByteArray::fromStdString((m_dir / "none.db").string()));
+        const auto restore = qScopeGuard([] { qputenv("VANTRELLE_TITLE_INDEX", VANTRELLE_DEMO_TITLES); });
+        Catalogue catalogue(std::vector<test::Film> {});
+        auto form = test::openWindow();
+        form->importCollection(kFixtures / "films.gcs");
+        ImportCollectionDialog* review = reviewOf(*form);
+        QVERIFY(review);
+        QVERIFY(
+            review->indexText->text().startsWith(QStringLiteral("There is no title index, so no film is matched.")));
+        QVERIFY(review->titleDataButton->isVisibleTo(review));
+        QVERIFY(review->allFromFileBox->isChecked());
+        QCOMPARE(review->addButton->text(), QStringLiteral("Add 2 films"));
+        {
+            // "Title Data..." opens over it.
+            bool offered = false;
+            ModalAnswer answer(QMessageBox::Ok, [&](QWidget* modal) {
+                offered = modal->objectName() == QStringLiteral("TitleDataDialog");
+                static_cast<QDialog*>(modal)->reject();
+            });
+            QTest::mouseClick(review->titleDataButton, Qt::LeftButton);
+            QVERIFY(offered);
+        }
+        add(*review);
+        QCOMPARE(catalogue.titles(), QStringList({ "Brass Meridian", "Signal Lost" }));
     }
 
     void aFileThatCannotBeReadShowsWhyAndChangesNothing_data()
