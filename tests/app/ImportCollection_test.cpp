@@ -8,6 +8,7 @@
 #include "WindowFace.h"
 #include "WindowTest.h"
 
+#include "vantrelle/app/DBEdit.h"
 #include "vantrelle/app/ImportCollectionDialog.h"
 
 #include <QAction>
@@ -197,6 +198,23 @@ private slots:
         }
         add(*review);
         QCOMPARE(catalogue.titles(), QStringList({ "Brass Meridian", "Signal Lost" }));
+    }
+
+    void aFilmBeingAddedByHandIsKeptUntilItIsDone()
+    {
+        Catalogue catalogue(std::vector<test::Film> {});
+        auto form = test::openWindow();
+        form->importCollection(m_dir / "shelf.txt");
+        ImportCollectionDialog* review = reviewOf(*form);
+        QVERIFY(review);
+        form->Addnewmovie1->trigger();
+        test::typeInto(form->DBEdit1, QStringLiteral("Typed by hand"));
+        add(*review);
+        QCOMPARE(catalogue.titles(), QStringList({ "Harbour Lights" }));
+        QCOMPARE(test::faceOf(*form), test::addingFace);
+        QCOMPARE(form->DBEdit1->text(), QStringLiteral("Typed by hand"));
+        QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
+        QTRY_COMPARE(test::listedTitles(*form), QStringList({ "Harbour Lights" }));
     }
 
     void aFileThatCannotBeReadShowsWhyAndChangesNothing_data()
