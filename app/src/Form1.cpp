@@ -153,6 +153,7 @@ void TForm1::createButtons()
     PopupMenu1->addSeparator();
     PosterSource1 = menuItem("PosterSource1", QStringLiteral("Poster Source..."), PopupMenu1);
     TitleData1 = menuItem("TitleData1", QStringLiteral("Title Data..."), PopupMenu1);
+    ImportCollection1 = menuItem("ImportCollection1", QStringLiteral("Import Collection..."), PopupMenu1);
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -236,6 +237,7 @@ void TForm1::connectHandlers()
     onClick(BitBtn4, &TForm1::BitBtn4Click);
     onClick(BitBtn3, &TForm1::BitBtn3Click);
     connectLookups();
+    onTrigger(ImportCollection1, &TForm1::ImportCollection1Click);
     connectCover();
 
     // The query's events reach the window's handlers; a handler's failure goes back

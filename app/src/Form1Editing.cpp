@@ -18,8 +18,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 #include <string>
+#include <utility>
 
 namespace vantrelle::app {
 
@@ -130,10 +132,7 @@ void TForm1::offerReload(const std::string& refusal)
         return;
     const std::string id = aqMovies->aqMoviesID.asString();
     aqMovies->cancel();
-    aqMovies->close();
-    aqMovies->open();
-    reportUnreadableValues();
-    showFilm(id);
+    reopenList(id);
 }
 
 void TForm1::BitBtn4Click()
@@ -163,18 +162,27 @@ void TForm1::atMoviesAfterCancel()
 {
     SetEditColours(true);
     m_coverChosenFromFile = false;
+    // Once the query's own event is over.
+    if (std::exchange(m_listBehindCatalogue, false))
+        QTimer::singleShot(0, this, [this] { guarded([this] { showImportedFilms(); }); });
 }
 
 void TForm1::aqMoviesAfterPost()
 {
     const std::string saved = aqMovies->aqMoviesID.asString();
+    m_listBehindCatalogue = false; // read anew here
     atMoviesAfterCancel();
+    // Saved by picking another film: the user sees the film that was saved, not a jump to the first one.
+    reopenList(m_savingByButton ? std::string() : saved);
+}
+
+void TForm1::reopenList(const std::string& id)
+{
     aqMovies->close();
     aqMovies->open();
     reportUnreadableValues();
-    // Saved by picking another film: the user sees the film that was saved, not a jump to the first one.
-    if (!m_savingByButton)
-        showFilm(saved);
+    if (!id.empty())
+        showFilm(id);
 }
 
 void TForm1::showFilm(const std::string& id)

@@ -2,6 +2,7 @@
 
 #include "CoverWork.h"
 #include "FilmRecord.h"
+#include "vantrelle/postersource/PosterSource.h"
 #include "vantrelle/store/AppendMovies.h"
 #include "vantrelle/store/ExistingFilms.h"
 #include "vantrelle/titleindex/TitleIndex.h"
@@ -81,6 +82,21 @@ ImportPlan planImport(
         plan.films.push_back(std::move(planned));
     }
     return plan;
+}
+
+std::size_t filmsToAdd(const ImportPlan& plan)
+{
+    return static_cast<std::size_t>(std::count_if(plan.films.begin(), plan.films.end(), isAdded));
+}
+
+ExtrasSource posterExtras(const postersource::PosterSource& source)
+{
+    if (!source.enabled())
+        return {};
+    return [&source](std::int64_t number) {
+        const postersource::FilmExtras extras = source.extras(number);
+        return Extras { extras.tagline, std::vector<std::uint8_t>(extras.poster.begin(), extras.poster.end()) };
+    };
 }
 
 AddResult addFilms(

@@ -161,7 +161,8 @@ private slots:
         QCOMPARE(captions,
             QStringList({ "Addnewmovie1=Add New Movie..", "Editcurrentmovie1=Edit Current Movie..",
                 "Deletecurrentmovie1=Delete Current Movie", "=", "PosterSource1=Poster Source...",
-                "TitleData1=Title Data...", "SearchByNumber1=Enter Number", "SearchByName1=Search by Name.." }));
+                "TitleData1=Title Data...", "ImportCollection1=Import Collection...", "SearchByNumber1=Enter Number",
+                "SearchByName1=Search by Name.." }));
         QCOMPARE(form.SpeedButton1->dropDownMenu(), form.PopupMenu1);
         QCOMPARE(form.BitBtn2->dropDownMenu(), form.PopupMenu2);
     }

@@ -6,13 +6,13 @@
 #include "vantrelle/Csv.h"
 #include "vantrelle/UserFiles.h"
 #include "vantrelle/collections/FilmImport.h"
+#include "vantrelle/collections/PlanReview.h"
 #include "vantrelle/postersource/TmdbSource.h"
 #include "vantrelle/store/ConnectionString.h"
 #include "vantrelle/store/Schema.h"
 #include "vantrelle/titleindex/TitleIndex.h"
 
 #include <array>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -79,14 +79,6 @@ std::unique_ptr<titleindex::TitleIndex> openTitleIndex()
     return std::make_unique<titleindex::TitleIndex>(file);
 }
 
-// "tt0133093": at least seven digits, as IMDb writes title numbers.
-std::string titleNumber(std::int64_t number)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "tt%07lld", static_cast<long long>(number));
-    return text;
-}
-
 void writeReport(const std::string& file, const ImportPlan& plan)
 {
     std::string csv = "line,title,year,status,number";
@@ -98,7 +90,7 @@ void writeReport(const std::string& file, const ImportPlan& plan)
         csv += statusName(planned.match.status);
         csv += ",";
         if (planned.match.status == MatchStatus::matched && planned.match.number)
-            csv += titleNumber(*planned.match.number);
+            csv += titleNumberText(*planned.match.number);
         csv += kCsvLineEnd;
     }
     tool::writeOutputFile(file, std::vector<std::uint8_t>(csv.begin(), csv.end()));
@@ -132,11 +124,7 @@ int addFilmsCommand(const tool::Arguments& arguments)
         AddOptions options;
         const postersource::TmdbSource posterSource(postersource::tmdbSettingsFromEnvironment(),
             [](const std::string& message) { std::cerr << message << "\n"; });
-        if (posterSource.enabled())
-            options.extras = [&posterSource](std::int64_t number) {
-                const postersource::FilmExtras extras = posterSource.extras(number);
-                return Extras { extras.tagline, std::vector<std::uint8_t>(extras.poster.begin(), extras.poster.end()) };
-            };
+        options.extras = posterExtras(posterSource);
         added = addFilms(plan, index.get(), connection, options).added;
     }
     if (args.report)

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -100,6 +101,7 @@ public:
     QAction* Deletecurrentmovie1;
     QAction* PosterSource1;
     QAction* TitleData1;
+    QAction* ImportCollection1;
     QMenu* PopupMenu2;
     QAction* SearchByNumber1;
     QAction* SearchByName1;
@@ -135,6 +137,12 @@ public:
     // Why the index the user named is not served (UTF-8), added to the message of a lookup that fails.
     void setTitleIndexProblem(std::string problem) { m_titleIndexProblem = std::move(problem); }
     bool titleDataMissing() const { return m_titleDataMissing; }
+
+    // "Import Collection..." (Form1Import.cpp): a collection file of another program or service, chosen in a file
+    // dialog, then reviewed and added in ImportCollectionDialog beside the window.
+    void ImportCollection1Click();
+    // Reads `file` (a failure goes to the caller, as "FILE: reason") and shows its films for review.
+    void importCollection(const std::filesystem::path& file);
 
 signals:
     // The saved TMDB key changed.
@@ -202,6 +210,11 @@ private:
 
     // Makes the film with that ID current, if the list holds it.
     void showFilm(const std::string& id);
+    // Reads the list anew as the catalogue holds it, then shows the film with that ID (none: the first).
+    void reopenList(const std::string& id);
+    // Films were added beside the window: the list shows them, once a film being added or edited is done.
+    void showImportedFilms();
+    bool m_listBehindCatalogue = false;
     // A save refused because another program changed the film: offers to read it again as it is stored.
     void offerReload(const std::string& refusal);
     bool m_savingByButton = false; // a post from "&Save", not from picking another film

@@ -18,6 +18,10 @@ namespace vantrelle::titleindex {
 class TitleIndex;
 }
 
+namespace vantrelle::postersource {
+class PosterSource;
+}
+
 namespace vantrelle::collections {
 
 // One film of the file and what becomes of it. To resolve an ambiguous film, set `match.number` to one of its
@@ -49,6 +53,9 @@ struct Extras {
 };
 using ExtrasSource = std::function<Extras(std::int64_t number)>;
 
+// The extras of `source`, which must outlive what is returned; none (an empty function) when it has no key.
+ExtrasSource posterExtras(const postersource::PosterSource& source);
+
 enum class ImportStage { films, covers };
 
 struct AddOptions {
@@ -66,6 +73,9 @@ struct AddResult {
     std::size_t coversFailed = 0; // films left with the placeholder because their cover could not be made
     bool cancelled = false;
 };
+
+// How many films addFilms would add: the included ones that are matched or fromFile.
+std::size_t filmsToAdd(const ImportPlan& plan);
 
 // Adds the included films of `plan` that are matched (with exactly the values a lookup of their number fills in)
 // or fromFile (with what the file holds) to the catalogue that `connectionString` names, in one transaction: all
