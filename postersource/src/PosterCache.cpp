@@ -1,12 +1,12 @@
 #include "PosterCache.h"
 
+#include "vantrelle/OwnFiles.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -17,32 +17,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<std::string> readWhole(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
-}
-
-// Writes beside the file and renames, so that a reader never sees half a file; false on failure.
+// Writes a fresh file beside the file and renames it, so that a reader never sees half a file and
+// nothing planted under the draft's name is written through; false on failure.
 bool writeWhole(const fs::path& file, const std::string& bytes)
 {
     static std::atomic<unsigned> counter { 0 };
     fs::path draft = file;
     draft += ".draft" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    {
-        std::ofstream out(draft, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            std::error_code ignored;
-            fs::remove(draft, ignored);
-            return false;
-        }
-    }
+    if (!writeNewOwnFile(draft, bytes))
+        return false;
     std::error_code error;
     fs::rename(draft, file, error);
     if (error)
@@ -71,7 +54,7 @@ std::optional<FilmExtras> PosterCache::find(std::string_view source, std::int64_
     if (m_folder.empty())
         return std::nullopt;
     const fs::path recordFile = file(source, titleNumber, ".json");
-    const auto text = readWhole(recordFile);
+    const auto text = readOwnFile(recordFile);
     if (!text)
         return std::nullopt;
     const nlohmann::json record = nlohmann::json::parse(*text, nullptr, false);
@@ -86,7 +69,7 @@ std::optional<FilmExtras> PosterCache::find(std::string_view source, std::int64_
             return std::nullopt;
         return extras;
     }
-    auto poster = readWhole(file(source, titleNumber, ".poster"));
+    auto poster = readOwnFile(file(source, titleNumber, ".poster"));
     if (!poster || poster->empty())
         return std::nullopt;
     extras.poster = std::move(*poster);
@@ -125,7 +108,8 @@ void PosterCache::trim() const
     for (auto it = fs::directory_iterator(m_folder, error); !error && it != fs::directory_iterator();
          it.increment(error)) {
         std::error_code ignored;
-        if (!it->is_regular_file(ignored))
+        // What is no plain file was never stored here; a symlink is not followed to its target's size.
+        if (it->symlink_status(ignored).type() != fs::file_type::regular)
             continue;
         const std::uintmax_t size = it->file_size(ignored);
         entries.push_back({ it->path(), size, it->last_write_time(ignored) });
