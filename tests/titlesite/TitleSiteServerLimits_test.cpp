@@ -209,16 +209,16 @@ const HeadCase kHeadCases[] = {
     { "a POST", "POST /Title?0133093 HTTP/1.1\r\nHost: us.imdb.com\r\n\r\n", 405 },
 };
 
-class Heads : public ::testing::TestWithParam<HeadCase> { };
+class ServerHeads : public ::testing::TestWithParam<HeadCase> { };
 
-TEST_P(Heads, BeyondTheBoundsAreRefused)
+TEST_P(ServerHeads, BeyondTheBoundsAreRefused)
 {
     static Service service(shortLimits());
     const HeadCase& c = GetParam();
     EXPECT_EQ(service.get(c.request), c.status);
 }
 
-INSTANTIATE_TEST_SUITE_P(Service, Heads, ::testing::ValuesIn(kHeadCases));
+INSTANTIATE_TEST_SUITE_P(Service, ServerHeads, ::testing::ValuesIn(kHeadCases));
 
 TEST(TitleSiteServerLimits, AHeaderFloodIsCutOffAndThePagesGoOn)
 {
