@@ -79,4 +79,16 @@ bool writeOwnFile(const std::filesystem::path& file, std::string_view bytes, mod
     return false;
 }
 
+bool writeNewOwnFile(const std::filesystem::path& file, std::string_view bytes)
+{
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes);
+    if (::close(fd) == 0 && written)
+        return true;
+    ::unlink(file.c_str());
+    return false;
+}
+
 } // namespace vantrelle

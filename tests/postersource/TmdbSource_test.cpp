@@ -123,6 +123,26 @@ TEST_F(PosterSourceTest, SecondLookupAsksNothing)
     EXPECT_EQ(test::sharedTmdb().apiRequests().size(), 2u);
 }
 
+TEST_F(PosterSourceTest, APlantedSymlinkInTheCacheIsNeitherReadNorWrittenThrough)
+{
+    for (const char* planted : { ".poster", ".json" }) {
+        const ScratchDir elsewhere("elsewhere");
+        test::writeFile(elsewhere / "secret", "the user's secret");
+        TmdbSource(settings()).extras(100001);
+        for (const auto& entry : fs::directory_iterator(m_cache.path()))
+            if (entry.path().extension() == planted) {
+                fs::remove(entry.path());
+                fs::create_symlink(elsewhere / "secret", entry.path());
+            }
+        // Asked again, found again and stored anew; the symlink's target is left as it was.
+        const FilmExtras extras = TmdbSource(settings()).extras(100001);
+        EXPECT_EQ(extras.poster, test::standInPosterJpeg()) << planted;
+        EXPECT_EQ(test::readFile(elsewhere / "secret"), "the user's secret") << planted;
+        for (const auto& entry : fs::directory_iterator(m_cache.path()))
+            EXPECT_FALSE(entry.is_symlink()) << entry.path();
+    }
+}
+
 TEST_F(PosterSourceTest, NoPosterEntriesExpireAndPostersStay)
 {
     const TmdbSource source(settings());

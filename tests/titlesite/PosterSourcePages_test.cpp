@@ -96,3 +96,15 @@ TEST(PosterSourcePages, OwnPostersWinAndAreNotAskedFor)
     EXPECT_EQ(service.answer("/Posters/0100001.jpg", "").status, 404);
     EXPECT_EQ(test::sharedTmdb().apiRequests().size(), 0u);
 }
+
+TEST(PosterSourcePages, ANumberTheIndexDoesNotHoldAsksThePosterSourceNothing)
+{
+    const ScratchDir cache("posters");
+    const titlesite::TitleSite service(VANTRELLE_DEMO_TITLES, {}, posterSource(cache.path()));
+    test::sharedTmdb().forgetRequests();
+    // 0100001 is a film of the stand-in, but neither number is in the index; 0 and a non-number neither.
+    for (const char* target : { "/Posters/0133093.jpg", "/Posters/9999999.jpg", "/Title?0133093" })
+        EXPECT_EQ(service.answer(target, "").status, 404) << target;
+    EXPECT_EQ(test::sharedTmdb().apiRequests().size(), 0u);
+    EXPECT_EQ(test::sharedTmdb().imageRequests().size(), 0u);
+}

@@ -15,7 +15,9 @@ std::map<std::int64_t, fs::path> posterFiles(const fs::path& folder)
     std::map<std::int64_t, fs::path> posters;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const auto number = requestedTitleNumber(entry.path().stem().string());
-        if (entry.is_regular_file() && number && entry.path().stem() == titleNumberText(*number))
+        // A symlink, a folder or a fifo is no poster: only plain files of the folder itself are served.
+        if (entry.symlink_status().type() == fs::file_type::regular && number
+            && entry.path().stem() == titleNumberText(*number))
             posters[*number] = entry.path();
     }
     return posters;

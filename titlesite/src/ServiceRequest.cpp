@@ -19,12 +19,18 @@ std::string decodedQuery(std::string_view query)
     return decoder.UrlDecode();
 }
 
+// Whether the target begins with a scheme ("http://host/path").
+bool isProxyForm(std::string_view target)
+{
+    const std::size_t scheme = target.find("://");
+    return scheme != std::string_view::npos && scheme < target.find_first_of("/?");
+}
+
 // The request path and query of an origin-form or proxy-form target.
 std::pair<std::string_view, std::string_view> pathAndQuery(std::string_view target)
 {
-    if (const std::size_t scheme = target.find("://");
-        scheme != std::string_view::npos && scheme < target.find_first_of("/?")) {
-        const std::size_t path = target.find_first_of("/?", scheme + 3);
+    if (isProxyForm(target)) {
+        const std::size_t path = target.find_first_of("/?", target.find("://") + 3);
         target = path == std::string_view::npos ? std::string_view() : target.substr(path);
     }
     const std::size_t question = target.find('?');
@@ -34,6 +40,14 @@ std::pair<std::string_view, std::string_view> pathAndQuery(std::string_view targ
 }
 
 } // namespace
+
+std::string_view targetAuthority(std::string_view target)
+{
+    if (!isProxyForm(target))
+        return {};
+    const std::string_view rest = target.substr(target.find("://") + 3);
+    return rest.substr(0, rest.find_first_of("/?"));
+}
 
 std::optional<std::int64_t> requestedTitleNumber(std::string_view query)
 {

@@ -1,15 +1,12 @@
 #include "vantrelle/titlesite/TitleSite.h"
 
-#include "vantrelle/Error.h"
+#include "vantrelle/OwnFiles.h"
 #include "vantrelle/postersource/PosterSource.h"
 #include "vantrelle/titleindex/TitleIndex.h"
 #include "vantrelle/titleservice/Settings.h"
 #include "vantrelle/titlesite/PosterFolder.h"
 #include "vantrelle/titlesite/ServiceRequest.h"
 #include "vantrelle/titlesite/TitlePages.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace vantrelle::titlesite {
 
@@ -26,15 +23,6 @@ constexpr std::string_view kHtml = "text/html; charset=utf-8";
 ServiceAnswer page(int status, std::string body)
 {
     return { status, std::string(kHtml), std::move(body), {} };
-}
-
-std::string readBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (!in.good() && !in.eof())
-        throw Error("Cannot read the poster \"" + file.string() + "\"");
-    return bytes;
 }
 
 std::string pictureType(const fs::path& file)
@@ -97,8 +85,10 @@ TitleSite::TitleSite(
     m_idle.push_back(std::move(first));
     if (posters.empty())
         return;
+    // Read without following a symlink put in a poster's place since the folder was listed.
     for (const auto& [number, file] : posterFiles(posters))
-        m_posters[number] = { file.filename().string(), readBytes(file) };
+        if (auto bytes = readOwnFile(file))
+            m_posters[number] = { file.filename().string(), std::move(*bytes) };
 }
 
 TitleSite::~TitleSite() = default;
@@ -144,13 +134,21 @@ ServiceAnswer TitleSite::answer(std::string_view target, std::string_view host) 
     return page(404, notFoundPage());
 }
 
-ServiceAnswer TitleSite::titleAnswer(std::int64_t number) const
+std::optional<Title> TitleSite::shownTitle(std::int64_t number) const
 {
     if (number <= 0)
-        return page(404, notFoundPage());
-    const std::optional<Title> title = connection()->title(number);
+        return std::nullopt;
+    std::optional<Title> title = connection()->title(number);
     // Episodes are never imported; an index from elsewhere that holds some still does not show them.
-    if (!title || title->type == "tvEpisode")
+    if (title && title->type == "tvEpisode")
+        return std::nullopt;
+    return title;
+}
+
+ServiceAnswer TitleSite::titleAnswer(std::int64_t number) const
+{
+    const std::optional<Title> title = shownTitle(number);
+    if (!title)
         return page(404, notFoundPage());
     const std::string posters = std::string(titleservice::PosterBaseURL) + "/Posters/";
     if (const auto poster = m_posters.find(number); poster != m_posters.end())
@@ -187,7 +185,8 @@ ServiceAnswer TitleSite::posterAnswer(const std::string& file) const
         return poster->second.file == file ? ServiceAnswer { 200, pictureType(file), poster->second.bytes, {} }
                                            : page(404, notFoundPage());
     const auto source = posterSource();
-    if (!source || file != sourcePosterFile(*number, *source))
+    // Only a title the service shows has a poster: any other number costs the poster source nothing.
+    if (!source || file != sourcePosterFile(*number, *source) || !shownTitle(*number))
         return page(404, notFoundPage());
     // The page that links the poster has just put it into the poster source's cache.
     std::string bytes = source->extras(*number).poster;

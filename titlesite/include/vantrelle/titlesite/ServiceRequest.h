@@ -30,6 +30,10 @@ struct ServiceRequest {
 
 ServiceRequest parseRequestTarget(std::string_view target);
 
+// The host (and port) a proxy-form target names ("us.imdb.com" of "http://us.imdb.com/Title?1"); empty for
+// an origin-form target.
+std::string_view targetAuthority(std::string_view target);
+
 // The title number of a "/Title?" query: "0100001", "100001", "tt0100001"; nothing for any other
 // text or for 0.
 std::optional<std::int64_t> requestedTitleNumber(std::string_view query);

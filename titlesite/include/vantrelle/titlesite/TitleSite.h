@@ -1,12 +1,14 @@
 #pragma once
 
 #include "vantrelle/postersource/PosterSource.h"
+#include "vantrelle/titleindex/Title.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +62,8 @@ public:
 private:
     class Connection;
     Connection connection() const;
+    // The title of `number` when the service shows it.
+    std::optional<titleindex::Title> shownTitle(std::int64_t number) const;
     ServiceAnswer titleAnswer(std::int64_t number) const;
     ServiceAnswer searchAnswer(std::string_view words, std::string_view host) const;
     ServiceAnswer posterAnswer(const std::string& file) const;
