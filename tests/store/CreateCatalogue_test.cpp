@@ -137,8 +137,10 @@ TEST(CreateCatalogue, AKilledCreationNeverLeavesACatalogueWithoutItsTable)
         ::waitpid(child, nullptr, 0);
     }
 
-    for (const auto& entry : fs::directory_iterator(dir.path()))
-        if (entry.path().extension() == ".mdb")
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        if (entry.path().extension() == ".mdb") {
             EXPECT_TRUE(holdsTheTable(entry.path())) << entry.path().filename();
+        }
+    }
     EXPECT_GT(finishedCatalogues(), 0);
 }
